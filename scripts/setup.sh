@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what the build needs on a fresh Debian machine (when missing), then configures and builds a preset.
+# Usage: scripts/setup.sh [preset]   (default: default)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset="${1:-default}"
+
+packages=(build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl1-mesa-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
+  fonts-noto-cjk xvfb xauth)
+[ "$preset" = fuzz ] && packages+=(clang libclang-rt-14-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j"$(nproc)"

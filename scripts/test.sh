@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite; then the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer (skip that second run with SKIMPLANE_QUICK=1).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export QT_QPA_PLATFORM=offscreen
+
+scripts/setup.sh default
+ctest --preset default -j"$(nproc)"
+
+if [ "${SKIMPLANE_QUICK:-0}" != 1 ]; then
+  scripts/setup.sh sanitize
+  export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+  ctest --preset sanitize -j"$(nproc)"
+fi
+echo "All tests passed."
