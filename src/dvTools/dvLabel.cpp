@@ -409,9 +409,8 @@ void TCustomDVLabel::paintEvent(QPaintEvent*) {
     if (place.ruled && place.ruleX2 != place.ruleX1) {
       QPen pen(rule.Color(), std::max(0, rule.Width()), ToQtPenStyle(rule.Style()), Qt::FlatCap);
       painter.setPen(pen);
-      // The end point itself is not drawn.
-      const int last = place.ruleX2 > place.ruleX1 ? place.ruleX2 - 1 : place.ruleX2 + 1;
-      painter.drawLine(place.ruleX1, place.ruleY, last, place.ruleY);
+      // With flat caps the end point itself is not drawn.
+      painter.drawLine(place.ruleX1, place.ruleY, place.ruleX2, place.ruleY);
     }
   }
 }

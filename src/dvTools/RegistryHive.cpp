@@ -1,0 +1,378 @@
+#include "dvTools/RegistryHive.h"
+
+#include <cerrno>
+#include <charconv>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "dvTools/AtomicFileWriter.h"
+#include "dvTools/dvError.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+  return true;
+}
+
+std::string_view TrimRight(std::string_view s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view TrimLeft(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  return s;
+}
+
+// A value line: "name"=data or @=data. Gives the unescaped name and the data after '='.
+bool ParseValueLine(std::string_view line, std::string& name, std::string_view& data) {
+  std::string_view rest = TrimLeft(line);
+  name.clear();
+  if (!rest.empty() && rest.front() == '@') {
+    rest.remove_prefix(1);
+  } else if (!rest.empty() && rest.front() == '"') {
+    std::size_t i = 1;
+    bool closed = false;
+    while (i < rest.size()) {
+      const char c = rest[i];
+      if (c == '\\' && i + 1 < rest.size()) {
+        name.push_back(rest[i + 1]);
+        i += 2;
+      } else if (c == '"') {
+        closed = true;
+        ++i;
+        break;
+      } else {
+        name.push_back(c);
+        ++i;
+      }
+    }
+    if (!closed) return false;
+    rest.remove_prefix(i);
+  } else {
+    return false;
+  }
+  rest = TrimLeft(rest);
+  if (rest.empty() || rest.front() != '=') return false;
+  rest.remove_prefix(1);
+  data = TrimLeft(rest);
+  return true;
+}
+
+// dword:XXXXXXXX with one to eight hex digits and nothing after them.
+std::optional<std::uint32_t> ParseDword(std::string_view data) {
+  data = TrimRight(data);
+  constexpr std::string_view kPrefix = "dword:";
+  if (data.size() <= kPrefix.size() || !SameText(data.substr(0, kPrefix.size()), kPrefix))
+    return std::nullopt;
+  const std::string_view digits = data.substr(kPrefix.size());
+  if (digits.size() > 8) return std::nullopt;
+  std::uint32_t value = 0;
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+  if (ec != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  return value;
+}
+
+std::string EscapeName(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    if (c == '\\' || c == '"') out.push_back('\\');
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string DwordLine(std::string_view name, std::uint32_t value) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string line = name.empty() ? std::string("@") : "\"" + EscapeName(name) + "\"";
+  line += "=dword:";
+  for (int shift = 28; shift >= 0; shift -= 4) line.push_back(kHex[(value >> shift) & 0xF]);
+  return line;
+}
+
+bool IsHeaderLine(std::string_view line) {
+  return line.starts_with("Windows Registry Editor") || line.starts_with("REGEDIT4");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------
+
+RegistryHive RegistryHive::Parse(std::string_view text) {
+  RegistryHive hive;
+  if (text.starts_with(kBom)) {
+    hive.bom_ = true;
+    text.remove_prefix(kBom.size());
+  }
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+
+  std::size_t i = 0;
+  hive.preamble_.clear();
+  if (!lines.empty() && IsHeaderLine(lines[0])) {
+    hive.header_ = std::string(lines[0]);
+    i = 1;
+  } else if (lines.empty()) {
+    hive.preamble_.emplace_back();  // a new file gets a blank line under its header
+  }
+
+  Section* section = nullptr;
+  for (; i < lines.size(); ++i) {
+    const std::string_view line = lines[i];
+    const std::string_view trimmed = TrimRight(TrimLeft(line));
+    if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
+      hive.sections_.push_back({std::string(line), std::string(trimmed.substr(1, trimmed.size() - 2)), {}});
+      section = &hive.sections_.back();
+      continue;
+    }
+    if (!section) {
+      hive.preamble_.emplace_back(line);
+      continue;
+    }
+    Item item;
+    item.lines.emplace_back(line);
+    std::string_view data;
+    if (ParseValueLine(line, item.name, data)) {
+      item.isValue = true;
+      item.dword = ParseDword(data);
+      // Long binary and string-list values go on over lines that end in a backslash.
+      while (TrimRight(item.lines.back()).ends_with('\\') && i + 1 < lines.size())
+        item.lines.emplace_back(lines[++i]);
+    }
+    section->items.push_back(std::move(item));
+  }
+  return hive;
+}
+
+std::string RegistryHive::Serialize() const {
+  std::string out;
+  if (bom_) out += kBom;
+  auto put = [&out](std::string_view line) {
+    out += line;
+    out += "\r\n";
+  };
+  put(header_);
+  for (const std::string& line : preamble_) put(line);
+  for (const Section& section : sections_) {
+    put(section.headerLine);
+    for (const Item& item : section.items)
+      for (const std::string& line : item.lines) put(line);
+  }
+  return out;
+}
+
+bool RegistryHive::KeyExists(std::string_view key) const {
+  for (const Section& section : sections_)
+    if (SameText(section.path, key)) return true;
+  return false;
+}
+
+RegistryHive::Section* RegistryHive::LastSection(std::string_view key) {
+  for (auto it = sections_.rbegin(); it != sections_.rend(); ++it)
+    if (SameText(it->path, key)) return &*it;
+  return nullptr;
+}
+
+void RegistryHive::CreateKey(std::string_view key) {
+  if (KeyExists(key)) return;
+  // Keys are separated by a blank line, as in an exported file.
+  std::string* lastLine = nullptr;
+  if (!sections_.empty()) {
+    Section& last = sections_.back();
+    lastLine = last.items.empty() ? &last.headerLine : &last.items.back().lines.back();
+    if (!TrimRight(*lastLine).empty()) last.items.push_back({{""}, false, {}, std::nullopt});
+  } else if (preamble_.empty() || !TrimRight(preamble_.back()).empty()) {
+    preamble_.emplace_back();
+  }
+  Section section{"[" + std::string(key) + "]", std::string(key), {}};
+  section.items.push_back({{""}, false, {}, std::nullopt});
+  sections_.push_back(std::move(section));
+}
+
+const RegistryHive::Item* RegistryHive::FindValue(std::string_view key, std::string_view name) const {
+  // As on import, a later entry of the same key and name wins.
+  const Item* found = nullptr;
+  for (const Section& section : sections_) {
+    if (!SameText(section.path, key)) continue;
+    for (const Item& item : section.items)
+      if (item.isValue && SameText(item.name, name)) found = &item;
+  }
+  return found;
+}
+
+bool RegistryHive::ValueExists(std::string_view key, std::string_view name) const {
+  return FindValue(key, name) != nullptr;
+}
+
+std::optional<std::int32_t> RegistryHive::ReadInteger(std::string_view key, std::string_view name) const {
+  const Item* item = FindValue(key, name);
+  if (!item || !item->dword) return std::nullopt;
+  return static_cast<std::int32_t>(*item->dword);
+}
+
+void RegistryHive::WriteInteger(std::string_view key, std::string_view name, std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  if (const Item* existing = FindValue(key, name)) {
+    Item& item = const_cast<Item&>(*existing);
+    // Keep the name as it was spelled in the file.
+    item.lines = {DwordLine(item.name, bits)};
+    item.dword = bits;
+    return;
+  }
+  CreateKey(key);
+  Section& section = *LastSection(key);
+  // After the key's last value, before the blank lines that end it.
+  auto at = section.items.end();
+  while (at != section.items.begin() && !std::prev(at)->isValue &&
+         TrimRight(std::prev(at)->lines.front()).empty())
+    --at;
+  section.items.insert(at, Item{{DwordLine(name, bits)}, true, std::string(name), bits});
+}
+
+// ---------------------------------------------------------------------------------------------------------
+
+namespace {
+
+std::string FullKey(std::string_view path) {
+  return std::string(RegistryHive::kMachineRoot) + "\\" + std::string(path);
+}
+
+// A key path names one key per part: no empty part, no leading or trailing backslash.
+bool ValidKeyPath(std::string_view path) {
+  if (path.empty() || path.front() == '\\' || path.back() == '\\') return false;
+  return path.find("\\\\") == std::string_view::npos;
+}
+
+}  // namespace
+
+bool RegistryFileStore::OpenKey(std::string_view path, bool canCreate) {
+  key_.reset();
+  if (!ValidKeyPath(path)) return false;
+  std::error_code ec;
+  const bool exists = std::filesystem::exists(file_, ec);
+  if (ec) return false;
+  if (exists) {
+    std::ifstream in(file_, std::ios::binary);
+    if (!in) return false;
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return false;
+    hive_ = RegistryHive::Parse(text);
+  } else {
+    hive_ = RegistryHive();
+  }
+  const std::string key = FullKey(path);
+  try {
+    if (!hive_.KeyExists(key)) {
+      if (!canCreate) return false;
+      hive_.CreateKey(key);
+      WriteFileAtomically(file_, hive_.Serialize());
+    } else {
+      // A key is opened for writing as well: a hive that cannot be written cannot be opened.
+      AtomicFileWriter probe(file_);
+    }
+  } catch (const EDVError&) {
+    return false;
+  }
+  key_ = key;
+  return true;
+}
+
+bool RegistryFileStore::ValueExists(std::string_view name) {
+  return key_ && hive_.ValueExists(*key_, name);
+}
+
+std::int32_t RegistryFileStore::ReadInteger(std::string_view name) {
+  const std::optional<std::int32_t> value = key_ ? hive_.ReadInteger(*key_, name) : std::nullopt;
+  if (!value) throw EDVError("Invalid data type for '" + std::string(name) + "'");
+  return *value;
+}
+
+void RegistryFileStore::WriteInteger(std::string_view name, std::int32_t value) {
+  if (!key_) throw EDVError("Failed to set data for '" + std::string(name) + "'");
+  hive_.WriteInteger(*key_, name, value);
+  WriteFileAtomically(file_, hive_.Serialize());
+}
+
+// ---------------------------------------------------------------------------------------------------------
+
+#ifdef _WIN32
+namespace {
+
+class WindowsMachineRegistry : public RegistryStore {
+ public:
+  ~WindowsMachineRegistry() override { CloseKey(); }
+  bool OpenKey(std::string_view path, bool canCreate) override {
+    CloseKey();
+    const std::string sub(path);
+    LONG rc;
+    if (canCreate) {
+      rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                           KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    } else {
+      rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_ALL_ACCESS, &key_);
+    }
+    if (rc != ERROR_SUCCESS) key_ = nullptr;
+    return key_ != nullptr;
+  }
+  // Closing does not force the key to disk.
+  void CloseKey() override {
+    if (key_) RegCloseKey(key_);
+    key_ = nullptr;
+  }
+  bool ValueExists(std::string_view name) override {
+    const std::string n(name);
+    return key_ && RegQueryValueExA(key_, n.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  }
+  std::int32_t ReadInteger(std::string_view name) override {
+    const std::string n(name);
+    DWORD type = 0, data = 0, size = sizeof data;
+    if (!key_ ||
+        RegQueryValueExA(key_, n.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof data)
+      throw EDVError("Invalid data type for '" + n + "'");
+    return static_cast<std::int32_t>(data);
+  }
+  void WriteInteger(std::string_view name, std::int32_t value) override {
+    const std::string n(name);
+    const DWORD data = static_cast<DWORD>(value);
+    if (!key_ || RegSetValueExA(key_, n.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                                sizeof data) != ERROR_SUCCESS)
+      throw EDVError("Failed to set data for '" + n + "'");
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<RegistryStore> MakeMachineRegistry(const std::filesystem::path&) {
+  return std::make_unique<WindowsMachineRegistry>();
+}
+#else
+std::unique_ptr<RegistryStore> MakeMachineRegistry(const std::filesystem::path& executableFolder) {
+  return std::make_unique<RegistryFileStore>(executableFolder / std::string(kRegistryFileName));
+}
+#endif

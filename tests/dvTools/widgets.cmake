@@ -1,0 +1,2 @@
+# Tests of the Qt layer of the in-house library (label, window position keeper) and of the registry store.
+skimplane_add_test(dvlabel_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/dvLabel_test.cpp LIBS dvwidgets QT)
