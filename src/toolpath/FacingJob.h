@@ -1,0 +1,58 @@
+#pragma once
+// The facing job: the parameters of one generation run. Lengths are millimetres.
+
+#include <cstdint>
+#include <string>
+
+// The window's entries, read from its controls once per run.
+struct TJobEntries {
+  double XPos = 150, YPos = 200, Knit = 6 /* diameter */, Cross = 0.5, ZPos = 1 /* step-down */, ZUp = 2;
+  bool ZUpAbs = false;
+  int32_t Speed = 5000, Fro = 120, Layer = 1;
+  int Mode = 1;  // 1 spiral (opnDelta), 2 along X (opnXArrow), 3 along Y (opnYArrow)
+  bool ClearEnd = true;
+};
+
+// Clearing strategies, numbered as the window's buttons and the settings key "Mode" number them.
+inline constexpr int kModeSpiral = 1;
+inline constexpr int kModeXZigzag = 2;
+inline constexpr int kModeYZigzag = 3;
+
+struct TFacingJob {
+  double XPos = 0;    // X extent of the face
+  double YPos = 0;    // Y extent of the face
+  double Radius = 0;  // cutter radius, half the entered diameter
+  double Cross = 0;   // overlap of neighbouring passes
+  double ZStep = 0;   // step-down per layer
+  double CutZ = 0;    // current cutting level
+  double ZUp = 0;     // retract height
+  bool ZUpAbs = false;
+  int32_t Speed = 0;
+  int32_t Fro = 0;
+  int32_t LayerCount = 0;
+  int32_t LayersLeft = 0;
+  int Mode = kModeSpiral;
+  bool ClearEnd = false;
+  std::string FileName;  // the output file as the header's third line shows it (GBK bytes)
+};
+
+// The job at the start of a run, before the first layer.
+[[nodiscard]] inline TFacingJob MakeFacingJob(const TJobEntries& e, std::string fileName = {}) {
+  TFacingJob job;
+  job.Radius = e.Knit / 2;
+  job.XPos = e.XPos;
+  job.YPos = e.YPos;
+  job.CutZ = 0 - e.ZPos;
+  job.ZUp = e.ZUp;
+  job.Cross = e.Cross;
+  job.Speed = e.Speed;
+  job.Fro = e.Fro;
+  job.LayerCount = e.Layer;
+  job.LayersLeft = e.Layer;
+  job.ZUpAbs = e.ZUpAbs;
+  job.ZStep = e.ZPos;
+  job.Mode = e.Mode;
+  job.ClearEnd = e.ClearEnd;
+  job.FileName = std::move(fileName);
+  return job;
+}

@@ -1,0 +1,74 @@
+#pragma once
+// The program list: the program's lines in order, each an 8-bit GBK text without its line break.
+// The lines do not pile up in memory: each goes straight to a sink as it is appended. The file sink
+// streams them (each followed by CR LF) into a temporary file that only replaces the target on Save,
+// so an existing file stays as it was until the whole program exists.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class AtomicFileWriter;
+
+// Where the lines of a program go. A sink may throw from AddLine to stop a run (an error, a cancel);
+// nothing is then saved.
+class TGCodeSink {
+ public:
+  virtual ~TGCodeSink() = default;
+  // One line, without its CR LF.
+  virtual void AddLine(std::string_view line) = 0;
+  // The whole program has been appended.
+  virtual void Save() {}
+};
+
+// Streams the program to a file through the project's safe file writer.
+class TGCodeFileSink final : public TGCodeSink {
+ public:
+  // Raises EDVError "Cannot create file ..." when the target cannot be written.
+  explicit TGCodeFileSink(const std::filesystem::path& target);
+  ~TGCodeFileSink() override;
+  void AddLine(std::string_view line) override;
+  // Writes what is left, then puts the file in the target's place. Raises EDVError "Stream write error".
+  void Save() override;
+
+ private:
+  void Flush();
+
+  std::unique_ptr<AtomicFileWriter> writer_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+};
+
+// Keeps the lines in memory: for tests and small jobs.
+class TGCodeMemorySink final : public TGCodeSink {
+ public:
+  void AddLine(std::string_view line) override { lines_.emplace_back(line); }
+  [[nodiscard]] const std::vector<std::string>& Lines() const { return lines_; }
+  // The bytes of the file these lines make: every line followed by CR LF.
+  [[nodiscard]] std::string Text() const;
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+class TGCodeFile {
+ public:
+  explicit TGCodeFile(TGCodeSink& sink) : sink_(&sink) {}
+  TGCodeFile(const TGCodeFile&) = delete;
+  TGCodeFile& operator=(const TGCodeFile&) = delete;
+
+  void Add(std::string_view line) {
+    ++count_;
+    sink_->AddLine(line);
+  }
+  void Save() { sink_->Save(); }
+  [[nodiscard]] std::uint64_t Count() const { return count_; }
+
+ private:
+  TGCodeSink* sink_;
+  std::uint64_t count_ = 0;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// The program generator: header, start block, the layers with their transitions, end block, save.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "toolpath/FacingJob.h"
+#include "toolpath/GCodeFile.h"
+
+struct TProgramRequest {
+  TJobEntries Entries;
+  std::filesystem::path OutputPath;  // where the program is written (through AtomicFileWriter)
+  std::string HeaderPath;            // the path exactly as the third header line shows it, already GBK bytes
+  std::string DateTime;              // "yyyy-mm-dd hh:nn" as the header shows it
+};
+
+// Refuses bad jobs (non-positive pass step, non-finite values, absurd size) and write failures with
+// EDVError. Nothing replaces an existing file unless the whole program was written.
+void GenerateCode(const TProgramRequest& request);
+
+// Checks the job (as GenerateCode does) and appends the whole program to `list` without saving it:
+// for other sinks than the file (tests, previews).
+void WriteProgram(const TProgramRequest& request, TGCodeFile& list);
+
+// The six lines before the first layer, ending with the plunge to the first cutting level.
+void AddProgramStart(const TFacingJob& job, TGCodeFile& list);
+// The four lines after the last layer.
+void AddProgramEnd(const TFacingJob& job, TGCodeFile& list);
+
+// "yyyy-mm-dd hh:nn" with the given time separator between hour and minute.
+[[nodiscard]] std::string FormatHeaderDateTime(int year, int month, int day, int hour, int minute,
+                                               char timeSeparator = ':');

@@ -1,0 +1,91 @@
+#include "toolpath/ProgramLimits.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "dvTools/dvError.h"
+
+namespace {
+
+std::string Shortest(double value) {
+  char buffer[64];
+  return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+int EffectiveLayers(const TJobEntries& e) {
+  return e.Layer > 0 ? e.Layer : 1;
+}
+
+}  // namespace
+
+double EstimateProgramLines(const TJobEntries& e) {
+  const double radius = e.Knit / 2;
+  const double step = radius * 2 - e.Cross;
+  if (!(step > 0)) return INFINITY;
+  double perLayer = 0;
+  switch (e.Mode) {
+    case kModeSpiral: {
+      // Every turn brings each pair of bounds two pass steps closer and writes at most four legs; once
+      // the narrower pair has met, two legs on one axis follow each other within a turn and end it.
+      const double gap = std::max(std::min(e.YPos - radius * 2, e.XPos - radius * 4 + e.Cross), 0.0);
+      perLayer = 4 * (gap / (2 * step) + 3) + 11;
+      break;
+    }
+    case kModeXZigzag:
+      perLayer = 2 * (std::max(e.YPos - radius * 2, 0.0) / step + 2) + 6;
+      break;
+    case kModeYZigzag:
+      perLayer = 2 * (std::max(e.XPos - radius * 2, 0.0) / step + 2) + 6;
+      break;
+    default:
+      return INFINITY;
+  }
+  const double layers = EffectiveLayers(e);
+  const double lines = 14 + layers * perLayer + (layers - 1) * 4;
+  return std::isnan(lines) ? INFINITY : lines;
+}
+
+void CheckJob(const TJobEntries& e) {
+  const struct {
+    const char* name;
+    double value;
+  } lengths[] = {{"X size", e.XPos},   {"Y size", e.YPos},    {"diameter", e.Knit},
+                 {"overlap", e.Cross}, {"step-down", e.ZPos}, {"retract height", e.ZUp}};
+  for (const auto& l : lengths) {
+    if (!std::isfinite(l.value)) {
+      throw EDVError(std::string("The ") + l.name + " is not a finite number: " + Shortest(l.value));
+    }
+  }
+  if (e.Mode != kModeSpiral && e.Mode != kModeXZigzag && e.Mode != kModeYZigzag) {
+    throw EDVError("The clearing strategy " + std::to_string(e.Mode) + " is unknown");
+  }
+
+  // The pass step is what moves every pass on; without it the spiral and the zig-zags never end.
+  const double radius = e.Knit / 2;
+  const double step = radius * 2 - e.Cross;
+  if (!(step > 0)) {
+    throw EDVError("The pass step (diameter - overlap) must be above zero, but diameter " + Shortest(e.Knit) +
+                   " - overlap " + Shortest(e.Cross) + " = " + Shortest(step));
+  }
+
+  // Every coordinate the program may write must stay a number.
+  const double layers = EffectiveLayers(e);
+  const double deepest = 0 - layers * e.ZPos;
+  const double extremes[] = {radius * 3 - e.Cross,    e.XPos - radius,     e.YPos - radius,
+                             e.XPos / 2 + radius * 2, e.YPos - e.XPos / 2, e.XPos - e.YPos / 2,
+                             radius * 2 + e.XPos,     radius * 2 + e.YPos, deepest,
+                             deepest + e.ZPos + e.ZUp};
+  for (double v : extremes) {
+    if (!std::isfinite(v)) throw EDVError("The sizes of this job are too large to be computed");
+  }
+
+  const double lines = EstimateProgramLines(e);
+  if (!(lines <= kMaxProgramLines)) {
+    throw EDVError("The program would have about " +
+                   std::to_string(static_cast<long long>(std::min(lines, 9e18))) +
+                   " lines, more than the limit of " +
+                   std::to_string(static_cast<long long>(kMaxProgramLines)) + " lines");
+  }
+}

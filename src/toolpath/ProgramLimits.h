@@ -1,0 +1,19 @@
+#pragma once
+// What a job must satisfy before any line of its program is built: a job that could never finish, or
+// whose program could not be written or stored sensibly, is refused with a message that says why.
+
+#include <cstdint>
+
+#include "toolpath/FacingJob.h"
+
+// Far beyond any real facing program (the largest sensible ones have a few million lines, tens of MB per
+// million), yet small enough that a mistyped entry cannot fill a disk.
+inline constexpr double kMaxProgramLines = 200'000'000;
+
+// An upper estimate of the number of lines the job's program has; infinite when it would never end.
+[[nodiscard]] double EstimateProgramLines(const TJobEntries& entries);
+
+// Raises EDVError when the job must be refused: an entry that is not a finite number, an unknown
+// strategy, a pass step (diameter - overlap) of zero or less, sizes whose arithmetic overflows, or a
+// program of more than kMaxProgramLines lines.
+void CheckJob(const TJobEntries& entries);

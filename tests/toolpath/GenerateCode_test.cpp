@@ -1,0 +1,300 @@
+#include "toolpath/GenerateCode.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <limits>
+
+#include "TempDir.h"
+#include "dvTools/dvError.h"
+#include "toolpath/ProgramLimits.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kPlatePath = "D:\\nc\\plate.nc";
+const std::string kPlateTime = "2011-06-18 14:05";
+
+TJobEntries Plate() {
+  TJobEntries e;
+  e.XPos = 20;
+  e.YPos = 12;
+  e.Layer = 2;
+  return e;
+}
+
+TProgramRequest Request(const TJobEntries& e, fs::path out = {}) {
+  return {e, std::move(out), kPlatePath, kPlateTime};
+}
+
+std::vector<std::string> Lines(const TJobEntries& e) {
+  TGCodeMemorySink sink;
+  TGCodeFile list(sink);
+  WriteProgram(Request(e), list);
+  return sink.Lines();
+}
+
+std::string Text(const TJobEntries& e) {
+  TGCodeMemorySink sink;
+  TGCodeFile list(sink);
+  WriteProgram(Request(e), list);
+  return sink.Text();
+}
+
+// Compares whole files and names the first line that differs.
+void ExpectSameBytes(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return;
+  std::size_t line = 1, i = 0;
+  while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) line += actual[i++] == '\n';
+  const auto lineAt = [](const std::string& s, std::size_t from) {
+    const auto start = s.rfind('\n', from == 0 ? 0 : from - 1);
+    const auto begin = start == std::string::npos ? 0 : start + 1;
+    return s.substr(begin, s.find('\n', begin) - begin);
+  };
+  ADD_FAILURE() << "first difference in line " << line << ":\n  actual:   " << lineAt(actual, i)
+                << "\n  expected: " << lineAt(expected, i);
+}
+
+std::string ErrorOf(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const EDVError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+int FilesIn(const fs::path& dir) {
+  return static_cast<int>(std::distance(fs::directory_iterator(dir), {}));
+}
+
+int Count(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+}  // namespace
+
+TEST(GenerateCode, WorkedExampleByteForByte) {
+  const struct {
+    bool absolute;
+    const char* golden;
+  } rows[] = {{false, "plate-2-layers-relative.nc"}, {true, "plate-2-layers-absolute.nc"}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.golden);
+    const std::string expected = ReadBytes(fs::path(SKIMPLANE_TEST_DATA) / r.golden);
+    ASSERT_EQ(std::count(expected.begin(), expected.end(), '\n'), 48);
+    TJobEntries e = Plate();
+    e.ZUpAbs = r.absolute;
+    ExpectSameBytes(Text(e), expected);
+
+    TempDir dir;
+    GenerateCode(Request(e, dir / "plate.nc"));
+    ExpectSameBytes(ReadBytes(dir / "plate.nc"), expected);
+  }
+}
+
+TEST(GenerateCode, FileHoldsExactlyTheStreamedLinesOfALargeProgram) {
+  // Several hundred kilobytes: the file passes through many blocks of the writer.
+  TJobEntries e;
+  e.XPos = 900;
+  e.YPos = 700;
+  e.Knit = 1;
+  e.Cross = 0.25;
+  e.Layer = 12;
+  e.Mode = kModeXZigzag;
+  TempDir dir;
+  WriteBytes(dir / "big.nc", "old program");
+  GenerateCode(Request(e, dir / "big.nc"));
+  const std::string expected = Text(e);
+  EXPECT_GT(expected.size(), 300'000u);
+  EXPECT_EQ(ReadBytes(dir / "big.nc"), expected);
+  EXPECT_EQ(FilesIn(dir.path()), 1);
+}
+
+TEST(GenerateCode, LayerCountsOfOneOrLessCutOneLayer) {
+  for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
+    TJobEntries e = Plate();
+    e.Mode = mode;
+    e.Layer = 1;
+    const std::string one = Text(e);
+    for (int32_t layers : {0, -3, std::numeric_limits<int32_t>::min()}) {
+      e.Layer = layers;
+      EXPECT_EQ(Text(e), one) << "mode " << mode << ", layers " << layers;
+    }
+    EXPECT_EQ(one.find("\xB7\xD6\xB2\xE3"), std::string::npos);  // no layer mark
+  }
+}
+
+TEST(GenerateCode, ThreeLayersAreMarkedAndCutOneStepDeeperEach) {
+  TJobEntries e = Plate();
+  e.Layer = 3;
+  e.ZPos = 1.5;
+  e.Mode = kModeXZigzag;
+  const auto lines = Lines(e);
+  std::vector<std::string> marks, plunges;
+  for (const auto& l : lines) {
+    if (l.rfind("( \xB7\xD6\xB2\xE3\xB1\xEA\xD6\xBE", 0) == 0) marks.push_back(l);
+    if (l.rfind("G01 F120 Z", 0) == 0 && (plunges.empty() || plunges.back() != l)) plunges.push_back(l);
+  }
+  EXPECT_EQ(marks, (std::vector<std::string>{"( \xB7\xD6\xB2\xE3\xB1\xEA\xD6\xBE: \xB5\xDA"
+                                             "2\xB2\xE3 )",
+                                             "( \xB7\xD6\xB2\xE3\xB1\xEA\xD6\xBE: \xB5\xDA"
+                                             "3\xB2\xE3 )"}));
+  EXPECT_EQ(plunges, (std::vector<std::string>{"G01 F120 Z-1.500", "G01 F120 Z-3.000", "G01 F120 Z-4.500"}));
+  // Each transition: mark, retract ZUp above the level just cut, back to the corner, plunge.
+  const auto second = std::find(lines.begin(), lines.end(), marks[1]);
+  ASSERT_NE(second, lines.end());
+  EXPECT_EQ(*(second + 1), "G00 F1000 Z-1.000");
+  EXPECT_EQ(*(second + 2), "G01 X3.000 Y3.000");
+  EXPECT_EQ(*(second + 3), "G01 F120 Z-4.500");
+  EXPECT_EQ(lines.size(), 4 + 6 + 3 * 10 + 2 * 4 + 4u);
+}
+
+TEST(GenerateCode, StepDownZeroCutsEveryLayerAtZero) {
+  TJobEntries e = Plate();
+  e.ZPos = 0;
+  e.Layer = 3;
+  const auto lines = Lines(e);
+  for (const auto& l : lines) {
+    if (l.rfind("G01 F", 0) == 0) {
+      EXPECT_EQ(l, "G01 F120 Z0.000");
+    }
+  }
+  EXPECT_EQ(Count(lines, "G01 F120 Z0.000"), 3 * 3);
+}
+
+TEST(GenerateCode, StartAndEndBlocks) {
+  TJobEntries e = Plate();
+  e.Speed = 0;
+  e.Fro = -5;
+  e.Knit = 6.125;
+  e.ZUp = 7.25;
+  e.ZUpAbs = true;
+  const auto lines = Lines(e);
+  ASSERT_GT(lines.size(), 14u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.begin() + 10),
+            (std::vector<std::string>{"( \xB9\xA4\xBC\xFE\xB3\xDF\xB4\xE7:20.000 x 12.000 mm )",
+                                      "G00 G90 G94 G40 G54 G80", "T1 M06", "M03 S0", "M07",
+                                      "G00 F1000 X3.063 Y3.063 Z7.250", "G01 F-5 Z-1.000"}));
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+            (std::vector<std::string>{"G00 F1000 Z7.250", "M09", "M05", "M02"}));
+}
+
+TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    std::function<void(TJobEntries&)> change;
+    std::string message;
+  } rows[] = {
+      {[](TJobEntries& e) { e.Cross = 6; },
+       "The pass step (diameter - overlap) must be above zero, but diameter 6 - overlap 6 = 0"},
+      {[](TJobEntries& e) { e.Cross = 6.5; },
+       "The pass step (diameter - overlap) must be above zero, but diameter 6 - overlap 6.5 = -0.5"},
+      {[](TJobEntries& e) { e.Knit = -2, e.Cross = 0; },
+       "The pass step (diameter - overlap) must be above zero, but diameter -2 - overlap 0 = -2"},
+      {[](TJobEntries& e) { e.Knit = 0, e.Mode = kModeYZigzag; },
+       "The pass step (diameter - overlap) must be above zero, but diameter 0 - overlap 0.5 = -0.5"},
+      {[&](TJobEntries& e) { e.XPos = nan; }, "The X size is not a finite number: nan"},
+      {[&](TJobEntries& e) { e.YPos = inf; }, "The Y size is not a finite number: inf"},
+      {[&](TJobEntries& e) { e.Knit = -inf; }, "The diameter is not a finite number: -inf"},
+      {[&](TJobEntries& e) { e.Cross = nan; }, "The overlap is not a finite number: nan"},
+      {[&](TJobEntries& e) { e.ZPos = inf; }, "The step-down is not a finite number: inf"},
+      {[&](TJobEntries& e) { e.ZUp = nan; }, "The retract height is not a finite number: nan"},
+      {[](TJobEntries& e) { e.Mode = 4; }, "The clearing strategy 4 is unknown"},
+      {[](TJobEntries& e) { e.XPos = 1.7e308, e.YPos = -1.7e308, e.Knit = 1e308, e.Cross = 0; },
+       "The sizes of this job are too large to be computed"},
+      {[](TJobEntries& e) { e.ZPos = 1e308, e.Layer = 100; },
+       "The sizes of this job are too large to be computed"},
+      {[](TJobEntries& e) { e.XPos = 3000, e.YPos = 2000, e.Knit = 0.1, e.Cross = 0.01, e.Layer = 5000; },
+       "The program would have about 222346121 lines, more than the limit of 200000000 lines"},
+      {[](TJobEntries& e) { e.XPos = 1e17, e.Knit = 1, e.Cross = 0.5, e.Mode = kModeYZigzag; },
+       "The program would have about 400000000000000000 lines, more than the limit of 200000000 lines"},
+      {[](TJobEntries& e) { e.Layer = std::numeric_limits<int32_t>::max(); },
+       "The program would have about 166137143973 lines, more than the limit of 200000000 lines"},
+  };
+  for (const auto& r : rows) {
+    TJobEntries e;
+    r.change(e);
+    TempDir dir;
+    WriteBytes(dir / "keep.nc", "old program");
+    EXPECT_EQ(ErrorOf([&] { GenerateCode(Request(e, dir / "keep.nc")); }), r.message);
+    EXPECT_EQ(ErrorOf([&] { Lines(e); }), r.message);
+    EXPECT_EQ(ReadBytes(dir / "keep.nc"), "old program");
+    EXPECT_EQ(FilesIn(dir.path()), 1);
+  }
+}
+
+TEST(GenerateCode, EstimateBoundsTheRealLineCount) {
+  const struct {
+    double x, y, d, c;
+    int layers;
+  } faces[] = {{150, 200, 6, 0.5, 1},  {20, 12, 6, 0.5, 2},    {5, 5, 6, 0.5, 3}, {-10, 40, 6, 5.9, 1},
+               {300, 20, 0.5, 0.1, 2}, {20, 300, 0.5, 0.1, 2}, {12, 20, 6, 0, 7}, {1000, 1000, 2, 1.9, 1}};
+  for (const auto& f : faces) {
+    for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
+      TJobEntries e;
+      e.XPos = f.x, e.YPos = f.y, e.Knit = f.d, e.Cross = f.c, e.Layer = f.layers, e.Mode = mode;
+      const double real = static_cast<double>(Lines(e).size());
+      const double estimate = EstimateProgramLines(e);
+      EXPECT_GE(estimate, real) << f.x << " x " << f.y << " mode " << mode;
+      EXPECT_LE(estimate, real * 1.3 + 40) << f.x << " x " << f.y << " mode " << mode;
+    }
+  }
+}
+
+TEST(GenerateCode, SaveFailuresKeepTheOldFile) {
+  TempDir dir;
+  WriteBytes(dir / "ro.nc", "old program");
+  fs::permissions(dir / "ro.nc", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const struct {
+    fs::path target;
+    std::string message;
+  } rows[] = {
+      {dir / "ro.nc", "Cannot create file \"" + (dir / "ro.nc").string() + "\". Permission denied"},
+      {dir / "missing" / "x.nc",
+       "Cannot create file \"" + (dir / "missing" / "x.nc").string() + "\". No such file or directory"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(ErrorOf([&] { GenerateCode(Request(Plate(), r.target)); }), r.message);
+  EXPECT_EQ(ReadBytes(dir / "ro.nc"), "old program");
+  EXPECT_EQ(FilesIn(dir.path()), 1);
+}
+
+TEST(GenerateCode, FullDiskGivesStreamWriteErrorAndKeepsTheOldFile) {
+  TempDir dir;
+  WriteBytes(dir / "full.nc", "old program");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // A small file-size limit stands in for a full disk.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    TJobEntries e = Plate();
+    e.Layer = 100;
+    const std::string message = ErrorOf([&] { GenerateCode(Request(e, dir / "full.nc")); });
+    ::_exit(message == "Stream write error" ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadBytes(dir / "full.nc"), "old program");
+  EXPECT_EQ(FilesIn(dir.path()), 1);
+}
+
+TEST(FormatHeaderDateTime, PadsEveryField) {
+  const struct {
+    int y, mo, d, h, mi;
+    char sep;
+    const char* text;
+  } rows[] = {{2011, 6, 18, 14, 5, ':', "2011-06-18 14:05"},
+              {2026, 1, 2, 0, 0, ':', "2026-01-02 00:00"},
+              {999, 12, 31, 23, 59, '.', "0999-12-31 23.59"}};
+  for (const auto& r : rows) EXPECT_EQ(FormatHeaderDateTime(r.y, r.mo, r.d, r.h, r.mi, r.sep), r.text);
+}

@@ -1,0 +1,147 @@
+#include "toolpath/Strategies.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "toolpath/Emitters.h"
+
+namespace {
+
+// The job of a run's first layer for a face, radius and overlap; step-down 1, ZUp 2, feed 120.
+TFacingJob Job(double x, double y, double radius, double cross, bool clearEnd, bool absolute = false) {
+  TJobEntries e;
+  e.XPos = x;
+  e.YPos = y;
+  e.Knit = radius * 2;
+  e.Cross = cross;
+  e.ClearEnd = clearEnd;
+  e.ZUpAbs = absolute;
+  return MakeFacingJob(e);
+}
+
+std::vector<std::string> Layer(void (*strategy)(const TFacingJob&, TGCodeFile&), const TFacingJob& job) {
+  TGCodeMemorySink sink;
+  TGCodeFile list(sink);
+  strategy(job, list);
+  return sink.Lines();
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& l : lines) text += (text.empty() ? "" : ", ") + l;
+  return text;
+}
+
+}  // namespace
+
+TEST(DoSpiral, LegsForTheTrickyFaces) {
+  const struct {
+    double x, y, r, c;
+    const char* legs;
+  } rows[] = {
+      {20, 12, 3, 0.5, "G01 Y9.000, G01 X17.000, G01 Y3.000, G01 X8.500"},
+      {12, 20, 3, 0.5, "G01 Y17.000, G01 X9.000, G01 Y3.000, G01 X8.500, G01 Y11.500, G01 Y8.500"},
+      {20, 5, 3, 0.5, "G01 X17.000, G01 X8.500"},
+      {6, 6, 3, 0.5, "G01 Y3.000"},
+      {5, 5, 3, 0.5, ""},
+      {20, 12, 3, 0, "G01 Y9.000, G01 X17.000, G01 Y3.000, G01 X9.000"},
+      {-10, -10, 3, 0.5, ""},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(Joined(Layer(DoSpiral, Job(r.x, r.y, r.r, r.c, false))), r.legs) << r.x << " x " << r.y;
+  }
+}
+
+TEST(DoSpiral, EdgeCleanFollowsTheFaceShape) {
+  const struct {
+    double x, y;
+    bool absolute;
+    const char* edge;
+  } rows[] = {
+      // wider than tall
+      {20, 12, false,
+       "G00 F1000 Z1.000, G00 X8.500 Y3.000, G01 F120 Z-1.000, G01 X6.000 Y0.000, G01 Y6.000, "
+       "G01 X3.000 Y9.000, G00 F1000 Z1.000, G00 X17.000, G01 F120 Z-1.000, G01 X14.000 Y6.000, "
+       "G01 X17.000 Y3.000"},
+      // square: the same column as a wide face
+      {10, 10, true,
+       "G00 F1000 Z2.000, G00 X8.500 Y3.000, G01 F120 Z-1.000, G01 X5.000 Y-1.000, G01 Y5.000, "
+       "G01 X3.000 Y7.000, G00 F1000 Z2.000, G00 X7.000, G01 F120 Z-1.000, G01 X5.000 Y5.000, "
+       "G01 X7.000 Y3.000"},
+      // the default job, taller than wide
+      {150, 200, false,
+       "G00 F1000 Z1.000, G00 X8.500 Y3.000, G01 F120 Z-1.000, G01 X75.000 Y69.000, G01 X81.000, "
+       "G01 X147.000 Y3.000, G00 F1000 Z1.000, G00 Y197.000, G01 F120 Z-1.000, G01 X75.000 Y125.000, "
+       "G01 X3.000 Y197.000"},
+  };
+  for (const auto& r : rows) {
+    const auto legs = Layer(DoSpiral, Job(r.x, r.y, 3, 0.5, false, r.absolute));
+    auto all = Layer(DoSpiral, Job(r.x, r.y, 3, 0.5, true, r.absolute));
+    ASSERT_EQ(all.size(), legs.size() + 11);
+    EXPECT_TRUE(std::equal(legs.begin(), legs.end(), all.begin()));
+    all.erase(all.begin(), all.begin() + static_cast<long>(legs.size()));
+    EXPECT_EQ(Joined(all), r.edge) << r.x << " x " << r.y;
+  }
+}
+
+TEST(DoSpiral, DefaultJobHasFiftyFourLegs) {
+  const auto legs = Layer(DoSpiral, Job(150, 200, 3, 0.5, false));
+  ASSERT_EQ(legs.size(), 54u);
+  EXPECT_EQ(Joined(std::vector<std::string>(legs.begin(), legs.begin() + 6)),
+            "G01 Y197.000, G01 X147.000, G01 Y3.000, G01 X8.500, G01 Y191.500, G01 X141.500");
+  EXPECT_EQ(Joined(std::vector<std::string>(legs.end() - 5, legs.end())),
+            "G01 X81.000, G01 Y69.000, G01 X74.500, G01 Y125.500, G01 Y74.500");
+}
+
+TEST(Zigzag, WorkedValues) {
+  const struct {
+    void (*strategy)(const TFacingJob&, TGCodeFile&);
+    bool absolute;
+    const char* lines;
+  } rows[] = {
+      {DoXZigzag, false,
+       "G01 X17.000, G01 Y8.500, G01 X3.000, G01 Y9.000, G01 X17.000, G01 Y3.000, G00 F1000 Z1.000, "
+       "G01 X3.000, G01 F120 Z-1.000, G01 Y9.000"},
+      {DoYZigzag, true,
+       "G01 Y9.000, G01 X8.500, G01 Y3.000, G01 X14.000, G01 Y9.000, G01 X17.000, G01 Y3.000, G01 X3.000, "
+       "G00 F1000 Z2.000, G01 Y9.000, G01 F120 Z-1.000, G01 X17.000"},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(Joined(Layer(r.strategy, Job(20, 12, 3, 0.5, true, r.absolute))), r.lines);
+}
+
+TEST(Zigzag, EdgeCases) {
+  const struct {
+    void (*strategy)(const TFacingJob&, TGCodeFile&);
+    double x, y;
+    bool clearEnd;
+    const char* lines;
+  } rows[] = {
+      // the first advance lands on the last row; the next is clamped back to it
+      {DoXZigzag, 20, 11.5, true,
+       "G01 X17.000, G01 Y8.500, G01 X3.000, G01 Y8.500, G01 X17.000, G01 Y3.000, G00 F1000 Z1.000, "
+       "G01 X3.000, G01 F120 Z-1.000, G01 Y8.500"},
+      // face as high as the cutter
+      {DoXZigzag, 20, 6, true,
+       "G01 X17.000, G01 Y3.000, G01 X3.000, G01 Y3.000, G00 F1000 Z1.000, G01 X17.000, G01 F120 Z-1.000, "
+       "G01 Y3.000"},
+      // face lower than the cutter: no row, the edge clean ends below the first row
+      {DoXZigzag, 20, 5, true,
+       "G01 X17.000, G01 Y3.000, G00 F1000 Z1.000, G01 X3.000, G01 F120 Z-1.000, G01 Y2.000"},
+      {DoYZigzag, 11.5, 12, true,
+       "G01 Y9.000, G01 X8.500, G01 Y3.000, G01 X8.500, G01 Y9.000, G01 X3.000, G00 F1000 Z1.000, "
+       "G01 Y3.000, G01 F120 Z-1.000, G01 X8.500"},
+      {DoXZigzag, 20, 12, false, "G01 X17.000, G01 Y8.500, G01 X3.000, G01 Y9.000, G01 X17.000"},
+      {DoYZigzag, 5, 20, false, "G01 Y17.000"},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(Joined(Layer(r.strategy, Job(r.x, r.y, 3, 0.5, r.clearEnd))), r.lines) << r.x << " x " << r.y;
+  }
+}
+
+TEST(Zigzag, DefaultJobLineCounts) {
+  EXPECT_EQ(Layer(DoXZigzag, Job(150, 200, 3, 0.5, true)).size(), 78u);
+  EXPECT_EQ(Layer(DoYZigzag, Job(150, 200, 3, 0.5, true)).size(), 60u);
+}
