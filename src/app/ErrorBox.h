@@ -1,0 +1,19 @@
+#pragma once
+// The application's error box rules. Qt has no central error handler, so every handler of the window
+// catches at its edge and shows the message through these rules.
+
+#include <QString>
+
+#include <string_view>
+
+// The application's title: the executable's file name up to its first dot, first letter upper case and
+// every later letter lower case ("/usr/bin/skimplane" and "SKIMPLANE.EXE" both give "Skimplane").
+[[nodiscard]] QString ApplicationTitleFromPath(const QString& executablePath);
+
+// The text shown for an error: the message, plus a full stop when its last character sorts above ".".
+// Messages that already end in a full stop, a closing quote or a blank are shown as they are.
+[[nodiscard]] QString ErrorBoxText(const QString& message);
+
+// The in-house code carries its messages as 8-bit bytes: UTF-8 where they come from our own texts and
+// file names, GBK where they quote bytes from a Chinese INI file. Shows both correctly.
+[[nodiscard]] QString MessageFromBytes(std::string_view bytes);

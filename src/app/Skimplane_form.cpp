@@ -1,0 +1,339 @@
+#include "app/Skimplane_form.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QTabBar>
+
+#include "app/ErrorBox.h"
+#include "app/Skin.h"
+#include "dvTools/dvError.h"
+
+namespace {
+
+constexpr int kTagTranslatable = 9;
+constexpr int kSpinWidth = 81;
+
+const char* const kWindowCaption = "Skimplane v1.3 - Shop Floor Forum Special edition";
+
+// Labels by page: a Tag of 9 lets a language pack re-caption them by name.
+enum class TLabelLook { Plain, Hint, Letter };
+struct TLabelRow {
+  const char* page;
+  const char* name;
+  const char* caption;
+  int left, top;
+  int tag;
+  TLabelLook look;
+};
+constexpr TLabelRow kLabels[] = {
+    {"tabFace", "Label1", "长度：", 256, 84, kTagTranslatable, TLabelLook::Plain},
+    {"tabFace", "Label39", "mm", 344, 108, 0, TLabelLook::Plain},
+    {"tabFace", "Label2", "* Y轴方向，向前", 244, 132, kTagTranslatable, TLabelLook::Hint},
+    {"tabFace", "Label3", "宽度：", 84, 236, kTagTranslatable, TLabelLook::Plain},
+    {"tabFace", "Label49", "mm", 172, 260, 0, TLabelLook::Plain},
+    {"tabFace", "Label4", "* X轴方向，向右", 68, 284, kTagTranslatable, TLabelLook::Hint},
+    {"tabKnit", "Label5", "直径(R)：", 196, 36, kTagTranslatable, TLabelLook::Plain},
+    {"tabKnit", "Label97", "mm", 360, 36, 0, TLabelLook::Plain},
+    {"tabKnit", "Label7", "下刀(D)：", 196, 80, kTagTranslatable, TLabelLook::Plain},
+    {"tabKnit", "Label88", "mm", 360, 80, 0, TLabelLook::Plain},
+    {"tabKnit", "Label8", "抬刀(U)：", 196, 124, kTagTranslatable, TLabelLook::Plain},
+    {"tabKnit", "Label229", "mm", 360, 124, 0, TLabelLook::Plain},
+    {"tabKnit", "Label6", "重叠(C)：", 196, 256, kTagTranslatable, TLabelLook::Plain},
+    {"tabKnit", "Label98", "mm", 360, 256, 0, TLabelLook::Plain},
+    {"tabKnit", "Label16", "R", 96, 204, 0, TLabelLook::Letter},
+    {"tabKnit", "Label19", "D", 36, 156, 0, TLabelLook::Letter},
+    {"tabKnit", "Label23", "C", 88, 300, 0, TLabelLook::Letter},
+    {"tabOption", "Label10", "主轴(S)：", 20, 36, kTagTranslatable, TLabelLook::Plain},
+    {"tabOption", "Label14", "转", 176, 36, kTagTranslatable, TLabelLook::Plain},
+    {"tabOption", "Label11", "给进(F)：", 232, 36, kTagTranslatable, TLabelLook::Plain},
+    {"tabOption", "Label129", "FRO", 380, 36, 0, TLabelLook::Plain},
+    {"tabOption", "Label12", "作业方式：", 20, 76, kTagTranslatable, TLabelLook::Plain},
+    {"tabOption", "Label9", "分层(L)：", 28, 252, kTagTranslatable, TLabelLook::Plain},
+    {"tabOption", "Label13", "层", 184, 252, kTagTranslatable, TLabelLook::Plain},
+    {"tabAbout", "lblVersion", "Skimplane v1.3", 202, 48, 0, TLabelLook::Plain},
+    {"tabAbout", "Label28", "Program by tarel.qo", 202, 72, 0, TLabelLook::Plain},
+    {"tabAbout", "Label29", "Mail: tarel.qo@example.org", 202, 96, 0, TLabelLook::Plain},
+    {"tabAbout", "Label30", "Last Update 2011-05-04", 202, 120, 0, TLabelLook::Plain},
+    {"tabAbout", "lblLangPack", "LangPack: tarel.qo", 202, 144, 0, TLabelLook::Plain},
+};
+
+struct TSpinRow {
+  const char* page;
+  const char* name;
+  TSpinEdit::TValueType type;
+  double value;
+  int left, top;
+  double step, largeStep;
+  int tabOrder;
+};
+constexpr auto vtFloat = TSpinEdit::TValueType::vtFloat;
+constexpr auto vtInteger = TSpinEdit::TValueType::vtInteger;
+constexpr TSpinRow kSpinEdits[] = {
+    {"tabFace", "edtYPos", vtFloat, 200, 256, 104, 10, 100, 0},
+    {"tabFace", "edtXPos", vtFloat, 150, 84, 256, 10, 100, 1},
+    {"tabKnit", "edtKnit", vtFloat, 6, 272, 32, 1, 10, 0},
+    {"tabKnit", "edtZPos", vtFloat, 1, 272, 76, 0.1, 10, 1},
+    {"tabKnit", "edtZUp", vtFloat, 2, 272, 120, 0.1, 10, 3},
+    {"tabKnit", "edtCross", vtFloat, 0.5, 272, 252, 0.1, 10, 2},
+    {"tabOption", "edtSpeed", vtInteger, 5000, 88, 32, 100, 1000, 0},
+    {"tabOption", "edtFro", vtInteger, 120, 292, 32, 10, 100, 1},
+    {"tabOption", "edtLayer", vtInteger, 1, 96, 248, 1, 10, 6},
+};
+
+// Radio buttons form a group by their page; the check box sits with them in the table.
+enum class TChoiceKind { Radio, Check };
+struct TChoiceRow {
+  const char* page;
+  const char* name;
+  TChoiceKind kind;
+  const char* caption;
+  int left, top, width, height;
+  bool checked;
+  int tabOrder;
+};
+constexpr TChoiceRow kChoices[] = {
+    {"tabKnit", "opnZUpRel", TChoiceKind::Radio, "相对位置", 272, 156, 77, 17, true, 5},
+    {"tabKnit", "opnZUpAbs", TChoiceKind::Radio, "绝对位置", 272, 188, 81, 17, false, 4},
+    {"tabOption", "opnDelta", TChoiceKind::Radio, "螺旋清扫", 28, 208, 101, 17, true, 4},
+    {"tabOption", "opnXArrow", TChoiceKind::Radio, "横向清扫", 172, 208, 97, 17, false, 2},
+    {"tabOption", "opnYArrow", TChoiceKind::Radio, "纵向清扫", 316, 208, 97, 17, false, 3},
+    {"tabOption", "chkClearEnd", TChoiceKind::Check, "清除清扫后的可能的残留边缘", 224, 248, 197, 17, true,
+     5},
+};
+
+struct TImageRow {
+  const char* page;
+  const char* name;
+  const char* resource;
+  int left, top, width, height;
+  bool transparent;
+};
+constexpr TImageRow kImages[] = {
+    {"tabFace", "Image2", ":/skimplane/images/face.png", 44, 28, 247, 224, false},
+    {"tabKnit", "Image3", ":/skimplane/images/cutter.png", 28, 32, 129, 194, true},
+    {"tabKnit", "Image4", ":/skimplane/images/overlap.png", 16, 232, 139, 69, false},
+    {"tabOption", "Image5", ":/skimplane/images/spiral.png", 32, 100, 96, 96, false},
+    {"tabOption", "Image6", ":/skimplane/images/along-x.png", 172, 100, 96, 96, false},
+    {"tabOption", "Image7", ":/skimplane/images/along-y.png", 316, 100, 96, 96, false},
+    {"tabAbout", "Image1", ":/skimplane/images/about.png", 46, 32, 132, 130, false},
+};
+
+QString U(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+QFont WindowFont(bool bold = false) {
+  QFont f(WindowFontFamily());
+  f.setPixelSize(13);
+  f.setBold(bold);
+  return f;
+}
+
+void SetTag(QObject* o, int tag) {
+  o->setProperty("Tag", tag);
+}
+
+}  // namespace
+
+TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      seams_(std::move(seams)) {
+  InitResources();
+  setObjectName(QStringLiteral("frmSkimplane"));
+  setWindowTitle(U(kWindowCaption));
+  setWindowIcon(QIcon(QStringLiteral(":/skimplane/images/icon.png")));
+  setFont(WindowFont());
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, ButtonFaceColor());
+  setPalette(pal);
+  setAutoFillBackground(true);
+  // Nothing stretches: a larger window only shows more background.
+  resize(463, 408);
+  move(500, 214);
+  BuildControls();
+  BuildTabOrder();
+
+  // The keyboard ways to close the window, as the frame's close box does.
+  for (const QKeySequence& keys : {QKeySequence(Qt::ALT | Qt::Key_F4), QKeySequence(QKeySequence::Close)}) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, &TfrmSkimplane::btnCloseClick);
+  }
+}
+
+TfrmSkimplane::~TfrmSkimplane() {
+  // The settings are stored while every control still holds its value; the components (and the
+  // position keeper among them) go afterwards, with the QWidget.
+  FormDestroy();
+}
+
+void TfrmSkimplane::BuildControls() {
+  btnClose = new QPushButton(U("关闭"), this);
+  btnClose->setObjectName(QStringLiteral("btnClose"));
+  btnClose->setGeometry(376, 372, 75, 25);
+  btnGenerate = new QPushButton(U("生成"), this);
+  btnGenerate->setObjectName(QStringLiteral("btnGenerate"));
+  btnGenerate->setGeometry(280, 372, 75, 25);
+  for (QPushButton* b : {btnClose, btnGenerate}) {
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  connect(btnClose, &QPushButton::clicked, this, &TfrmSkimplane::btnCloseClick);
+  connect(btnGenerate, &QPushButton::clicked, this, &TfrmSkimplane::btnGenerateClick);
+
+  PageControl1 = new TPageControl(this);
+  PageControl1->setObjectName(QStringLiteral("PageControl1"));
+  PageControl1->setGeometry(8, 12, 445, 349);
+  tabFace = PageControl1->AddPage(QStringLiteral("tabFace"), U("材质平面"));
+  tabKnit = PageControl1->AddPage(QStringLiteral("tabKnit"), U("铣刀选项"));
+  tabOption = PageControl1->AddPage(QStringLiteral("tabOption"), U("运动选项"));
+  tabAbout = PageControl1->AddPage(QStringLiteral("tabAbout"), U("关于"));
+  const auto page = [this](const char* name) { return findChild<TTabSheet*>(QLatin1String(name)); };
+
+  btnClose->setProperty("TabOrder", 0);
+  btnGenerate->setProperty("TabOrder", 1);
+  PageControl1->setProperty("TabOrder", 2);
+
+  for (const auto& r : kImages) {
+    auto* image = new TImage(page(r.page));
+    image->setObjectName(QLatin1String(r.name));
+    image->setGeometry(r.left, r.top, r.width, r.height);
+    image->SetPicture(QPixmap(QLatin1String(r.resource)));
+    image->SetTransparent(r.transparent);
+  }
+
+  for (const auto& r : kLabels) {
+    auto* label = new TLabel(QString(), page(r.page));
+    label->setObjectName(QLatin1String(r.name));
+    if (r.look != TLabelLook::Plain) {
+      label->setFont(WindowFont(r.look == TLabelLook::Letter));
+      QPalette p = label->palette();
+      p.setColor(QPalette::WindowText,
+                 r.look == TLabelLook::Hint ? QColor(128, 128, 128) : QColor(Qt::black));
+      label->setPalette(p);
+    }
+    label->SetCaption(U(r.caption));
+    label->move(r.left, r.top);
+    SetTag(label, r.tag);
+  }
+  // The one opaque label: it fills its rectangle with the window's background colour.
+  findChild<TLabel*>(QStringLiteral("Label13"))->SetOpaque(ButtonFaceColor());
+  lblVersion = findChild<TLabel*>(QStringLiteral("lblVersion"));
+  lblLangPack = findChild<TLabel*>(QStringLiteral("lblLangPack"));
+
+  for (const auto& r : kSpinEdits) {
+    auto* spin = new TSpinEdit(r.type, page(r.page));
+    spin->setObjectName(QLatin1String(r.name));
+    spin->SetIncrement(r.step);
+    spin->SetLargeIncrement(r.largeStep);
+    spin->SetValue(r.value);
+    spin->setGeometry(r.left, r.top, kSpinWidth, spin->sizeHint().height());
+    spin->setProperty("TabOrder", r.tabOrder);
+    SetTag(spin, 0);
+  }
+
+  for (const auto& r : kChoices) {
+    QAbstractButton* button = nullptr;
+    if (r.kind == TChoiceKind::Radio)
+      button = new QRadioButton(U(r.caption), page(r.page));
+    else
+      button = new QCheckBox(U(r.caption), page(r.page));
+    button->setObjectName(QLatin1String(r.name));
+    button->setGeometry(r.left, r.top, r.width, r.height);
+    button->setChecked(r.checked);
+    button->setProperty("TabOrder", r.tabOrder);
+    SetTag(button, 0);
+  }
+
+  auto* bevel = new TBevel(tabAbout);
+  bevel->setObjectName(QStringLiteral("Bevel1"));
+  bevel->setGeometry(20, 184, 397, 10);
+
+  ZQLabel1 = new TZQLabel(tabAbout);
+  SetupZQLabel1(*ZQLabel1);
+
+  edtXPos = findChild<TSpinEdit*>(QStringLiteral("edtXPos"));
+  edtYPos = findChild<TSpinEdit*>(QStringLiteral("edtYPos"));
+  edtKnit = findChild<TSpinEdit*>(QStringLiteral("edtKnit"));
+  edtZPos = findChild<TSpinEdit*>(QStringLiteral("edtZPos"));
+  edtZUp = findChild<TSpinEdit*>(QStringLiteral("edtZUp"));
+  edtCross = findChild<TSpinEdit*>(QStringLiteral("edtCross"));
+  edtSpeed = findChild<TSpinEdit*>(QStringLiteral("edtSpeed"));
+  edtFro = findChild<TSpinEdit*>(QStringLiteral("edtFro"));
+  edtLayer = findChild<TSpinEdit*>(QStringLiteral("edtLayer"));
+  opnZUpRel = findChild<QRadioButton*>(QStringLiteral("opnZUpRel"));
+  opnZUpAbs = findChild<QRadioButton*>(QStringLiteral("opnZUpAbs"));
+  opnDelta = findChild<QRadioButton*>(QStringLiteral("opnDelta"));
+  opnXArrow = findChild<QRadioButton*>(QStringLiteral("opnXArrow"));
+  opnYArrow = findChild<QRadioButton*>(QStringLiteral("opnYArrow"));
+  chkClearEnd = findChild<QCheckBox*>(QStringLiteral("chkClearEnd"));
+
+  const QList<QWidget*> untagged = {btnClose,  btnGenerate, PageControl1, tabFace, tabKnit,
+                                    tabOption, tabAbout,    ZQLabel1,     bevel};
+  for (QWidget* w : untagged) SetTag(w, 0);
+  for (TImage* image : findChildren<TImage*>()) SetTag(image, 0);
+}
+
+void TfrmSkimplane::BuildTabOrder() {
+  // Keyboard focus follows each parent's tab order: the window's own controls first, then the pages.
+  QList<QWidget*> chain = {btnClose, btnGenerate, PageControl1->TabBar()};
+  for (int i = 0; i < PageControl1->PageCount(); ++i) {
+    QList<QWidget*> controls;
+    for (QWidget* w : PageControl1->Page(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (w->property("TabOrder").isValid()) controls << w;
+    std::stable_sort(controls.begin(), controls.end(), [](QWidget* a, QWidget* b) {
+      return a->property("TabOrder").toInt() < b->property("TabOrder").toInt();
+    });
+    chain << controls;
+  }
+  for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
+}
+
+QString TfrmSkimplane::ExecutableFolder() const {
+  const QString exe = seams_.ExecutablePath ? seams_.ExecutablePath() : QString();
+  QString folder = QFileInfo(exe).absolutePath();
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  return folder;
+}
+
+QString TfrmSkimplane::ApplicationTitle() const {
+  return ApplicationTitleFromPath(seams_.ExecutablePath ? seams_.ExecutablePath() : QString());
+}
+
+void TfrmSkimplane::ShowErrorBox(const QString& message) {
+  if (seams_.ShowError) seams_.ShowError(this, ApplicationTitle(), ErrorBoxText(message));
+}
+
+void TfrmSkimplane::RunHandler(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const std::exception& e) {
+    ShowErrorBox(MessageFromBytes(e.what()));
+  }
+}
+
+void TfrmSkimplane::FormCreate() {
+  RunHandler([this] {
+    PageControl1->SetActivePageIndex(0);
+    // The About text takes the skin's content colour instead of its page's.
+    ZQLabel1->setColor(ContentColor());
+    if (seams_.LoadSettings) seams_.LoadSettings(*this);
+  });
+}
+
+void TfrmSkimplane::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  RunHandler([this] {
+    if (seams_.SaveSettings) seams_.SaveSettings(*this);
+  });
+}
+
+void TfrmSkimplane::btnCloseClick() {
+  close();
+}

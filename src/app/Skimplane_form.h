@@ -1,0 +1,88 @@
+#pragma once
+// The main window: four pages of entries for the facing job, Generate and Close.
+//
+// Life of the window: the constructor builds every page and control with its design value; the owner
+// then lets the position keeper restore the window's place, calls FormCreate(), shows the window and runs
+// the event loop. The destructor runs FormDestroy() and then destroys the components. Each handler
+// catches errors at its edge and shows them in the error box; the program then goes on.
+
+#include <QWidget>
+
+#include <exception>
+#include <functional>
+
+#include "app/AppSeams.h"
+#include "app/SpinEdit.h"
+#include "app/Widgets.h"
+#include "dvTools/dvLabel.h"
+
+class QCheckBox;
+class QPushButton;
+class QRadioButton;
+struct TJobEntries;
+
+// >>> POSITION KEEPER: DVWinPos1 (dvWinPos.h) is placed here once it is committed. <<<
+
+class TfrmSkimplane : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TfrmSkimplane(TAppSeams seams, QWidget* parent = nullptr);
+  ~TfrmSkimplane() override;
+
+  // ---- handlers ----
+  // Page 0 active, the About text's background from the skin, then the settings (and language pack).
+  void FormCreate();
+  // Stores the settings. Runs once; the destructor calls it if the owner has not.
+  void FormDestroy();
+  void btnCloseClick();
+  // Asks for a file and writes the program for the values on screen.
+  void btnGenerateClick();
+
+  // ---- what the other modules use ----
+  // The job exactly as the controls hold it now, each control read once.
+  [[nodiscard]] TJobEntries ReadJobEntries() const;
+  // Builds and writes the program for the window's values to `path` (raises EDVError on refusal or a
+  // write failure).
+  void GenerateCode(const QString& path);
+  [[nodiscard]] const TAppSeams& Seams() const { return seams_; }
+  // The executable's folder with its trailing separator.
+  [[nodiscard]] QString ExecutableFolder() const;
+  [[nodiscard]] QString ApplicationTitle() const;
+  // Runs `body`; an error that leaves it is shown in the error box.
+  void RunHandler(const std::function<void()>& body);
+  void ShowErrorBox(const QString& message);
+
+  // ---- the components, by their names ----
+  TPageControl* PageControl1 = nullptr;
+  TTabSheet* tabFace = nullptr;
+  TTabSheet* tabKnit = nullptr;
+  TTabSheet* tabOption = nullptr;
+  TTabSheet* tabAbout = nullptr;
+  QPushButton* btnClose = nullptr;
+  QPushButton* btnGenerate = nullptr;
+  TSpinEdit* edtXPos = nullptr;
+  TSpinEdit* edtYPos = nullptr;
+  TSpinEdit* edtKnit = nullptr;
+  TSpinEdit* edtZPos = nullptr;
+  TSpinEdit* edtZUp = nullptr;
+  TSpinEdit* edtCross = nullptr;
+  TSpinEdit* edtSpeed = nullptr;
+  TSpinEdit* edtFro = nullptr;
+  TSpinEdit* edtLayer = nullptr;
+  QRadioButton* opnZUpRel = nullptr;
+  QRadioButton* opnZUpAbs = nullptr;
+  QRadioButton* opnDelta = nullptr;
+  QRadioButton* opnXArrow = nullptr;
+  QRadioButton* opnYArrow = nullptr;
+  QCheckBox* chkClearEnd = nullptr;
+  TLabel* lblVersion = nullptr;
+  TLabel* lblLangPack = nullptr;
+  TZQLabel* ZQLabel1 = nullptr;
+
+ private:
+  void BuildControls();
+  void BuildTabOrder();
+
+  TAppSeams seams_;
+  bool destroyed_ = false;
+};

@@ -1,0 +1,50 @@
+// The Generate command: the window's side of writing a program. Everything about the program itself
+// (its lines, the refusal of jobs that cannot finish, the safe write) belongs to the toolpath library.
+
+#include <QCheckBox>
+#include <QFile>
+#include <QRadioButton>
+
+#include "app/HeaderPath.h"
+#include "app/Skimplane_form.h"
+#include "toolpath/FacingJob.h"
+#include "toolpath/GenerateCode.h"
+
+TJobEntries TfrmSkimplane::ReadJobEntries() const {
+  TJobEntries e;
+  e.XPos = edtXPos->Value();
+  e.YPos = edtYPos->Value();
+  e.Knit = edtKnit->Value();
+  e.Cross = edtCross->Value();
+  e.ZPos = edtZPos->Value();
+  e.ZUp = edtZUp->Value();
+  e.ZUpAbs = opnZUpAbs->isChecked();
+  e.Speed = edtSpeed->IntValue();
+  e.Fro = edtFro->IntValue();
+  e.Layer = edtLayer->IntValue();
+  e.Mode = opnXArrow->isChecked() ? 2 : opnYArrow->isChecked() ? 3 : 1;
+  e.ClearEnd = chkClearEnd->isChecked();
+  return e;
+}
+
+void TfrmSkimplane::GenerateCode(const QString& path) {
+  TProgramRequest request;
+  request.Entries = ReadJobEntries();
+  request.OutputPath = std::filesystem::path(QFile::encodeName(path).toStdString());
+  request.HeaderPath = HeaderPathBytes(path);
+  const QDateTime now = seams_.Now ? seams_.Now() : QDateTime::currentDateTime();
+  const char separator = seams_.TimeSeparator ? seams_.TimeSeparator() : ':';
+  request.DateTime = FormatHeaderDateTime(now.date().year(), now.date().month(), now.date().day(),
+                                          now.time().hour(), now.time().minute(), separator);
+  ::GenerateCode(request);
+}
+
+void TfrmSkimplane::btnGenerateClick() {
+  RunHandler([this] {
+    if (!seams_.ChooseSaveFile) return;
+    const std::optional<QString> path = seams_.ChooseSaveFile(this);
+    if (!path) return;
+    GenerateCode(*path);
+    if (seams_.ShowMessage) seams_.ShowMessage(this, ApplicationTitle(), QStringLiteral("Success."));
+  });
+}

@@ -1,0 +1,26 @@
+// skimplane: the facing-program generator's window.
+
+#include <QApplication>
+#include <QIcon>
+
+#include "app/AppSeams.h"
+#include "app/Skimplane_form.h"
+#include "app/Skin.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ApplySkin(app);
+  app.setWindowIcon(QIcon(QStringLiteral(":/skimplane/images/icon.png")));
+
+  TAppSeams seams = DefaultSeams();
+  // >>> SETTINGS: seams.LoadSettings / seams.SaveSettings are filled by the settings module. <<<
+
+  TfrmSkimplane form(std::move(seams));
+  // >>> POSITION KEEPER: the restore of DVWinPos1 runs here, right after the window is built and
+  // before FormCreate. <<<
+  form.FormCreate();
+  form.show();
+  const int rc = app.exec();
+  // The window is destroyed when `form` goes out of scope: FormDestroy, then its components.
+  return rc;
+}

@@ -1,0 +1,37 @@
+// Takes a picture of the main window on each of its four pages: skimplane_screenshots <folder>
+// Run under a display (xvfb-run works) so the pictures show what a user sees.
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "app/AppSeams.h"
+#include "app/Skimplane_form.h"
+#include "app/Skin.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ApplySkin(app);
+  const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+  QDir().mkpath(folder);
+
+  TAppSeams seams = DefaultSeams();
+  TfrmSkimplane form(seams);
+  form.FormCreate();
+  form.show();
+  const char* const names[] = {"page-face", "page-cutter", "page-motion", "page-about"};
+  int failures = 0;
+  for (int i = 0; i < form.PageControl1->PageCount(); ++i) {
+    form.PageControl1->SetActivePageIndex(i);
+    for (int k = 0; k < 10; ++k) app.processEvents();
+    const QString path =
+        QDir(folder).filePath(QStringLiteral("screenshot-%1.png").arg(QLatin1String(names[i])));
+    const bool ok = form.grab().save(path, "PNG");
+    failures += ok ? 0 : 1;
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+  }
+  form.PageControl1->SetActivePageIndex(0);
+  return failures;
+}
