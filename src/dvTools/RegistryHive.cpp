@@ -273,9 +273,16 @@ bool RegistryFileStore::OpenKey(std::string_view path, bool canCreate) {
   const bool exists = std::filesystem::exists(file_, ec);
   if (ec) return false;
   if (exists) {
+    // Something other than a file in its place (a folder) is a hive that cannot be opened.
+    if (!std::filesystem::is_regular_file(file_, ec)) return false;
     std::ifstream in(file_, std::ios::binary);
     if (!in) return false;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    try {
+      text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+      return false;
+    }
     if (in.bad()) return false;
     hive_ = RegistryHive::Parse(text);
   } else {
