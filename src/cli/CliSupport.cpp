@@ -1,0 +1,83 @@
+#include "cli/CliSupport.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+std::string EncodePathForHeader(const std::string& localPath) {
+  const QString text = QFile::decodeName(QByteArray::fromStdString(localPath));
+  std::string out;
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype width =
+        (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+    const QString ch = text.mid(i, width);
+    i += width;
+    if (width == 1 && ch[0].unicode() < 0x80) {
+      out += static_cast<char>(ch[0].unicode());
+      continue;
+    }
+    // One character at a time, checked by decoding it again: a codec that substitutes an unmappable
+    // character must not slip its substitute into the file.
+    QStringEncoder encoder("GBK");
+    QStringDecoder decoder("GBK");
+    const QByteArray bytes = encoder.isValid() ? QByteArray(encoder.encode(ch)) : QByteArray();
+    const bool ok = !bytes.isEmpty() && !encoder.hasError() && QString(decoder.decode(bytes)) == ch &&
+                    !decoder.hasError();
+    out += ok ? bytes.toStdString() : std::string("?");
+  }
+  return out;
+}
+
+namespace {
+
+bool Digits(const std::string& s, std::size_t at, std::size_t n, int& value) {
+  value = 0;
+  for (std::size_t i = at; i < at + n; ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    value = value * 10 + (s[i] - '0');
+  }
+  return true;
+}
+
+int DaysInMonth(int year, int month) {
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : days[month - 1];
+}
+
+}  // namespace
+
+std::optional<THeaderTime> ParseHeaderTime(const std::string& s) {
+  THeaderTime t{};
+  if (s.size() != 16 || s[4] != '-' || s[7] != '-' || s[10] != ' ' || s[13] != ':') return std::nullopt;
+  if (!Digits(s, 0, 4, t.year) || !Digits(s, 5, 2, t.month) || !Digits(s, 8, 2, t.day) ||
+      !Digits(s, 11, 2, t.hour) || !Digits(s, 14, 2, t.minute)) {
+    return std::nullopt;
+  }
+  if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > DaysInMonth(t.year, t.month) || t.hour > 23 ||
+      t.minute > 59) {
+    return std::nullopt;
+  }
+  return t;
+}
+
+std::optional<double> ParseLength(const std::string& text) {
+  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return std::nullopt;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<int> ParseWholeNumber(const std::string& text) {
+  const auto parsed = ParseLength(text);
+  if (!parsed || !std::isfinite(*parsed)) return std::nullopt;
+  const double value = *parsed;
+  const double whole = std::nearbyint(value);  // the default rounding: to nearest, ties to even
+  if (whole < INT32_MIN || whole > INT32_MAX) return std::nullopt;
+  return static_cast<int>(whole);
+}
