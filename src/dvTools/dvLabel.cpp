@@ -8,6 +8,8 @@
 #include <QPalette>
 #include <algorithm>
 
+#include "dvTools/dvStrTools.h"
+
 // ---------------------------------------------------------------------------------------------------------
 // Settings objects
 
@@ -154,12 +156,12 @@ QStringList SplitRows(const QString& text) {
   return rows;
 }
 
-// Spaces (U+0020 only) removed at both ends, as the name comparison of the rename hook wants.
-QString TrimSpacesBothEnds(const QString& text) {
-  qsizetype first = 0, last = text.size();
-  while (first < last && text[first] == u' ') ++first;
-  while (last > first && text[last - 1] == u' ') --last;
-  return text.mid(first, last - first);
+// The row shows nothing but the name (spaces around it do not count). The space is one byte in UTF-8,
+// so trimming the UTF-8 bytes trims exactly the spaces.
+bool RowIsName(const QString& row, const QString& name) {
+  const QByteArray bytes = row.toUtf8();
+  return TrimSpaces(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), 0) ==
+         name.toUtf8().toStdString();
 }
 
 Qt::PenStyle ToQtPenStyle(TPenStyle style) {
@@ -295,7 +297,7 @@ void TCustomDVLabel::SetName(const QString& name) {
 void TCustomDVLabel::Rename(const QString& newName) {
   const QString oldName = name_;
   name_ = newName;
-  if (lines_.isEmpty() || (lines_.size() == 1 && TrimSpacesBothEnds(lines_.front()) == oldName)) {
+  if (lines_.isEmpty() || (lines_.size() == 1 && RowIsName(lines_.front(), oldName))) {
     lines_ = QStringList{newName};
     ContentChanged();
   }
