@@ -284,6 +284,9 @@ bool RegistryFileStore::OpenKey(std::string_view path, bool canCreate) {
       return false;
     }
     if (in.bad()) return false;
+    // An export in UTF-16 (as the Windows registry editor writes them) would be ruined by the 8-bit
+    // lines we add: leave such a file alone.
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) return false;
     hive_ = RegistryHive::Parse(text);
   } else {
     hive_ = RegistryHive();

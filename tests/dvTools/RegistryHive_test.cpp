@@ -216,6 +216,13 @@ TEST(RegistryFileStore, AHiveThatCannotBeWrittenCannotBeOpened) {
     EXPECT_THROW(store.WriteInteger("Left", 1), EDVError) << r.name;
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+
+  // A UTF-16 export is not ours to rewrite in 8-bit lines: the key cannot be opened and the file stays.
+  const std::string wide("\xFF\xFEW\0i\0n\0\r\0\n\0", 12);
+  WriteBytes(dir / "wide.reg", wide);
+  RegistryFileStore store(dir / "wide.reg");
+  EXPECT_FALSE(store.OpenKey("Software\\K", true));
+  EXPECT_EQ(ReadBytes(dir / "wide.reg"), wide);
 }
 
 TEST(RegistryFileStore, AnExistingKeyInAFolderThatBecameReadOnlyCannotBeOpened) {
