@@ -11,24 +11,35 @@ namespace {
 // A line under construction in a fixed buffer: no allocation per move.
 class LineBuilder {
  public:
-  LineBuilder& Text(std::string_view text) {
-    std::memcpy(end_, text.data(), text.size());
-    end_ += text.size();
+  // User-provided, so that LineBuilder() does not zero the whole buffer first.
+  LineBuilder() noexcept : end_(buffer_) {}
+
+  // Fixed texts have their length known at compile time, so copying them is a few stores.
+  template <std::size_t N>
+  LineBuilder& Text(const char (&text)[N]) {
+    std::memcpy(end_, text, N - 1);
+    end_ += N - 1;
     return *this;
   }
   LineBuilder& Int(long long value) {
-    end_ = std::to_chars(end_, end_ + 24, value).ptr;
+    if (value >= 0 && value <= 9) {  // the motion code: always 0 or 1
+      *end_++ = static_cast<char>('0' + value);
+    } else {
+      end_ = std::to_chars(end_, end_ + 24, value).ptr;
+    }
     return *this;
   }
   LineBuilder& Num(double value) {
     end_ = NumStrTo(end_, value);
     return *this;
   }
-  void AppendTo(TGCodeFile& list) const { list.Add(std::string_view(buffer_, end_ - buffer_)); }
+  void AppendTo(TGCodeFile& list) const {
+    list.Add(std::string_view(buffer_, static_cast<std::size_t>(end_ - buffer_)));
+  }
 
  private:
   char buffer_[2 * kNumStrMaxChars + 64];
-  char* end_ = buffer_;
+  char* end_;
 };
 
 }  // namespace
