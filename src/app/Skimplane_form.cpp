@@ -144,6 +144,7 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       seams_(std::move(seams)) {
   InitResources();
+  InstallFontSubstitutions();
   setObjectName(QStringLiteral("frmSkimplane"));
   setWindowTitle(U(kWindowCaption));
   setWindowIcon(QIcon(QStringLiteral(":/skimplane/images/icon.png")));

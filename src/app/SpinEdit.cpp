@@ -102,6 +102,13 @@ QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const {
 
 QValidator::State TSpinEdit::validate(QString& input, int& /*pos*/) const {
   if (ParseText(input, valueType_, locale())) return QValidator::Acceptable;
+  if (valueType_ == TValueType::vtInteger) {
+    // A whole number beyond 32 bits is refused as it is typed, so the field never shows what it
+    // cannot hold.
+    bool ok = false;
+    input.trimmed().toLongLong(&ok, 10);
+    if (ok) return QValidator::Invalid;
+  }
   // Half-typed numbers ("", "-", "1.", "2e") are allowed while typing; anything with other characters
   // is refused keystroke by keystroke.
   const QChar dp = DecimalPoint(locale());

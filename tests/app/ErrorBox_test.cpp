@@ -1,0 +1,92 @@
+#include "app/ErrorBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+
+#include "app/AppSeams.h"
+#include "app/HeaderPath.h"
+
+TEST(ApplicationTitle, FileNameUpToFirstDotCapitalised) {
+  const struct {
+    const char* path;
+    const char* title;
+  } rows[] = {
+      {"/usr/bin/skimplane", "Skimplane"},   {"C:/Tools/SKIMPLANE.EXE", "Skimplane"},
+      {"/opt/sKiM.plane.bin", "Skim"},       {"/opt/x", "X"},
+      {"/opt/my TOOL.exe", "My tool"},       {"/opt/.hidden", ""},
+      {"/opt/\xc3\xa9tude", "\xc3\x89tude"},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(ApplicationTitleFromPath(QString::fromUtf8(r.path)), QString::fromUtf8(r.title)) << r.path;
+}
+
+TEST(ErrorBoxText, FullStopWhenLastCharacterSortsAboveDot) {
+  const struct {
+    const char* message;
+    const char* shown;
+  } rows[] = {
+      {"RootKey \"Option\" - subitem key not open.", "RootKey \"Option\" - subitem key not open."},
+      {"'abc' is not a valid floating point value", "'abc' is not a valid floating point value."},
+      {"Stream write error", "Stream write error."},
+      {"Cannot create file \"/x/y.nc\". No such file or directory",
+       "Cannot create file \"/x/y.nc\". No such file or directory."},
+      {"", ""},
+      {"ends in a blank ", "ends in a blank "},
+      {"ends in a quote\"", "ends in a quote\""},
+      {"ends in a comma,", "ends in a comma,"},
+      {"ends in a hyphen-", "ends in a hyphen-"},
+      {"ends in a slash/", "ends in a slash/."},  // '/' sorts just above '.'
+      {"ends in a digit 5", "ends in a digit 5."},
+      {"\xe4\xb8\xad\xe6\x96\x87", "\xe4\xb8\xad\xe6\x96\x87."},
+      {"already two..", "already two.."},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(ErrorBoxText(QString::fromUtf8(r.message)), QString::fromUtf8(r.shown)) << r.message;
+}
+
+TEST(ErrorBoxText, MessagesFromUtf8AndGbkBytes) {
+  const struct {
+    std::string bytes;
+    const char* text;
+  } rows[] = {
+      {"Ini file:/opt/\xe5\xb9\xb3\xe9\x9d\xa2/x.lng not found.",
+       "Ini file:/opt/\xe5\xb9\xb3\xe9\x9d\xa2/x.lng not found."},
+      {"'\xc6\xbd\xc3\xe6' is not a valid integer value",
+       "'\xe5\xb9\xb3\xe9\x9d\xa2' is not a valid integer value"},
+      {"plain", "plain"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(MessageFromBytes(r.bytes), QString::fromUtf8(r.text)) << r.text;
+}
+
+TEST(SaveDialog, FiltersAsQtNameFilters) {
+  EXPECT_EQ(SaveDialogNameFilters(), (QStringList{"NC Files (*.nc)", "TXT Files (*.txt)", "All Files (*)"}));
+}
+
+TEST(TimeSeparator, TakenFromTheLocaleShortTimeFormat) {
+  const struct {
+    QLocale::Language language;
+    QLocale::Territory territory;
+    char separator;
+  } rows[] = {
+      {QLocale::English, QLocale::UnitedStates, ':'},
+      {QLocale::German, QLocale::Germany, ':'},
+      {QLocale::Finnish, QLocale::Finland, '.'},
+      {QLocale::C, QLocale::AnyTerritory, ':'},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(TimeSeparatorOf(QLocale(r.language, r.territory)), r.separator) << int(r.language);
+}
+
+TEST(HeaderPath, GbkBytesWithQuestionMarksForTheRest) {
+  const struct {
+    const char* path;  // UTF-8
+    std::string gbk;
+  } rows[] = {
+      {"/tmp/plate.nc", "/tmp/plate.nc"},
+      {"/tmp/\xe5\xb9\xb3\xe9\x9d\xa2.nc", "/tmp/\xc6\xbd\xc3\xe6.nc"},
+      {"/tmp/caf\xc3\xa9.nc", "/tmp/caf\xa8\xa6.nc"},
+      {"/tmp/\xc3\x9f\xf0\x9f\x98\x80.nc", "/tmp/??.nc"},  // sharp s and an emoji (one "?" per character)
+  };
+  for (const auto& r : rows) EXPECT_EQ(HeaderPathBytes(QString::fromUtf8(r.path)), r.gbk) << r.path;
+}

@@ -1,0 +1,195 @@
+// The Generate command through the real window: the dialog seam answers, the program is written by the
+// toolpath library, and the boxes report.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <cerrno>
+
+#include "AppTestSeams.h"
+#include "TempDir.h"
+#include "app/Skimplane_form.h"
+#include "dvTools/AtomicFileWriter.h"
+#include "toolpath/FacingJob.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The golden programs carry the example's path in their third line; the window writes the path the
+// dialog gave instead.
+std::string GoldenFor(const char* golden, const std::string& headerPath) {
+  std::string text = ReadBytes(fs::path(SKIMPLANE_TEST_DATA) / golden);
+  const std::string examplePath = "D:\\nc\\plate.nc";
+  const auto at = text.find(examplePath);
+  EXPECT_NE(at, std::string::npos);
+  if (at != std::string::npos) text.replace(at, examplePath.size(), headerPath);
+  return text;
+}
+
+void ExpectSameBytes(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return;
+  size_t line = 1, i = 0;
+  for (; i < actual.size() && i < expected.size() && actual[i] == expected[i]; ++i) line += actual[i] == '\n';
+  ADD_FAILURE() << "first difference in line " << line << " (byte " << i << ")";
+}
+
+QString Q(const fs::path& p) {
+  return QString::fromStdString(p.string());
+}
+
+class GenerateTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  TSeamLog log;
+  std::unique_ptr<TfrmSkimplane> form = std::make_unique<TfrmSkimplane>(TestSeams(log));
+
+  // The worked example: 20 x 12, two layers, everything else as the window opens.
+  void EnterPlate() {
+    form->edtXPos->SetValue(20);
+    form->edtYPos->SetValue(12);
+    form->edtLayer->SetValue(2);
+  }
+  void ClickGenerate() { QTest::mouseClick(form->btnGenerate, Qt::LeftButton); }
+};
+
+}  // namespace
+
+TEST_F(GenerateTest, WritesTheProgramForTheWindowsValues) {
+  const struct {
+    bool absolute;
+    const char* golden;
+  } rows[] = {{false, "plate-2-layers-relative.nc"}, {true, "plate-2-layers-absolute.nc"}};
+  for (const auto& r : rows) {
+    const fs::path out = dir / (std::string(r.golden) + ".out.nc");
+    log.savePath = Q(out);
+    log.messages.clear();
+    EnterPlate();
+    (r.absolute ? form->opnZUpAbs : form->opnZUpRel)->setChecked(true);
+    ClickGenerate();
+    ExpectSameBytes(ReadBytes(out), GoldenFor(r.golden, out.string()));
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_EQ(log.messages[0].title, QStringLiteral("Skimplane"));
+    EXPECT_EQ(log.messages[0].text, QStringLiteral("Success."));
+    EXPECT_TRUE(log.errors.empty());
+  }
+}
+
+TEST_F(GenerateTest, HeaderShowsThePathInGbkAndTheLocalTimeSeparator) {
+  const struct {
+    const char* name;     // UTF-8 file name
+    std::string gbkName;  // as the header shows it
+    char separator;
+    const char* time;
+  } rows[] = {
+      {"plate.nc", "plate.nc", ':', "2011-06-18 14:05"},
+      {"\xe5\xb9\xb3\xe9\x9d\xa2.nc", "\xc6\xbd\xc3\xe6.nc", '.', "2011-06-18 14.05"},
+  };
+  for (const auto& r : rows) {
+    const fs::path out = dir / fs::u8path(r.name);
+    log.savePath = QString::fromUtf8(out.u8string().c_str());
+    log.timeSeparator = r.separator;
+    ClickGenerate();
+    const std::string text = ReadBytes(out);
+    const std::string expected =
+        "( " + (dir.path().string() + "/" + r.gbkName) + " \xb4\xb4\xbd\xa8\xd3\xda " + r.time + " )\r\n";
+    EXPECT_NE(text.find(expected), std::string::npos) << r.name;
+  }
+}
+
+TEST_F(GenerateTest, ReadsEveryControlIntoTheJob) {
+  form->edtXPos->SetValue(0.1245);
+  form->edtYPos->SetValue(-5);
+  form->edtKnit->SetValue(10);
+  form->edtCross->SetValue(1.5);
+  form->edtZPos->SetValue(0.25);
+  form->edtZUp->SetValue(7);
+  form->opnZUpAbs->setChecked(true);
+  form->edtSpeed->SetValue(12000);
+  form->edtFro->SetValue(300);
+  form->edtLayer->SetValue(-3);
+  form->chkClearEnd->setChecked(false);
+  const struct {
+    QRadioButton* strategy;
+    int mode;
+  } rows[] = {{form->opnDelta, 1}, {form->opnXArrow, 2}, {form->opnYArrow, 3}};
+  for (const auto& r : rows) {
+    r.strategy->setChecked(true);
+    const TJobEntries e = form->ReadJobEntries();
+    EXPECT_EQ(e.XPos, 0.1245);
+    EXPECT_EQ(e.YPos, -5);
+    EXPECT_EQ(e.Knit, 10);
+    EXPECT_EQ(e.Cross, 1.5);
+    EXPECT_EQ(e.ZPos, 0.25);
+    EXPECT_EQ(e.ZUp, 7);
+    EXPECT_TRUE(e.ZUpAbs);
+    EXPECT_EQ(e.Speed, 12000);
+    EXPECT_EQ(e.Fro, 300);
+    EXPECT_EQ(e.Layer, -3);
+    EXPECT_FALSE(e.ClearEnd);
+    EXPECT_EQ(e.Mode, r.mode);
+  }
+}
+
+TEST_F(GenerateTest, CancelWritesNothingAndShowsNothing) {
+  log.savePath.reset();
+  ClickGenerate();
+  EXPECT_EQ(log.dialogCalls, 1);
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+  EXPECT_TRUE(log.messages.empty());
+  EXPECT_TRUE(log.errors.empty());
+}
+
+TEST_F(GenerateTest, OverwritesAnExistingFileWithoutAQuestion) {
+  const fs::path out = dir / "plate.nc";
+  WriteBytes(out, "old content");
+  log.savePath = Q(out);
+  EnterPlate();
+  ClickGenerate();
+  ExpectSameBytes(ReadBytes(out), GoldenFor("plate-2-layers-relative.nc", out.string()));
+  EXPECT_EQ(log.messages.size(), 1u);
+}
+
+TEST_F(GenerateTest, RefusalsAndWriteFailuresGoToTheErrorBoxAndWriteNothing) {
+  const fs::path missing = dir / "no such folder" / "plate.nc";
+  const fs::path kept = dir / "kept.nc";
+  const struct {
+    const char* what;
+    fs::path out;
+    std::function<void(TfrmSkimplane&)> enter;
+    std::string text;  // the whole text, or its beginning when it ends in "..."
+  } rows[] = {
+      {"pass step zero", kept, [](TfrmSkimplane& f) { f.edtCross->SetValue(6); },
+       "The pass step (diameter - overlap) must be above zero, but diameter 6 - overlap 6 = 0."},
+      {"pass step negative", kept, [](TfrmSkimplane& f) { f.edtKnit->SetValue(-2); },
+       "The pass step (diameter - overlap) must be above zero..."},
+      {"missing folder", missing, [](TfrmSkimplane&) {}, CannotCreateFileMessage(missing, ENOENT) + "."},
+  };
+  WriteBytes(kept, "old content");
+  for (const auto& r : rows) {
+    TSeamLog rowLog;
+    rowLog.executable = QStringLiteral("/usr/local/bin/SKIMPLANE");
+    rowLog.savePath = Q(r.out);
+    TfrmSkimplane f(TestSeams(rowLog));
+    r.enter(f);
+    f.btnGenerateClick();
+    EXPECT_TRUE(rowLog.messages.empty()) << r.what;
+    ASSERT_EQ(rowLog.errors.size(), 1u) << r.what;
+    EXPECT_EQ(rowLog.errors[0].title, QStringLiteral("Skimplane")) << r.what;
+    const QString text = rowLog.errors[0].text;
+    const QString expected = QString::fromStdString(r.text);
+    if (expected.endsWith(QStringLiteral("..."))) {
+      EXPECT_TRUE(text.startsWith(expected.chopped(3))) << r.what << ": " << text.toStdString();
+    } else {
+      EXPECT_EQ(text, expected) << r.what;
+    }
+    EXPECT_EQ(ReadBytes(kept), "old content") << r.what;
+    EXPECT_FALSE(fs::exists(missing.parent_path())) << r.what;
+  }
+  // Nothing but the kept file was left behind, not even a temporary file.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
