@@ -1,0 +1,43 @@
+#!/bin/sh
+# Writes Chinese-Traditional.lng: the window's captions in Traditional Chinese, as Big5 bytes with CR LF
+# line ends. The texts below are UTF-8 so they can be read and edited here; iconv turns them into the
+# pack's code page. Run from this folder after editing, and commit the .lng it writes.
+set -e
+out=Chinese-Traditional.lng
+iconv -f UTF-8 -t BIG5 <<'PACK' | sed 's/$/\r/' > "$out"
+; 主視窗的繁體中文標題 (Big5)
+Option:[%RootKey%]
+[%
+  FontName:細明體
+  Charset:CHINESEBIG5_CHARSET
+  LangPack:" 繁體中文"
+%]
+
+Lang:[%RootKey%]
+[%
+  Sheet1:工件平面
+  Sheet2:銑刀選項
+  Sheet3:運動選項
+  Sheet4:關於
+  Label1:長度：
+  Label2:* Y軸方向，向前
+  Label3:寬度：
+  Label4:* X軸方向，向右
+  Label5:直徑(R)：
+  Label6:重疊(C)：
+  Label7:下刀(D)：
+  Label8:抬刀(U)：
+  Label9:分層(L)：
+  Label10:主軸(S)：
+  Label11:進給(F)：
+  Label12:作業方式：
+  Label13:層
+  Label14:轉
+  CheckBox1:螺旋清掃
+  CheckBox2:橫向清掃
+  CheckBox3:縱向清掃
+  CheckBox4:清除清掃後可能殘留的邊緣
+  CheckBox5:相對位置
+  CheckBox6:絕對位置
+%]
+PACK

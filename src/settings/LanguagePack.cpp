@@ -1,0 +1,90 @@
+#include "settings/LanguagePack.h"
+
+#include <QByteArray>
+#include <QStringDecoder>
+
+#include "settings/Settings.h"
+
+namespace {
+
+constexpr const char* kCreditControl = "lblLangPack";
+constexpr const char* kCreditPrefix = "LangPack:";
+constexpr int kTranslatableTag = 9;
+
+// CheckBox1 .. CheckBox6 re-caption these, in this order.
+constexpr const char* kChoiceControls[] = {"opnDelta",    "opnXArrow", "opnYArrow",
+                                           "chkClearEnd", "opnZUpRel", "opnZUpAbs"};
+
+std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return upper;
+}
+
+}  // namespace
+
+int CharsetCode(std::string_view name) {
+  const std::string upper = UpperAscii(name);
+  if (upper == "ANSI_CHARSET") return kAnsiCharset;
+  if (upper == "GB2312_CHARSET") return kGB2312Charset;
+  if (upper == "CHINESEBIG5_CHARSET") return kChineseBig5Charset;
+  return kDefaultCharset;
+}
+
+QString DecodePackText(std::string_view bytes, int charset) {
+  const QByteArray raw(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  const char* codec = nullptr;
+  switch (charset) {
+    case kAnsiCharset:
+      codec = "windows-1252";
+      break;
+    case kGB2312Charset:
+      codec = "GBK";
+      break;
+    case kChineseBig5Charset:
+      codec = "Big5";
+      break;
+    default:
+      break;
+  }
+  // A decoder that keeps its state holds back an incomplete character at the end instead of inventing
+  // a replacement for it; a font name cut at its byte limit loses only the half character.
+  QStringDecoder decoder = codec ? QStringDecoder(codec) : QStringDecoder(QStringDecoder::System);
+  if (!decoder.isValid()) return QString::fromLatin1(raw);
+  return decoder.decode(raw);
+}
+
+void LoadLanguagePack(TDVIniFile& ini, ISettingsWindow& window, const std::string& exeFolder,
+                      std::string_view packName) {
+  ini.LoadFromFile(BesideExecutable(exeFolder, packName));
+  ini.SetQuotedStrings(true);
+  ApplyLanguagePack(ini, window);
+}
+
+void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window) {
+  ini.OpenRootKey("Option");
+  ini.OpenSubKey();
+  // The character set decides how every text of the pack is read, the font's name included, so it is
+  // looked up first; the font takes it only after its name, as the window expects.
+  const int charset = CharsetCode(ini.ReadString("Charset"));
+  const auto text = [&](std::string_view key) { return DecodePackText(ini.ReadString(key), charset); };
+
+  const std::string fontName = ini.ReadString("FontName").substr(0, kFontNameBytes);
+  if (!fontName.empty()) window.SetFontName(DecodePackText(fontName, charset));
+  window.SetFontCharset(charset);
+  window.SetCaption(kCreditControl, QString::fromLatin1(kCreditPrefix) + text("LangPack"));
+
+  ini.OpenRootKey("Lang");
+  ini.OpenSubKey();
+  const int pages = window.PageCount();
+  for (int n = 1; n <= pages; ++n) {
+    const std::string key = "Sheet" + std::to_string(n);
+    if (ini.ValueExists(key)) window.SetPageCaption(n - 1, text(key));
+  }
+  window.VisitComponents([&](const TComponentInfo& c) {
+    if (c.Kind == TComponentKind::ckLabel && c.Tag == kTranslatableTag && ini.ValueExists(c.Name))
+      window.SetCaption(c.Name, text(c.Name));
+  });
+  for (int i = 0; i < 6; ++i) window.SetCaption(kChoiceControls[i], text("CheckBox" + std::to_string(i + 1)));
+}

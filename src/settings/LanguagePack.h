@@ -1,0 +1,38 @@
+#pragma once
+// Language packs: a file of the settings syntax that re-captions the window and sets its font.
+//
+// The texts of a pack are bytes in the code page of the character set the pack names ("Charset"); they
+// are decoded to Unicode with that code page before they reach the window.
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+#include "dvTools/dvIniTools.h"
+#include "settings/SettingsWindow.h"
+
+// Character set codes of a window font.
+inline constexpr int kAnsiCharset = 0;
+inline constexpr int kDefaultCharset = 1;
+inline constexpr int kGB2312Charset = 134;
+inline constexpr int kChineseBig5Charset = 136;
+
+// The code of a character set name, compared whole after upper-casing its ASCII letters; any other
+// text, the empty one included, is the system's default set.
+[[nodiscard]] int CharsetCode(std::string_view name);
+
+// The pack text's bytes as Unicode, read in the code page of `charset`: windows-1252, GBK, Big5, or the
+// system's own code page for the default set. An incomplete character at the end is dropped.
+[[nodiscard]] QString DecodePackText(std::string_view bytes, int charset);
+
+// At most this many bytes of "FontName" name the font.
+inline constexpr std::size_t kFontNameBytes = 31;
+
+// Loads the pack `packName` (relative to the executable's folder) into `ini`, replacing what it held,
+// and applies it to the window.
+void LoadLanguagePack(TDVIniFile& ini, ISettingsWindow& window, const std::string& exeFolder,
+                      std::string_view packName);
+
+// Applies a loaded pack: the font, the credit, the pages, the translatable labels and the six choices.
+void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window);

@@ -1,0 +1,41 @@
+#pragma once
+// Skimplane.ini: the window's entries, restored at start and stored at exit.
+//
+// The file lies in the executable's folder and keeps the entries in the first block of the root key
+// "Option". Everything else in it (other root keys, further blocks, unknown values, "Lang") is carried
+// through a save untouched. Every error is an EDVError with the user's message; what was set before it
+// stays set.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "dvTools/dvIniTools.h"
+#include "settings/SettingsWindow.h"
+
+inline constexpr std::string_view kSettingsFileName = "Skimplane.ini";
+
+// Where the program finds its files: the executable's folder and the user's decimal separator.
+struct TSettingsPlace {
+  std::string ExeFolder;  // bytes of the folder; a missing trailing separator is added
+  char DecimalSeparator = DefaultDecimalSeparator();
+};
+
+// The executable's folder immediately followed by `name`. Backslashes in the name separate folders, so
+// a pack named packs\English.lng is found in the subfolder packs. The name is appended as text, never
+// resolved on its own: a full path in it stays below the folder.
+[[nodiscard]] std::filesystem::path BesideExecutable(const std::string& exeFolder, std::string_view name);
+
+// The start: without a settings file nothing happens. Otherwise the entries go into the window, the
+// strategy button is selected, and a language pack named by "Lang" is loaded and applied.
+void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place);
+
+// The exit: stores the entries into the settings file, creating it when it is missing.
+void SaveSettings(const ISettingsWindow& window, const TSettingsPlace& place);
+
+// The reading steps on a loaded document with QuotedStrings set: the keys of the first block of
+// "Option" into the window, then the strategy. Returns the language pack's name, empty for none.
+std::string ReadSettings(TDVIniFile& ini, ISettingsWindow& window);
+
+// The writing steps: the eleven keys into the open block, in their order.
+void WriteSettings(TDVIniFile& ini, const ISettingsWindow& window);

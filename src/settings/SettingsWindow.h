@@ -1,0 +1,64 @@
+#pragma once
+// What the settings file and the language packs need of the main window, and nothing more. The real
+// window implements it in the application; tests implement it with plain members, so every step of the
+// settings and the packs runs without a display.
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The kinds of component a window owns, as far as a language pack cares: only plain labels are
+// re-captioned by name (the ruled label is not a plain label).
+enum class TComponentKind {
+  ckLabel,
+  ckRuledLabel,
+  ckSpinEdit,
+  ckRadioButton,
+  ckCheckBox,
+  ckPushButton,
+  ckPage,
+  ckPageControl,
+  ckPicture,
+  ckBevel,
+  ckOther
+};
+
+struct TComponentInfo {
+  TComponentKind Kind = TComponentKind::ckOther;
+  int Tag = 0;
+  std::string Name;  // the component name, such as "Label1"
+};
+
+class ISettingsWindow {
+ public:
+  virtual ~ISettingsWindow() = default;
+
+  // Spin edits by component name ("edtXPos", "edtSpeed", ...): floating point or integer.
+  virtual void SetSpinValue(std::string_view name, double value) = 0;
+  virtual void SetSpinIntValue(std::string_view name, std::int32_t value) = 0;
+  [[nodiscard]] virtual double SpinValue(std::string_view name) const = 0;
+  [[nodiscard]] virtual std::int32_t SpinIntValue(std::string_view name) const = 0;
+
+  // The edge-clean box chkClearEnd.
+  virtual void SetClearEnd(bool ticked) = 0;
+  [[nodiscard]] virtual bool ClearEnd() const = 0;
+
+  // Radio buttons by component name; selecting one clears the others of its group.
+  virtual void SelectRadio(std::string_view name) = 0;
+  [[nodiscard]] virtual bool RadioSelected(std::string_view name) const = 0;
+
+  // Captions: a page by its 0-based index, a label, radio button or check box by its component name.
+  [[nodiscard]] virtual int PageCount() const = 0;
+  virtual void SetPageCaption(int index, const QString& caption) = 0;
+  virtual void SetCaption(std::string_view name, const QString& caption) = 0;
+
+  // Every component the window owns, in the window's order.
+  virtual void VisitComponents(const std::function<void(const TComponentInfo&)>& visit) const = 0;
+
+  // The window's font: its family and its character set (0, 134, 136 or 1).
+  virtual void SetFontName(const QString& family) = 0;
+  virtual void SetFontCharset(int charset) = 0;
+};

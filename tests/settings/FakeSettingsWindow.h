@@ -1,0 +1,116 @@
+#pragma once
+// A window made of plain members with the main window's components, names, Tags and design values, so
+// the settings and pack steps run without a display. Every change is also logged, in order.
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "settings/SettingsWindow.h"
+
+class TFakeSettingsWindow : public ISettingsWindow {
+  template <class Map>
+  static auto& At(Map& map, std::string_view name) {
+    const auto it = map.find(name);
+    if (it == map.end()) throw std::logic_error("no spin edit " + std::string(name));
+    return it->second;
+  }
+
+ public:
+  TFakeSettingsWindow() {
+    floats = {{"edtXPos", 150},  {"edtYPos", 200}, {"edtKnit", 6},
+              {"edtCross", 0.5}, {"edtZPos", 1},   {"edtZUp", 2}};
+    integers = {{"edtLayer", 1}, {"edtSpeed", 5000}, {"edtFro", 120}};
+    pages = {"材质平面", "铣刀选项", "运动选项", "关于"};
+    // The window's components in its order: pages, pictures, labels (Tag 9 translatable), the rest.
+    const std::pair<TComponentKind, const char*> plain[] = {{TComponentKind::ckPushButton, "btnClose"},
+                                                            {TComponentKind::ckPushButton, "btnGenerate"},
+                                                            {TComponentKind::ckPageControl, "PageControl1"},
+                                                            {TComponentKind::ckPage, "tabFace"},
+                                                            {TComponentKind::ckPage, "tabKnit"},
+                                                            {TComponentKind::ckPage, "tabOption"},
+                                                            {TComponentKind::ckPage, "tabAbout"},
+                                                            {TComponentKind::ckPicture, "Image2"},
+                                                            {TComponentKind::ckLabel, "Label39"},
+                                                            {TComponentKind::ckLabel, "Label49"},
+                                                            {TComponentKind::ckLabel, "lblVersion"},
+                                                            {TComponentKind::ckLabel, "lblLangPack"},
+                                                            {TComponentKind::ckRuledLabel, "ZQLabel1"},
+                                                            {TComponentKind::ckSpinEdit, "edtXPos"},
+                                                            {TComponentKind::ckRadioButton, "opnZUpRel"},
+                                                            {TComponentKind::ckRadioButton, "opnZUpAbs"},
+                                                            {TComponentKind::ckRadioButton, "opnDelta"},
+                                                            {TComponentKind::ckRadioButton, "opnXArrow"},
+                                                            {TComponentKind::ckRadioButton, "opnYArrow"},
+                                                            {TComponentKind::ckCheckBox, "chkClearEnd"}};
+    for (const auto& [kind, name] : plain) components.push_back({kind, 0, name});
+    for (int i = 1; i <= 14; ++i)
+      components.push_back({TComponentKind::ckLabel, 9, "Label" + std::to_string(i)});
+    // A Tag-9 component that is not a plain label is never re-captioned.
+    components.push_back({TComponentKind::ckRuledLabel, 9, "ZQLabel9"});
+    for (const auto& c : components) captions[c.Name] = "(" + c.Name + ")";
+  }
+
+  void SetSpinValue(std::string_view name, double value) override {
+    At(floats, name) = value;
+    log.push_back("float " + std::string(name));
+  }
+  void SetSpinIntValue(std::string_view name, std::int32_t value) override {
+    At(integers, name) = value;
+    log.push_back("int " + std::string(name));
+  }
+  [[nodiscard]] double SpinValue(std::string_view name) const override { return At(floats, name); }
+  [[nodiscard]] std::int32_t SpinIntValue(std::string_view name) const override { return At(integers, name); }
+  void SetClearEnd(bool ticked) override {
+    clearEnd = ticked;
+    log.push_back("clearEnd");
+  }
+  [[nodiscard]] bool ClearEnd() const override { return clearEnd; }
+  void SelectRadio(std::string_view name) override {
+    if (name == "opnZUpRel" || name == "opnZUpAbs")
+      retract = name;
+    else if (name == "opnDelta" || name == "opnXArrow" || name == "opnYArrow")
+      strategy = name;
+    else
+      throw std::logic_error("no radio button " + std::string(name));
+    log.push_back("select " + std::string(name));
+  }
+  [[nodiscard]] bool RadioSelected(std::string_view name) const override {
+    return name == strategy || name == retract;
+  }
+  [[nodiscard]] int PageCount() const override { return static_cast<int>(pages.size()); }
+  void SetPageCaption(int index, const QString& caption) override {
+    pages.at(static_cast<std::size_t>(index)) = caption.toStdString();
+    log.push_back("page " + std::to_string(index));
+  }
+  void SetCaption(std::string_view name, const QString& caption) override {
+    const auto it = captions.find(std::string(name));
+    if (it == captions.end()) throw std::logic_error("no component " + std::string(name));
+    it->second = caption.toStdString();  // UTF-8, so tests compare with plain literals
+    log.push_back("caption " + std::string(name));
+  }
+  void VisitComponents(const std::function<void(const TComponentInfo&)>& visit) const override {
+    for (const auto& c : components) visit(c);
+  }
+  void SetFontName(const QString& family) override {
+    fontName = family.toStdString();
+    log.push_back("fontName");
+  }
+  void SetFontCharset(int code) override {
+    charset = code;
+    log.push_back("charset");
+  }
+
+  std::map<std::string, double, std::less<>> floats;
+  std::map<std::string, std::int32_t, std::less<>> integers;
+  bool clearEnd = true;
+  std::string strategy = "opnDelta";
+  std::string retract = "opnZUpRel";
+  std::vector<std::string> pages;
+  std::vector<TComponentInfo> components;
+  std::map<std::string, std::string, std::less<>> captions;
+  std::string fontName = "宋体";
+  int charset = 134;
+  std::vector<std::string> log;
+};

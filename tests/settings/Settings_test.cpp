@@ -1,0 +1,393 @@
+// Skimplane.ini at start and at exit, on a window made of plain members.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "FakeSettingsWindow.h"
+#include "TempDir.h"
+#include "dvTools/dvError.h"
+#include "settings/Settings.h"
+#include "settings/SettingsValues.h"
+
+namespace {
+
+const std::string kData = std::string(SKIMPLANE_TEST_DATA) + "/settings/";
+
+// Lines joined with CR LF, each ending in one.
+std::string Crlf(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
+}
+
+std::string OptionBlock(std::initializer_list<const char*> values) {
+  std::string text = "Option:[%RootKey%]\r\n[%\r\n";
+  for (const char* v : values) text += std::string("  ") + v + "\r\n";
+  return text + "%]\r\n";
+}
+
+// The message of the EDVError that `body` raises, or "(none)".
+std::string MessageOf(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const EDVError& e) {
+    return e.what();
+  }
+  return "(none)";
+}
+
+void ExpectSameBytes(const std::string& expected, const std::string& actual, const std::string& what) {
+  if (expected == actual) return;
+  std::size_t line = 1, i = 0;
+  while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
+    if (expected[i++] == '\n') ++line;
+  ADD_FAILURE() << what << ": first difference in line " << line << "\nexpected:\n"
+                << expected << "\nactual:\n"
+                << actual;
+}
+
+struct TFolder {
+  TempDir dir;
+  TSettingsPlace place{dir.path().string(), '.'};
+  [[nodiscard]] std::filesystem::path Ini() const { return dir / "Skimplane.ini"; }
+};
+
+}  // namespace
+
+TEST(SettingsSave, FirstExitWritesTheDesignValuesInTheUsersNumberFormat) {
+  const struct {
+    char separator;
+    const char* golden;
+  } rows[] = {{'.', "first-exit.ini"}, {',', "first-exit-comma.ini"}};
+  for (const auto& r : rows) {
+    TFolder f;
+    f.place.DecimalSeparator = r.separator;
+    TFakeSettingsWindow window;
+    SaveSettings(window, f.place);
+    const std::string saved = ReadBytes(f.Ini());
+    ExpectSameBytes(ReadBytes(kData + r.golden), saved, r.golden);
+    // Option, [%, the eleven keys, %]: every line ends in CR LF and nothing follows.
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 14) << r.golden;
+    EXPECT_EQ(saved.substr(saved.size() - 4), "%]\r\n") << r.golden;
+  }
+}
+
+TEST(SettingsLoad, MissingFileChangesNothingAndLoadsNoPack) {
+  TFolder f;
+  // A pack beside the executable is not enough: only a settings file names one.
+  WriteBytes(f.dir / "English.lng", Crlf({"Option:[%RootKey%]", "[%", "  LangPack:x", "%]"}));
+  TFakeSettingsWindow window;
+  LoadSettings(window, f.place);
+  EXPECT_TRUE(window.log.empty());
+  EXPECT_FALSE(std::filesystem::exists(f.Ini()));
+}
+
+TEST(SettingsLoad, KeysSetTheirControls) {
+  // Every row starts from a window whose entries differ from the design values, so a key that is read
+  // is seen even when it holds the design value.
+  const struct {
+    const char* value;  // one value line of the block
+    std::function<void(const TFakeSettingsWindow&)> check;
+  } rows[] = {
+      {"Length:12.5", [](auto& w) { EXPECT_EQ(w.floats.at("edtXPos"), 12.5); }},
+      {"Width:33", [](auto& w) { EXPECT_EQ(w.floats.at("edtYPos"), 33); }},
+      {"length:99", [](auto& w) { EXPECT_EQ(w.floats.at("edtXPos"), 99); }},
+      {"  KNIT :  8  ", [](auto& w) { EXPECT_EQ(w.floats.at("edtKnit"), 8); }},
+      {"Cross:-0.25", [](auto& w) { EXPECT_EQ(w.floats.at("edtCross"), -0.25); }},
+      {"ZPos:0.1", [](auto& w) { EXPECT_EQ(w.floats.at("edtZPos"), 0.1); }},
+      {"ZUp:1E2", [](auto& w) { EXPECT_EQ(w.floats.at("edtZUp"), 100); }},
+      {"Layer:0", [](auto& w) { EXPECT_EQ(w.integers.at("edtLayer"), 0); }},
+      {"Speed:$1388", [](auto& w) { EXPECT_EQ(w.integers.at("edtSpeed"), 5000); }},
+      {"Speed:0x10", [](auto& w) { EXPECT_EQ(w.integers.at("edtSpeed"), 16); }},
+      {"Fro:-7", [](auto& w) { EXPECT_EQ(w.integers.at("edtFro"), -7); }},
+      {"ClearEnd:true", [](auto& w) { EXPECT_TRUE(w.clearEnd); }},
+      {"ClearEnd:TrUe", [](auto& w) { EXPECT_TRUE(w.clearEnd); }},
+      {"Mode:2", [](auto& w) { EXPECT_EQ(w.strategy, "opnXArrow"); }},
+      {"Mode:3", [](auto& w) { EXPECT_EQ(w.strategy, "opnYArrow"); }},
+      {"Mode:7", [](auto& w) { EXPECT_EQ(w.strategy, "opnDelta"); }},
+      {"Mode:0", [](auto& w) { EXPECT_EQ(w.strategy, "opnDelta"); }},
+      {"Fro:1", [](auto& w) { EXPECT_EQ(w.strategy, "opnDelta"); }},  // no Mode: spiral
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    WriteBytes(f.Ini(), OptionBlock({r.value}));
+    TFakeSettingsWindow window;
+    for (auto& [name, v] : window.floats) v = 555;
+    for (auto& [name, v] : window.integers) v = 555;
+    window.clearEnd = false;
+    window.strategy = "opnYArrow";
+    LoadSettings(window, f.place);
+    SCOPED_TRACE(r.value);
+    r.check(window);
+  }
+}
+
+TEST(SettingsLoad, ClearEndIsTickedOnlyByTheTextTrue) {
+  const struct {
+    const char* file;
+    bool ticked;
+  } rows[] = {
+      {"ClearEnd:yes", false},   {"ClearEnd:1", false}, {"ClearEnd:\"TRUE\"", false},
+      {"ClearEnd:FALSE", false}, {"ClearEnd:", false},  {"ClearEnd:true", true},
+      {"Knit:6", true},  // missing: the box keeps its tick
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    WriteBytes(f.Ini(), OptionBlock({r.file}));
+    TFakeSettingsWindow window;
+    LoadSettings(window, f.place);
+    EXPECT_EQ(window.clearEnd, r.ticked) << r.file;
+  }
+}
+
+TEST(SettingsLoad, StrategyIsSelectedOnlyAfterEveryKeyWasRead) {
+  TFolder f;
+  WriteBytes(f.Ini(), OptionBlock({"Mode:2", "Length:1", "ClearEnd:FALSE", "Fro:3"}));
+  TFakeSettingsWindow window;
+  LoadSettings(window, f.place);
+  const std::vector<std::string> expected = {"float edtXPos", "int edtFro", "clearEnd", "select opnXArrow"};
+  EXPECT_EQ(window.log, expected);
+}
+
+TEST(SettingsSave, KeepsForeignContentAndTheNamesCaseAndAppendsMissingKeysInOrder) {
+  const struct {
+    const char* name;
+    std::string before;
+    std::function<void(TFakeSettingsWindow&)> change;
+    std::string after;
+  } rows[] = {
+      {"keys in another order, some missing, foreign keys and blocks",
+       Crlf({"; my settings", "Other:[%RootKey%]", "[%", "  A:1", "%]", "Option:[%RootKey%]", "[%",
+             "  Mode:7", "  length:99", "  Lang:\"my pack.lng\"", "  Speed:$1388", "  Extra:keep me", "%]",
+             "[%", "  Length:1", "%]", "stray line"}),
+       [](TFakeSettingsWindow& w) { w.floats["edtXPos"] = 0.1; },
+       Crlf({"Other:[%RootKey%]",
+             "[%",
+             "  A:1",
+             "%]",
+             "",
+             "Option:[%RootKey%]",
+             "[%",
+             "  Mode:1",
+             "  length:0.1",
+             "  Lang:\"my pack.lng\"",
+             "  Speed:5000",
+             "  Extra:keep me",
+             "  Width:200",
+             "  Knit:6",
+             "  Cross:0.5",
+             "  ZPos:1",
+             "  ZUp:2",
+             "  Layer:1",
+             "  Fro:120",
+             "  ClearEnd:TRUE",
+             "%]",
+             "[%",
+             "  Length:1",
+             "%]"})},
+      {"every entry changed",
+       OptionBlock({"Length:150", "Width:200", "Knit:6", "Cross:0.5", "ZPos:1", "ZUp:2", "Layer:1",
+                    "Speed:5000", "Fro:120", "ClearEnd:TRUE", "Mode:1"}),
+       [](TFakeSettingsWindow& w) {
+         w.floats = {{"edtXPos", -5},    {"edtYPos", 0},   {"edtKnit", 12.75},
+                     {"edtCross", 1e-7}, {"edtZPos", 0.3}, {"edtZUp", 123456789.123}};
+         w.integers = {{"edtLayer", -1}, {"edtSpeed", 2147483647}, {"edtFro", -2147483647 - 1}};
+         w.clearEnd = false;
+         w.strategy = "opnYArrow";
+         w.retract = "opnZUpAbs";  // never stored
+       },
+       OptionBlock({"Length:-5", "Width:0", "Knit:12.75", "Cross:1E-7", "ZPos:0.3", "ZUp:123456789.123",
+                    "Layer:-1", "Speed:2147483647", "Fro:-2147483648", "ClearEnd:FALSE", "Mode:3"})},
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    WriteBytes(f.Ini(), r.before);
+    TFakeSettingsWindow window;
+    // The first row's pack is missing; that error comes after every entry was read.
+    (void)MessageOf([&] { LoadSettings(window, f.place); });
+    r.change(window);
+    SaveSettings(window, f.place);
+    ExpectSameBytes(r.after, ReadBytes(f.Ini()), r.name);
+  }
+}
+
+TEST(SettingsSave, ValuesSurviveASaveAndALoadWithTheSameSeparator) {
+  // Values of up to fifteen significant digits come back as the very same double.
+  const double values[] = {0.1, 0.333333333333333, -2.5e-5, 1e15, 123456.789012345, 0, -0.0001};
+  for (const char separator : {'.', ','}) {
+    for (const double v : values) {
+      TFolder f;
+      f.place.DecimalSeparator = separator;
+      TFakeSettingsWindow out;
+      out.floats["edtCross"] = v;
+      out.strategy = "opnXArrow";
+      SaveSettings(out, f.place);
+      TFakeSettingsWindow in;
+      in.floats["edtCross"] = 999;
+      LoadSettings(in, f.place);
+      EXPECT_EQ(in.floats.at("edtCross"), v) << separator << " " << v;
+      EXPECT_EQ(in.strategy, "opnXArrow");
+    }
+  }
+}
+
+TEST(SettingsSeparator, NumbersFollowTheUsersDecimalSeparator) {
+  const struct {
+    char separator;
+    const char* line;
+    const char* error;  // nullptr: loads 0.5
+  } rows[] = {
+      {',', "Cross:0,5", nullptr},
+      {'.', "Cross:0.5", nullptr},
+      {'.', "Cross:0,5", "'0,5' is not a valid floating point value"},
+      {',', "Cross:0.5", "'0.5' is not a valid floating point value"},
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    f.place.DecimalSeparator = r.separator;
+    WriteBytes(f.Ini(), OptionBlock({r.line}));
+    TFakeSettingsWindow window;
+    window.floats["edtCross"] = 9;
+    const std::string message = MessageOf([&] { LoadSettings(window, f.place); });
+    if (r.error) {
+      EXPECT_EQ(message, r.error) << r.line;
+      EXPECT_EQ(window.floats.at("edtCross"), 9) << r.line;
+    } else {
+      EXPECT_EQ(message, "(none)") << r.line;
+      EXPECT_EQ(window.floats.at("edtCross"), 0.5) << r.line;
+    }
+  }
+}
+
+TEST(SettingsLoad, AFailingKeyStopsTheReadingWithTheKeysBeforeItLoaded) {
+  const struct {
+    std::string file;
+    const char* message;
+    std::vector<std::string> log;  // what reached the window before the error
+  } rows[] = {
+      {"", "RootKey \"Option\" - subitem key not open.", {}},
+      {Crlf({"Other:[%RootKey%]", "[%", "  Length:1", "%]"}),
+       "RootKey \"Option\" - subitem key not open.",
+       {}},
+      {Crlf({"Option:[%RootKey%]", "  Length:1"}), "RootKey \"Option\" - subitem key not open.", {}},
+      {Crlf({"[%", "  Length:1", "%]"}), "RootKey not Open.", {}},
+      {Crlf({"Option:[%RootKey%]", "[%", "  :1", "%]"}), "Invaild field name", {}},
+      {Crlf({"Option:[%RootKey%]", "[%", "  Length:1", "  " + std::string(256, 'N') + ":1", "%]"}),
+       "Invaild field (length > 255).",
+       {}},
+      {OptionBlock({"Length:1", "Width:2", "Knit:abc", "Cross:3", "Mode:2"}),
+       "'abc' is not a valid floating point value",
+       {"float edtXPos", "float edtYPos"}},
+      {OptionBlock({"ZUp:", "Length:1"}), "'' is not a valid floating point value", {"float edtXPos"}},
+      {OptionBlock({"Length:1", "Layer:2", "Speed:1.5", "Fro:3"}),
+       "'1.5' is not a valid integer value",
+       {"float edtXPos", "int edtLayer"}},
+      {OptionBlock({"Fro:3", "Mode:spiral", "ClearEnd:FALSE"}),
+       "'spiral' is not a valid integer value",
+       {"int edtFro"}},
+      {OptionBlock({"Layer:99999999999"}), "'99999999999' is not a valid integer value", {}},
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    WriteBytes(f.Ini(), r.file);
+    TFakeSettingsWindow window;
+    EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }), r.message) << r.file;
+    // Nothing after the failing key, and never a strategy: it is chosen only after every key.
+    EXPECT_EQ(window.log, r.log) << r.file;
+    EXPECT_EQ(window.strategy, "opnDelta");
+    EXPECT_TRUE(window.clearEnd);
+  }
+}
+
+TEST(SettingsSave, AFailedSaveLeavesTheFileAsItWas) {
+  const struct {
+    std::string file;
+    const char* message;
+  } rows[] = {
+      {"", "RootKey \"Option\" - subitem key not open."},
+      {Crlf({"; nothing here"}), "RootKey \"Option\" - subitem key not open."},
+      {Crlf({"Other:[%RootKey%]", "[%", "  A:1", "%]"}), "RootKey \"Option\" - subitem key not open."},
+      {Crlf({"Option:[%RootKey%]", "Lang:[%RootKey%]", "[%", "%]"}),
+       "RootKey \"Option\" - subitem key not open."},
+      {Crlf({"[%", "%]"}), "RootKey not Open."},
+      {Crlf({"Option:[%RootKey%]", "[%", "  : x", "%]"}), "Invaild field name"},
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    WriteBytes(f.Ini(), r.file);
+    TFakeSettingsWindow window;
+    EXPECT_EQ(MessageOf([&] { SaveSettings(window, f.place); }), r.message) << r.file;
+    EXPECT_EQ(ReadBytes(f.Ini()), r.file);
+  }
+}
+
+TEST(SettingsSave, AFileThatCannotBeWrittenIsReportedWithItsPath) {
+  TempDir dir;
+  TFakeSettingsWindow window;
+  // A folder that does not exist: the file cannot be created.
+  const std::string missing = (dir / "gone").string();
+  EXPECT_EQ(MessageOf([&] {
+              SaveSettings(window, {missing, '.'});
+            }),
+            "Cannot create file \"" + missing + "/Skimplane.ini\". No such file or directory");
+  // A folder where the settings file's name is taken by a folder: it cannot be read, so nothing is
+  // written over it.
+  std::filesystem::create_directories(dir / "Skimplane.ini");
+  EXPECT_EQ(MessageOf([&] {
+              SaveSettings(window, {dir.path().string(), '.'});
+            }),
+            "Cannot open file \"" + (dir / "Skimplane.ini").string() + "\". Is a directory");
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "Skimplane.ini"));
+}
+
+TEST(SettingsPath, NamesBesideTheExecutableTakeBackslashesAsSeparators) {
+  const struct {
+    const char* folder;
+    const char* name;
+    const char* path;
+  } rows[] = {
+      {"/opt/skim/", "Skimplane.ini", "/opt/skim/Skimplane.ini"},
+      {"/opt/skim", "Skimplane.ini", "/opt/skim/Skimplane.ini"},
+      {"/opt/skim/", "packs\\English.lng", "/opt/skim/packs/English.lng"},
+      {"/opt/skim/", "a\\b\\c.lng", "/opt/skim/a/b/c.lng"},
+      // A full path is appended like any other name.
+      {"/opt/skim/", "/etc/passwd", "/opt/skim//etc/passwd"},
+      {"/opt/skim/", "my pack.lng", "/opt/skim/my pack.lng"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(BesideExecutable(r.folder, r.name).string(), r.path) << r.name;
+}
+
+TEST(SettingsValues, ASettingsFileGivesTheWindowsEntries) {
+  const struct {
+    std::string file;
+    const char* message;
+    TSettingsValues expected;
+  } rows[] = {
+      {OptionBlock({"Length:1", "Width:2", "Knit:3", "Cross:4", "ZPos:5", "ZUp:6", "Layer:7", "Speed:8",
+                    "Fro:9", "ClearEnd:false", "Mode:3", "Lang:missing.lng"}),
+       "(none)",
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, false, 3}},
+      {OptionBlock({"Speed:$1388", "Mode:9"}), "(none)", {}},
+      {OptionBlock({"Mode:2"}), "(none)", {150, 200, 6, 0.5, 1, 2, 1, 5000, 120, true, 2}},
+      {OptionBlock({"Length:7", "Knit:x"}), "'x' is not a valid floating point value", {7}},
+      {"", "RootKey \"Option\" - subitem key not open.", {}},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    WriteBytes(dir / "job.ini", r.file);
+    TSettingsValues v;
+    EXPECT_EQ(MessageOf([&] { ReadSettingsFile(dir / "job.ini", v, '.'); }), r.message) << r.file;
+    const auto& e = r.expected;
+    EXPECT_EQ(std::tie(v.Length, v.Width, v.Knit, v.Cross, v.ZPos, v.ZUp, v.Layer, v.Speed, v.Fro, v.ClearEnd,
+                       v.Mode),
+              std::tie(e.Length, e.Width, e.Knit, e.Cross, e.ZPos, e.ZUp, e.Layer, e.Speed, e.Fro, e.ClearEnd,
+                       e.Mode))
+        << r.file;
+  }
+  TempDir dir;
+  TSettingsValues v;
+  EXPECT_EQ(MessageOf([&] { ReadSettingsFile(dir / "none.ini", v, '.'); }),
+            "Ini file:" + (dir / "none.ini").string() + " not found.");
+}
