@@ -43,8 +43,6 @@ TDVWinPos::TDVWinPos(QWidget* owner, const std::filesystem::path& executableFold
 TDVWinPos::TDVWinPos(QWidget* owner, std::unique_ptr<RegistryStore> registry)
     : QObject(RequireForm(owner)), IsOnScreen(AnyScreenShows), registry_(std::move(registry)), owner_(owner) {
   setObjectName(QStringLiteral("DVWinPos1"));
-  designed_ = owner->frameGeometry();
-  designedState_ = owner->windowState();
   // The form keeps the place it is given: the window manager is not to choose one for it.
   owner->setAttribute(Qt::WA_Moved, true);
 }

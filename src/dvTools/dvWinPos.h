@@ -59,8 +59,9 @@ class TDVWinPos : public QObject {
   Q_OBJECT
 
  public:
-  // The keeper's registry: the platform's HKEY_LOCAL_MACHINE (on this side of the fence the file
-  // Skimplane.reg in the executable's folder).
+  // The owner is the form (a top-level widget; null raises EDVError). The keeper becomes its child,
+  // named "DVWinPos1", and touches no registry yet. Its registry is the platform's HKEY_LOCAL_MACHINE:
+  // the system registry on Windows, elsewhere Skimplane.reg in the application's folder.
   explicit TDVWinPos(QWidget* owner);
   // The same with the executable's folder given (where Skimplane.reg lies).
   TDVWinPos(QWidget* owner, const std::filesystem::path& executableFolder);
@@ -116,8 +117,6 @@ class TDVWinPos : public QObject {
   bool autoCreateKey_ = true;
   bool active_ = true;
   TPosPreView designPreView_ = pvNone;
-  QRect designed_;  // the owner's frame rectangle as it was when the keeper was made
-  Qt::WindowStates designedState_;
 };
 
 [[nodiscard]] bool AnyScreenShows(const QRect& frame);
