@@ -1,6 +1,7 @@
 #include "app/Skimplane_form.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QPushButton>
@@ -158,6 +159,8 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
   move(500, 214);
   BuildControls();
   BuildTabOrder();
+  DVWinPos1 = new TDVWinPos(this, QFile::encodeName(ExecutableFolder()).toStdString());
+  DVWinPos1->setObjectName(QStringLiteral("DVWinPos1"));
 
   // The keyboard ways to close the window, as the frame's close box does.
   for (const QKeySequence& keys : {QKeySequence(Qt::ALT | Qt::Key_F4), QKeySequence(QKeySequence::Close)}) {

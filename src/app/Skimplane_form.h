@@ -15,13 +15,12 @@
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
 #include "dvTools/dvLabel.h"
+#include "dvTools/dvWinPos.h"
 
 class QCheckBox;
 class QPushButton;
 class QRadioButton;
 struct TJobEntries;
-
-// >>> POSITION KEEPER: DVWinPos1 (dvWinPos.h) is placed here once it is committed. <<<
 
 class TfrmSkimplane : public QWidget {
   Q_OBJECT
@@ -78,6 +77,10 @@ class TfrmSkimplane : public QWidget {
   TLabel* lblVersion = nullptr;
   TLabel* lblLangPack = nullptr;
   TZQLabel* ZQLabel1 = nullptr;
+  // Keeps the window's left and top edge between runs (Skimplane.reg beside the executable here). Its
+  // owner calls DVWinPos1->Loaded() right after building the window, before FormCreate(); it saves when
+  // the window's components are destroyed, after FormDestroy().
+  TDVWinPos* DVWinPos1 = nullptr;
 
  private:
   void BuildControls();

@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
   // >>> SETTINGS: seams.LoadSettings / seams.SaveSettings are filled by the settings module. <<<
 
   TfrmSkimplane form(std::move(seams));
-  // >>> POSITION KEEPER: the restore of DVWinPos1 runs here, right after the window is built and
-  // before FormCreate. <<<
+  // The window goes back where it was last closed before its creation handler runs.
+  form.RunHandler([&form] { form.DVWinPos1->Loaded(); });
   form.FormCreate();
   form.show();
   const int rc = app.exec();

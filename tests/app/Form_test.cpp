@@ -11,8 +11,11 @@
 #include <QTest>
 
 #include "AppTestSeams.h"
+#include "TempDir.h"
 #include "app/Skin.h"
 #include "dvTools/dvError.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -429,4 +432,26 @@ TEST_F(FormTest, ButtonFrameAndKeyboardCloseTheWindowAlike) {
     f.reset();
     EXPECT_EQ(rowLog.steps, (std::vector<std::string>{"save"})) << r.way;
   }
+}
+
+TEST(FormPosition, TheWindowReopensWhereItWasClosed) {
+  TempDir dir;
+  TSeamLog log;
+  log.executable = QString::fromStdString((dir / "skimplane").string());
+  const struct {
+    QPoint moveTo;  // where the user leaves the window; the next run opens there
+  } rows[] = {{QPoint(120, 90)}, {QPoint(300, 40)}};
+  QPoint expectedOpen(500, 214);
+  for (const auto& r : rows) {
+    auto form = std::make_unique<TfrmSkimplane>(TestSeams(log));
+    EXPECT_EQ(form->DVWinPos1->objectName(), QStringLiteral("DVWinPos1"));
+    form->RunHandler([&] { form->DVWinPos1->Loaded(); });
+    form->FormCreate();
+    EXPECT_EQ(form->pos(), expectedOpen);
+    form->move(r.moveTo);
+    form.reset();
+    expectedOpen = r.moveTo;
+  }
+  EXPECT_TRUE(fs::exists(dir / "Skimplane.reg"));
+  EXPECT_TRUE(log.errors.empty());
 }

@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
   QDir().mkpath(folder);
 
   TAppSeams seams = DefaultSeams();
+  // The pictures show the window as it opens the first time; no position is kept.
+  seams.ExecutablePath = [] { return QStringLiteral("/nonexistent/skimplane"); };
   TfrmSkimplane form(seams);
   form.FormCreate();
   form.show();

@@ -1,0 +1,44 @@
+#pragma once
+// The main window as the settings file and the language packs see it, and the settings steps of the
+// window's creation and destruction handlers.
+
+#include "app/AppSeams.h"
+#include "dvTools/dvIniTools.h"
+#include "settings/SettingsWindow.h"
+
+class QObject;
+class TfrmSkimplane;
+class TSpinEdit;
+
+class TFormSettingsWindow : public ISettingsWindow {
+ public:
+  explicit TFormSettingsWindow(TfrmSkimplane& form) : form_(form) {}
+
+  void SetSpinValue(std::string_view name, double value) override;
+  void SetSpinIntValue(std::string_view name, std::int32_t value) override;
+  [[nodiscard]] double SpinValue(std::string_view name) const override;
+  [[nodiscard]] std::int32_t SpinIntValue(std::string_view name) const override;
+  void SetClearEnd(bool ticked) override;
+  [[nodiscard]] bool ClearEnd() const override;
+  void SelectRadio(std::string_view name) override;
+  [[nodiscard]] bool RadioSelected(std::string_view name) const override;
+  [[nodiscard]] int PageCount() const override;
+  void SetPageCaption(int index, const QString& caption) override;
+  void SetCaption(std::string_view name, const QString& caption) override;
+  void VisitComponents(const std::function<void(const TComponentInfo&)>& visit) const override;
+  // The font goes to the window and from there to every control that has no font of its own.
+  void SetFontName(const QString& family) override;
+  // Captions arrive already decoded, so the character set only records which one the pack named; the
+  // window keeps it in its property "Charset".
+  void SetFontCharset(int charset) override;
+
+ private:
+  [[nodiscard]] QObject* Component(std::string_view name) const;
+  [[nodiscard]] TSpinEdit* Spin(std::string_view name) const;
+
+  TfrmSkimplane& form_;
+};
+
+// Fills the seams LoadSettings and SaveSettings with the settings file beside the executable and the
+// language pack it names; numbers in the file use `decimalSeparator`.
+void UseSettingsFile(TAppSeams& seams, char decimalSeparator = DefaultDecimalSeparator());
