@@ -4,6 +4,7 @@
 #include <QIcon>
 
 #include "app/AppSeams.h"
+#include "app/FormSettingsWindow.h"
 #include "app/Skimplane_form.h"
 #include "app/Skin.h"
 
@@ -13,7 +14,7 @@ int main(int argc, char** argv) {
   app.setWindowIcon(QIcon(QStringLiteral(":/skimplane/images/icon.png")));
 
   TAppSeams seams = DefaultSeams();
-  // >>> SETTINGS: seams.LoadSettings / seams.SaveSettings are filled by the settings module. <<<
+  UseSettingsFile(seams);
 
   TfrmSkimplane form(std::move(seams));
   // The window goes back where it was last closed before its creation handler runs.

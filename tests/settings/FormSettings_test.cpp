@@ -1,0 +1,246 @@
+// The settings file and the language packs on the real main window, offscreen.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QTabBar>
+
+#include <memory>
+
+#include "../app/AppTestSeams.h"
+#include "TempDir.h"
+#include "app/FormSettingsWindow.h"
+#include "app/Skimplane_form.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString U(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+std::string Crlf(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// A folder that plays the executable's, with the real seams of the settings steps.
+struct TProgramFolder {
+  TempDir dir;
+  TSeamLog log;
+  char separator = '.';
+
+  TProgramFolder() { log.executable = QString::fromStdString((dir / "skimplane").string()); }
+  [[nodiscard]] fs::path Ini() const { return dir / "Skimplane.ini"; }
+  void ShipPacks() {
+    fs::create_directories(dir / "packs");
+    for (const auto& e : fs::directory_iterator(fs::path(SKIMPLANE_BIN_DIR) / "packs"))
+      fs::copy_file(e.path(), dir / "packs" / e.path().filename());
+  }
+  // A window built and through its creation handler, as the program starts it.
+  std::unique_ptr<TfrmSkimplane> Start() {
+    TAppSeams seams = TestSeams(log);
+    UseSettingsFile(seams, separator);
+    auto form = std::make_unique<TfrmSkimplane>(std::move(seams));
+    form->FormCreate();
+    return form;
+  }
+  [[nodiscard]] std::vector<std::string> Errors() const {
+    std::vector<std::string> texts;
+    for (const auto& e : log.errors) texts.push_back(e.text.toStdString());
+    return texts;
+  }
+};
+
+QString TabText(const TfrmSkimplane& form, int index) {
+  return form.PageControl1->TabBar()->tabText(index);
+}
+
+QString Caption(const TfrmSkimplane& form, const char* name) {
+  QObject* o = form.findChild<QObject*>(QLatin1String(name));
+  if (auto* label = qobject_cast<TLabel*>(o)) return label->Caption();
+  if (auto* button = qobject_cast<QAbstractButton*>(o)) return button->text();
+  return QStringLiteral("(no caption)");
+}
+
+}  // namespace
+
+TEST(FormSettings, EnglishPackRecaptionsTheRealWindow) {
+  TProgramFolder p;
+  p.ShipPacks();
+  WriteBytes(p.Ini(), Crlf({"Option:[%RootKey%]", "[%", "  Length:12.5", "  Width:34", "  Mode:3",
+                            "  ClearEnd:FALSE", "  Speed:800", "  Lang:packs\\English.lng", "%]"}));
+  auto form = p.Start();
+  EXPECT_TRUE(p.log.errors.empty()) << p.Errors().front();
+
+  EXPECT_EQ(form->edtXPos->Value(), 12.5);
+  EXPECT_EQ(form->edtYPos->Value(), 34);
+  EXPECT_EQ(form->edtSpeed->IntValue(), 800);
+  EXPECT_TRUE(form->opnYArrow->isChecked());
+  EXPECT_FALSE(form->opnDelta->isChecked());
+  EXPECT_FALSE(form->chkClearEnd->isChecked());
+
+  const char* const pages[] = {"Workpiece", "Cutter", "Motion", "About"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(TabText(*form, i), QLatin1String(pages[i])) << i;
+  const struct {
+    const char* name;
+    const char* caption;
+  } captions[] = {
+      {"Label1", "Length:"},
+      {"Label2", "* Y axis, forward"},
+      {"Label3", "Width:"},
+      {"Label4", "* X axis, to the right"},
+      {"Label5", "Diameter(R):"},
+      {"Label13", "layers"},
+      {"Label14", "rpm"},
+      {"opnDelta", "Spiral"},
+      {"opnXArrow", "Along X"},
+      {"opnYArrow", "Along Y"},
+      {"chkClearEnd", "Clean the remaining edge"},
+      {"opnZUpRel", "Relative"},
+      {"opnZUpAbs", "Absolute"},
+      {"lblLangPack", "LangPack: English"},
+      // never re-captioned
+      {"Label39", "mm"},
+      {"lblVersion", "Skimplane v1.3"},
+      {"btnClose", "\xe5\x85\xb3\xe9\x97\xad"},
+  };
+  for (const auto& c : captions) EXPECT_EQ(Caption(*form, c.name), U(c.caption)) << c.name;
+
+  // A label grows with its new caption.
+  auto* label5 = form->findChild<TLabel*>(QStringLiteral("Label5"));
+  EXPECT_EQ(label5->size(), label5->TextExtent());
+
+  // The window's font reaches every control without a font of its own; the grey hints and the letters
+  // keep theirs.
+  EXPECT_EQ(form->font().family(), QStringLiteral("Tahoma"));
+  EXPECT_EQ(form->property("Charset").toInt(), 0);
+  for (const char* name : {"Label1", "Label5", "btnGenerate", "chkClearEnd", "opnDelta", "edtKnit"})
+    EXPECT_EQ(form->findChild<QWidget*>(QLatin1String(name))->font().family(), QStringLiteral("Tahoma"))
+        << name;
+  for (const char* name : {"Label2", "Label4", "Label16"})
+    EXPECT_EQ(form->findChild<QWidget*>(QLatin1String(name))->font().family(), U("宋体")) << name;
+
+  // At exit the entries are stored and the pack's name stays where it stood.
+  form.reset();
+  EXPECT_EQ(ReadBytes(p.Ini()),
+            Crlf({"Option:[%RootKey%]", "[%", "  Length:12.5", "  Width:34", "  Mode:3", "  ClearEnd:FALSE",
+                  "  Speed:800", "  Lang:packs\\English.lng", "  Knit:6", "  Cross:0.5", "  ZPos:1",
+                  "  ZUp:2", "  Layer:1", "  Fro:120", "%]"}));
+}
+
+TEST(FormSettings, ChinesePacksShowTheirCaptionsOnTheRealWindow) {
+  const struct {
+    std::string lang;
+    std::string packFile;
+    const char* font;
+    int charset;
+    const char* page1;
+    const char* label1;
+    const char* credit;
+  } rows[] = {
+      {"packs\\Chinese-Traditional.lng", "", "細明體", 136, "銑刀選項", "長度：", "LangPack: 繁體中文"},
+      {"zh.lng", std::string(SKIMPLANE_TEST_DATA) + "/settings/chinese-simplified-gbk.lng", "宋体", 134,
+       "铣刀选项", "长度：", "LangPack: 简体中文"},
+  };
+  for (const auto& r : rows) {
+    TProgramFolder p;
+    p.ShipPacks();
+    if (!r.packFile.empty()) fs::copy_file(r.packFile, p.dir / r.lang);
+    WriteBytes(p.Ini(), Crlf({"Option:[%RootKey%]", "[%", "  Lang:" + r.lang, "%]"}));
+    auto form = p.Start();
+    EXPECT_TRUE(p.log.errors.empty()) << r.lang;
+    EXPECT_EQ(form->font().family(), U(r.font)) << r.lang;
+    EXPECT_EQ(form->property("Charset").toInt(), r.charset) << r.lang;
+    EXPECT_EQ(TabText(*form, 1), U(r.page1)) << r.lang;
+    EXPECT_EQ(Caption(*form, "Label1"), U(r.label1)) << r.lang;
+    EXPECT_EQ(Caption(*form, "lblLangPack"), U(r.credit)) << r.lang;
+  }
+}
+
+TEST(FormSettings, FirstRunCreatesTheFileAndTheNextRunRestoresIt) {
+  TProgramFolder p;
+  p.separator = ',';
+  {
+    auto form = p.Start();
+    EXPECT_TRUE(p.log.errors.empty());
+    EXPECT_FALSE(fs::exists(p.Ini()));
+    form->edtXPos->SetValue(320.25);
+    form->edtCross->SetValue(0.1);
+    form->edtFro->SetIntValue(-40);
+    form->opnXArrow->click();
+    form->opnZUpAbs->click();
+    form->chkClearEnd->click();
+  }
+  EXPECT_EQ(ReadBytes(p.Ini()), Crlf({"Option:[%RootKey%]", "[%", "  Length:320,25", "  Width:200",
+                                      "  Knit:6", "  Cross:0,1", "  ZPos:1", "  ZUp:2", "  Layer:1",
+                                      "  Speed:5000", "  Fro:-40", "  ClearEnd:FALSE", "  Mode:2", "%]"}));
+  auto form = p.Start();
+  EXPECT_TRUE(p.log.errors.empty());
+  EXPECT_EQ(form->edtXPos->Value(), 320.25);
+  EXPECT_EQ(form->edtCross->Value(), 0.1);
+  EXPECT_EQ(form->edtFro->IntValue(), -40);
+  EXPECT_TRUE(form->opnXArrow->isChecked());
+  EXPECT_TRUE(form->opnZUpRel->isChecked());  // the retract mode is not stored
+  EXPECT_FALSE(form->chkClearEnd->isChecked());
+  EXPECT_EQ(TabText(*form, 0), U("材质平面"));  // no pack: the window's own captions
+}
+
+TEST(FormSettings, ErrorsAreShownInTheErrorBoxAndTheWindowKeepsWhatWasDone) {
+  const struct {
+    const char* name;
+    std::string settings;
+    std::vector<std::string> errors;  // at start, then at exit; <dir> is the folder
+    double xPos;
+    bool xArrow;
+    const char* label1;
+  } rows[] = {
+      {"bad number",
+       Crlf({"Option:[%RootKey%]", "[%", "  Length:7", "  Knit:abc", "  Mode:2", "%]"}),
+       {"'abc' is not a valid floating point value."},
+       7,
+       false,
+       "长度："},
+      {"empty file",
+       "",
+       {"RootKey \"Option\" - subitem key not open.", "RootKey \"Option\" - subitem key not open."},
+       150,
+       false,
+       "长度："},
+      {"missing pack",
+       Crlf({"Option:[%RootKey%]", "[%", "  Length:9", "  Mode:2", "  Lang:nothere.lng", "%]"}),
+       {"Ini file:<dir>/nothere.lng not found."},
+       9,
+       true,
+       "长度："},
+      {"pack without Lang",
+       Crlf({"Option:[%RootKey%]", "[%", "  Mode:2", "  Lang:p.lng", "%]"}),
+       {"RootKey \"Lang\" - subitem key not open."},
+       150,
+       true,
+       "长度："},
+  };
+  for (const auto& r : rows) {
+    TProgramFolder p;
+    WriteBytes(p.Ini(), r.settings);
+    WriteBytes(p.dir / "p.lng", Crlf({"Option:[%RootKey%]", "[%", "  LangPack:\" half\"", "%]"}));
+    auto form = p.Start();
+    EXPECT_EQ(form->edtXPos->Value(), r.xPos) << r.name;
+    EXPECT_EQ(form->opnXArrow->isChecked(), r.xArrow) << r.name;
+    EXPECT_EQ(Caption(*form, "Label1"), U(r.label1)) << r.name;
+    EXPECT_TRUE(form->isEnabled());
+    form.reset();
+    std::vector<std::string> expected = r.errors;
+    for (auto& e : expected) {
+      if (const auto at = e.find("<dir>"); at != std::string::npos) e.replace(at, 5, p.dir.path().string());
+    }
+    EXPECT_EQ(p.Errors(), expected) << r.name;
+    for (const auto& e : p.log.errors) EXPECT_EQ(e.title, QStringLiteral("Skimplane")) << r.name;
+    if (r.settings.empty()) {
+      EXPECT_EQ(ReadBytes(p.Ini()), "") << r.name;
+    }
+  }
+}
