@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cerrno>
 
@@ -192,4 +195,49 @@ TEST_F(GenerateTest, RefusalsAndWriteFailuresGoToTheErrorBoxAndWriteNothing) {
   }
   // Nothing but the kept file was left behind, not even a temporary file.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(SaveDialogSeam, RealDialogKeepsTheLastPathAndFilterForTheRun) {
+  TempDir dir;
+  const QString chosen = Q(dir / "part.txt");
+  const QString txtFilter = QStringLiteral("TXT Files (*.txt)");
+  TAppSeams seams = DefaultSeams();
+  struct TRound {
+    bool accept;
+    QString expectPreselectedFile;  // empty: nothing preselected
+    QString expectFilter;
+  };
+  const TRound rounds[] = {
+      {true, QString(), QStringLiteral("NC Files (*.nc)")},
+      {false, chosen, txtFilter},
+  };
+  for (const auto& r : rounds) {
+    QFileDialog* seen = nullptr;
+    QTimer::singleShot(0, [&] {
+      seen = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!seen) return;
+      EXPECT_EQ(seen->acceptMode(), QFileDialog::AcceptSave);
+      EXPECT_EQ(seen->nameFilters(), SaveDialogNameFilters());
+      EXPECT_EQ(seen->defaultSuffix(), QStringLiteral("nc"));
+      EXPECT_TRUE(seen->testOption(QFileDialog::DontConfirmOverwrite));
+      EXPECT_EQ(seen->selectedNameFilter(), r.expectFilter);
+      if (!r.expectPreselectedFile.isEmpty()) {
+        EXPECT_EQ(seen->selectedFiles().value(0), r.expectPreselectedFile);
+      }
+      if (r.accept) {
+        seen->selectNameFilter(txtFilter);
+        seen->selectFile(chosen);
+        static_cast<QDialog*>(seen)->accept();  // as the Save button does
+      } else {
+        seen->reject();
+      }
+    });
+    const std::optional<QString> answer = seams.ChooseSaveFile(nullptr);
+    ASSERT_NE(seen, nullptr);
+    if (r.accept) {
+      EXPECT_EQ(answer, std::optional<QString>(chosen));
+    } else {
+      EXPECT_FALSE(answer.has_value());
+    }
+  }
 }
