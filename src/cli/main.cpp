@@ -9,6 +9,7 @@
 
 #include "cli/CliSupport.h"
 #include "dvTools/dvError.h"
+#include "settings/SettingsValues.h"
 #include "toolpath/GenerateCode.h"
 
 namespace fs = std::filesystem;
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
   std::string time;
   std::string output;
   bool noEdgeClean = false;
+  std::string settingsFile;
+  bool fromFile = false;
 
   // Numbers are taken as text and converted here, so that an empty or half-numeric value is an error
   // rather than a silent zero.
@@ -77,11 +80,37 @@ int main(int argc, char** argv) {
   app.add_option("--time", time,
                  "date and time for the header, \"YYYY-MM-DD HH:MM\" (default: now, local time)")
       ->type_name("TIME");
+  app.add_option(
+         "--settings", settingsFile,
+         "take the entries from this settings file (as Skimplane.ini); options given as well override them")
+      ->type_name("FILE");
   app.add_option("-o,--output", output, "the program file to write")->type_name("FILE")->required();
 
   try {
     app.parse(argc, argv);
+    fromFile = !settingsFile.empty();
+    if (fromFile) {
+      TSettingsValues s;
+      try {
+        ReadSettingsFile(settingsFile, s);
+      } catch (const EDVError& error) {
+        std::cerr << "skimplane-cli: " << error.what() << "\n";
+        return kUsageError;
+      }
+      e.XPos = s.Length;  // "Length" holds the X extent, "Width" the Y extent
+      e.YPos = s.Width;
+      e.Knit = s.Knit;
+      e.Cross = s.Cross;
+      e.ZPos = s.ZPos;
+      e.ZUp = s.ZUp;
+      e.Layer = s.Layer;
+      e.Speed = s.Speed;
+      e.Fro = s.Fro;
+      e.Mode = s.Mode;
+      e.ClearEnd = s.ClearEnd;
+    }
     for (auto& n : numbers) {
+      if (fromFile && app.count(n.name) == 0) continue;
       if (n.length) {
         const auto value = ParseLength(n.text);
         if (!value) throw CLI::ValidationError(n.name, "\"" + n.text + "\" is not a number");
@@ -104,8 +133,9 @@ int main(int argc, char** argv) {
     return code == 0 ? 0 : kUsageError;
   }
 
-  e.Mode = strategy == "x" ? kModeXZigzag : strategy == "y" ? kModeYZigzag : kModeSpiral;
-  e.ClearEnd = !noEdgeClean;
+  if (!fromFile || app.count("--strategy") > 0)
+    e.Mode = strategy == "x" ? kModeXZigzag : strategy == "y" ? kModeYZigzag : kModeSpiral;
+  if (!fromFile || noEdgeClean) e.ClearEnd = !noEdgeClean;
 
   try {
     std::error_code ec;

@@ -1,0 +1,145 @@
+// skimplane-cli --settings: the entries of a settings file, overridden by the options given as well.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "TempDir.h"
+#include "toolpath/GCodeFile.h"
+#include "toolpath/GenerateCode.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TResult {
+  int exitCode = -1;
+  std::string err;
+};
+
+// Runs the built skimplane-cli in `dir`; stdout is dropped, stderr kept.
+TResult RunCli(const TempDir& dir, std::vector<std::string> args) {
+  const std::string bin = SKIMPLANE_BIN_DIR "/skimplane-cli";
+  args.insert(args.begin(), bin);
+  const fs::path err = dir.path().parent_path() / (dir.path().filename().string() + ".err");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::chdir(dir.path().c_str()) != 0) ::_exit(120);
+    const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(e, 2);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(bin.c_str(), argv.data());
+    ::_exit(121);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  TResult r;
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.err = ReadBytes(err);
+  fs::remove(err);
+  return r;
+}
+
+const std::string kTime = "2011-06-18 14:05";
+
+std::string Program(const TJobEntries& e, const std::string& headerPath) {
+  TGCodeMemorySink sink;
+  TGCodeFile list(sink);
+  WriteProgram({e, {}, headerPath, kTime}, list);
+  return sink.Text();
+}
+
+std::string OptionBlock(std::initializer_list<std::string> values) {
+  std::string text = "Option:[%RootKey%]\r\n[%\r\n";
+  for (const auto& v : values) text += "  " + v + "\r\n";
+  return text + "%]\r\n";
+}
+
+const std::string kFullFile = OptionBlock({"Length:40", "Width:30", "Knit:8", "Cross:1.5", "ZPos:0.5",
+                                           "ZUp:5", "Layer:2", "Speed:$1388", "Fro:300", "ClearEnd:FALSE",
+                                           "Mode:3", "Lang:packs\\nothere.lng", "Extra:ignored"});
+
+}  // namespace
+
+TEST(CliSettings, EntriesComeFromTheFileAndOptionsOverrideThem) {
+  const auto job = [](auto change) {
+    TJobEntries e{40, 30, 8, 1.5, 0.5, 5, false, 5000, 300, 2, 3, false};
+    change(e);
+    return e;
+  };
+  const struct {
+    const char* name;
+    std::string file;
+    std::vector<std::string> options;
+    TJobEntries expected;
+  } rows[] = {
+      {"file alone", kFullFile, {}, job([](TJobEntries&) {})},
+      {"numbers given",
+       kFullFile,
+       {"--x", "20", "--layers", "1", "--feed", "90", "--absolute-retract"},
+       job([](TJobEntries& e) {
+         e.XPos = 20;
+         e.Layer = 1;
+         e.Fro = 90;
+         e.ZUpAbs = true;
+       })},
+      {"strategy given", kFullFile, {"--strategy", "spiral"}, job([](TJobEntries& e) { e.Mode = 1; })},
+      {"edge clean switched off",
+       OptionBlock({"ClearEnd:true", "Mode:7"}),
+       {"--no-edge-clean"},
+       [] {
+         TJobEntries e;
+         e.ClearEnd = false;
+         return e;
+       }()},
+      {"missing keys keep the window's initial values",
+       OptionBlock({"Mode:2", "Width:50"}),
+       {},
+       [] {
+         TJobEntries e;
+         e.Mode = 2;
+         e.YPos = 50;
+         return e;
+       }()},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    WriteBytes(dir / "job.ini", r.file);
+    std::vector<std::string> args = {"--settings", "job.ini", "--time", kTime, "-o", "out.nc"};
+    args.insert(args.end(), r.options.begin(), r.options.end());
+    const auto result = RunCli(dir, args);
+    ASSERT_EQ(result.exitCode, 0) << r.name << ": " << result.err;
+    EXPECT_EQ(ReadBytes(dir / "out.nc"), Program(r.expected, (dir / "out.nc").string())) << r.name;
+  }
+}
+
+TEST(CliSettings, ABrokenSettingsFileIsRefusedWithTheWindowsMessage) {
+  const struct {
+    const char* name;
+    std::string file;  // empty name: no file at all
+    std::string message;
+  } rows[] = {
+      {"bad number", OptionBlock({"Length:7", "Knit:abc"}), "'abc' is not a valid floating point value"},
+      {"bad integer", OptionBlock({"Mode:two"}), "'two' is not a valid integer value"},
+      {"comma where a point is used", OptionBlock({"Cross:0,5"}),
+       "'0,5' is not a valid floating point value"},
+      {"no Option block", "", "RootKey \"Option\" - subitem key not open."},
+      {"syntax", "[%\r\n", "RootKey not Open."},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    WriteBytes(dir / "job.ini", r.file);
+    const auto result = RunCli(dir, {"--settings", "job.ini", "--x", "20", "-o", "out.nc"});
+    EXPECT_EQ(result.exitCode, 2) << r.name;
+    EXPECT_EQ(result.err, "skimplane-cli: " + r.message + "\n") << r.name;
+    EXPECT_FALSE(fs::exists(dir / "out.nc")) << r.name;
+  }
+  TempDir dir;
+  const auto result = RunCli(dir, {"--settings", "none.ini", "-o", "out.nc"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.err, "skimplane-cli: Ini file:none.ini not found.\n");
+  EXPECT_FALSE(fs::exists(dir / "out.nc"));
+}
