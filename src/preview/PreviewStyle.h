@@ -1,0 +1,19 @@
+#pragma once
+// The look of the preview drawing, shared by the SVG writer and the window so both draw the same thing.
+
+#include <cstdint>
+
+// 0xRRGGBB
+inline constexpr std::uint32_t kFaceColour = 0x303030;
+inline constexpr std::uint32_t kFaceFill = 0xF3F5F7;
+inline constexpr std::uint32_t kSweptColour = 0xC9DDF2;
+inline constexpr std::uint32_t kUncutColour = 0xE0301E;
+inline constexpr double kUncutOpacity = 0.75;
+inline constexpr std::uint32_t kFeedColour = 0x1F4E9C;
+inline constexpr std::uint32_t kLiftedFeedColour = 0xE08A00;
+inline constexpr std::uint32_t kRapidColour = 0x9A2FB0;
+inline constexpr std::uint32_t kStartColour = 0x14A33C;
+// Stroke widths and the rapid moves' dashes in pixels of the drawing.
+inline constexpr double kPathWidth = 1.5;
+inline constexpr double kRapidDash = 6, kRapidGap = 4;
+inline constexpr double kStartRadius = 5;

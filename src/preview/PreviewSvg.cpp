@@ -1,0 +1,218 @@
+#include "preview/PreviewSvg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "dvTools/AtomicFileWriter.h"
+#include "preview/PreviewStyle.h"
+
+namespace {
+
+constexpr double kDrawingSize = 800;  // px, the longer side of the drawing
+constexpr double kPad = 20;
+constexpr double kFigureLine = 18;
+
+class TSvgOut {
+ public:
+  explicit TSvgOut(const TPreviewScene& scene) : bounds_(scene.Bounds) {
+    const double w = bounds_.Width(), h = bounds_.Height();
+    scale_ = w > 0 && h > 0 ? std::min(kDrawingSize / w, kDrawingSize / h)
+             : w > 0        ? kDrawingSize / w
+             : h > 0        ? kDrawingSize / h
+                            : 1;
+  }
+  [[nodiscard]] double X(double x) const { return kPad + (x - bounds_.X0) * scale_; }
+  [[nodiscard]] double Y(double y) const { return kPad + (bounds_.Y1 - y) * scale_; }
+  [[nodiscard]] double Scale() const { return scale_; }
+  [[nodiscard]] double Width() const { return 2 * kPad + bounds_.Width() * scale_; }
+  [[nodiscard]] double Height() const { return 2 * kPad + bounds_.Height() * scale_; }
+
+  std::string text;
+
+  void Num(double v) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2f", v);
+    text += buffer;
+  }
+  void Attr(const char* name, double v) {
+    text += ' ';
+    text += name;
+    text += "=\"";
+    Num(v);
+    text += '"';
+  }
+  void Colour(const char* name, std::uint32_t rgb) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, " %s=\"#%06X\"", name, static_cast<unsigned>(rgb));
+    text += buffer;
+  }
+  void Line(const TSegmentMM& s) {
+    text += "<line";
+    Attr("x1", X(s.X0));
+    Attr("y1", Y(s.Y0));
+    Attr("x2", X(s.X1));
+    Attr("y2", Y(s.Y1));
+    text += "/>\n";
+  }
+  void Escaped(const std::string& s) {
+    for (char c : s) {
+      switch (c) {
+        case '&':
+          text += "&amp;";
+          break;
+        case '<':
+          text += "&lt;";
+          break;
+        case '>':
+          text += "&gt;";
+          break;
+        case '"':
+          text += "&quot;";
+          break;
+        default:
+          text += c;
+          break;
+      }
+    }
+  }
+
+ private:
+  TRectMM bounds_;
+  double scale_ = 1;
+};
+
+void PathGroup(TSvgOut& out, const TPreviewScene& scene, int layer, TPathStyle style) {
+  static constexpr const char* kClass[] = {"feed", "lifted", "rapid"};
+  const auto index = static_cast<int>(style);
+  out.text += "<g class=\"";
+  out.text += kClass[index];
+  out.text += "\" fill=\"none\"";
+  out.Colour("stroke", style == TPathStyle::psFeed         ? kFeedColour
+                       : style == TPathStyle::psLiftedFeed ? kLiftedFeedColour
+                                                           : kRapidColour);
+  out.Attr("stroke-width", kPathWidth);
+  if (style == TPathStyle::psRapid) {
+    out.text += " stroke-dasharray=\"";
+    out.Num(kRapidDash);
+    out.text += ' ';
+    out.Num(kRapidGap);
+    out.text += '"';
+  }
+  out.text += ">\n";
+  for (const TScenePath& p : scene.Paths)
+    if (p.Layer == layer && p.Style == style) out.Line(p.Segment);
+  out.text += "</g>\n";
+}
+
+}  // namespace
+
+std::string PreviewSvg(const TPreviewScene& scene,
+                       const std::vector<std::pair<std::string, std::string>>& figures) {
+  TSvgOut out(scene);
+  const double drawingHeight = out.Height();
+  const double height = drawingHeight + kFigureLine * static_cast<double>(figures.size()) + kPad / 2;
+  out.text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
+  out.Attr("width", out.Width());
+  out.Attr("height", height);
+  out.text += " viewBox=\"0 0 ";
+  out.Num(out.Width());
+  out.text += ' ';
+  out.Num(height);
+  out.text += "\">\n<title>Skimplane toolpath preview</title>\n";
+  out.text += "<rect width=\"100%\" height=\"100%\" fill=\"#FFFFFF\"/>\n";
+
+  const TRectMM& f = scene.Face;
+  out.text += "<rect id=\"face\"";
+  out.Attr("x", out.X(f.X0));
+  out.Attr("y", out.Y(f.Y1));
+  out.Attr("width", f.Width() * out.Scale());
+  out.Attr("height", f.Height() * out.Scale());
+  out.Colour("fill", kFaceFill);
+  out.text += "/>\n";
+
+  // The swept band: lines as wide as the cutter with round ends are exactly the area it covers.
+  out.text += "<g id=\"swept\" stroke-linecap=\"round\" fill=\"none\"";
+  out.Colour("stroke", kSweptColour);
+  out.Attr("stroke-width", 2 * scene.Radius * out.Scale());
+  out.text += ">\n";
+  for (const TSegmentMM& s : scene.Swept) {
+    if (s.X0 == s.X1 && s.Y0 == s.Y1) {
+      out.text += "<circle stroke=\"none\"";
+      out.Colour("fill", kSweptColour);
+      out.Attr("cx", out.X(s.X0));
+      out.Attr("cy", out.Y(s.Y0));
+      out.Attr("r", scene.Radius * out.Scale());
+      out.text += "/>\n";
+    } else {
+      out.Line(s);
+    }
+  }
+  out.text += "</g>\n";
+
+  out.text += "<path id=\"uncut\" stroke=\"none\"";
+  out.Colour("fill", kUncutColour);
+  out.Attr("fill-opacity", kUncutOpacity);
+  out.text += " d=\"";
+  for (const TRectMM& r : scene.Uncut.Uncut) {
+    out.text += 'M';
+    out.Num(out.X(r.X0));
+    out.text += ' ';
+    out.Num(out.Y(r.Y1));
+    out.text += 'h';
+    out.Num(r.Width() * out.Scale());
+    out.text += 'v';
+    out.Num(r.Height() * out.Scale());
+    out.text += 'h';
+    out.Num(-r.Width() * out.Scale());
+    out.text += 'z';
+  }
+  out.text += "\"/>\n";
+
+  out.text += "<rect id=\"outline\" fill=\"none\" stroke-width=\"1\"";
+  out.Colour("stroke", kFaceColour);
+  out.Attr("x", out.X(f.X0));
+  out.Attr("y", out.Y(f.Y1));
+  out.Attr("width", f.Width() * out.Scale());
+  out.Attr("height", f.Height() * out.Scale());
+  out.text += "/>\n";
+
+  std::vector<int> layers;
+  for (const TScenePath& p : scene.Paths)
+    if (std::find(layers.begin(), layers.end(), p.Layer) == layers.end()) layers.push_back(p.Layer);
+  for (int layer : layers) {
+    out.text += "<g class=\"layer\" id=\"layer-" + std::to_string(layer + 1) + "\">\n";
+    PathGroup(out, scene, layer, TPathStyle::psFeed);
+    PathGroup(out, scene, layer, TPathStyle::psLiftedFeed);
+    PathGroup(out, scene, layer, TPathStyle::psRapid);
+    out.text += "</g>\n";
+  }
+
+  if (scene.HasStart) {
+    out.text += "<circle id=\"start\" fill=\"none\" stroke-width=\"2\"";
+    out.Colour("stroke", kStartColour);
+    out.Attr("cx", out.X(scene.StartX));
+    out.Attr("cy", out.Y(scene.StartY));
+    out.Attr("r", kStartRadius);
+    out.text += "/>\n";
+  }
+
+  out.text += "<g id=\"figures\" font-family=\"sans-serif\" font-size=\"13\" fill=\"#000000\">\n";
+  double y = drawingHeight + kFigureLine / 2;
+  for (const auto& [label, value] : figures) {
+    out.text += "<text";
+    out.Attr("x", kPad);
+    out.Attr("y", y);
+    out.text += '>';
+    out.Escaped(label + ": " + value);
+    out.text += "</text>\n";
+    y += kFigureLine;
+  }
+  out.text += "</g>\n</svg>\n";
+  return std::move(out.text);
+}
+
+void WritePreviewSvg(const std::filesystem::path& target, const TPreviewScene& scene,
+                     const std::vector<std::pair<std::string, std::string>>& figures) {
+  WriteFileAtomically(target, PreviewSvg(scene, figures));
+}

@@ -1,0 +1,132 @@
+#include "preview/ProgramMoves.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The layer mark's words in the program's GBK bytes.
+constexpr std::string_view kLayerMark = "\xB7\xD6\xB2\xE3\xB1\xEA\xD6\xBE";
+
+bool ParseNumber(std::string_view text, double& value) {
+  if (text.empty()) return false;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (*first == '+') ++first;
+  const auto [end, ec] = std::from_chars(first, last, value);
+  return ec == std::errc() && end == last && std::isfinite(value);
+}
+
+}  // namespace
+
+double TMove::Length() const {
+  return std::hypot(To.X - From.X, To.Y - From.Y, To.Z - From.Z);
+}
+
+double TProgramFigures::CycleMinutes(double rapidRate) const {
+  if (!FeedTimeKnown || !(rapidRate > 0)) return std::numeric_limits<double>::quiet_NaN();
+  return FeedMinutes + RapidLength / rapidRate;
+}
+
+void TProgramReader::AddLine(std::string_view line) {
+  ++figures_.Lines;
+  if (!line.empty() && line.front() == '(') {
+    if (line.find(kLayerMark) != std::string_view::npos) {
+      ++layer_;
+      figures_.Layers = layer_ + 1;
+      OnLayerStart(layer_);
+    }
+    return;
+  }
+
+  TPointXYZ to = position_;
+  bool given[3] = {false, false, false};
+  bool axisWord = false;
+  std::size_t pos = 0;
+  while (pos < line.size()) {
+    while (pos < line.size() && line[pos] == ' ') ++pos;
+    std::size_t end = pos;
+    while (end < line.size() && line[end] != ' ') ++end;
+    if (end > pos) {
+      const char letter = line[pos];
+      double value = 0;
+      if (ParseNumber(line.substr(pos + 1, end - pos - 1), value)) {
+        switch (letter) {
+          case 'G':
+            if (value == 0 || value == 1) motion_ = static_cast<int>(value);
+            break;
+          case 'F':
+            feed_ = value;
+            break;
+          case 'X':
+            to.X = value, given[0] = axisWord = true;
+            break;
+          case 'Y':
+            to.Y = value, given[1] = axisWord = true;
+            break;
+          case 'Z':
+            to.Z = value, given[2] = axisWord = true;
+            break;
+          default:
+            break;
+        }
+      }
+    }
+    pos = end;
+  }
+  if (!axisWord) return;
+
+  const bool startKnown = known_[0] && known_[1] && known_[2];
+  for (int i = 0; i < 3; ++i) known_[i] = known_[i] || given[i];
+  const TPointXYZ from = position_;
+  position_ = to;
+  if (!startKnown) return;  // the approach from wherever the machine stood
+
+  TMove move;
+  move.Kind = motion_ == 1 ? TMoveKind::mkFeed : TMoveKind::mkRapid;
+  move.From = from;
+  move.To = to;
+  move.Feed = feed_;
+  move.Layer = layer_;
+  move.Line = figures_.Lines;
+  const double length = move.Length();
+  ++figures_.Moves;
+  if (move.Kind == TMoveKind::mkFeed) {
+    figures_.FeedLength += length;
+    if (length > 0) {
+      if (feed_ > 0)
+        figures_.FeedMinutes += length / feed_;
+      else
+        figures_.FeedTimeKnown = false;
+    }
+  } else {
+    figures_.RapidLength += length;
+  }
+  OnMove(move);
+}
+
+double TLayerPath::CutLevel() const {
+  double level = std::numeric_limits<double>::infinity();
+  for (const TMove& m : Moves) level = std::min({level, m.From.Z, m.To.Z});
+  return level;
+}
+
+bool TLayerPath::StartPoint(double& x, double& y) const {
+  const double level = CutLevel();
+  for (const TMove& m : Moves) {
+    if (m.To.Z == level) {
+      x = m.To.X;
+      y = m.To.Y;
+      return true;
+    }
+  }
+  return false;
+}
+
+void TPreviewSink::OnLayerStart(int layer) {
+  if (!keepEveryLayer_) layers_.clear();
+  layers_.emplace_back();
+  layers_.back().Index = layer;
+}

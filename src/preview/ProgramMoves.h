@@ -1,0 +1,95 @@
+#pragma once
+// Reads a program back into the moves the machine makes, line by line as the program list hands the lines
+// over. The preview and the figures come from the very lines the program contains, so they can never
+// disagree with what the strategies wrote.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "toolpath/GCodeFile.h"
+
+enum class TMoveKind { mkRapid, mkFeed };
+
+struct TPointXYZ {
+  double X = 0, Y = 0, Z = 0;
+};
+
+struct TMove {
+  TMoveKind Kind = TMoveKind::mkRapid;
+  TPointXYZ From, To;
+  double Feed = 0;         // the feed word in force when the move runs (mm/min)
+  int Layer = 0;           // 0 for the first layer
+  std::uint64_t Line = 0;  // the move's line in the program, from 1
+
+  [[nodiscard]] double Length() const;
+  [[nodiscard]] bool Planar() const { return From.X != To.X || From.Y != To.Y; }
+};
+
+// What a program amounts to, summed over every move whose start is known.
+struct TProgramFigures {
+  std::uint64_t Lines = 0;
+  std::uint64_t Moves = 0;
+  int Layers = 1;          // the first layer plus one per layer mark
+  double FeedLength = 0;   // mm, feed moves (G01) in space
+  double RapidLength = 0;  // mm, rapid moves (G00) in space
+  double FeedMinutes = 0;  // every feed move's length over the feed word in force
+  // A feed move of some length at a feed of zero or less never ends; its time cannot be told.
+  bool FeedTimeKnown = true;
+
+  // NaN when the feed time is unknown or the rapid rate is not above zero.
+  [[nodiscard]] double CycleMinutes(double rapidRate) const;
+};
+
+// The rapid rate assumed when the user has not set one, mm/min.
+inline constexpr double kDefaultRapidRate = 5000;
+
+// A sink that parses each line: G00/G01 (modal), X Y Z (absolute), F (modal, also on rapid lines). Every
+// other word, comment and malformed word is passed over. The position before the first move is unknown, so
+// moves only count from the point where all three axes have been given. A layer mark comment starts a new
+// layer.
+class TProgramReader : public TGCodeSink {
+ public:
+  void AddLine(std::string_view line) override;
+  [[nodiscard]] const TProgramFigures& Figures() const { return figures_; }
+
+ protected:
+  virtual void OnMove(const TMove& move) { (void)move; }
+  virtual void OnLayerStart(int layer) { (void)layer; }
+
+ private:
+  TProgramFigures figures_;
+  TPointXYZ position_;
+  bool known_[3] = {false, false, false};
+  int motion_ = 0;  // 0 rapid, 1 feed
+  double feed_ = 0;
+  int layer_ = 0;
+};
+
+// One layer's moves: from the layer mark (for the first layer, from the program's start) to the next.
+struct TLayerPath {
+  int Index = 0;
+  std::vector<TMove> Moves;
+  // The deepest level any move of the layer reaches: the level this layer cuts at.
+  [[nodiscard]] double CutLevel() const;
+  // Where the cutter first arrives at the cutting level; false when it never does.
+  [[nodiscard]] bool StartPoint(double& x, double& y) const;
+};
+
+// Keeps the moves as well: of every layer, or (to keep the memory of a huge program small) only of the
+// layer being read, which at the end is the last one.
+class TPreviewSink final : public TProgramReader {
+ public:
+  explicit TPreviewSink(bool keepEveryLayer = true) : keepEveryLayer_(keepEveryLayer) {
+    layers_.emplace_back();
+  }
+  [[nodiscard]] const std::vector<TLayerPath>& Layers() const { return layers_; }
+
+ protected:
+  void OnMove(const TMove& move) override { layers_.back().Moves.push_back(move); }
+  void OnLayerStart(int layer) override;
+
+ private:
+  bool keepEveryLayer_;
+  std::vector<TLayerPath> layers_;
+};

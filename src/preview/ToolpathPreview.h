@@ -1,0 +1,62 @@
+#pragma once
+// The preview of a job: its program built as Generate would build it, read back into moves, and the
+// drawing and figures made of them.
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "preview/ProgramMoves.h"
+#include "preview/SweptArea.h"
+#include "toolpath/FacingJob.h"
+
+// Drawing keeps every move in memory; beyond this many lines a drawing says nothing more anyway.
+inline constexpr double kMaxPreviewLines = 2'000'000;
+
+struct TToolpathPreview {
+  TRectMM Face;
+  double Radius = 0;
+  TProgramFigures Figures;
+  std::vector<TLayerPath> Layers;  // every layer, or only the last one (see BuildPreview)
+};
+
+// Builds the job's program (refused as Generate refuses it, with EDVError) and reads it back. With
+// everyLayer the moves of every layer are kept, and a program of more than kMaxPreviewLines lines is
+// refused; without it only the last layer's moves are kept and any program the generator accepts is read.
+[[nodiscard]] TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer = true);
+
+enum class TPathStyle { psFeed, psLiftedFeed, psRapid };
+
+struct TScenePath {
+  TSegmentMM Segment;
+  TPathStyle Style;
+  int Layer;
+};
+
+// One drawing, in millimetres with Y upwards, for any painter: the face, the band the cutter sweeps on
+// one layer's cutting level with what it leaves standing, the cutter-centre paths and the start point.
+struct TPreviewScene {
+  TRectMM Face;
+  TRectMM Bounds;  // everything drawn, swept band included
+  double Radius = 0;
+  int Layer = 0;                  // the layer whose swept band, uncut cells and start point are shown
+  std::vector<TSegmentMM> Swept;  // each drawn 2 * Radius wide with round ends (a point as a disc)
+  TUncutArea Uncut;
+  std::vector<TScenePath> Paths;  // moves in the plane; pure Z moves (plunges, retracts) are not drawn
+  bool HasStart = false;
+  double StartX = 0, StartY = 0;
+};
+
+// `layer` indexes preview.Layers; with allPaths the paths of every kept layer are drawn, else only its own.
+[[nodiscard]] TPreviewScene BuildScene(const TToolpathPreview& preview, std::size_t layer, bool allPaths,
+                                       std::size_t cellBudget = kDefaultCellBudget);
+
+// The figures as label and value rows, for the command line and the window alike. `uncut` is the share
+// of the face the shown layer leaves standing, of layer `layer` (from 0).
+[[nodiscard]] std::vector<std::pair<std::string, std::string>> FigureRows(const TProgramFigures& figures,
+                                                                          double rapidRate, double uncutShare,
+                                                                          int layer);
+
+// "h:mm:ss" rounded to the second; "unknown" for NaN.
+[[nodiscard]] std::string FormatMinutes(double minutes);

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "dvTools/dvError.h"
+#include "preview/ProgramMoves.h"
+#include "preview/ToolpathPreview.h"
+
+namespace {
+
+// The worked example: face 20 x 12, diameter 6, overlap 0.5, step-down 1, retract 2 relative, feed 120,
+// two layers, spiral with edge clean.
+TJobEntries Plate() {
+  TJobEntries e;
+  e.XPos = 20;
+  e.YPos = 12;
+  e.Knit = 6;
+  e.Cross = 0.5;
+  e.ZPos = 1;
+  e.ZUp = 2;
+  e.Fro = 120;
+  e.Layer = 2;
+  e.Mode = kModeSpiral;
+  e.ClearEnd = true;
+  return e;
+}
+
+TProgramFigures Read(const std::vector<std::string>& lines) {
+  TProgramReader reader;
+  for (const auto& l : lines) reader.AddLine(l);
+  return reader.Figures();
+}
+
+// The plate's figures, added up move by move from its 48 lines.
+struct TPlateFigures {
+  // Per layer at F120: plunge, spiral legs 6 + 14 + 6 + 8.5, two edge-clean plunges of 2, the edge-clean
+  // paths (8.5,3)-(6,0) = sqrt(15.25), 6, (6,6)-(3,9) = sqrt(18), (17,9)-(14,6)-(17,3) = 2 sqrt(18).
+  static double Layer() { return 34.5 + 2 + std::sqrt(15.25) + 6 + std::sqrt(18) + 2 + 2 * std::sqrt(18); }
+  // Layer 1 plunges 3 from Z2, layer 2 plunges 3 from Z1 after the move back at F1000 over 14 mm.
+  static double Feed120() { return 3 + Layer() + 3 + Layer(); }
+  static double Feed1000() { return 14; }
+  // Per layer two edge-clean retracts of 2 and the 14 mm rapid to X17; the retract between layers 2;
+  // the final retract from -2 to 2. The approach to (3, 3, 2) starts nowhere known and is not counted.
+  static double Rapid() { return 2 * 18 + 2 + 4; }
+};
+
+TEST(ProgramReader, FiguresOfTheWorkedExampleByHand) {
+  const TToolpathPreview p = BuildPreview(Plate());
+  const TProgramFigures& f = p.Figures;
+  EXPECT_EQ(f.Lines, 48u);
+  EXPECT_EQ(f.Layers, 2);
+  EXPECT_NEAR(f.FeedLength, TPlateFigures::Feed120() + TPlateFigures::Feed1000(), 1e-9);
+  EXPECT_NEAR(f.RapidLength, TPlateFigures::Rapid(), 1e-9);
+  EXPECT_NEAR(f.FeedLength, 142.266094, 1e-6);
+  EXPECT_DOUBLE_EQ(f.RapidLength, 42);
+  const struct {
+    double rapidRate, minutes;
+  } rows[] = {
+      {5000, TPlateFigures::Feed120() / 120 + 14.0 / 1000 + 42.0 / 5000},
+      {1000, TPlateFigures::Feed120() / 120 + 14.0 / 1000 + 42.0 / 1000},
+      {5000, 1.0912841},  // 65.5 s
+  };
+  for (const auto& r : rows) EXPECT_NEAR(f.CycleMinutes(r.rapidRate), r.minutes, 1e-7) << r.rapidRate;
+  EXPECT_TRUE(std::isnan(f.CycleMinutes(0)));
+  EXPECT_TRUE(std::isnan(f.CycleMinutes(-5000)));
+  ASSERT_EQ(p.Layers.size(), 2u);
+  EXPECT_DOUBLE_EQ(p.Layers[0].CutLevel(), -1);
+  EXPECT_DOUBLE_EQ(p.Layers[1].CutLevel(), -2);
+}
+
+// The preview reads the lines the program file holds: the saved golden program gives the same figures.
+TEST(ProgramReader, TheSavedProgramGivesTheSameFigures) {
+  const std::string text = ReadBytes(SKIMPLANE_TEST_DATA "/plate-2-layers-relative.nc");
+  ASSERT_FALSE(text.empty());
+  TProgramReader reader;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    reader.AddLine(std::string_view(text).substr(start, end - start));
+  const TProgramFigures built = BuildPreview(Plate()).Figures;
+  EXPECT_EQ(reader.Figures().Lines, built.Lines);
+  EXPECT_EQ(reader.Figures().Layers, 2);
+  EXPECT_DOUBLE_EQ(reader.Figures().FeedLength, built.FeedLength);
+  EXPECT_DOUBLE_EQ(reader.Figures().RapidLength, built.RapidLength);
+  EXPECT_DOUBLE_EQ(reader.Figures().FeedMinutes, built.FeedMinutes);
+}
+
+TEST(ProgramReader, ModalWordsAndWhatIsPassedOver) {
+  const struct {
+    const char* name;
+    std::vector<std::string> lines;
+    double feed, rapid, feedMinutes;
+    bool timeKnown;
+    std::uint64_t moves;
+  } rows[] = {
+      {"start unknown until all three axes are given",
+       {"G00 X0.000", "G00 Y0.000 Z5.000", "G01 F100 X10.000"},
+       10,
+       0,
+       0.1,
+       true,
+       1},
+      {"motion code and feed stay in force",
+       {"G00 F1000 X0.000 Y0.000 Z0.000", "G01 F200 X10.000", "Y10.000", "G00 X0.000"},
+       20,
+       10,
+       0.1,
+       true,
+       3},
+      {"the F of a rapid line is the feed of the next feed move",
+       {"G00 X0.000 Y0.000 Z0.000", "G01 F100 X1.000", "G00 F1000 Z1.000", "G01 X11.000"},
+       11,
+       1,
+       0.01 + 0.01,
+       true,
+       3},
+      {"comments, M, S and T words and other G codes move nothing",
+       {"G00 G90 G94 G40 G54 G80", "T1 M06", "M03 S5000", "G00 X0.000 Y0.000 Z0.000", "( X99.000 Y99.000 )",
+        "M07", "G01 F60 Z-3.000", "M02"},
+       3,
+       0,
+       0.05,
+       true,
+       1},
+      {"malformed words are passed over",
+       {"G00 X0.000 Y0.000 Z0.000", "G01 F100 X1.2.3 Y Xabc X4.000", "G01 X+6.000 Ynan Zinf", ""},
+       6,
+       0,
+       0.06,
+       true,
+       2},
+      {"a feed of zero or less has no time",
+       {"G00 X0.000 Y0.000 Z0.000", "G01 F0 X5.000", "G01 F-5 X6.000"},
+       6,
+       0,
+       0,
+       false,
+       2},
+      {"a zero-length move at F0 does not spoil the time",
+       {"G00 X0.000 Y0.000 Z0.000", "G01 F0 X0.000", "G00 F1000 X3.000 Y4.000"},
+       0,
+       5,
+       0,
+       true,
+       2},
+      {"space diagonal", {"G00 X0.000 Y0.000 Z0.000", "G01 F1 X1.000 Y2.000 Z2.000"}, 3, 0, 3, true, 1},
+  };
+  for (const auto& r : rows) {
+    const TProgramFigures f = Read(r.lines);
+    EXPECT_EQ(f.Lines, r.lines.size()) << r.name;
+    EXPECT_NEAR(f.FeedLength, r.feed, 1e-12) << r.name;
+    EXPECT_NEAR(f.RapidLength, r.rapid, 1e-12) << r.name;
+    EXPECT_NEAR(f.FeedMinutes, r.feedMinutes, 1e-12) << r.name;
+    EXPECT_EQ(f.FeedTimeKnown, r.timeKnown) << r.name;
+    EXPECT_EQ(f.Moves, r.moves) << r.name;
+  }
+}
+
+TEST(ProgramReader, LayerMarksSplitTheLayers) {
+  const std::string mark2 =
+      "( \xB7\xD6\xB2\xE3\xB1\xEA\xD6\xBE: \xB5\xDA"
+      "2\xB2\xE3 )";
+  const std::string mark3 =
+      "( \xB7\xD6\xB2\xE3\xB1\xEA\xD6\xBE: \xB5\xDA"
+      "3\xB2\xE3 )";
+  const std::vector<std::string> lines = {"G00 X0.000 Y0.000 Z1.000",
+                                          "G01 F10 Z-1.000",
+                                          "G01 X5.000",
+                                          mark2,
+                                          "G00 Z1.000",
+                                          "G01 F10 Z-2.000",
+                                          mark3,
+                                          "G01 Z-3.000"};
+  const struct {
+    bool every;
+    std::vector<std::size_t> moves;
+    std::vector<double> levels;
+  } rows[] = {{true, {2, 2, 1}, {-1, -2, -3}}, {false, {1}, {-3}}};
+  for (const auto& r : rows) {
+    TPreviewSink sink(r.every);
+    for (const auto& l : lines) sink.AddLine(l);
+    EXPECT_EQ(sink.Figures().Layers, 3);
+    ASSERT_EQ(sink.Layers().size(), r.moves.size());
+    for (std::size_t i = 0; i < r.moves.size(); ++i) {
+      EXPECT_EQ(sink.Layers()[i].Moves.size(), r.moves[i]) << i;
+      EXPECT_DOUBLE_EQ(sink.Layers()[i].CutLevel(), r.levels[i]) << i;
+    }
+    EXPECT_EQ(sink.Layers().back().Index, 2);
+  }
+}
+
+TEST(BuildPreview, RefusesWhatTheGeneratorRefusesAndWhatIsTooLargeToDraw) {
+  TJobEntries zeroStep = Plate();
+  zeroStep.Cross = 6;
+  EXPECT_THROW((void)BuildPreview(zeroStep), EDVError);
+  TJobEntries unknown = Plate();
+  unknown.Mode = 7;
+  EXPECT_THROW((void)BuildPreview(unknown), EDVError);
+
+  TJobEntries huge = Plate();
+  huge.XPos = 3000;
+  huge.YPos = 2000;
+  huge.Layer = 5000;
+  try {
+    (void)BuildPreview(huge);
+    ADD_FAILURE() << "no refusal";
+  } catch (const EDVError& e) {
+    EXPECT_NE(std::string(e.what()).find("too many to draw"), std::string::npos) << e.what();
+  }
+  // The figures alone keep only one layer and read any program the generator writes.
+  huge.Layer = 50;
+  const TToolpathPreview last = BuildPreview(huge, false);
+  EXPECT_EQ(last.Figures.Layers, 50);
+  ASSERT_EQ(last.Layers.size(), 1u);
+  EXPECT_DOUBLE_EQ(last.Layers[0].CutLevel(), -50);
+}
+
+TEST(FigureRows, TimeTextAndRows) {
+  const struct {
+    double minutes;
+    const char* text;
+  } times[] = {
+      {1.0912841, "0:01:05"}, {61.5, "1:01:30"}, {0, "0:00:00"}, {NAN, "unknown"}, {INFINITY, "unknown"}};
+  for (const auto& t : times) EXPECT_EQ(FormatMinutes(t.minutes), t.text) << t.minutes;
+
+  const TProgramFigures f = BuildPreview(Plate()).Figures;
+  const auto rows = FigureRows(f, 5000, (36 - 9 * std::numbers::pi) / 240, 1);
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"Lines", "48"},
+      {"Layers", "2"},
+      {"Feed path", "142.266 mm"},
+      {"Rapid path", "42.000 mm"},
+      {"Rapid rate", "5000 mm/min"},
+      {"Cycle time", "0:01:05 (1.09 min)"},
+      {"Left uncut", "3.219 % of the face (layer 2)"},
+  };
+  EXPECT_EQ(rows, expected);
+
+  TProgramFigures stalled = f;
+  stalled.FeedTimeKnown = false;
+  EXPECT_EQ(FigureRows(stalled, 5000, 0, 0)[5].second, "unknown (a feed of zero or less)");
+  EXPECT_EQ(FigureRows(f, 0, 0, 0)[5].second, "unknown (the rapid rate must be above zero)");
+}
+
+}  // namespace
