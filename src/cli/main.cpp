@@ -9,6 +9,8 @@
 
 #include "cli/CliSupport.h"
 #include "dvTools/dvError.h"
+#include "preview/PreviewReport.h"
+#include "preview/ProgramMoves.h"
 #include "settings/SettingsValues.h"
 #include "toolpath/GenerateCode.h"
 
@@ -84,10 +86,20 @@ int main(int argc, char** argv) {
          "--settings", settingsFile,
          "take the entries from this settings file (as Skimplane.ini); options given as well override them")
       ->type_name("FILE");
-  app.add_option("-o,--output", output, "the program file to write")->type_name("FILE")->required();
+  app.add_option("-o,--output", output, "the program file to write")->type_name("FILE");
+  std::string previewFile;
+  bool stats = false;
+  double rapidRate = kDefaultRapidRate;
+  app.add_option("--preview", previewFile, "draw the toolpath into this SVG file")->type_name("FILE");
+  app.add_flag("--stats", stats,
+               "print lines, path lengths, cycle time and the share of the face left uncut");
+  app.add_option("--rapid-rate", rapidRate, "rapid rate for the cycle time, mm/min")
+      ->check(CLI::PositiveNumber)
+      ->capture_default_str();
 
   try {
     app.parse(argc, argv);
+    if (output.empty() && previewFile.empty() && !stats) throw CLI::RequiredError("--output");
     fromFile = !settingsFile.empty();
     if (fromFile) {
       TSettingsValues s;
@@ -141,7 +153,9 @@ int main(int argc, char** argv) {
     std::error_code ec;
     fs::path full = fs::absolute(output, ec);
     full = ec ? fs::path(output) : full.lexically_normal();
-    GenerateCode({e, output, EncodePathForHeader(full.string()), time.empty() ? Now() : time});
+    if (!output.empty())
+      GenerateCode({e, output, EncodePathForHeader(full.string()), time.empty() ? Now() : time});
+    if (!previewFile.empty() || stats) WritePreviewReport(e, previewFile, stats, rapidRate, std::cout);
   } catch (const EDVError& error) {
     std::cerr << "skimplane-cli: " << error.what() << "\n";
     return kGenerationError;

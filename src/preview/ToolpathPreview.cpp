@@ -111,6 +111,6 @@ std::vector<std::pair<std::string, std::string>> FigureRows(const TProgramFigure
       {"Rapid path", Fixed(f.RapidLength, 3) + " mm"},
       {"Rapid rate", Fixed(rapidRate, 0) + " mm/min"},
       {"Cycle time", time},
-      {"Left uncut", Fixed(uncutShare * 100, 3) + " % of the face (layer " + std::to_string(layer + 1) + ")"},
+      {"Left uncut", Fixed(uncutShare * 100, 2) + " % of the face (layer " + std::to_string(layer + 1) + ")"},
   };
 }

@@ -235,7 +235,7 @@ TEST(FigureRows, TimeTextAndRows) {
       {"Rapid path", "42.000 mm"},
       {"Rapid rate", "5000 mm/min"},
       {"Cycle time", "0:01:05 (1.09 min)"},
-      {"Left uncut", "3.219 % of the face (layer 2)"},
+      {"Left uncut", "3.22 % of the face (layer 2)"},
   };
   EXPECT_EQ(rows, expected);
 
