@@ -10,6 +10,7 @@
 #include <QTabBar>
 
 #include "app/ErrorBox.h"
+#include "app/PreviewWindow.h"
 #include "app/Skin.h"
 #include "dvTools/dvError.h"
 
@@ -159,6 +160,7 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
   move(500, 214);
   BuildControls();
   BuildTabOrder();
+  InstallPreview(*this);
   DVWinPos1 = new TDVWinPos(this, QFile::encodeName(ExecutableFolder()).toStdString());
   DVWinPos1->setObjectName(QStringLiteral("DVWinPos1"));
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QRadioButton>
 
+#include "app/GenerateProgress.h"
 #include "app/HeaderPath.h"
 #include "app/Skimplane_form.h"
 #include "toolpath/FacingJob.h"
@@ -36,7 +37,7 @@ void TfrmSkimplane::GenerateCode(const QString& path) {
   const char separator = seams_.TimeSeparator ? seams_.TimeSeparator() : ':';
   request.DateTime = FormatHeaderDateTime(now.date().year(), now.date().month(), now.date().day(),
                                           now.time().hour(), now.time().minute(), separator);
-  ::GenerateCode(request);
+  GenerateWithProgress(this, request);
 }
 
 void TfrmSkimplane::btnGenerateClick() {
@@ -44,7 +45,11 @@ void TfrmSkimplane::btnGenerateClick() {
     if (!seams_.ChooseSaveFile) return;
     const std::optional<QString> path = seams_.ChooseSaveFile(this);
     if (!path) return;
-    GenerateCode(*path);
+    try {
+      GenerateCode(*path);
+    } catch (const TGenerationCancelled&) {
+      return;  // nothing written, nothing to report
+    }
     if (seams_.ShowMessage) seams_.ShowMessage(this, ApplicationTitle(), QStringLiteral("Success."));
   });
 }

@@ -87,4 +87,5 @@ void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window) {
       window.SetCaption(c.Name, text(c.Name));
   });
   for (int i = 0; i < 6; ++i) window.SetCaption(kChoiceControls[i], text("CheckBox" + std::to_string(i + 1)));
+  if (ini.ValueExists("Preview")) window.SetCaption("btnPreview", text("Preview"));
 }
