@@ -44,7 +44,9 @@ void PaintPreviewScene(QPainter& painter, const TPreviewScene& scene, const QRec
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.fillRect(rect(scene.Face), Rgb(kFaceFill));
 
-  // The swept band: lines as wide as the cutter with round ends cover exactly what it sweeps.
+  // The swept band: lines as wide as the cutter with round ends cover exactly what it sweeps. Drawn
+  // without smoothing, or two bands meeting edge to edge would show a pale seam.
+  painter.setRenderHint(QPainter::Antialiasing, false);
   const double cutter = 2 * scene.Radius * scale;
   if (cutter > 0) {
     painter.setPen(QPen(Rgb(kSweptColour), cutter, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -65,7 +67,6 @@ void PaintPreviewScene(QPainter& painter, const TPreviewScene& scene, const QRec
   // The uncut cells as one shape, so neighbouring rectangles do not show seams.
   QPainterPath uncut;
   for (const TRectMM& r : scene.Uncut.Uncut) uncut.addRect(rect(r));
-  painter.setRenderHint(QPainter::Antialiasing, false);
   painter.fillPath(uncut.simplified(), Rgb(kUncutColour, kUncutOpacity));
   painter.setRenderHint(QPainter::Antialiasing, true);
 

@@ -1,0 +1,280 @@
+// The preview button and window on the real main window, and Generate's progress dialog, offscreen.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <memory>
+
+#include "TempDir.h"
+#include "app/AppTestSeams.h"
+#include "app/FormSettingsWindow.h"
+#include "app/GenerateProgress.h"
+#include "app/PreviewWindow.h"
+#include "app/Skimplane_form.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TJobEntries Plate() {
+  TJobEntries e;
+  e.XPos = 20;
+  e.YPos = 12;
+  e.Layer = 2;
+  return e;
+}
+
+void Enter(TfrmSkimplane& form, const TJobEntries& e) {
+  form.edtXPos->SetValue(e.XPos);
+  form.edtYPos->SetValue(e.YPos);
+  form.edtKnit->SetValue(e.Knit);
+  form.edtCross->SetValue(e.Cross);
+  form.edtZPos->SetValue(e.ZPos);
+  form.edtLayer->SetIntValue(e.Layer);
+  (e.Mode == kModeXZigzag   ? form.opnXArrow
+   : e.Mode == kModeYZigzag ? form.opnYArrow
+                            : form.opnDelta)
+      ->setChecked(true);
+}
+
+class PreviewWindowTest : public ::testing::Test {
+ protected:
+  TSeamLog log;
+  std::unique_ptr<TfrmSkimplane> form = std::make_unique<TfrmSkimplane>(TestSeams(log));
+
+  QPushButton* Button() { return form->findChild<QPushButton*>(QStringLiteral("btnPreview")); }
+  TPreviewWindow* Window() { return form->findChild<TPreviewWindow*>(QStringLiteral("frmPreview")); }
+};
+
+TEST_F(PreviewWindowTest, ButtonStandsLeftOfGenerateOnItsLine) {
+  QPushButton* b = Button();
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->text(), QString::fromUtf8("预览"));
+  EXPECT_EQ(b->geometry(), QRect(184, 372, 75, 25));
+  EXPECT_EQ(b->size(), form->btnGenerate->size());
+  EXPECT_EQ(b->y(), form->btnGenerate->y());
+  EXPECT_LT(b->geometry().right(), form->btnGenerate->x());
+  EXPECT_EQ(form->btnGenerate->geometry(), QRect(280, 372, 75, 25));
+  EXPECT_EQ(form->btnClose->geometry(), QRect(376, 372, 75, 25));
+  EXPECT_FALSE(b->isDefault());
+  // Not one of the window's own components: the language pack's walk over them does not meet it.
+  EXPECT_FALSE(b->property("Tag").isValid());
+  EXPECT_EQ(Window(), nullptr);
+}
+
+TEST_F(PreviewWindowTest, OpensWithFiguresLayersAndRapidRate) {
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  ASSERT_TRUE(log.errors.empty()) << log.errors.front().text.toStdString();
+  TPreviewWindow* w = Window();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->isWindow());
+  // The window's default job: one layer, no selector.
+  EXPECT_TRUE(w->lblFigures->text().startsWith(QStringLiteral("Lines: 79\nLayers: 1\n")))
+      << w->lblFigures->text().toStdString();
+  EXPECT_FALSE(w->cmbLayer->isVisible());
+
+  // Entries changed and the button pressed again: the same window shows the new job.
+  Enter(*form, Plate());
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  EXPECT_EQ(Window(), w);
+  EXPECT_EQ(form->findChildren<TPreviewWindow*>().size(), 1);
+  EXPECT_TRUE(w->cmbLayer->isVisible());
+  ASSERT_EQ(w->cmbLayer->count(), 2);
+  EXPECT_EQ(w->Scene().Layer, 0);
+  const struct {
+    int layer;
+    double rapidRate;
+    const char* cycle;
+    const char* uncut;
+  } rows[] = {
+      {1, 5000, "Cycle time: 0:01:05 (1.09 min)", "Left uncut: 3.22 % of the face (layer 2)"},
+      {1, 500, "Cycle time: 0:01:10 (1.17 min)", "Left uncut: 3.22 % of the face (layer 2)"},
+      {0, 500, "Cycle time: 0:01:10 (1.17 min)", "Left uncut: 3.22 % of the face (layer 1)"},
+  };
+  for (const auto& r : rows) {
+    w->cmbLayer->setCurrentIndex(r.layer);
+    w->edtRapidRate->setValue(r.rapidRate);
+    EXPECT_EQ(w->Scene().Layer, r.layer);
+    const QString text = w->lblFigures->text();
+    EXPECT_TRUE(text.contains(QLatin1String(r.cycle))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QLatin1String(r.uncut))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Lines: 48\n"))) << text.toStdString();
+  }
+  // Only the selected layer's path is drawn: 10 planar moves on layer 1, 11 on layer 2.
+  EXPECT_EQ(w->Scene().Paths.size(), 10u);
+  w->cmbLayer->setCurrentIndex(1);
+  EXPECT_EQ(w->Scene().Paths.size(), 11u);
+}
+
+TEST_F(PreviewWindowTest, RefusedJobShowsTheErrorAndNoWindow) {
+  TJobEntries e = Plate();
+  e.Cross = e.Knit;
+  Enter(*form, e);
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  ASSERT_EQ(log.errors.size(), 1u);
+  EXPECT_TRUE(log.errors[0].text.startsWith(QStringLiteral("The pass step")))
+      << log.errors[0].text.toStdString();
+  EXPECT_EQ(Window(), nullptr);
+
+  // A window already open keeps what it showed.
+  Enter(*form, Plate());
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  Enter(*form, e);
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  EXPECT_EQ(log.errors.size(), 2u);
+  ASSERT_NE(Window(), nullptr);
+  EXPECT_EQ(Window()->Preview().Figures.Lines, 48u);
+}
+
+// The plate painted at 10 pixels a millimetre: the corners a round cutter cannot reach are marked, the
+// swept band and the feed paths are where the moves put them.
+TEST(PaintPreviewScene, PixelsWhereTheMovesAre) {
+  const TToolpathPreview p = BuildPreview(Plate());
+  const TPreviewScene scene = BuildScene(p, 0, false);
+  const TRectMM& b = scene.Bounds;
+  // Half a pixel in, so that a path on a whole millimetre runs through the middle of a pixel.
+  QImage image(static_cast<int>(b.Width() * 10) + 1, static_cast<int>(b.Height() * 10) + 1,
+               QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    PaintPreviewScene(painter, scene, QRectF(0.5, 0.5, b.Width() * 10, b.Height() * 10));
+  }
+  const auto pixel = [&](double x, double y) {
+    return image.pixelColor(static_cast<int>((x - b.X0) * 10 + 0.5), static_cast<int>((b.Y1 - y) * 10 + 0.5));
+  };
+  const struct {
+    const char* name;
+    double x, y;
+    QColor colour;
+  } rows[] = {
+      {"uncut lower left corner", 0.3, 0.3, QColor(0xE0, 0x30, 0x1E)},
+      {"uncut upper right corner", 19.7, 11.7, QColor(0xE0, 0x30, 0x1E)},
+      {"swept, no path", 10, 6, QColor(0xC9, 0xDD, 0xF2)},
+      {"feed path along X 3", 3, 6, QColor(0x1F, 0x4E, 0x9C)},
+  };
+  for (const auto& r : rows) {
+    const QColor c = pixel(r.x, r.y);
+    // Red: the uncut colour over the face at 75 %; the others exactly (antialiasing aside).
+    const QColor want =
+        r.colour == QColor(0xE0, 0x30, 0x1E)
+            ? QColor(0xE0 * 3 / 4 + 0xF3 / 4, 0x30 * 3 / 4 + 0xF5 / 4, 0x1E * 3 / 4 + 0xF7 / 4)
+            : r.colour;
+    EXPECT_NEAR(c.red(), want.red(), 12) << r.name;
+    EXPECT_NEAR(c.green(), want.green(), 12) << r.name;
+    EXPECT_NEAR(c.blue(), want.blue(), 12) << r.name;
+  }
+}
+
+TEST(PreviewCaption, LanguagePackMayCaptionTheButton) {
+  const struct {
+    const char* name;
+    std::string lang;
+    QString caption;
+  } rows[] = {
+      {"pack with the key", "  Preview:Preview\r\n", QStringLiteral("Preview")},
+      {"pack without it", "", QString::fromUtf8("预览")},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    TSeamLog log;
+    log.executable = QString::fromStdString((dir / "skimplane").string());
+    WriteBytes(dir / "Skimplane.ini", "Option:[%RootKey%]\r\n[%\r\n  Lang:pack.lng\r\n%]\r\n");
+    WriteBytes(dir / "pack.lng",
+               "Option:[%RootKey%]\r\n[%\r\n  Charset:ANSI_CHARSET\r\n%]\r\nLang:[%RootKey%]\r\n[%\r\n" +
+                   r.lang + "  Sheet1:Workpiece\r\n%]\r\n");
+    TAppSeams seams = TestSeams(log);
+    UseSettingsFile(seams, '.');
+    TfrmSkimplane form(std::move(seams));
+    form.FormCreate();
+    EXPECT_TRUE(log.errors.empty()) << r.name << ": " << log.errors.front().text.toStdString();
+    EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("btnPreview"))->text(), r.caption) << r.name;
+    EXPECT_EQ(form.btnGenerate->text(), QString::fromUtf8("生成")) << r.name;
+  }
+}
+
+// A program as the toolpath library writes it, for comparing files.
+std::string ProgramText(const TProgramRequest& request) {
+  TGCodeMemorySink sink;
+  TGCodeFile list(sink);
+  WriteProgram(request, list);
+  return sink.Text();
+}
+
+TEST(GenerateWithProgress, CancelLeavesTheOldFileAndAFullRunWritesIt) {
+  const struct {
+    const char* name;
+    double minLines;
+    int cancelAtStep;  // 0: never
+    bool dialog, written;
+  } rows[] = {
+      {"small program: no dialog", 1e9, 0, false, true},
+      {"large program: dialog, runs to the end", 0, 0, true, true},
+      {"cancel at the first update", 0, 1, true, false},
+      {"cancel later", 0, 3, true, false},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    const fs::path target = dir / "job.nc";
+    WriteBytes(target, "old program");
+    const TProgramRequest request{Plate(), target, "job.nc", "2011-06-18 14:05"};
+    int steps = 0;
+    bool visible = false;
+    TProgressOptions options;
+    options.MinLines = r.minLines;
+    options.StepLines = 8;
+    options.OnStep = [&](QProgressDialog& dialog) {
+      ++steps;
+      visible = visible || dialog.isVisible();
+      if (steps == r.cancelAtStep) dialog.cancel();
+    };
+    bool cancelled = false;
+    try {
+      GenerateWithProgress(nullptr, request, options);
+    } catch (const TGenerationCancelled&) {
+      cancelled = true;
+    }
+    EXPECT_EQ(cancelled, !r.written) << r.name;
+    EXPECT_EQ(steps > 0, r.dialog) << r.name;
+    EXPECT_EQ(visible, r.dialog) << r.name;
+    EXPECT_EQ(ReadBytes(target), r.written ? ProgramText(request) : "old program") << r.name;
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1) << r.name;
+  }
+}
+
+TEST_F(PreviewWindowTest, GenerateCancelledThroughTheWindowReportsNothing) {
+  TempDir dir;
+  const fs::path target = dir / "job.nc";
+  WriteBytes(target, "old program");
+  log.savePath = QString::fromStdString(target.string());
+  Enter(*form, Plate());
+  TProgressOptions& options = GenerateProgressOptions();
+  const TProgressOptions saved = options;
+  options.MinLines = 0;
+  options.StepLines = 8;
+  options.OnStep = [](QProgressDialog& dialog) { dialog.cancel(); };
+  QTest::mouseClick(form->btnGenerate, Qt::LeftButton);
+  options = saved;
+  EXPECT_EQ(ReadBytes(target), "old program");
+  EXPECT_TRUE(log.messages.empty());  // no "Success."
+  EXPECT_TRUE(log.errors.empty());
+
+  // Without Cancel the same click writes the program and reports success.
+  QTest::mouseClick(form->btnGenerate, Qt::LeftButton);
+  EXPECT_NE(ReadBytes(target), "old program");
+  ASSERT_EQ(log.messages.size(), 1u);
+  EXPECT_EQ(log.messages[0].text, QStringLiteral("Success."));
+}
+
+}  // namespace
