@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;  // large blocks keep the number of system calls small
+constexpr std::size_t kDirectWriteSize = 1 << 16;
 
 fs::path FullPath(const fs::path& p) {
   std::error_code ec;
@@ -28,14 +29,16 @@ fs::path FullPath(const fs::path& p) {
 // systems add, so the message reads as one sentence.
 std::string SystemReason(int error_number) {
   std::string reason = std::strerror(error_number);
-  while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\r' ||
-                             reason.back() == '\n')) {
+  while (!reason.empty() &&
+         (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\r' || reason.back() == '\n')) {
     reason.pop_back();
   }
   return reason;
 }
 
-[[noreturn]] void ThrowStreamWriteError() { throw EDVError("Stream write error"); }
+[[noreturn]] void ThrowStreamWriteError() {
+  throw EDVError("Stream write error");
+}
 
 fs::path TemporaryNameBeside(const fs::path& target) {
   static std::atomic<unsigned> counter{0};
@@ -80,7 +83,9 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FullPath(ta
   buffer_.reserve(kBlockSize);
 }
 
-AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+AtomicFileWriter::~AtomicFileWriter() {
+  Discard();
+}
 
 void AtomicFileWriter::Discard() noexcept {
   if (fd_ >= 0) {
@@ -92,20 +97,23 @@ void AtomicFileWriter::Discard() noexcept {
 
 void AtomicFileWriter::Write(std::string_view bytes) {
   if (fd_ < 0) ThrowStreamWriteError();
-  if (buffer_.size() + bytes.size() > kBlockSize) {
-    Flush();
-    if (bytes.size() >= kBlockSize) {
-      buffer_.assign(bytes);
-      Flush();
-      return;
-    }
+  if (buffer_.size() + bytes.size() > kBlockSize) Flush();
+  // A block that is large already goes straight to the file: copying it into the buffer gains nothing.
+  if (buffer_.empty() && bytes.size() >= kDirectWriteSize) {
+    WriteAll(bytes);
+    return;
   }
   buffer_.append(bytes);
 }
 
 void AtomicFileWriter::Flush() {
-  const char* p = buffer_.data();
-  std::size_t left = buffer_.size();
+  WriteAll(buffer_);
+  buffer_.clear();
+}
+
+void AtomicFileWriter::WriteAll(std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
   while (left > 0) {
     const ssize_t n = ::write(fd_, p, left);
     if (n < 0) {
@@ -116,7 +124,6 @@ void AtomicFileWriter::Flush() {
     left -= static_cast<std::size_t>(n);
     written_ += static_cast<std::size_t>(n);
   }
-  buffer_.clear();
 }
 
 void AtomicFileWriter::Commit() {

@@ -31,6 +31,7 @@ class AtomicFileWriter {
 
  private:
   void Flush();
+  void WriteAll(std::string_view bytes);
   void Discard() noexcept;
 
   std::filesystem::path target_;
