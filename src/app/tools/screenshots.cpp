@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/AppSeams.h"
+#include "app/PreviewWindow.h"
 #include "app/Skimplane_form.h"
 #include "app/Skin.h"
 
@@ -35,5 +36,15 @@ int main(int argc, char** argv) {
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
   }
   form.PageControl1->SetActivePageIndex(0);
+
+  // The preview of the job on screen, as the 预览 button opens it.
+  TPreviewWindow preview;
+  preview.SetJob(form.ReadJobEntries());
+  preview.show();
+  for (int k = 0; k < 10; ++k) app.processEvents();
+  const QString path = QDir(folder).filePath(QStringLiteral("screenshot-preview.png"));
+  const bool ok = preview.grab().save(path, "PNG");
+  failures += ok ? 0 : 1;
+  std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
   return failures;
 }
