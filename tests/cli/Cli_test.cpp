@@ -1,10 +1,8 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <ctime>
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 #include "cli/CliSupport.h"
 #include "toolpath/GenerateCode.h"
@@ -12,41 +10,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TResult {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-// Runs the built skimplane-cli in `dir` with the given arguments.
-TResult RunCli(const TempDir& dir, std::vector<std::string> args) {
-  const std::string bin = SKIMPLANE_BIN_DIR "/skimplane-cli";
-  args.insert(args.begin(), bin);
-  const fs::path out = dir.path().parent_path() / (dir.path().filename().string() + ".out");
-  const fs::path err = dir.path().parent_path() / (dir.path().filename().string() + ".err");
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (::chdir(dir.path().c_str()) != 0) ::_exit(120);
-    const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(o, 1);
-    ::dup2(e, 2);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(bin.c_str(), argv.data());
-    ::_exit(121);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  TResult r;
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.out = ReadBytes(out);
-  r.err = ReadBytes(err);
-  fs::remove(out);
-  fs::remove(err);
-  return r;
-}
 
 std::string Program(const TJobEntries& e, const std::string& headerPath, const std::string& time) {
   TGCodeMemorySink sink;

@@ -1,12 +1,8 @@
 #include "dvTools/AtomicFileWriter.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 #include "dvTools/dvError.h"
 
@@ -23,7 +19,9 @@ std::string ErrorOf(const fs::path& target, const std::string& bytes) {
   return "";
 }
 
-int FilesIn(const fs::path& dir) { return static_cast<int>(std::distance(fs::directory_iterator(dir), {})); }
+int FilesIn(const fs::path& dir) {
+  return static_cast<int>(std::distance(fs::directory_iterator(dir), {}));
+}
 
 }  // namespace
 
@@ -92,20 +90,8 @@ TEST(AtomicFileWriter, MessageCarriesTheExpandedFullPath) {
 TEST(AtomicFileWriter, FullDiskGivesStreamWriteErrorAndKeepsOldFile) {
   TempDir dir;
   WriteBytes(dir / "full.nc", "old content");
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    // A small file-size limit stands in for a full disk.
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{4096, 4096};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    const std::string message = ErrorOf(dir / "full.nc", std::string(3 << 20, 'x'));
-    ::_exit(message == "Stream write error" ? 0 : 1);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ErrorOnFullDisk([&] { WriteFileAtomically(dir / "full.nc", std::string(3 << 20, 'x')); }),
+            "Stream write error");
   EXPECT_EQ(ReadBytes(dir / "full.nc"), "old content");
   EXPECT_EQ(FilesIn(dir.path()), 1);
 }

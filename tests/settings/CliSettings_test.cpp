@@ -1,10 +1,8 @@
 // skimplane-cli --settings: the entries of a settings file, overridden by the options given as well.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 #include "toolpath/GCodeFile.h"
 #include "toolpath/GenerateCode.h"
@@ -12,36 +10,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TResult {
-  int exitCode = -1;
-  std::string err;
-};
-
-// Runs the built skimplane-cli in `dir`; stdout is dropped, stderr kept.
-TResult RunCli(const TempDir& dir, std::vector<std::string> args) {
-  const std::string bin = SKIMPLANE_BIN_DIR "/skimplane-cli";
-  args.insert(args.begin(), bin);
-  const fs::path err = dir.path().parent_path() / (dir.path().filename().string() + ".err");
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (::chdir(dir.path().c_str()) != 0) ::_exit(120);
-    const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(e, 2);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(bin.c_str(), argv.data());
-    ::_exit(121);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  TResult r;
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.err = ReadBytes(err);
-  fs::remove(err);
-  return r;
-}
 
 const std::string kTime = "2011-06-18 14:05";
 

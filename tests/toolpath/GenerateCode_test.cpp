@@ -1,14 +1,11 @@
 #include "toolpath/GenerateCode.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <limits>
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 #include "dvTools/dvError.h"
 #include "toolpath/ProgramLimits.h"
@@ -268,22 +265,9 @@ TEST(GenerateCode, SaveFailuresKeepTheOldFile) {
 TEST(GenerateCode, FullDiskGivesStreamWriteErrorAndKeepsTheOldFile) {
   TempDir dir;
   WriteBytes(dir / "full.nc", "old program");
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    // A small file-size limit stands in for a full disk.
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{4096, 4096};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    TJobEntries e = Plate();
-    e.Layer = 100;
-    const std::string message = ErrorOf([&] { GenerateCode(Request(e, dir / "full.nc")); });
-    ::_exit(message == "Stream write error" ? 0 : 1);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  TJobEntries e = Plate();
+  e.Layer = 100;
+  EXPECT_EQ(ErrorOnFullDisk([&] { GenerateCode(Request(e, dir / "full.nc")); }), "Stream write error");
   EXPECT_EQ(ReadBytes(dir / "full.nc"), "old program");
   EXPECT_EQ(FilesIn(dir.path()), 1);
 }
