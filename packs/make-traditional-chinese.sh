@@ -39,5 +39,6 @@ Lang:[%RootKey%]
   CheckBox4:清除清掃後可能殘留的邊緣
   CheckBox5:相對位置
   CheckBox6:絕對位置
+  Preview:預覽
 %]
 PACK

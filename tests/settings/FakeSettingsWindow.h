@@ -24,26 +24,18 @@ class TFakeSettingsWindow : public ISettingsWindow {
     integers = {{"edtLayer", 1}, {"edtSpeed", 5000}, {"edtFro", 120}};
     pages = {"材质平面", "铣刀选项", "运动选项", "关于"};
     // The window's components in its order: pages, pictures, labels (Tag 9 translatable), the rest.
-    const std::pair<TComponentKind, const char*> plain[] = {{TComponentKind::ckPushButton, "btnClose"},
-                                                            {TComponentKind::ckPushButton, "btnGenerate"},
-                                                            {TComponentKind::ckPageControl, "PageControl1"},
-                                                            {TComponentKind::ckPage, "tabFace"},
-                                                            {TComponentKind::ckPage, "tabKnit"},
-                                                            {TComponentKind::ckPage, "tabOption"},
-                                                            {TComponentKind::ckPage, "tabAbout"},
-                                                            {TComponentKind::ckPicture, "Image2"},
-                                                            {TComponentKind::ckLabel, "Label39"},
-                                                            {TComponentKind::ckLabel, "Label49"},
-                                                            {TComponentKind::ckLabel, "lblVersion"},
-                                                            {TComponentKind::ckLabel, "lblLangPack"},
-                                                            {TComponentKind::ckRuledLabel, "ZQLabel1"},
-                                                            {TComponentKind::ckSpinEdit, "edtXPos"},
-                                                            {TComponentKind::ckRadioButton, "opnZUpRel"},
-                                                            {TComponentKind::ckRadioButton, "opnZUpAbs"},
-                                                            {TComponentKind::ckRadioButton, "opnDelta"},
-                                                            {TComponentKind::ckRadioButton, "opnXArrow"},
-                                                            {TComponentKind::ckRadioButton, "opnYArrow"},
-                                                            {TComponentKind::ckCheckBox, "chkClearEnd"}};
+    const std::pair<TComponentKind, const char*> plain[] = {
+        {TComponentKind::ckPushButton, "btnClose"},   {TComponentKind::ckPushButton, "btnGenerate"},
+        {TComponentKind::ckPushButton, "btnPreview"}, {TComponentKind::ckPageControl, "PageControl1"},
+        {TComponentKind::ckPage, "tabFace"},          {TComponentKind::ckPage, "tabKnit"},
+        {TComponentKind::ckPage, "tabOption"},        {TComponentKind::ckPage, "tabAbout"},
+        {TComponentKind::ckPicture, "Image2"},        {TComponentKind::ckLabel, "Label39"},
+        {TComponentKind::ckLabel, "Label49"},         {TComponentKind::ckLabel, "lblVersion"},
+        {TComponentKind::ckLabel, "lblLangPack"},     {TComponentKind::ckRuledLabel, "ZQLabel1"},
+        {TComponentKind::ckSpinEdit, "edtXPos"},      {TComponentKind::ckRadioButton, "opnZUpRel"},
+        {TComponentKind::ckRadioButton, "opnZUpAbs"}, {TComponentKind::ckRadioButton, "opnDelta"},
+        {TComponentKind::ckRadioButton, "opnXArrow"}, {TComponentKind::ckRadioButton, "opnYArrow"},
+        {TComponentKind::ckCheckBox, "chkClearEnd"}};
     for (const auto& [kind, name] : plain) components.push_back({kind, 0, name});
     for (int i = 1; i <= 14; ++i)
       components.push_back({TComponentKind::ckLabel, 9, "Label" + std::to_string(i)});

@@ -115,6 +115,7 @@ TEST(LanguagePack, ShippedEnglishPackRecaptionsTheWindow) {
   EXPECT_EQ(w.captions.at("Label14"), "rpm");
   EXPECT_EQ(w.captions.at("chkClearEnd"), "Clean the remaining edge");
   EXPECT_EQ(w.captions.at("opnZUpAbs"), "Absolute");
+  EXPECT_EQ(w.captions.at("btnPreview"), "Preview");
   EXPECT_EQ(w.captions.at("lblVersion"), "(lblVersion)");
   EXPECT_EQ(w.strategy, "opnXArrow");  // the settings were loaded first
   // The order of the steps: font, character set, credit, pages, labels, the six choices.
@@ -122,6 +123,7 @@ TEST(LanguagePack, ShippedEnglishPackRecaptionsTheWindow) {
   for (int i = 0; i < 4; ++i) expected.push_back("page " + std::to_string(i));
   for (int i = 1; i <= 14; ++i) expected.push_back("caption Label" + std::to_string(i));
   for (const char* c : kChoices) expected.push_back("caption " + std::string(c));
+  expected.push_back("caption btnPreview");
   EXPECT_EQ(w.log, expected);
 }
 
