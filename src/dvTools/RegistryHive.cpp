@@ -174,10 +174,21 @@ std::string RegistryHive::Serialize() const {
   };
   put(header_);
   for (const std::string& line : preamble_) put(line);
+  // A file may end inside a value continued over lines (its last line ends in a backslash). Anything we
+  // add after it would be read back as part of that value, so such a value is closed with a blank line
+  // first.
+  bool continuationOpen = false;
+  auto putAfterItem = [&](std::string_view line) {
+    if (continuationOpen) put("");
+    continuationOpen = false;
+    put(line);
+  };
   for (const Section& section : sections_) {
-    put(section.headerLine);
-    for (const Item& item : section.items)
-      for (const std::string& line : item.lines) put(line);
+    putAfterItem(section.headerLine);
+    for (const Item& item : section.items) {
+      for (const std::string& line : item.lines) putAfterItem(line);
+      continuationOpen = item.isValue && TrimRight(item.lines.back()).ends_with('\\');
+    }
   }
   return out;
 }

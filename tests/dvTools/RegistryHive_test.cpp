@@ -157,6 +157,21 @@ TEST(RegistryHive, AFileWithoutHeaderGetsOneAndKeepsItsLines) {
   for (const auto& r : rows) EXPECT_EQ(RegistryHive::Parse(r.in).Serialize(), r.out) << r.in;
 }
 
+TEST(RegistryHive, WhatFollowsAFileThatEndsInsideAContinuedValueStaysSeparate) {
+  // A file cut off in the middle of a long binary value: its last line ends in a backslash.
+  const std::string cut =
+      Crlf("Windows Registry Editor Version 5.00\n\n[" + std::string(kKey) + "]\n\"Bin\"=hex:01,02,\\\n");
+  const struct { const char* key; } rows[] = {{kKey}, {"HKEY_LOCAL_MACHINE\\Software\\Other"}};
+  for (const auto& r : rows) {
+    RegistryHive hive = RegistryHive::Parse(cut);
+    EXPECT_EQ(hive.Serialize(), cut) << "an untouched file is written back as it was";
+    hive.WriteInteger(r.key, "Left", -1);
+    const RegistryHive again = RegistryHive::Parse(hive.Serialize());
+    EXPECT_EQ(again.ReadInteger(r.key, "Left"), -1) << r.key;
+    EXPECT_EQ(RegistryHive::Parse(again.Serialize()).Serialize(), again.Serialize()) << r.key;
+  }
+}
+
 TEST(RegistryFileStore, OpensCreatesReadsAndWritesThroughTheFile) {
   TempDir dir;
   const auto file = dir / "Skimplane.reg";
