@@ -8,14 +8,24 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/Skimplane_form.h"
 #include "preview/PreviewStyle.h"
 
 namespace {
+
+QString U(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+QString Fixed(double value, int decimals) {
+  return QString::number(value, 'f', decimals);
+}
 
 QColor Rgb(std::uint32_t rgb, double opacity = 1) {
   QColor c((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -115,7 +125,7 @@ TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setAttribute(Qt::WA_DeleteOnClose, false);
 
   Canvas = new TPreviewCanvas(this);
-  lblLayer = new QLabel(QStringLiteral("Layer"), this);
+  lblLayer = new QLabel(U("层："), this);
   cmbLayer = new QComboBox(this);
   cmbLayer->setObjectName(QStringLiteral("cmbLayer"));
   edtRapidRate = new QDoubleSpinBox(this);
@@ -134,17 +144,16 @@ TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   const auto swatch = [](std::uint32_t rgb, const char* text) {
     return QStringLiteral("<span style=\"color:#%1\">&#9632;</span> %2<br>")
         .arg(rgb, 6, 16, QLatin1Char('0'))
-        .arg(QLatin1String(text));
+        .arg(U(text));
   };
-  legend->setText(swatch(kFeedColour, "feed at the cutting level") +
-                  swatch(kLiftedFeedColour, "feed at retract height") +
-                  swatch(kRapidColour, "rapid (dashed)") + swatch(kSweptColour, "swept by the cutter") +
-                  swatch(kUncutColour, "left uncut") + swatch(kStartColour, "start point"));
+  legend->setText(swatch(kFeedColour, "切削进给") + swatch(kLiftedFeedColour, "抬刀高度进给") +
+                  swatch(kRapidColour, "快速移动（虚线）") + swatch(kSweptColour, "刀具扫过区域") +
+                  swatch(kUncutColour, "未切削区域") + swatch(kStartColour, "起点"));
 
   auto* side = new QGridLayout;
   side->addWidget(lblLayer, 0, 0);
   side->addWidget(cmbLayer, 0, 1);
-  side->addWidget(new QLabel(QStringLiteral("Rapid rate"), this), 1, 0);
+  side->addWidget(new QLabel(U("快速移动速度："), this), 1, 0);
   side->addWidget(edtRapidRate, 1, 1);
   side->addWidget(lblFigures, 2, 0, 1, 2);
   side->addWidget(legend, 3, 0, 1, 2);
@@ -179,13 +188,38 @@ void TPreviewWindow::ShowLayer(int index) {
   UpdateFigures();
 }
 
+QString PreviewFigureText(const TFigureValues& v) {
+  QString time;
+  switch (v.Cycle) {
+    case TCycleTime::ctKnown:
+      time = QString::fromStdString(FormatMinutes(v.CycleMinutes)) + U("（") + Fixed(v.CycleMinutes, 2) +
+             U(" 分钟）");
+      break;
+    case TCycleTime::ctFeedUnknown:
+      time = U("未知（进给速度为零或负值）");
+      break;
+    case TCycleTime::ctNoRapidRate:
+      time = U("未知（快速移动速度须大于零）");
+      break;
+  }
+  const std::pair<const char*, QString> rows[] = {
+      {"程序行数", QString::number(v.Lines)},
+      {"层数", QString::number(v.Layers)},
+      {"进给路径", Fixed(v.FeedLength, 3) + QStringLiteral(" mm")},
+      {"快速移动路径", Fixed(v.RapidLength, 3) + QStringLiteral(" mm")},
+      {"快速移动速度", Fixed(v.RapidRate, 0) + QStringLiteral(" mm/min")},
+      {"预计加工时间", time},
+      {"未切削面积", U("占平面的 ") + Fixed(v.UncutShare * 100, 2) + U("%（第 ") +
+                         QString::number(v.Layer + 1) + U(" 层）")},
+  };
+  QStringList lines;
+  for (const auto& [label, value] : rows) lines << U(label) + U("：") + value;
+  return lines.join(QLatin1Char('\n'));
+}
+
 void TPreviewWindow::UpdateFigures() {
-  QString text;
-  for (const auto& [label, value] :
-       FigureRows(preview_.Figures, edtRapidRate->value(), scene_.Uncut.Share(), scene_.Layer))
-    text += QString::fromStdString(label) + QStringLiteral(": ") + QString::fromStdString(value) +
-            QLatin1Char('\n');
-  lblFigures->setText(text.trimmed());
+  lblFigures->setText(PreviewFigureText(
+      FigureValues(preview_.Figures, edtRapidRate->value(), scene_.Uncut.Share(), scene_.Layer)));
 }
 
 void InstallPreview(TfrmSkimplane& form) {

@@ -3,6 +3,7 @@
 // layer selector when there are several layers, the rapid rate for the cycle time, and the figures.
 // InstallPreview() adds the "预览" button to the main window that opens it.
 
+#include <QString>
 #include <QWidget>
 
 #include <optional>
@@ -14,6 +15,9 @@ class QDoubleSpinBox;
 class QLabel;
 class QPainter;
 class TfrmSkimplane;
+
+// The figures as the window shows them, one "标签：值" line each.
+[[nodiscard]] QString PreviewFigureText(const TFigureValues& values);
 
 // Paints the scene into `target`, face upright (Y upwards), keeping its proportions.
 void PaintPreviewScene(QPainter& painter, const TPreviewScene& scene, const QRectF& target);

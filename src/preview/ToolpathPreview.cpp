@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "dvTools/dvError.h"
 #include "toolpath/GenerateCode.h"
@@ -94,23 +95,46 @@ std::string FormatMinutes(double minutes) {
   return buffer;
 }
 
+TFigureValues FigureValues(const TProgramFigures& f, double rapidRate, double uncutShare, int layer) {
+  TFigureValues v;
+  v.Lines = f.Lines;
+  v.Layers = f.Layers;
+  v.FeedLength = f.FeedLength;
+  v.RapidLength = f.RapidLength;
+  v.RapidRate = rapidRate;
+  v.CycleMinutes = f.CycleMinutes(rapidRate);
+  v.Cycle = std::isfinite(v.CycleMinutes) ? TCycleTime::ctKnown
+            : !f.FeedTimeKnown            ? TCycleTime::ctFeedUnknown
+                                          : TCycleTime::ctNoRapidRate;
+  if (v.Cycle != TCycleTime::ctKnown) v.CycleMinutes = std::numeric_limits<double>::quiet_NaN();
+  v.UncutShare = uncutShare;
+  v.Layer = layer;
+  return v;
+}
+
 std::vector<std::pair<std::string, std::string>> FigureRows(const TProgramFigures& f, double rapidRate,
                                                             double uncutShare, int layer) {
-  const double cycle = f.CycleMinutes(rapidRate);
-  std::string time = FormatMinutes(cycle);
-  if (std::isfinite(cycle))
-    time += " (" + Fixed(cycle, 2) + " min)";
-  else if (!f.FeedTimeKnown)
-    time += " (a feed of zero or less)";
-  else
-    time += " (the rapid rate must be above zero)";
+  const TFigureValues v = FigureValues(f, rapidRate, uncutShare, layer);
+  std::string time = FormatMinutes(v.CycleMinutes);
+  switch (v.Cycle) {
+    case TCycleTime::ctKnown:
+      time += " (" + Fixed(v.CycleMinutes, 2) + " min)";
+      break;
+    case TCycleTime::ctFeedUnknown:
+      time += " (a feed of zero or less)";
+      break;
+    case TCycleTime::ctNoRapidRate:
+      time += " (the rapid rate must be above zero)";
+      break;
+  }
   return {
-      {"Lines", std::to_string(f.Lines)},
-      {"Layers", std::to_string(f.Layers)},
-      {"Feed path", Fixed(f.FeedLength, 3) + " mm"},
-      {"Rapid path", Fixed(f.RapidLength, 3) + " mm"},
-      {"Rapid rate", Fixed(rapidRate, 0) + " mm/min"},
+      {"Lines", std::to_string(v.Lines)},
+      {"Layers", std::to_string(v.Layers)},
+      {"Feed path", Fixed(v.FeedLength, 3) + " mm"},
+      {"Rapid path", Fixed(v.RapidLength, 3) + " mm"},
+      {"Rapid rate", Fixed(v.RapidRate, 0) + " mm/min"},
       {"Cycle time", time},
-      {"Left uncut", Fixed(uncutShare * 100, 2) + " % of the face (layer " + std::to_string(layer + 1) + ")"},
+      {"Left uncut",
+       Fixed(v.UncutShare * 100, 2) + " % of the face (layer " + std::to_string(v.Layer + 1) + ")"},
   };
 }

@@ -3,6 +3,7 @@
 // drawing and figures made of them.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,8 +53,27 @@ struct TPreviewScene {
 [[nodiscard]] TPreviewScene BuildScene(const TToolpathPreview& preview, std::size_t layer, bool allPaths,
                                        std::size_t cellBudget = kDefaultCellBudget);
 
-// The figures as label and value rows, for the command line and the window alike. `uncut` is the share
-// of the face the shown layer leaves standing, of layer `layer` (from 0).
+// Whether the cycle time can be told, and if not, why.
+enum class TCycleTime { ctKnown, ctFeedUnknown, ctNoRapidRate };
+
+// The figures as numbers, for any wording of them. `uncutShare` is the share of the face the shown layer
+// leaves standing, of layer `layer` (from 0); the cycle time assumes `rapidRate`.
+struct TFigureValues {
+  std::uint64_t Lines = 0;
+  int Layers = 1;
+  double FeedLength = 0;   // mm
+  double RapidLength = 0;  // mm
+  double RapidRate = 0;    // mm/min
+  TCycleTime Cycle = TCycleTime::ctKnown;
+  double CycleMinutes = 0;  // NaN unless Cycle is ctKnown
+  double UncutShare = 0;    // 0 to 1
+  int Layer = 0;
+};
+
+[[nodiscard]] TFigureValues FigureValues(const TProgramFigures& figures, double rapidRate, double uncutShare,
+                                         int layer);
+
+// The figures as English label and value rows, for the command line and the SVG drawing.
 [[nodiscard]] std::vector<std::pair<std::string, std::string>> FigureRows(const TProgramFigures& figures,
                                                                           double rapidRate, double uncutShare,
                                                                           int layer);

@@ -79,7 +79,7 @@ TEST_F(PreviewWindowTest, OpensWithFiguresLayersAndRapidRate) {
   EXPECT_TRUE(w->isVisible());
   EXPECT_TRUE(w->isWindow());
   // The window's default job: one layer, no selector.
-  EXPECT_TRUE(w->lblFigures->text().startsWith(QStringLiteral("Lines: 79\nLayers: 1\n")))
+  EXPECT_TRUE(w->lblFigures->text().startsWith(QString::fromUtf8("程序行数：79\n层数：1\n")))
       << w->lblFigures->text().toStdString();
   EXPECT_FALSE(w->cmbLayer->isVisible());
 
@@ -94,26 +94,85 @@ TEST_F(PreviewWindowTest, OpensWithFiguresLayersAndRapidRate) {
   const struct {
     int layer;
     double rapidRate;
+    const char* rate;
     const char* cycle;
     const char* uncut;
   } rows[] = {
-      {1, 5000, "Cycle time: 0:01:05 (1.09 min)", "Left uncut: 3.22 % of the face (layer 2)"},
-      {1, 500, "Cycle time: 0:01:10 (1.17 min)", "Left uncut: 3.22 % of the face (layer 2)"},
-      {0, 500, "Cycle time: 0:01:10 (1.17 min)", "Left uncut: 3.22 % of the face (layer 1)"},
+      {1, 5000, "5000", "0:01:05（1.09 分钟）", "占平面的 3.22%（第 2 层）"},
+      {1, 500, "500", "0:01:10（1.17 分钟）", "占平面的 3.22%（第 2 层）"},
+      {0, 500, "500", "0:01:10（1.17 分钟）", "占平面的 3.22%（第 1 层）"},
   };
   for (const auto& r : rows) {
     w->cmbLayer->setCurrentIndex(r.layer);
     w->edtRapidRate->setValue(r.rapidRate);
     EXPECT_EQ(w->Scene().Layer, r.layer);
     const QString text = w->lblFigures->text();
-    EXPECT_TRUE(text.contains(QLatin1String(r.cycle))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QLatin1String(r.uncut))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("Lines: 48\n"))) << text.toStdString();
+    const QString expected =
+        QString::fromUtf8(
+            "程序行数：48\n"
+            "层数：2\n"
+            "进给路径：142.266 mm\n"
+            "快速移动路径：42.000 mm\n"
+            "快速移动速度：%1 mm/min\n"
+            "预计加工时间：%2\n"
+            "未切削面积：%3")
+            .arg(QLatin1String(r.rate), QString::fromUtf8(r.cycle), QString::fromUtf8(r.uncut));
+    EXPECT_EQ(text, expected) << text.toStdString();
   }
   // Only the selected layer's path is drawn: 10 planar moves on layer 1, 11 on layer 2.
   EXPECT_EQ(w->Scene().Paths.size(), 10u);
   w->cmbLayer->setCurrentIndex(1);
   EXPECT_EQ(w->Scene().Paths.size(), 11u);
+}
+
+// Every text of the window is Chinese; none of the command line's English wording shows.
+TEST_F(PreviewWindowTest, TextsAreChinese) {
+  Enter(*form, Plate());
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  TPreviewWindow* w = Window();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->windowTitle(), QString::fromUtf8("预览"));
+  QStringList texts;
+  for (const QLabel* label : w->findChildren<QLabel*>()) texts << label->text();
+  const QString all = texts.join(QLatin1Char('\n'));
+  const char* const wanted[] = {
+      "层：",         "快速移动速度：", "切削进给", "抬刀高度进给", "快速移动（虚线）",
+      "刀具扫过区域", "未切削区域",     "起点",     "程序行数：48"};
+  for (const char* t : wanted)
+    EXPECT_TRUE(all.contains(QString::fromUtf8(t))) << t << "\n" << all.toStdString();
+  const char* const english[] = {"Layer",   "Rapid", "Lines",  "Feed",  "Cycle", "uncut",
+                                 "unknown", "face",  "cutter", "start", "dashed"};
+  for (const char* t : english)
+    EXPECT_FALSE(all.contains(QLatin1String(t), Qt::CaseInsensitive)) << t << "\n" << all.toStdString();
+}
+
+// The window's wording of each figure, the cycle time when it cannot be told included.
+TEST(PreviewFigureText, EveryFigureAndEveryCycleTime) {
+  const TProgramFigures plate = BuildPreview(Plate()).Figures;
+  TProgramFigures stalled = plate;
+  stalled.FeedTimeKnown = false;
+  const struct {
+    const char* name;
+    const TProgramFigures& figures;
+    double rapidRate;
+    double uncutShare;
+    int layer;
+    const char* text;
+  } rows[] = {
+      {"plate, last layer", plate, 5000, 0.0322, 1,
+       "程序行数：48\n层数：2\n进给路径：142.266 mm\n快速移动路径：42.000 mm\n快速移动速度：5000 mm/min\n"
+       "预计加工时间：0:01:05（1.09 分钟）\n未切削面积：占平面的 3.22%（第 2 层）"},
+      {"feed of zero", stalled, 5000, 0, 0,
+       "程序行数：48\n层数：2\n进给路径：142.266 mm\n快速移动路径：42.000 mm\n快速移动速度：5000 mm/min\n"
+       "预计加工时间：未知（进给速度为零或负值）\n未切削面积：占平面的 0.00%（第 1 层）"},
+      {"no rapid rate", plate, 0, 1, 0,
+       "程序行数：48\n层数：2\n进给路径：142.266 mm\n快速移动路径：42.000 mm\n快速移动速度：0 mm/min\n"
+       "预计加工时间：未知（快速移动速度须大于零）\n未切削面积：占平面的 100.00%（第 1 层）"},
+  };
+  for (const auto& r : rows) {
+    const QString text = PreviewFigureText(FigureValues(r.figures, r.rapidRate, r.uncutShare, r.layer));
+    EXPECT_EQ(text, QString::fromUtf8(r.text)) << r.name << "\n" << text.toStdString();
+  }
 }
 
 TEST_F(PreviewWindowTest, RefusedJobShowsTheErrorAndNoWindow) {

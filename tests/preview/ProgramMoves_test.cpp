@@ -245,4 +245,39 @@ TEST(FigureRows, TimeTextAndRows) {
   EXPECT_EQ(FigureRows(f, 0, 0, 0)[5].second, "unknown (the rapid rate must be above zero)");
 }
 
+TEST(FigureValues, NumbersAndWhyTheCycleTimeIsUnknown) {
+  const TProgramFigures f = BuildPreview(Plate()).Figures;
+  TProgramFigures stalled = f;
+  stalled.FeedTimeKnown = false;
+  const struct {
+    const char* name;
+    const TProgramFigures& figures;
+    double rapidRate;
+    TCycleTime cycle;
+    double minutes;  // NaN: unknown
+  } rows[] = {
+      {"plate", f, 5000, TCycleTime::ctKnown, f.FeedMinutes + 42.0 / 5000},
+      {"slow rapids", f, 500, TCycleTime::ctKnown, f.FeedMinutes + 42.0 / 500},
+      {"feed of zero", stalled, 5000, TCycleTime::ctFeedUnknown, NAN},
+      {"feed of zero, no rapid rate", stalled, 0, TCycleTime::ctFeedUnknown, NAN},
+      {"rapid rate zero", f, 0, TCycleTime::ctNoRapidRate, NAN},
+      {"rapid rate negative", f, -5, TCycleTime::ctNoRapidRate, NAN},
+  };
+  for (const auto& r : rows) {
+    const TFigureValues v = FigureValues(r.figures, r.rapidRate, 0.25, 3);
+    EXPECT_EQ(v.Lines, 48u) << r.name;
+    EXPECT_EQ(v.Layers, 2) << r.name;
+    EXPECT_DOUBLE_EQ(v.FeedLength, f.FeedLength) << r.name;
+    EXPECT_DOUBLE_EQ(v.RapidLength, 42) << r.name;
+    EXPECT_DOUBLE_EQ(v.RapidRate, r.rapidRate) << r.name;
+    EXPECT_EQ(v.Cycle, r.cycle) << r.name;
+    if (std::isnan(r.minutes))
+      EXPECT_TRUE(std::isnan(v.CycleMinutes)) << r.name;
+    else
+      EXPECT_DOUBLE_EQ(v.CycleMinutes, r.minutes) << r.name;
+    EXPECT_DOUBLE_EQ(v.UncutShare, 0.25) << r.name;
+    EXPECT_EQ(v.Layer, 3) << r.name;
+  }
+}
+
 }  // namespace
