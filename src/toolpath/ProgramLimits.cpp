@@ -88,4 +88,18 @@ void CheckJob(const TJobEntries& e) {
                    " lines, more than the limit of " +
                    std::to_string(static_cast<long long>(kMaxProgramLines)) + " lines");
   }
+
+  // A zig-zag moves on by (2R + row) - C. When the pass step is below the rounding of those sums, the row
+  // can stay where it is and the crossing passes repeat without end. Each of the two roundings is at most
+  // half a unit in the last place of `scale`, so a step above 2^-50 * scale always moves the row on, by
+  // more than three quarters of the step.
+  if (e.Mode == kModeXZigzag || e.Mode == kModeYZigzag) {
+    const double last = (e.Mode == kModeXZigzag ? e.YPos : e.XPos) - radius;
+    const double scale =
+        std::fabs(radius * 2) + std::max(std::fabs(radius), std::fabs(last)) + std::fabs(e.Cross);
+    if (!(step > std::ldexp(scale, -50))) {
+      throw EDVError("The pass step (diameter - overlap) " + Shortest(step) +
+                     " is too small for sizes this large: the passes would not move on");
+    }
+  }
 }

@@ -227,6 +227,36 @@ TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
   }
 }
 
+// A pass step that is positive but below the rounding of the zig-zag's sums (2R + row) - C never moves
+// the row on: such a job must be refused before a line is built, not written without end.
+TEST(GenerateCode, RefusesZigzagsWhosePassStepIsLostInRounding) {
+  const double r = 1e17, c = 2e17 - 32;  // pass step 32, below the spacing of doubles near 3e17
+  const struct {
+    int mode;
+    double x, y;
+  } rows[] = {
+      {kModeXZigzag, 100, 2e17 + 1024},
+      {kModeYZigzag, 2e17 + 1024, 100},
+  };
+  for (const auto& row : rows) {
+    TJobEntries e;
+    e.Mode = row.mode, e.XPos = row.x, e.YPos = row.y, e.Knit = r * 2, e.Cross = c;
+    TempDir dir;
+    WriteBytes(dir / "keep.nc", "old program");
+    const std::string expected =
+        "The pass step (diameter - overlap) 32 is too small for sizes this large: the passes would not move on";
+    // Checked first, so that a job that is not refused fails here instead of writing without end.
+    ASSERT_EQ(ErrorOf([&] { CheckJob(e); }), expected) << row.mode;
+    EXPECT_EQ(ErrorOf([&] { GenerateCode(Request(e, dir / "keep.nc")); }), expected) << row.mode;
+    EXPECT_EQ(ReadBytes(dir / "keep.nc"), "old program");
+    EXPECT_EQ(FilesIn(dir.path()), 1);
+  }
+  // The same pass step on sizes it can move across is written as usual.
+  TJobEntries fine;
+  fine.Mode = kModeXZigzag, fine.XPos = 100, fine.YPos = 1024, fine.Knit = 64, fine.Cross = 32;
+  EXPECT_EQ(ErrorOf([&] { CheckJob(fine); }), "");
+}
+
 TEST(GenerateCode, EstimateBoundsTheRealLineCount) {
   const struct {
     double x, y, d, c;
