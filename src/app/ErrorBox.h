@@ -6,8 +6,8 @@
 
 #include <string_view>
 
-// The application's title: the executable's file name up to its first dot, first letter upper case and
-// every later letter lower case ("/usr/bin/skimplane" and "SKIMPLANE.EXE" both give "Skimplane").
+// The application's title: the executable's file name up to its first dot, the first letter as it is and
+// every later letter lower case ("SKIMPLANE.EXE" gives "Skimplane", "/usr/bin/skimplane" "skimplane").
 [[nodiscard]] QString ApplicationTitleFromPath(const QString& executablePath);
 
 // The text shown for an error: the message, plus a full stop when its last character sorts above ".".

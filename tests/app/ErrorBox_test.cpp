@@ -7,15 +7,16 @@
 #include "app/AppSeams.h"
 #include "app/HeaderPath.h"
 
-TEST(ApplicationTitle, FileNameUpToFirstDotCapitalised) {
+// The first letter stays as the file name has it; only the later letters are lowered.
+TEST(ApplicationTitle, FileNameUpToFirstDotLaterLettersLowered) {
   const struct {
     const char* path;
     const char* title;
   } rows[] = {
-      {"/usr/bin/skimplane", "Skimplane"},   {"C:/Tools/SKIMPLANE.EXE", "Skimplane"},
-      {"/opt/sKiM.plane.bin", "Skim"},       {"/opt/x", "X"},
-      {"/opt/my TOOL.exe", "My tool"},       {"/opt/.hidden", ""},
-      {"/opt/\xc3\xa9tude", "\xc3\x89tude"},
+      {"/usr/bin/skimplane", "skimplane"},   {"C:/Tools/SKIMPLANE.EXE", "Skimplane"},
+      {"/opt/sKiM.plane.bin", "skim"},       {"/opt/x", "x"},
+      {"/opt/My TOOL.exe", "My tool"},       {"/opt/.hidden", ""},
+      {"/opt/\xc3\xa9tude", "\xc3\xa9tude"}, {"/opt/\xc3\x89TUDE", "\xc3\x89tude"},
   };
   for (const auto& r : rows)
     EXPECT_EQ(ApplicationTitleFromPath(QString::fromUtf8(r.path)), QString::fromUtf8(r.title)) << r.path;

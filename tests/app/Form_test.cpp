@@ -370,7 +370,7 @@ TEST_F(FormTest, HandlerErrorsGoToTheErrorBoxAndTheProgramGoesOn) {
       {"/opt/bin/skimplane",
        "'abc' is not a valid floating point value",
        nullptr,
-       {{"Skimplane", "'abc' is not a valid floating point value."}}},
+       {{"skimplane", "'abc' is not a valid floating point value."}}},
       {"/opt/bin/SKIMPLANE.EXE",
        "RootKey \"Option\" - subitem key not open.",
        "RootKey \"Option\" - subitem key not open.",
@@ -379,7 +379,7 @@ TEST_F(FormTest, HandlerErrorsGoToTheErrorBoxAndTheProgramGoesOn) {
       {"/opt/bin/facer.v2",
        nullptr,
        "Cannot create file \"/opt/bin/Skimplane.ini\". Permission denied",
-       {{"Facer", "Cannot create file \"/opt/bin/Skimplane.ini\". Permission denied."}}},
+       {{"facer", "Cannot create file \"/opt/bin/Skimplane.ini\". Permission denied."}}},
   };
   for (const auto& r : rows) {
     TSeamLog rowLog;

@@ -76,7 +76,7 @@ TEST_F(GenerateTest, WritesTheProgramForTheWindowsValues) {
     ClickGenerate();
     ExpectSameBytes(ReadBytes(out), GoldenFor(r.golden, out.string()));
     ASSERT_EQ(log.messages.size(), 1u);
-    EXPECT_EQ(log.messages[0].title, QStringLiteral("Skimplane"));
+    EXPECT_EQ(log.messages[0].title, QStringLiteral("skimplane"));
     EXPECT_EQ(log.messages[0].text, QStringLiteral("Success."));
     EXPECT_TRUE(log.errors.empty());
   }
