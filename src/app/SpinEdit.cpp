@@ -19,9 +19,12 @@ double ToInt32Range(double v) {
 
 // A sum of steps such as 1 + 0.1 + 0.1 lands a few ulps beside the number the user sees; snapping it
 // to 15 significant digits makes it that number again, so stepping never shows or stores 1.2000000000000002.
+// Near the largest double the 15-digit text lies beyond it and reads back as infinity: such a value is
+// kept as it is.
 double SnapTo15Digits(double v) {
   if (!std::isfinite(v)) return v;
-  return QString::number(v, 'g', 15).toDouble();
+  const double snapped = QString::number(v, 'g', 15).toDouble();
+  return std::isfinite(snapped) ? snapped : v;
 }
 
 QChar DecimalPoint(const QLocale& locale) {

@@ -118,6 +118,12 @@ TEST(SpinEdit, StepsByKeysAndButtonsWithoutLimits) {
       {VT::vtInteger, 1, 1, 10, Qt::Key_PageDown, 1, -9},
       {VT::vtInteger, 120, 10, 100, Qt::Key_Down, 13, -10},
       {VT::vtInteger, 2147483600, 100, 1000, Qt::Key_Up, 1, 2147483647},  // saturates at 32 bits
+      // The largest doubles stay where they are: a step neither overflows nor jumps to zero.
+      {VT::vtFloat, std::numeric_limits<double>::max(), 10, 100, Qt::Key_Up, 1,
+       std::numeric_limits<double>::max()},
+      {VT::vtFloat, -std::numeric_limits<double>::max(), 10, 100, Qt::Key_PageDown, 1,
+       -std::numeric_limits<double>::max()},
+      {VT::vtFloat, 1.7976931348623e308, 10, 100, Qt::Key_Up, 1, 1.7976931348623e308},
   };
   for (const auto& r : rows) {
     TSpinEdit spin(r.type);
