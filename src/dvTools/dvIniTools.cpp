@@ -498,6 +498,12 @@ void TDVIniFile::LoadFromBytes(std::string_view bytes) {
 
 void TDVIniFile::LoadFromStrings(const std::vector<std::string>& lines) {
   Clear();
+  // Whatever the reader had open last is not the caller's cursor: after a load, also a failed one, no
+  // root key is current (the root key name of the messages stays the last one read).
+  struct TCursorReset {
+    TDVIniFile& ini;
+    ~TCursorReset() { ini.currentRootKey_ = ini.currentSubKey_ = nullptr; }
+  } reset{*this};
   bool insideBlock = false;
   for (const std::string& line : lines) ReadLine(line, insideBlock);
 }

@@ -210,6 +210,23 @@ TEST(IniFormat, ReadingAfterALoad) {
       "  New:n\r\n%]\r\n");
 }
 
+TEST(IniFormat, ALoadLeavesNoKeyCurrent) {
+  // Also when the file ends inside a block, or a load fails half-way: values are reached only through
+  // OpenRootKey and OpenSubKey, never through what the reader last had open.
+  const struct {
+    const char* bytes;
+    const char* error;
+  } rows[] = {{"R:[%RootKey%]\n[%\nA:1", "(no error)"},
+              {"R:[%RootKey%]\n[%\nA:1\n%]\n[%\nB:2\n:bad", "Invaild field name"}};
+  for (const auto& r : rows) {
+    TDVIniFile ini;
+    EXPECT_EQ(ErrorOf([&] { ini.LoadFromBytes(r.bytes); }), r.error) << r.bytes;
+    EXPECT_FALSE(ini.IsRootKeyOpen()) << r.bytes;
+    EXPECT_FALSE(ini.IsSubKeyOpen()) << r.bytes;
+    EXPECT_EQ(ErrorOf([&] { (void)ini.ValueExists("A"); }), "RootKey \"R\" - subitem key not open.");
+  }
+}
+
 TEST(IniFormat, WhatASaveAndReloadChanges) {
   TDVIniFile ini;
   ini.OpenRootKey("R");
