@@ -7,25 +7,11 @@
 #include <numbers>
 
 #include "TempDir.h"
+#include "WorkedExample.h"
 #include "dvTools/dvError.h"
 #include "preview/PreviewSvg.h"
 
 namespace {
-
-TJobEntries Plate() {
-  TJobEntries e;
-  e.XPos = 20;
-  e.YPos = 12;
-  e.Knit = 6;
-  e.Cross = 0.5;
-  e.ZPos = 1;
-  e.ZUp = 2;
-  e.Fro = 120;
-  e.Layer = 2;
-  e.Mode = kModeSpiral;
-  e.ClearEnd = true;
-  return e;
-}
 
 struct TSvgCount {
   std::map<std::string, int> lines;  // "layer-1/feed" -> number of <line> elements

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "TempDir.h"
+#include "WorkedExample.h"
 #include "app/AppTestSeams.h"
 #include "app/FormSettingsWindow.h"
 #include "app/GenerateProgress.h"
@@ -24,14 +25,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-TJobEntries Plate() {
-  TJobEntries e;
-  e.XPos = 20;
-  e.YPos = 12;
-  e.Layer = 2;
-  return e;
-}
 
 void Enter(TfrmSkimplane& form, const TJobEntries& e) {
   form.edtXPos->SetValue(e.XPos);

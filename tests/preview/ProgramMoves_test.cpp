@@ -6,28 +6,12 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "WorkedExample.h"
 #include "dvTools/dvError.h"
 #include "preview/ProgramMoves.h"
 #include "preview/ToolpathPreview.h"
 
 namespace {
-
-// The worked example: face 20 x 12, diameter 6, overlap 0.5, step-down 1, retract 2 relative, feed 120,
-// two layers, spiral with edge clean.
-TJobEntries Plate() {
-  TJobEntries e;
-  e.XPos = 20;
-  e.YPos = 12;
-  e.Knit = 6;
-  e.Cross = 0.5;
-  e.ZPos = 1;
-  e.ZUp = 2;
-  e.Fro = 120;
-  e.Layer = 2;
-  e.Mode = kModeSpiral;
-  e.ClearEnd = true;
-  return e;
-}
 
 TProgramFigures Read(const std::vector<std::string>& lines) {
   TProgramReader reader;

@@ -7,6 +7,7 @@
 
 #include "ChildProcess.h"
 #include "TempDir.h"
+#include "WorkedExample.h"
 #include "dvTools/dvError.h"
 #include "toolpath/ProgramLimits.h"
 
@@ -16,14 +17,6 @@ namespace {
 
 const std::string kPlatePath = "D:\\nc\\plate.nc";
 const std::string kPlateTime = "2011-06-18 14:05";
-
-TJobEntries Plate() {
-  TJobEntries e;
-  e.XPos = 20;
-  e.YPos = 12;
-  e.Layer = 2;
-  return e;
-}
 
 TProgramRequest Request(const TJobEntries& e, fs::path out = {}) {
   return {e, std::move(out), kPlatePath, kPlateTime};
@@ -244,7 +237,8 @@ TEST(GenerateCode, RefusesZigzagsWhosePassStepIsLostInRounding) {
     TempDir dir;
     WriteBytes(dir / "keep.nc", "old program");
     const std::string expected =
-        "The pass step (diameter - overlap) 32 is too small for sizes this large: the passes would not move on";
+        "The pass step (diameter - overlap) 32 is too small for sizes this large: the passes would not move "
+        "on";
     // Checked first, so that a job that is not refused fails here instead of writing without end.
     ASSERT_EQ(ErrorOf([&] { CheckJob(e); }), expected) << row.mode;
     EXPECT_EQ(ErrorOf([&] { GenerateCode(Request(e, dir / "keep.nc")); }), expected) << row.mode;
