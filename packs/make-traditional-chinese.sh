@@ -11,6 +11,7 @@ Option:[%RootKey%]
   FontName:細明體
   Charset:CHINESEBIG5_CHARSET
   LangPack:" 繁體中文"
+  QtLocale:zh_TW
 %]
 
 Lang:[%RootKey%]

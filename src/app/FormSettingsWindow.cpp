@@ -7,6 +7,7 @@
 
 #include <stdexcept>
 
+#include "app/Application.h"
 #include "app/Skimplane_form.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
@@ -125,6 +126,10 @@ void TFormSettingsWindow::SetFontName(const QString& family) {
 
 void TFormSettingsWindow::SetFontCharset(int charset) {
   form_.setProperty("Charset", charset);
+}
+
+void TFormSettingsWindow::SetDialogLanguage(const QString& locale) {
+  UseQtLanguage(locale);
 }
 
 void UseSettingsFile(TAppSeams& seams, char decimalSeparator) {

@@ -31,6 +31,8 @@ class TFormSettingsWindow : public ISettingsWindow {
   // Captions arrive already decoded, so the character set only records which one the pack named; the
   // window keeps it in its property "Charset".
   void SetFontCharset(int charset) override;
+  // Qt's save dialog and message box buttons follow the pack's language.
+  void SetDialogLanguage(const QString& locale) override;
 
  private:
   [[nodiscard]] QObject* Component(std::string_view name) const;

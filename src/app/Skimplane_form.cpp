@@ -1,5 +1,6 @@
 #include "app/Skimplane_form.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,8 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTabBar>
+
+#include <algorithm>
 
 #include "app/ErrorBox.h"
 #include "app/PreviewWindow.h"
@@ -135,8 +138,28 @@ QFont WindowFont(bool bold = false) {
   return f;
 }
 
+// Marks a control whose font is its own: the window's font (and a language pack's) never reaches it.
+constexpr const char* kOwnFont = "OwnFont";
+
+bool TakesWindowFont(const QWidget* w) {
+  for (; w && !w->isWindow(); w = w->parentWidget())
+    if (w->property(kOwnFont).toBool()) return false;
+  return w != nullptr && w->objectName() == QLatin1String("frmSkimplane");
+}
+
 void SetTag(QObject* o, int tag) {
   o->setProperty("Tag", tag);
+}
+
+// A page's controls in their tab order.
+QList<QWidget*> PageControls(const QWidget* page) {
+  QList<QWidget*> controls;
+  for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (w->property("TabOrder").isValid()) controls << w;
+  std::stable_sort(controls.begin(), controls.end(), [](QWidget* a, QWidget* b) {
+    return a->property("TabOrder").toInt() < b->property("TabOrder").toInt();
+  });
+  return controls;
 }
 
 }  // namespace
@@ -159,8 +182,9 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
   resize(463, 408);
   move(500, 214);
   BuildControls();
-  BuildTabOrder();
   InstallPreview(*this);
+  BuildTabOrder();
+  ShareWindowFont();
   DVWinPos1 = new TDVWinPos(this, QFile::encodeName(ExecutableFolder()).toStdString());
   DVWinPos1->setObjectName(QStringLiteral("DVWinPos1"));
 
@@ -218,6 +242,7 @@ void TfrmSkimplane::BuildControls() {
     label->setObjectName(QLatin1String(r.name));
     if (r.look != TLabelLook::Plain) {
       label->setFont(WindowFont(r.look == TLabelLook::Letter));
+      label->setProperty(kOwnFont, true);
       QPalette p = label->palette();
       p.setColor(QPalette::WindowText,
                  r.look == TLabelLook::Hint ? QColor(128, 128, 128) : QColor(Qt::black));
@@ -286,18 +311,55 @@ void TfrmSkimplane::BuildControls() {
 }
 
 void TfrmSkimplane::BuildTabOrder() {
-  // Keyboard focus follows each parent's tab order: the window's own controls first, then the pages.
-  QList<QWidget*> chain = {btnClose, btnGenerate, PageControl1->TabBar()};
-  for (int i = 0; i < PageControl1->PageCount(); ++i) {
-    QList<QWidget*> controls;
-    for (QWidget* w : PageControl1->Page(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-      if (w->property("TabOrder").isValid()) controls << w;
-    std::stable_sort(controls.begin(), controls.end(), [](QWidget* a, QWidget* b) {
-      return a->property("TabOrder").toInt() < b->property("TabOrder").toInt();
-    });
-    chain << controls;
-  }
+  // Qt's own chain follows the same order, so a click-to-focus and the keyboard agree; the wrap from a
+  // page's last control back to Close is focusNextPrevChild's.
+  QList<QWidget*> chain = {btnClose, btnGenerate};
+  if (auto* preview = findChild<QWidget*>(QStringLiteral("btnPreview"))) chain << preview;
+  chain << PageControl1->TabBar();
+  for (int i = 0; i < PageControl1->PageCount(); ++i) chain << PageControls(PageControl1->Page(i));
   for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
+}
+
+QList<QWidget*> TfrmSkimplane::TabStops() const {
+  QList<QWidget*> stops = {btnClose, btnGenerate};
+  if (auto* preview = findChild<QWidget*>(QStringLiteral("btnPreview"))) stops << preview;
+  stops << PageControl1->TabBar();
+  if (TTabSheet* page = PageControl1->ActivePage()) stops << PageControls(page);
+  // Of a group of radio buttons only the selected one is a stop; the arrow keys move within the group.
+  stops.removeIf([](QWidget* w) {
+    auto* radio = qobject_cast<QRadioButton*>(w);
+    return (radio && !radio->isChecked()) || !w->isEnabled() || !w->isVisible();
+  });
+  return stops;
+}
+
+bool TfrmSkimplane::focusNextPrevChild(bool next) {
+  const QList<QWidget*> stops = TabStops();
+  if (stops.isEmpty()) return QWidget::focusNextPrevChild(next);
+  // The focus may sit inside a control (a spin edit's text field): count it as that control.
+  qsizetype at = -1;
+  for (QWidget* w = QApplication::focusWidget(); w && w != this && at < 0; w = w->parentWidget())
+    at = stops.indexOf(w);
+  const qsizetype n = stops.size();
+  const qsizetype to = at < 0 ? (next ? 0 : n - 1) : (at + (next ? 1 : n - 1)) % n;
+  stops[to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
+}
+
+void TfrmSkimplane::ShareWindowFont() {
+  // Under the skin's style sheet a control inside a frame (the pages' stack is one) resolves its font
+  // when it is polished and stops following the window's, so a pack's font would change nothing visible.
+  // Each control that takes the window's font is therefore given it outright, now and on every change.
+  const QFont windowFont = font();
+  for (QWidget* w : findChildren<QWidget*>())
+    if (TakesWindowFont(w)) w->setFont(windowFont);
+  // A spin edit keeps the standard height of its font.
+  for (TSpinEdit* spin : findChildren<TSpinEdit*>()) spin->resize(spin->width(), spin->sizeHint().height());
+}
+
+void TfrmSkimplane::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange) ShareWindowFont();
 }
 
 QString TfrmSkimplane::ExecutableFolder() const {

@@ -82,9 +82,19 @@ class TfrmSkimplane : public QWidget {
   // the window's components are destroyed, after FormDestroy().
   TDVWinPos* DVWinPos1 = nullptr;
 
+ protected:
+  // Tab and Shift+Tab go round the window's own order: Close, Generate, Preview, the page tabs, then the
+  // controls of the page on show, and from its last control back to Close.
+  bool focusNextPrevChild(bool next) override;
+  void changeEvent(QEvent* event) override;
+
  private:
   void BuildControls();
   void BuildTabOrder();
+  // Gives the window's font to every control that takes it (all but the few with fonts of their own).
+  void ShareWindowFont();
+  // The controls Tab visits now, in order.
+  [[nodiscard]] QList<QWidget*> TabStops() const;
 
   TAppSeams seams_;
   bool destroyed_ = false;

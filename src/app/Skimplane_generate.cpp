@@ -10,6 +10,7 @@
 #include "app/Skimplane_form.h"
 #include "toolpath/FacingJob.h"
 #include "toolpath/GenerateCode.h"
+#include "toolpath/ProgramLimits.h"
 
 TJobEntries TfrmSkimplane::ReadJobEntries() const {
   TJobEntries e;
@@ -42,6 +43,8 @@ void TfrmSkimplane::GenerateCode(const QString& path) {
 
 void TfrmSkimplane::btnGenerateClick() {
   RunHandler([this] {
+    // A job that would be refused is refused before the user picks a file for it.
+    CheckJob(ReadJobEntries());
     if (!seams_.ChooseSaveFile) return;
     const std::optional<QString> path = seams_.ChooseSaveFile(this);
     if (!path) return;

@@ -7,15 +7,12 @@
 #include <cmath>
 #include <limits>
 
+#include "toolpath/WholeNumber.h"
+
 namespace {
 
 constexpr double kIntMin = std::numeric_limits<int32_t>::min();
 constexpr double kIntMax = std::numeric_limits<int32_t>::max();
-
-double ToInt32Range(double v) {
-  if (std::isnan(v)) return 0;
-  return std::clamp(std::round(v), kIntMin, kIntMax);
-}
 
 // A sum of steps such as 1 + 0.1 + 0.1 lands a few ulps beside the number the user sees; snapping it
 // to 15 significant digits makes it that number again, so stepping never shows or stores 1.2000000000000002.
@@ -32,6 +29,12 @@ QChar DecimalPoint(const QLocale& locale) {
   return dp.size() == 1 ? dp.front() : QLatin1Char('.');
 }
 
+// A point or a comma separates the decimals whatever the locale: a machinist typing "6,5" means 6.5,
+// and neither field knows group separators.
+bool IsDecimalSeparator(QChar c, QChar localeSeparator) {
+  return c == localeSeparator || c == QLatin1Char('.') || c == QLatin1Char(',');
+}
+
 }  // namespace
 
 TSpinEdit::TSpinEdit(TValueType valueType, QWidget* parent)
@@ -44,7 +47,7 @@ TSpinEdit::TSpinEdit(TValueType valueType, QWidget* parent)
 }
 
 QString TSpinEdit::FormatValue(double value, TValueType type, const QLocale& locale) {
-  if (type == TValueType::vtInteger) return QString::number(static_cast<qint64>(ToInt32Range(value)));
+  if (type == TValueType::vtInteger) return QString::number(static_cast<qint64>(value));
   QString text = QString::number(value, 'g', 15);
   const QChar dp = DecimalPoint(locale);
   if (dp != QLatin1Char('.')) text.replace(QLatin1Char('.'), dp);
@@ -65,7 +68,7 @@ std::optional<double> TSpinEdit::ParseText(const QString& text, TValueType type,
   // group separators.
   const QChar dp = DecimalPoint(locale);
   for (QChar& c : t) {
-    if (c == dp)
+    if (IsDecimalSeparator(c, dp))
       c = QLatin1Char('.');
     else if (!(c.isDigit() && c.unicode() < 128) && c != QLatin1Char('.') && c != QLatin1Char('-') &&
              c != QLatin1Char('+') && c != QLatin1Char('e') && c != QLatin1Char('E'))
@@ -78,13 +81,19 @@ std::optional<double> TSpinEdit::ParseText(const QString& text, TValueType type,
 }
 
 void TSpinEdit::SetValue(double value) {
-  value_ = valueType_ == TValueType::vtInteger ? ToInt32Range(value) : value;
+  if (valueType_ == TValueType::vtInteger) {
+    // A value the field cannot hold (beyond 32 bits, not a number) is refused: the field keeps its own.
+    const std::optional<int32_t> whole = WholeNumber(value);
+    if (!whole) return;
+    value = *whole;
+  }
+  value_ = value;
   ShowValue();
   emit ValueChanged(value_);
 }
 
 int32_t TSpinEdit::IntValue() const {
-  return static_cast<int32_t>(ToInt32Range(value_));
+  return static_cast<int32_t>(value_);  // always whole and within 32 bits
 }
 
 void TSpinEdit::StepByAmount(double amount) {
@@ -118,7 +127,7 @@ QValidator::State TSpinEdit::validate(QString& input, int& /*pos*/) const {
   for (const QChar c : input) {
     const bool digit = c.isDigit() && c.unicode() < 128;
     const bool sign = c == QLatin1Char('-') || c == QLatin1Char('+');
-    const bool floatChar = c == dp || c == QLatin1Char('.') || c == QLatin1Char('e') || c == QLatin1Char('E');
+    const bool floatChar = IsDecimalSeparator(c, dp) || c == QLatin1Char('e') || c == QLatin1Char('E');
     if (!digit && !sign && !(floatChar && valueType_ == TValueType::vtFloat) && c != QLatin1Char(' '))
       return QValidator::Invalid;
   }

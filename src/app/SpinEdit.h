@@ -6,8 +6,8 @@
 //
 // A floating-point value is kept exactly as it was given: SetValue(0.1245) shows "0.1245" and Value()
 // gives back the very same double. The text shows at most 15 significant digits and no trailing zeros,
-// with the user's decimal separator (QLocale()); typing a number with that separator or with a point is
-// accepted.
+// with the user's decimal separator (QLocale()); typing a number with that separator, a point or a comma
+// is accepted. An integer field follows the job's whole-number rule: ties to even, nothing beyond 32 bits.
 
 #include <QAbstractSpinBox>
 #include <QLocale>
@@ -25,7 +25,8 @@ class TSpinEdit : public QAbstractSpinBox {
   [[nodiscard]] TValueType ValueType() const { return valueType_; }
   // The value as a double (an integer spin edit gives its whole number).
   [[nodiscard]] double Value() const { return value_; }
-  // An integer spin edit rounds to the nearest whole number within 32 bits.
+  // An integer spin edit rounds to the nearest whole number, ties to even; a value beyond 32 bits (or not
+  // a number) is refused and the field keeps its value.
   void SetValue(double value);
   [[nodiscard]] int32_t IntValue() const;
   void SetIntValue(int32_t value) { SetValue(static_cast<double>(value)); }

@@ -1,4 +1,5 @@
 #include "cli/CliSupport.h"
+#include "toolpath/WholeNumber.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -75,9 +76,6 @@ std::optional<double> ParseLength(const std::string& text) {
 
 std::optional<int> ParseWholeNumber(const std::string& text) {
   const auto parsed = ParseLength(text);
-  if (!parsed || !std::isfinite(*parsed)) return std::nullopt;
-  const double value = *parsed;
-  const double whole = std::nearbyint(value);  // the default rounding: to nearest, ties to even
-  if (whole < INT32_MIN || whole > INT32_MAX) return std::nullopt;
-  return static_cast<int>(whole);
+  if (!parsed) return std::nullopt;
+  return WholeNumber(*parsed);
 }

@@ -73,6 +73,7 @@ void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window) {
   const std::string fontName = ini.ReadString("FontName").substr(0, kFontNameBytes);
   if (!fontName.empty()) window.SetFontName(DecodePackText(fontName, charset));
   window.SetFontCharset(charset);
+  if (ini.ValueExists("QtLocale")) window.SetDialogLanguage(text("QtLocale"));
   window.SetCaption(kCreditControl, QString::fromLatin1(kCreditPrefix) + text("LangPack"));
 
   ini.OpenRootKey("Lang");

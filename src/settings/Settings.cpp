@@ -1,8 +1,11 @@
 #include "settings/Settings.h"
 
 #include <algorithm>
+#include <cmath>
+#include <exception>
 #include <system_error>
 
+#include "dvTools/dvError.h"
 #include "settings/LanguagePack.h"
 
 namespace fs = std::filesystem;
@@ -28,6 +31,15 @@ constexpr const char* kLangKey = "Lang";
 // The strategy buttons in the order of their Mode numbers 1, 2, 3.
 constexpr const char* kStrategyButtons[] = {"opnDelta", "opnXArrow", "opnYArrow"};
 
+// A value that is not a finite number would reach the job as one: "nan" and "inf" are refused like any
+// other text that is no number.
+double ReadFiniteFloat(TDVIniFile& ini, const char* key) {
+  const double value = ini.ReadFloat(key);
+  if (!std::isfinite(value))
+    throw EDVError("'" + ini.ReadRawString(key) + "' is not a valid floating point value");
+  return value;
+}
+
 }  // namespace
 
 fs::path BesideExecutable(const std::string& exeFolder, std::string_view name) {
@@ -38,21 +50,44 @@ fs::path BesideExecutable(const std::string& exeFolder, std::string_view name) {
   return fs::path(path + tail);
 }
 
-std::string ReadSettings(TDVIniFile& ini, ISettingsWindow& window) {
+TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsWindow& window) {
   ini.OpenRootKey(kOptionKey);
   ini.OpenSubKey();
+  // One bad entry costs only its own control. Stopping at it would leave the later controls at their
+  // design values, and the exit would then store those over the user's good entries.
+  TSettingsRead read;
+  const auto entry = [&read](const auto& step) {
+    try {
+      step();
+    } catch (const EDVError&) {
+      if (!read.FirstFailure) read.FirstFailure = std::current_exception();
+    }
+  };
   for (const auto& k : kFloatKeys)
-    if (ini.ValueExists(k.key)) window.SetSpinValue(k.control, ini.ReadFloat(k.key));
+    entry([&] {
+      if (ini.ValueExists(k.key)) window.SetSpinValue(k.control, ReadFiniteFloat(ini, k.key));
+    });
   for (const auto& k : kIntegerKeys)
-    if (ini.ValueExists(k.key)) window.SetSpinIntValue(k.control, ini.ReadInteger(k.key));
+    entry([&] {
+      if (ini.ValueExists(k.key)) window.SetSpinIntValue(k.control, ini.ReadInteger(k.key));
+    });
   std::int32_t mode = 1;
-  if (ini.ValueExists(kModeKey)) mode = ini.ReadInteger(kModeKey);
-  if (ini.ValueExists(kClearEndKey)) window.SetClearEnd(ini.ReadBool(kClearEndKey));
-  std::string packName;
-  if (ini.ValueExists(kLangKey)) packName = ini.ReadString(kLangKey);
+  entry([&] {
+    if (ini.ValueExists(kModeKey)) mode = ini.ReadInteger(kModeKey);
+  });
+  entry([&] {
+    if (ini.ValueExists(kClearEndKey)) window.SetClearEnd(ini.ReadBool(kClearEndKey));
+  });
+  entry([&] {
+    if (ini.ValueExists(kLangKey)) read.PackName = ini.ReadString(kLangKey);
+  });
   // The strategy is chosen only once every key has been read; any number but 2 and 3 means spiral.
   window.SelectRadio(mode == 2 || mode == 3 ? kStrategyButtons[mode - 1] : kStrategyButtons[0]);
-  return packName;
+  return read;
+}
+
+void TSettingsRead::RaiseFirstFailure() const {
+  if (FirstFailure) std::rethrow_exception(FirstFailure);
 }
 
 void WriteSettings(TDVIniFile& ini, const ISettingsWindow& window) {
@@ -71,8 +106,10 @@ void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {
   ini.SetDecimalSeparator(place.DecimalSeparator);
   ini.LoadFromFile(path);
   ini.SetQuotedStrings(true);
-  const std::string packName = ReadSettings(ini, window);
-  if (!packName.empty()) LoadLanguagePack(ini, window, place.ExeFolder, packName);
+  const TSettingsRead read = ReadSettings(ini, window);
+  // The pack is applied even after a bad entry; the entry's error is reported once the pack is in.
+  if (!read.PackName.empty()) LoadLanguagePack(ini, window, place.ExeFolder, read.PackName);
+  read.RaiseFirstFailure();
 }
 
 void SaveSettings(const ISettingsWindow& window, const TSettingsPlace& place) {

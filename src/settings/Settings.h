@@ -4,8 +4,9 @@
 // The file lies in the executable's folder and keeps the entries in the first block of the root key
 // "Option". Everything else in it (other root keys, further blocks, unknown values, "Lang") is carried
 // through a save untouched. Every error is an EDVError with the user's message; what was set before it
-// stays set.
+// stays set, and an entry that cannot be read costs only its own control.
 
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -33,9 +34,19 @@ void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place);
 // The exit: stores the entries into the settings file, creating it when it is missing.
 void SaveSettings(const ISettingsWindow& window, const TSettingsPlace& place);
 
+// What the reading steps found: the language pack's name (empty for none) and the error of the first
+// entry that could not be read, if any.
+struct TSettingsRead {
+  std::string PackName;
+  std::exception_ptr FirstFailure;
+  // Raises the first entry's error again; nothing when every entry was read.
+  void RaiseFirstFailure() const;
+};
+
 // The reading steps on a loaded document with QuotedStrings set: the keys of the first block of
-// "Option" into the window, then the strategy. Returns the language pack's name, empty for none.
-std::string ReadSettings(TDVIniFile& ini, ISettingsWindow& window);
+// "Option" into the window, then the strategy. An entry that cannot be read leaves its control as it
+// was and the reading goes on with the next one.
+[[nodiscard]] TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsWindow& window);
 
 // The writing steps: the eleven keys into the open block, in their order.
 void WriteSettings(TDVIniFile& ini, const ISettingsWindow& window);

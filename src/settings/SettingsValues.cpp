@@ -10,7 +10,7 @@ void ReadSettingsFile(const std::filesystem::path& path, TSettingsValues& values
   ini.LoadFromFile(path);
   ini.SetQuotedStrings(true);
   TSettingsValuesWindow window(values);
-  (void)ReadSettings(ini, window);
+  ReadSettings(ini, window).RaiseFirstFailure();
 }
 
 double* TSettingsValuesWindow::Float(std::string_view name) const {

@@ -61,4 +61,7 @@ class ISettingsWindow {
   // The window's font: its family and its character set (0, 134, 136 or 1).
   virtual void SetFontName(const QString& family) = 0;
   virtual void SetFontCharset(int charset) = 0;
+  // The language of the platform's standard dialogs and buttons ("en", "zh_CN", "zh_TW"), when a pack
+  // names one. A window without such dialogs ignores it.
+  virtual void SetDialogLanguage(const QString& /*locale*/) {}
 };

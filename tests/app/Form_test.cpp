@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "AppTestSeams.h"
+#include "app/Application.h"
 #include "TempDir.h"
 #include "app/Skin.h"
 #include "dvTools/dvError.h"
@@ -102,7 +103,7 @@ const TControlRow kControls[] = {
 class FormTest : public ::testing::Test {
  protected:
   TSeamLog log;
-  std::unique_ptr<TfrmSkimplane> form = std::make_unique<TfrmSkimplane>(TestSeams(log));
+  std::unique_ptr<TfrmSkimplane> form = CreateMainWindow(TestSeams(log));
 
   template <typename T = QWidget>
   T* Find(const char* name) {
@@ -393,8 +394,7 @@ TEST_F(FormTest, HandlerErrorsGoToTheErrorBoxAndTheProgramGoesOn) {
     seams.SaveSettings = [&](TfrmSkimplane&) {
       if (r.saveError) throw EDVError(r.saveError);
     };
-    auto f = std::make_unique<TfrmSkimplane>(seams);
-    f->FormCreate();
+    auto f = CreateMainWindow(seams);
     EXPECT_EQ(f->PageControl1->ActivePageIndex(), 0);
     EXPECT_EQ(f->edtXPos->Value(), 33);
     EXPECT_EQ(f->edtYPos->Value(), r.loadError ? 200 : 44);
@@ -443,10 +443,8 @@ TEST(FormPosition, TheWindowReopensWhereItWasClosed) {
   } rows[] = {{QPoint(120, 90)}, {QPoint(300, 40)}};
   QPoint expectedOpen(500, 214);
   for (const auto& r : rows) {
-    auto form = std::make_unique<TfrmSkimplane>(TestSeams(log));
+    auto form = CreateMainWindow(TestSeams(log));
     EXPECT_EQ(form->DVWinPos1->objectName(), QStringLiteral("DVWinPos1"));
-    form->RunHandler([&] { form->DVWinPos1->Loaded(); });
-    form->FormCreate();
     EXPECT_EQ(form->pos(), expectedOpen);
     form->move(r.moveTo);
     form.reset();

@@ -14,6 +14,7 @@
 #include <cerrno>
 
 #include "AppTestSeams.h"
+#include "app/Application.h"
 #include "TempDir.h"
 #include "app/Skimplane_form.h"
 #include "dvTools/AtomicFileWriter.h"
@@ -49,7 +50,7 @@ class GenerateTest : public ::testing::Test {
  protected:
   TempDir dir;
   TSeamLog log;
-  std::unique_ptr<TfrmSkimplane> form = std::make_unique<TfrmSkimplane>(TestSeams(log));
+  std::unique_ptr<TfrmSkimplane> form = CreateMainWindow(TestSeams(log));
 
   // The worked example: 20 x 12, two layers, everything else as the window opens.
   void EnterPlate() {

@@ -117,7 +117,9 @@ TEST(SpinEdit, StepsByKeysAndButtonsWithoutLimits) {
       {VT::vtInteger, 5000, 100, 1000, Qt::Key_PageUp, 1, 6000},
       {VT::vtInteger, 1, 1, 10, Qt::Key_PageDown, 1, -9},
       {VT::vtInteger, 120, 10, 100, Qt::Key_Down, 13, -10},
-      {VT::vtInteger, 2147483600, 100, 1000, Qt::Key_Up, 1, 2147483647},  // saturates at 32 bits
+      // A step beyond 32 bits is refused: the field keeps its value rather than clamp to one never entered.
+      {VT::vtInteger, 2147483600, 100, 1000, Qt::Key_Up, 1, 2147483600},
+      {VT::vtInteger, -2147483600, 100, 1000, Qt::Key_PageDown, 1, -2147483600},
       // The largest doubles stay where they are: a step neither overflows nor jumps to zero.
       {VT::vtFloat, std::numeric_limits<double>::max(), 10, 100, Qt::Key_Up, 1,
        std::numeric_limits<double>::max()},

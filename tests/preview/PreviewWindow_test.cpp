@@ -17,6 +17,7 @@
 #include "TempDir.h"
 #include "WorkedExample.h"
 #include "app/AppTestSeams.h"
+#include "app/Application.h"
 #include "app/FormSettingsWindow.h"
 #include "app/GenerateProgress.h"
 #include "app/PreviewWindow.h"
@@ -42,7 +43,7 @@ void Enter(TfrmSkimplane& form, const TJobEntries& e) {
 class PreviewWindowTest : public ::testing::Test {
  protected:
   TSeamLog log;
-  std::unique_ptr<TfrmSkimplane> form = std::make_unique<TfrmSkimplane>(TestSeams(log));
+  std::unique_ptr<TfrmSkimplane> form = CreateMainWindow(TestSeams(log));
 
   QPushButton* Button() { return form->findChild<QPushButton*>(QStringLiteral("btnPreview")); }
   TPreviewWindow* Window() { return form->findChild<TPreviewWindow*>(QStringLiteral("frmPreview")); }
@@ -247,8 +248,8 @@ TEST(PreviewCaption, LanguagePackMayCaptionTheButton) {
                    r.lang + "  Sheet1:Workpiece\r\n%]\r\n");
     TAppSeams seams = TestSeams(log);
     UseSettingsFile(seams, '.');
-    TfrmSkimplane form(std::move(seams));
-    form.FormCreate();
+    const std::unique_ptr<TfrmSkimplane> window = CreateMainWindow(std::move(seams));
+    TfrmSkimplane& form = *window;
     EXPECT_TRUE(log.errors.empty()) << r.name << ": " << log.errors.front().text.toStdString();
     EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("btnPreview"))->text(), r.caption) << r.name;
     EXPECT_EQ(form.btnGenerate->text(), QString::fromUtf8("生成")) << r.name;

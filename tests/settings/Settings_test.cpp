@@ -261,44 +261,89 @@ TEST(SettingsSeparator, NumbersFollowTheUsersDecimalSeparator) {
   }
 }
 
-TEST(SettingsLoad, AFailingKeyStopsTheReadingWithTheKeysBeforeItLoaded) {
+TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) {
   const struct {
     std::string file;
     const char* message;
-    std::vector<std::string> log;  // what reached the window before the error
+    std::vector<std::string> log;  // what reached the window
+    const char* strategy;
+    bool clearEnd;
   } rows[] = {
-      {"", "RootKey \"Option\" - subitem key not open.", {}},
+      // A file without the block: nothing can be read at all.
+      {"", "RootKey \"Option\" - subitem key not open.", {}, "opnDelta", true},
       {Crlf({"Other:[%RootKey%]", "[%", "  Length:1", "%]"}),
        "RootKey \"Option\" - subitem key not open.",
-       {}},
-      {Crlf({"Option:[%RootKey%]", "  Length:1"}), "RootKey \"Option\" - subitem key not open.", {}},
-      {Crlf({"[%", "  Length:1", "%]"}), "RootKey not Open.", {}},
-      {Crlf({"Option:[%RootKey%]", "[%", "  :1", "%]"}), "Invaild field name", {}},
+       {},
+       "opnDelta",
+       true},
+      {Crlf({"Option:[%RootKey%]", "  Length:1"}), "RootKey \"Option\" - subitem key not open.", {}, "opnDelta",
+       true},
+      {Crlf({"[%", "  Length:1", "%]"}), "RootKey not Open.", {}, "opnDelta", true},
+      {Crlf({"Option:[%RootKey%]", "[%", "  :1", "%]"}), "Invaild field name", {}, "opnDelta", true},
       {Crlf({"Option:[%RootKey%]", "[%", "  Length:1", "  " + std::string(256, 'N') + ":1", "%]"}),
        "Invaild field (length > 255).",
-       {}},
+       {},
+       "opnDelta",
+       true},
+      // One bad entry: every other entry still arrives, before and after it.
       {OptionBlock({"Length:1", "Width:2", "Knit:abc", "Cross:3", "Mode:2"}),
        "'abc' is not a valid floating point value",
-       {"float edtXPos", "float edtYPos"}},
-      {OptionBlock({"ZUp:", "Length:1"}), "'' is not a valid floating point value", {"float edtXPos"}},
+       {"float edtXPos", "float edtYPos", "float edtCross"},
+       "opnXArrow",
+       true},
+      {OptionBlock({"Width:abc", "Knit:8", "Mode:3"}),
+       "'abc' is not a valid floating point value",
+       {"float edtKnit"},
+       "opnYArrow",
+       true},
+      {OptionBlock({"ZUp:", "Length:1"}), "'' is not a valid floating point value", {"float edtXPos"}, "opnDelta",
+       true},
       {OptionBlock({"Length:1", "Layer:2", "Speed:1.5", "Fro:3"}),
        "'1.5' is not a valid integer value",
-       {"float edtXPos", "int edtLayer"}},
+       {"float edtXPos", "int edtLayer", "int edtFro"},
+       "opnDelta",
+       true},
       {OptionBlock({"Fro:3", "Mode:spiral", "ClearEnd:FALSE"}),
        "'spiral' is not a valid integer value",
-       {"int edtFro"}},
-      {OptionBlock({"Layer:99999999999"}), "'99999999999' is not a valid integer value", {}},
+       {"int edtFro"},
+       "opnDelta",
+       false},
+      {OptionBlock({"Layer:99999999999"}), "'99999999999' is not a valid integer value", {}, "opnDelta", true},
+      // Two bad entries: the first one in reading order is reported.
+      {OptionBlock({"Speed:x", "Length:y", "Fro:4"}),
+       "'y' is not a valid floating point value",
+       {"int edtFro"},
+       "opnDelta",
+       true},
+      // Numbers that are not finite are no entries for a job.
+      {OptionBlock({"Knit:nan", "Cross:0.25"}), "'nan' is not a valid floating point value", {"float edtCross"},
+       "opnDelta", true},
+      {OptionBlock({"Length:inf"}), "'inf' is not a valid floating point value", {}, "opnDelta", true},
+      {OptionBlock({"ZUp:-INF", "Mode:3"}), "'-INF' is not a valid floating point value", {}, "opnYArrow", true},
   };
   for (const auto& r : rows) {
     TFolder f;
     WriteBytes(f.Ini(), r.file);
     TFakeSettingsWindow window;
     EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }), r.message) << r.file;
-    // Nothing after the failing key, and never a strategy: it is chosen only after every key.
-    EXPECT_EQ(window.log, r.log) << r.file;
-    EXPECT_EQ(window.strategy, "opnDelta");
-    EXPECT_TRUE(window.clearEnd);
+    std::vector<std::string> entries;  // the numbers that reached the window
+    for (const auto& step : window.log)
+      if (step.starts_with("float ") || step.starts_with("int ")) entries.push_back(step);
+    EXPECT_EQ(entries, r.log) << r.file;
+    EXPECT_EQ(window.strategy, r.strategy) << r.file;
+    EXPECT_EQ(window.clearEnd, r.clearEnd) << r.file;
   }
+}
+
+TEST(SettingsLoad, APackIsAppliedAfterABadEntry) {
+  TFolder f;
+  WriteBytes(f.Ini(), OptionBlock({"Knit:abc", "Lang:p.lng"}));
+  WriteBytes(f.dir / "p.lng", Crlf({"Option:[%RootKey%]", "[%", "  FontName:Serif", "%]", "Lang:[%RootKey%]", "[%",
+                                    "  Sheet1:Face", "%]"}));
+  TFakeSettingsWindow window;
+  EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }), "'abc' is not a valid floating point value");
+  EXPECT_EQ(window.fontName, "Serif");
+  EXPECT_EQ(window.pages.front(), "Face");
 }
 
 TEST(SettingsSave, AFailedSaveLeavesTheFileAsItWas) {

@@ -8,21 +8,22 @@
 #include <cstdio>
 
 #include "app/AppSeams.h"
+#include "app/Application.h"
 #include "app/PreviewWindow.h"
 #include "app/Skimplane_form.h"
 #include "app/Skin.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  ApplySkin(app);
+  SetUpApplication(app);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
   QDir().mkpath(folder);
 
   TAppSeams seams = DefaultSeams();
   // The pictures show the window as it opens the first time; no position is kept.
   seams.ExecutablePath = [] { return QStringLiteral("/nonexistent/skimplane"); };
-  TfrmSkimplane form(seams);
-  form.FormCreate();
+  const std::unique_ptr<TfrmSkimplane> window = CreateMainWindow(seams);
+  TfrmSkimplane& form = *window;
   form.show();
   const char* const names[] = {"page-face", "page-cutter", "page-motion", "page-about"};
   int failures = 0;

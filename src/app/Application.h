@@ -1,0 +1,36 @@
+#pragma once
+// The program as main() puts it together. The screenshot tool and the tests build it through these same
+// functions, so what they check is the window a user sees: the skin (a style sheet changes how fonts are
+// inherited and how focus is drawn), Qt's own dialogs in the window's language, the position keeper's
+// restore before the creation handler, and error boxes at start-up that cannot end the program.
+
+#include <QString>
+
+#include <memory>
+
+#include "app/AppSeams.h"
+
+class QApplication;
+class TfrmSkimplane;
+
+// The application-wide look and language, once per process: skin, icon, Qt's standard dialogs and
+// buttons in Simplified Chinese.
+void SetUpApplication(QApplication& app);
+
+// Qt's standard dialogs and buttons in the language of `locale` ("zh_CN", "zh_TW", "en", ...). English
+// is Qt's own; a locale without a translation on this machine leaves Qt's texts in English.
+void UseQtLanguage(const QString& locale);
+// The locale of the translation in use ("zh_CN" after SetUpApplication, "en" for Qt's own texts).
+[[nodiscard]] QString QtLanguage();
+
+// The main window as the program opens it, not yet shown: built with `seams`, moved to its stored place,
+// then through its creation handler. A box shown meanwhile is not the application's last window: closing
+// it does not end the program.
+[[nodiscard]] std::unique_ptr<TfrmSkimplane> CreateMainWindow(TAppSeams seams);
+
+// The real seams: Qt's dialogs and boxes, the clock, the settings file beside the executable.
+[[nodiscard]] TAppSeams ProgramSeams();
+
+// Shows the window and runs the event loop until it is closed; the window is destroyed (settings stored,
+// position kept) before this returns the loop's exit code.
+int RunMainWindow(QApplication& app, std::unique_ptr<TfrmSkimplane> form);
