@@ -32,7 +32,8 @@ void UseQtLanguage(const QString& locale) {
   t.installed = false;
   t.locale = QStringLiteral("en");
   if (locale.isEmpty() || locale.startsWith(QLatin1String("en"))) return;
-  if (!t.translator.load(QStringLiteral("qtbase_") + locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  if (!t.translator.load(QStringLiteral("qtbase_") + locale,
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     return;
   t.installed = QCoreApplication::installTranslator(&t.translator);
   if (t.installed) t.locale = locale;
@@ -46,18 +47,17 @@ void SetUpApplication(QApplication& app) {
   ApplySkin(app);
   app.setWindowIcon(QIcon(QStringLiteral(":/skimplane/images/icon.png")));
   UseQtLanguage(QLatin1String(kDefaultQtLanguage));
+  // The program ends when its main window closes, never because some other window was the last one to
+  // close: an error box closed before the main window is shown would otherwise end the program as soon
+  // as the event loop starts, and the exit's own steps would never be seen.
+  app.setQuitOnLastWindowClosed(false);
 }
 
 std::unique_ptr<TfrmSkimplane> CreateMainWindow(TAppSeams seams) {
   auto form = std::make_unique<TfrmSkimplane>(std::move(seams));
-  // An error box closed before the window is shown would otherwise be the last window to close, and Qt
-  // would end the program: Close would then quit without the exit's own steps being seen.
-  const bool quitOnLastWindow = QGuiApplication::quitOnLastWindowClosed();
-  QGuiApplication::setQuitOnLastWindowClosed(false);
   // The window goes back where it was last closed before its creation handler runs.
   form->RunHandler([&form] { form->DVWinPos1->Loaded(); });
   form->FormCreate();
-  QGuiApplication::setQuitOnLastWindowClosed(quitOnLastWindow);
   return form;
 }
 
@@ -68,6 +68,7 @@ TAppSeams ProgramSeams() {
 }
 
 int RunMainWindow(QApplication& app, std::unique_ptr<TfrmSkimplane> form) {
+  QObject::connect(form.get(), &TfrmSkimplane::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   form->show();
   const int rc = app.exec();
   // FormDestroy (the settings), then the components (the position keeper) go with the window.

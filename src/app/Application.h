@@ -14,7 +14,8 @@ class QApplication;
 class TfrmSkimplane;
 
 // The application-wide look and language, once per process: skin, icon, Qt's standard dialogs and
-// buttons in Simplified Chinese.
+// buttons in Simplified Chinese. The program ends when its main window closes (RunMainWindow), not when
+// the last window does.
 void SetUpApplication(QApplication& app);
 
 // Qt's standard dialogs and buttons in the language of `locale` ("zh_CN", "zh_TW", "en", ...). English
@@ -24,8 +25,7 @@ void UseQtLanguage(const QString& locale);
 [[nodiscard]] QString QtLanguage();
 
 // The main window as the program opens it, not yet shown: built with `seams`, moved to its stored place,
-// then through its creation handler. A box shown meanwhile is not the application's last window: closing
-// it does not end the program.
+// then through its creation handler.
 [[nodiscard]] std::unique_ptr<TfrmSkimplane> CreateMainWindow(TAppSeams seams);
 
 // The real seams: Qt's dialogs and boxes, the clock, the settings file beside the executable.

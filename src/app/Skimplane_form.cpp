@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -400,6 +401,11 @@ void TfrmSkimplane::FormDestroy() {
   RunHandler([this] {
     if (seams_.SaveSettings) seams_.SaveSettings(*this);
   });
+}
+
+void TfrmSkimplane::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (event->isAccepted()) emit Closed();
 }
 
 void TfrmSkimplane::btnCloseClick() {

@@ -82,7 +82,12 @@ class TfrmSkimplane : public QWidget {
   // the window's components are destroyed, after FormDestroy().
   TDVWinPos* DVWinPos1 = nullptr;
 
+ signals:
+  // The window was closed (by Close, its frame or the keyboard): the program ends.
+  void Closed();
+
  protected:
+  void closeEvent(QCloseEvent* event) override;
   // Tab and Shift+Tab go round the window's own order: Close, Generate, Preview, the page tabs, then the
   // controls of the page on show, and from its last control back to Close.
   bool focusNextPrevChild(bool next) override;

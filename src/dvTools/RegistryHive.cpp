@@ -74,8 +74,34 @@ bool ParseValueLine(std::string_view line, std::string& name, std::string_view& 
 }
 
 // dword:XXXXXXXX with one to eight hex digits and nothing after them.
+// hex(4):b0,b1,b2,b3 -- a DWORD as registry exports may write it: four bytes, least significant first.
+std::optional<std::uint32_t> ParseHexDword(std::string_view data) {
+  constexpr std::string_view kPrefix = "hex(4):";
+  if (data.size() <= kPrefix.size() || !SameText(data.substr(0, kPrefix.size()), kPrefix))
+    return std::nullopt;
+  data.remove_prefix(kPrefix.size());
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) {
+    while (!data.empty() && data.front() == ' ') data.remove_prefix(1);
+    std::uint8_t byte = 0;
+    if (data.size() < 2) return std::nullopt;
+    const auto [end, ec] = std::from_chars(data.data(), data.data() + 2, byte, 16);
+    if (ec != std::errc() || end != data.data() + 2) return std::nullopt;
+    value |= static_cast<std::uint32_t>(byte) << (8 * i);
+    data.remove_prefix(2);
+    while (!data.empty() && data.front() == ' ') data.remove_prefix(1);
+    if (i < 3) {
+      if (data.empty() || data.front() != ',') return std::nullopt;
+      data.remove_prefix(1);
+    }
+  }
+  if (!data.empty()) return std::nullopt;
+  return value;
+}
+
 std::optional<std::uint32_t> ParseDword(std::string_view data) {
   data = TrimRight(data);
+  if (auto little = ParseHexDword(data)) return little;
   constexpr std::string_view kPrefix = "dword:";
   if (data.size() <= kPrefix.size() || !SameText(data.substr(0, kPrefix.size()), kPrefix))
     return std::nullopt;

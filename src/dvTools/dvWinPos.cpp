@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+
+#include <algorithm>
 #include <exception>
 
 #include "dvTools/dvError.h"
@@ -23,14 +25,24 @@ std::int32_t StateCode(Qt::WindowStates state) {
   return 0;
 }
 
+// Far beyond the largest desktop, yet small enough that a rectangle there never overflows.
+constexpr std::int32_t kFarthestEdge = 1 << 24;
+// The top strip of a frame that holds the title bar, and how much of it must lie on a screen.
+constexpr int kTitleStripHeight = 20;
+constexpr QSize kMinTitleGrip(40, 20);
+
 }  // namespace
 
 bool AnyScreenShows(const QRect& frame) {
   const QList<QScreen*> screens = QGuiApplication::screens();
   if (screens.isEmpty()) return true;  // nothing to judge by
-  const QRect probe = frame.isEmpty() ? QRect(frame.topLeft(), QSize(1, 1)) : frame;
-  for (const QScreen* screen : screens)
-    if (screen->geometry().intersects(probe)) return true;
+  // The user moves a window by its title bar: enough of the frame's top strip must lie on one screen to
+  // take hold of it.
+  const QRect titleStrip(frame.left(), frame.top(), std::max(frame.width(), 1), kTitleStripHeight);
+  for (const QScreen* screen : screens) {
+    const QRect shown = screen->geometry().intersected(titleStrip);
+    if (shown.width() >= kMinTitleGrip.width() && shown.height() >= kMinTitleGrip.height()) return true;
+  }
   return false;
 }
 
@@ -103,6 +115,17 @@ void TDVWinPos::ApplyRestored(TPosMode& result, const std::int32_t (&values)[4])
   QWidget* form = owner_;
   if (!form) return;
   const QRect frame = form->frameGeometry();
+  // Stored numbers may be any 32-bit value: far beyond any desktop, the rectangle's own arithmetic would
+  // overflow. Such a place is no place; the window keeps its designed one.
+  const auto farOff = [](std::int32_t v) { return v < -kFarthestEdge || v > kFarthestEdge; };
+  if ((result.Contains(pmLeft) && farOff(values[0])) || (result.Contains(pmTop) && farOff(values[1]))) {
+    result.Exclude(pmLeft);
+    result.Exclude(pmTop);
+  }
+  if ((result.Contains(pmWidth) && farOff(values[2])) || (result.Contains(pmHeight) && farOff(values[3]))) {
+    result.Exclude(pmWidth);
+    result.Exclude(pmHeight);
+  }
   QRect target = frame;
   if (result.Contains(pmLeft)) target.moveLeft(values[0]);
   if (result.Contains(pmTop)) target.moveTop(values[1]);

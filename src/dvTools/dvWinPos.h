@@ -101,8 +101,9 @@ class TDVWinPos : public QObject {
   void RestorePos();
   void SavePos();
 
-  // Decides whether a window with this frame rectangle can be seen on some screen. By default: it
-  // overlaps a screen's geometry (or there are no screens to ask).
+  // Decides whether a window with this frame rectangle can be reached on some screen. By default: at
+  // least 40 x 20 pixels of its top 20-pixel strip (the title bar) lie on one screen (or there are no
+  // screens to ask).
   std::function<bool(const QRect& frame)> IsOnScreen;
 
  private:

@@ -153,3 +153,38 @@ TEST(SpinEdit, UpAndDownButtonsStepByTheIncrement) {
     EXPECT_TRUE(SameBits(spin.Value(), r.expected)) << spin.Value();
   }
 }
+
+TEST(SpinEdit, IntegerFieldsFollowTheWholeNumberRule) {
+  const struct {
+    double given;
+    double kept;  // what the field holds afterwards; it starts at 7
+  } rows[] = {
+      {2.5, 2},
+      {3.5, 4},
+      {-2.5, -2},
+      {0.5, 0},
+      {2.4999, 2},
+      {2147483647, 2147483647},
+      {-2147483648.0, -2147483648.0},
+      {2147483647.5, 7},  // would round beyond 32 bits: refused
+      {2147483648.0, 7},
+      {-2147483649.0, 7},
+      {1e300, 7},
+      {std::numeric_limits<double>::quiet_NaN(), 7},
+  };
+  for (const auto& r : rows) {
+    TSpinEdit spin(VT::vtInteger);
+    spin.SetValue(7);
+    spin.SetValue(r.given);
+    EXPECT_EQ(spin.Value(), r.kept) << r.given;
+    EXPECT_EQ(spin.IntValue(), static_cast<int32_t>(r.kept)) << r.given;
+  }
+  // The extremes can be typed.
+  for (const char* typed : {"2147483647", "-2147483648"}) {
+    TSpinEdit spin(VT::vtInteger);
+    auto* text = spin.findChild<QLineEdit*>();
+    text->selectAll();
+    QTest::keyClicks(text, QString::fromLatin1(typed));
+    EXPECT_EQ(spin.Value(), std::stod(typed)) << typed;
+  }
+}

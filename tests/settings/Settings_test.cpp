@@ -276,7 +276,10 @@ TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) 
        {},
        "opnDelta",
        true},
-      {Crlf({"Option:[%RootKey%]", "  Length:1"}), "RootKey \"Option\" - subitem key not open.", {}, "opnDelta",
+      {Crlf({"Option:[%RootKey%]", "  Length:1"}),
+       "RootKey \"Option\" - subitem key not open.",
+       {},
+       "opnDelta",
        true},
       {Crlf({"[%", "  Length:1", "%]"}), "RootKey not Open.", {}, "opnDelta", true},
       {Crlf({"Option:[%RootKey%]", "[%", "  :1", "%]"}), "Invaild field name", {}, "opnDelta", true},
@@ -296,7 +299,10 @@ TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) 
        {"float edtKnit"},
        "opnYArrow",
        true},
-      {OptionBlock({"ZUp:", "Length:1"}), "'' is not a valid floating point value", {"float edtXPos"}, "opnDelta",
+      {OptionBlock({"ZUp:", "Length:1"}),
+       "'' is not a valid floating point value",
+       {"float edtXPos"},
+       "opnDelta",
        true},
       {OptionBlock({"Length:1", "Layer:2", "Speed:1.5", "Fro:3"}),
        "'1.5' is not a valid integer value",
@@ -308,7 +314,11 @@ TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) 
        {"int edtFro"},
        "opnDelta",
        false},
-      {OptionBlock({"Layer:99999999999"}), "'99999999999' is not a valid integer value", {}, "opnDelta", true},
+      {OptionBlock({"Layer:99999999999"}),
+       "'99999999999' is not a valid integer value",
+       {},
+       "opnDelta",
+       true},
       // Two bad entries: the first one in reading order is reported.
       {OptionBlock({"Speed:x", "Length:y", "Fro:4"}),
        "'y' is not a valid floating point value",
@@ -316,10 +326,17 @@ TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) 
        "opnDelta",
        true},
       // Numbers that are not finite are no entries for a job.
-      {OptionBlock({"Knit:nan", "Cross:0.25"}), "'nan' is not a valid floating point value", {"float edtCross"},
-       "opnDelta", true},
+      {OptionBlock({"Knit:nan", "Cross:0.25"}),
+       "'nan' is not a valid floating point value",
+       {"float edtCross"},
+       "opnDelta",
+       true},
       {OptionBlock({"Length:inf"}), "'inf' is not a valid floating point value", {}, "opnDelta", true},
-      {OptionBlock({"ZUp:-INF", "Mode:3"}), "'-INF' is not a valid floating point value", {}, "opnYArrow", true},
+      {OptionBlock({"ZUp:-INF", "Mode:3"}),
+       "'-INF' is not a valid floating point value",
+       {},
+       "opnYArrow",
+       true},
   };
   for (const auto& r : rows) {
     TFolder f;
@@ -338,8 +355,8 @@ TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) 
 TEST(SettingsLoad, APackIsAppliedAfterABadEntry) {
   TFolder f;
   WriteBytes(f.Ini(), OptionBlock({"Knit:abc", "Lang:p.lng"}));
-  WriteBytes(f.dir / "p.lng", Crlf({"Option:[%RootKey%]", "[%", "  FontName:Serif", "%]", "Lang:[%RootKey%]", "[%",
-                                    "  Sheet1:Face", "%]"}));
+  WriteBytes(f.dir / "p.lng", Crlf({"Option:[%RootKey%]", "[%", "  FontName:Serif", "%]", "Lang:[%RootKey%]",
+                                    "[%", "  Sheet1:Face", "%]"}));
   TFakeSettingsWindow window;
   EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }), "'abc' is not a valid floating point value");
   EXPECT_EQ(window.fontName, "Serif");

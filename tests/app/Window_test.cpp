@@ -1,0 +1,325 @@
+// The window as the program builds it (the application set up by SetUpApplication, the window by
+// CreateMainWindow, the real settings steps in a folder of its own): fonts under the skin, the keyboard's
+// way round, boxes at start-up, stored entries, and the refusals before the save dialog.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include "AppTestSeams.h"
+#include "TempDir.h"
+#include "app/Application.h"
+#include "app/FormSettingsWindow.h"
+#include "app/Skimplane_form.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Crlf(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
+}
+
+std::string OptionBlock(std::initializer_list<std::string> values) {
+  std::string text = "Option:[%RootKey%]\r\n[%\r\n";
+  for (const auto& v : values) text += "  " + v + "\r\n";
+  return text + "%]\r\n";
+}
+
+// A folder that plays the executable's, with the program's own settings steps.
+struct TProgram {
+  TempDir dir;
+  TSeamLog log;
+  TProgram() { log.executable = QString::fromStdString((dir / "skimplane").string()); }
+  [[nodiscard]] fs::path Ini() const { return dir / "Skimplane.ini"; }
+  std::unique_ptr<TfrmSkimplane> Start() {
+    TAppSeams seams = TestSeams(log);
+    UseSettingsFile(seams, '.');
+    return CreateMainWindow(std::move(seams));
+  }
+};
+
+// Controls with fonts of their own: the grey hints and the letters on the cutter picture.
+bool HasOwnFont(const QString& name) {
+  static const QStringList own = {"Label2", "Label4", "Label16", "Label19", "Label23"};
+  return own.contains(name);
+}
+
+// Every named control on the pages and the window's own buttons, with its resolved font.
+std::vector<std::pair<QString, QFontInfo>> ResolvedFonts(const TfrmSkimplane& form) {
+  std::vector<std::pair<QString, QFontInfo>> fonts;
+  for (QWidget* w : form.findChildren<QWidget*>()) {
+    if (!w->property("Tag").isValid() || w->objectName().startsWith(QLatin1String("tab"))) continue;
+    if (w->objectName().startsWith(QLatin1String("Image")) || w->objectName() == QLatin1String("Bevel1"))
+      continue;
+    fonts.emplace_back(w->objectName(), QFontInfo(w->font()));
+    // A spin edit shows its number in its own text field.
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(w))
+      fonts.emplace_back(w->objectName() + "/text", QFontInfo(spin->findChild<QLineEdit*>()->font()));
+  }
+  return fonts;
+}
+
+}  // namespace
+
+TEST(WindowFonts, EveryControlTakesTheWindowFontUnderTheSkinAlsoAfterAPack) {
+  const struct {
+    const char* name;
+    std::string pack;  // "" for none
+  } rows[] = {
+      {"no pack", ""},
+      {"serif pack", Crlf({"Option:[%RootKey%]", "[%", "  FontName:DejaVu Serif", "  Charset:ANSI_CHARSET",
+                           "%]", "Lang:[%RootKey%]", "[%", "  Sheet1:Face", "%]"})},
+      {"sans pack", Crlf({"Option:[%RootKey%]", "[%", "  FontName:DejaVu Sans", "  Charset:ANSI_CHARSET",
+                          "%]", "Lang:[%RootKey%]", "[%", "  Sheet1:Face", "%]"})},
+  };
+  QString ownFamily;
+  for (const auto& r : rows) {
+    TProgram p;
+    if (!r.pack.empty()) {
+      WriteBytes(p.dir / "p.lng", r.pack);
+      WriteBytes(p.Ini(), OptionBlock({"Lang:p.lng"}));
+    }
+    auto form = p.Start();
+    form->show();
+    ASSERT_TRUE(p.log.errors.empty()) << r.name;
+    const QFontInfo window(form->font());
+    EXPECT_EQ(window.pixelSize(), 13) << r.name;
+    if (!r.pack.empty())
+      EXPECT_EQ(window.family(), form->font().family()) << r.name;  // the pack's font exists
+    int checked = 0;
+    for (const auto& [name, info] : ResolvedFonts(*form)) {
+      if (HasOwnFont(name)) {
+        // Their own font stays whatever the pack says.
+        if (ownFamily.isEmpty()) ownFamily = info.family();
+        EXPECT_EQ(info.family(), ownFamily) << r.name << " " << name.toStdString();
+        continue;
+      }
+      EXPECT_EQ(info.family(), window.family()) << r.name << " " << name.toStdString();
+      EXPECT_EQ(info.pixelSize(), 13) << r.name << " " << name.toStdString();
+      ++checked;
+    }
+    EXPECT_GT(checked, 40) << r.name;
+    // The ruled label on the About page paints with the window's font too.
+    EXPECT_EQ(QFontInfo(form->ZQLabel1->font()).family(), window.family()) << r.name;
+    // The tabs and buttons as well.
+    EXPECT_EQ(QFontInfo(form->PageControl1->TabBar()->font()).family(), window.family()) << r.name;
+  }
+}
+
+TEST(WindowKeyboard, TabGoesRoundTheWindowAndThePageOnShow) {
+  TSeamLog log;
+  auto form = CreateMainWindow(TestSeams(log));
+  form->show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  const auto focused = [] {
+    QWidget* w = QApplication::focusWidget();
+    // The text field inside a spin edit counts as the spin edit.
+    if (w && qobject_cast<QAbstractSpinBox*>(w->parentWidget())) w = w->parentWidget();
+    return w ? (w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                          : w->objectName())
+             : QStringLiteral("(none)");
+  };
+  const struct {
+    int page;
+    std::vector<const char*> round;  // from btnClose, Tab by Tab, back to btnClose
+  } rows[] = {
+      {0, {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtYPos", "edtXPos", "btnClose"}},
+      {1,
+       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtKnit", "edtZPos", "edtCross", "edtZUp",
+        "opnZUpRel", "btnClose"}},
+      {2,
+       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtSpeed", "edtFro", "opnDelta", "chkClearEnd",
+        "edtLayer", "btnClose"}},
+      {3, {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "btnClose"}},
+  };
+  for (const auto& r : rows) {
+    form->PageControl1->SetActivePageIndex(r.page);
+    form->btnClose->setFocus(Qt::OtherFocusReason);
+    std::vector<std::string> forward = {focused().toStdString()};
+    for (size_t i = 1; i < r.round.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      forward.push_back(focused().toStdString());
+    }
+    EXPECT_EQ(forward, std::vector<std::string>(r.round.begin(), r.round.end())) << "page " << r.page;
+    // Shift+Tab walks the same round backwards.
+    std::vector<std::string> backward = {focused().toStdString()};
+    for (size_t i = 1; i < r.round.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+      backward.push_back(focused().toStdString());
+    }
+    EXPECT_EQ(backward, std::vector<std::string>(r.round.rbegin(), r.round.rend())) << "page " << r.page;
+  }
+}
+
+TEST(WindowKeyboard, TheTabBarShowsWhereTheKeyboardIs) {
+  TSeamLog log;
+  auto form = CreateMainWindow(TestSeams(log));
+  form->show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTabBar* tabs = form->PageControl1->TabBar();
+  form->btnClose->setFocus();
+  const QImage without = tabs->grab().toImage();
+  tabs->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(tabs->hasFocus());
+  const QImage with = tabs->grab().toImage();
+  EXPECT_NE(with, without);
+}
+
+TEST(WindowStart, ABoxAtStartNeitherEndsTheProgramNorHidesTheBoxAtExit) {
+  // The real application object, the real event loop and real message boxes, answered as a user would.
+  const struct {
+    const char* name;
+    std::string settings;
+    int boxes;
+    const char* fileAfter;  // nullptr: the program's own save
+  } rows[] = {
+      {"empty file", "", 2, ""},
+      {"bad entry", OptionBlock({"Width:abc", "Knit:8", "Mode:3"}), 1, nullptr},
+  };
+  for (const auto& r : rows) {
+    TProgram p;
+    WriteBytes(p.Ini(), r.settings);
+    TAppSeams seams = DefaultSeams();
+    UseSettingsFile(seams, '.');
+    seams.ExecutablePath = [&p] { return p.log.executable; };
+    int boxes = 0;
+    const auto realError = seams.ShowError;
+    seams.ShowError = [&](QWidget* parent, const QString& title, const QString& text) {
+      ++boxes;
+      p.log.errors.push_back({title, text});
+      // The user reads the box and presses its button.
+      QTimer::singleShot(50, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+      });
+      realError(parent, title, text);
+    };
+    auto form = CreateMainWindow(std::move(seams));
+    QPushButton* close = form->btnClose;
+    // The user looks at the window a moment, then presses Close.
+    QTimer::singleShot(200, close, [close] { QTest::mouseClick(close, Qt::LeftButton); });
+    const int rc = RunMainWindow(*qApp, std::move(form));
+    EXPECT_EQ(rc, 0) << r.name;
+    EXPECT_EQ(boxes, r.boxes) << r.name;
+    if (r.fileAfter) {
+      EXPECT_EQ(ReadBytes(p.Ini()), r.fileAfter) << r.name;
+    } else {
+      // Only the bad entry's control kept its design value; the 8 mm cutter and the strategy stay.
+      EXPECT_EQ(ReadBytes(p.Ini()),
+                OptionBlock({"Width:200", "Knit:8", "Mode:3", "Length:150", "Cross:0.5", "ZPos:1", "ZUp:2",
+                             "Layer:1", "Speed:5000", "Fro:120", "ClearEnd:TRUE"}))
+          << r.name;
+    }
+  }
+}
+
+TEST(WindowStart, StoredPositionsThatCannotBeReachedKeepTheDesignedPlace) {
+  const struct {
+    const char* left;
+    const char* top;
+    QPoint expected;
+  } rows[] = {
+      {"dword:00000078", "dword:0000005a", QPoint(120, 90)},
+      {"hex(4):78,00,00,00", "hex(4):5a,00,00,00", QPoint(120, 90)},  // least significant byte first
+      {"dword:80000000", "dword:00000010", QPoint(500, 214)},
+      {"dword:7fffffff", "dword:7fffffff", QPoint(500, 214)},
+      {"dword:00000010", "dword:80000000", QPoint(500, 214)},
+      // Only a sliver of the title bar on the screen: it could not be taken hold of.
+      {"dword:fffffe48", "dword:00000010", QPoint(500, 214)},  // 23 of its 463 pixels on the screen
+      {"dword:fffffe60", "dword:00000010", QPoint(-416, 16)},  // 47 pixels: enough to take hold of
+      {"dword:00000010", "dword:fffffff0", QPoint(500, 214)},  // title bar above the screen
+  };
+  for (const auto& r : rows) {
+    TProgram p;
+    WriteBytes(p.dir / "Skimplane.reg",
+               Crlf({"Windows Registry Editor Version 5.00", "",
+                     "[HKEY_LOCAL_MACHINE\\Software\\Dravik\\AutoPos\\frmSkimplane]",
+                     std::string("\"Left\"=") + r.left, std::string("\"Top\"=") + r.top}));
+    auto form = p.Start();
+    EXPECT_EQ(form->pos(), r.expected) << r.left << " " << r.top;
+  }
+}
+
+TEST(WindowGenerate, ARefusedJobIsRefusedBeforeTheSaveDialog) {
+  const struct {
+    const char* name;
+    std::function<void(TfrmSkimplane&)> enter;
+    const char* message;
+  } rows[] = {
+      {"pass step", [](TfrmSkimplane& f) { f.edtCross->SetValue(6); }, "pass step"},
+      {"pass step below zero", [](TfrmSkimplane& f) { f.edtKnit->SetValue(0.25); }, "pass step"},
+      {"huge program",
+       [](TfrmSkimplane& f) {
+         f.edtXPos->SetValue(1e9);
+         f.edtYPos->SetValue(1e9);
+       },
+       "lines"},
+  };
+  for (const auto& r : rows) {
+    TSeamLog log;
+    log.savePath = QStringLiteral("/nonexistent/never.nc");
+    auto form = CreateMainWindow(TestSeams(log));
+    r.enter(*form);
+    QTest::mouseClick(form->btnGenerate, Qt::LeftButton);
+    EXPECT_EQ(log.dialogCalls, 0) << r.name;
+    ASSERT_EQ(log.errors.size(), 1u) << r.name;
+    EXPECT_TRUE(log.errors.front().text.contains(QLatin1String(r.message)))
+        << r.name << ": " << log.errors.front().text.toStdString();
+  }
+}
+
+TEST(WindowEntries, AFloatFieldTakesPointAndCommaAsDecimalSeparator) {
+  const struct {
+    const char* typed;
+    double value;
+  } rows[] = {{"6,5", 6.5}, {"6.5", 6.5}, {"-0,25", -0.25}, {"12", 12}};
+  TSeamLog log;
+  auto form = CreateMainWindow(TestSeams(log));
+  for (const auto& r : rows) {
+    QLineEdit* text = form->edtKnit->findChild<QLineEdit*>();
+    text->selectAll();
+    QTest::keyClicks(text, QString::fromLatin1(r.typed));
+    EXPECT_EQ(form->edtKnit->Value(), r.value) << r.typed;
+  }
+}
+
+TEST(WindowLanguage, QtDialogsSpeakTheWindowsLanguage) {
+  const struct {
+    const char* pack;  // nullptr: none
+    const char* locale;
+    QString ok;
+  } rows[] = {
+      {nullptr, "zh_CN", QString::fromUtf8("确定")},
+      {"packs\\English.lng", "en", QStringLiteral("OK")},
+      {"packs\\Chinese-Traditional.lng", "zh_TW", QString::fromUtf8("確定")},
+  };
+  for (const auto& r : rows) {
+    TProgram p;
+    fs::create_directories(p.dir / "packs");
+    for (const auto& e : fs::directory_iterator(fs::path(SKIMPLANE_BIN_DIR) / "packs"))
+      fs::copy_file(e.path(), p.dir / "packs" / e.path().filename());
+    if (r.pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + r.pack}));
+    auto form = p.Start();
+    EXPECT_TRUE(p.log.errors.empty()) << r.locale;
+    EXPECT_EQ(QtLanguage(), QString::fromLatin1(r.locale));
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("t"), QStringLiteral("x"), QMessageBox::Ok);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), r.ok) << r.locale;
+    form.reset();
+    UseQtLanguage(QStringLiteral("zh_CN"));  // as the next program starts
+  }
+}
