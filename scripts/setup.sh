@@ -8,7 +8,7 @@ preset="${1:-default}"
 packages=(build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl1-mesa-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
-  fonts-noto-cjk xvfb xauth)
+  fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n xvfb xauth openbox xdotool x11-apps)
 [ "$preset" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 
 missing=()

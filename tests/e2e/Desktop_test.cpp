@@ -1,0 +1,233 @@
+// The real skimplane executable on a real X display (Xvfb) with a small window manager (openbox), driven
+// as a user drives it: mouse clicks on its buttons and boxes, its files read afterwards. Each run copies the
+// executable into a folder of its own, since the program keeps its files beside itself.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "TempDir.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr const char* kMainTitle = "^Skimplane v1";
+constexpr const char* kBoxTitle = "^skimplane$";
+
+// What a shell command prints, without its last line end.
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    std::array<char, 512> buffer{};
+    while (std::fgets(buffer.data(), buffer.size(), pipe)) out += buffer.data();
+    ::pclose(pipe);
+  }
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
+pid_t Spawn(const std::vector<std::string>& args, const fs::path& folder = fs::current_path()) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::chdir(folder.c_str()) != 0) ::_exit(120);
+    ::setpgid(0, 0);
+    // The suite runs on the offscreen platform; the program under test runs on the display.
+    ::unsetenv("QT_QPA_PLATFORM");
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(121);
+  }
+  return child;
+}
+
+// The exit code, or nothing when the process is still running after `limit`.
+std::optional<int> WaitFor(pid_t pid, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::this_thread::sleep_for(50ms);
+  }
+  return std::nullopt;
+}
+
+void Stop(pid_t pid) {
+  ::kill(-pid, SIGKILL);
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+}
+
+// An X display with a window manager, for every test of this file.
+class DesktopTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (Output("command -v Xvfb").empty() || Output("command -v openbox").empty() ||
+        Output("command -v xdotool").empty())
+      return;
+    static TempDir ready;
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    xvfb_ = Spawn(
+        {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    ::close(fds[1]);
+    char number[16] = {};
+    const ssize_t n = ::read(fds[0], number, sizeof number - 1);
+    ::close(fds[0]);
+    if (n <= 0) return;
+    display_ = ":" + std::string(number, static_cast<size_t>(n - (number[n - 1] == '\n' ? 1 : 0)));
+    ::setenv("DISPLAY", display_.c_str(), 1);
+    const fs::path started = ready / "wm-ready";
+    openbox_ = Spawn({"openbox", "--sm-disable", "--startup", "touch " + started.string()});
+    for (int i = 0; i < 200 && !fs::exists(started); ++i) std::this_thread::sleep_for(50ms);
+  }
+  static void TearDownTestSuite() {
+    if (openbox_ > 0) Stop(openbox_);
+    if (xvfb_ > 0) Stop(xvfb_);
+  }
+  void SetUp() override {
+    if (display_.empty()) GTEST_SKIP() << "no Xvfb, openbox or xdotool on this machine";
+    fs::copy_file(fs::path(SKIMPLANE_BIN_DIR) / "skimplane", dir / "skimplane");
+    fs::create_directories(dir / "packs");
+    for (const auto& e : fs::directory_iterator(fs::path(SKIMPLANE_BIN_DIR) / "packs"))
+      fs::copy_file(e.path(), dir / "packs" / e.path().filename());
+  }
+  void TearDown() override {
+    if (program_ > 0) Stop(program_);
+  }
+
+  void Start() { program_ = Spawn({(dir / "skimplane").string()}, dir.path()); }
+  std::optional<int> Exited() {
+    const auto rc = WaitFor(program_, 20s);
+    if (rc) program_ = -1;
+    return rc;
+  }
+  // The id of the visible window whose title matches, once it is there ("" after 20 s without it).
+  static std::string Window(const char* title) {
+    return Output(std::string("timeout 20 xdotool search --sync --onlyvisible --name '") + title +
+                  "' | head -n 1");
+  }
+  static void Click(const std::string& window, int x, int y) {
+    std::system(("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
+                 " click 1")
+                    .c_str());
+  }
+  // The ways a user gets rid of a box: its OK button (in its bottom right corner), the Enter key, or the
+  // window manager's close (Alt+F4 here).
+  enum class TAnswer { OkButton, EnterKey, FrameClose };
+  static void AnswerBox(const std::string& box, TAnswer answer = TAnswer::OkButton) {
+    const std::string size = Output("xdotool getwindowgeometry " + box + " | sed -n 's/.*Geometry: //p'");
+    const int w = std::stoi(size.substr(0, size.find('x')));
+    const int h = std::stoi(size.substr(size.find('x') + 1));
+    if (answer == TAnswer::OkButton) return Click(box, w - 50, h - 20);
+    Click(box, 20, 20);  // the keyboard goes to the box
+    std::this_thread::sleep_for(200ms);
+    std::system(answer == TAnswer::EnterKey ? "xdotool key Return" : "xdotool key alt+F4");
+  }
+  static void PressClose(const std::string& window) { Click(window, 376 + 37, 372 + 12); }
+  static std::string Geometry(const std::string& window) {
+    return Output("xdotool getwindowgeometry " + window + " | tail -n 2 | tr -s ' \\n' ' '");
+  }
+
+  TempDir dir;
+  static inline std::string display_;
+  static inline pid_t xvfb_ = -1;
+  static inline pid_t openbox_ = -1;
+  pid_t program_ = -1;
+};
+
+}  // namespace
+
+TEST_F(DesktopTest, CloseStoresTheEntriesAndThePosition) {
+  Start();
+  const std::string window = Window(kMainTitle);
+  ASSERT_FALSE(window.empty());
+  PressClose(window);
+  EXPECT_EQ(Exited(), 0);
+  EXPECT_EQ(ReadBytes(dir / "Skimplane.ini"),
+            ReadBytes(fs::path(SKIMPLANE_TEST_DATA) / "settings/first-exit.ini"));
+  EXPECT_TRUE(fs::exists(dir / "Skimplane.reg"));
+}
+
+TEST_F(DesktopTest, AnErrorBoxAtStartIsFollowedByTheBoxAtExit) {
+  // An empty settings file: nothing can be read at start, nothing stored at exit, and both are told.
+  for (const TAnswer answer : {TAnswer::OkButton, TAnswer::EnterKey, TAnswer::FrameClose}) {
+    SCOPED_TRACE(static_cast<int>(answer));
+    WriteBytes(dir / "Skimplane.ini", "");
+    Start();
+    const std::string startBox = Window(kBoxTitle);
+    ASSERT_FALSE(startBox.empty());
+    AnswerBox(startBox, answer);
+    const std::string window = Window(kMainTitle);
+    ASSERT_FALSE(window.empty());
+    std::this_thread::sleep_for(500ms);
+    ASSERT_EQ(::waitpid(program_, nullptr, WNOHANG), 0) << "the program ended after the start box";
+    PressClose(window);
+    const std::string exitBox = Window(kBoxTitle);
+    ASSERT_FALSE(exitBox.empty()) << "no box at exit";
+    AnswerBox(exitBox, answer);
+    EXPECT_EQ(Exited(), 0);
+    EXPECT_EQ(ReadBytes(dir / "Skimplane.ini"), "");
+  }
+}
+
+TEST_F(DesktopTest, APacksFontChangesThePixelsOfThePage) {
+  const auto pagePixels = [this](const char* font) {
+    WriteBytes(dir / "p.lng", "Option:[%RootKey%]\r\n[%\r\n  FontName:" + std::string(font) +
+                                  "\r\n  Charset:ANSI_CHARSET\r\n%]\r\nLang:[%RootKey%]\r\n[%\r\n%]\r\n");
+    WriteBytes(dir / "Skimplane.ini", "Option:[%RootKey%]\r\n[%\r\n  Lang:p.lng\r\n%]\r\n");
+    fs::remove(dir / "Skimplane.reg");
+    Start();
+    const std::string window = Window(kMainTitle);
+    EXPECT_FALSE(window.empty());
+    std::this_thread::sleep_for(700ms);
+    // The window's contents only (no frame), as the X server holds them.
+    const std::string shot = (dir / "shot.xwd").string();
+    std::system(("xwd -silent -id " + window + " > " + shot).c_str());
+    const std::string pixels = ReadBytes(shot);
+    PressClose(window);
+    EXPECT_EQ(Exited(), 0);
+    return pixels;
+  };
+  const std::string serif = pagePixels("DejaVu Serif");
+  const std::string sans = pagePixels("DejaVu Sans");
+  const std::string serifAgain = pagePixels("DejaVu Serif");
+  ASSERT_GT(serif.size(), 463u * 408u * 3u);
+  EXPECT_EQ(serif.size(), sans.size());
+  EXPECT_NE(serif, sans);
+  EXPECT_EQ(serif, serifAgain);  // the difference is the font's, not chance
+}
+
+TEST_F(DesktopTest, TheWindowReopensWhereItWasLeftWithoutDrifting) {
+  Start();
+  std::string window = Window(kMainTitle);
+  ASSERT_FALSE(window.empty());
+  std::system(("xdotool windowmove --sync " + window + " 120 90").c_str());
+  std::this_thread::sleep_for(300ms);
+  const std::string left = Geometry(window);
+  PressClose(window);
+  ASSERT_EQ(Exited(), 0);
+  for (int run = 1; run <= 3; ++run) {
+    Start();
+    window = Window(kMainTitle);
+    ASSERT_FALSE(window.empty());
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(Geometry(window), left) << "run " << run;
+    PressClose(window);
+    ASSERT_EQ(Exited(), 0);
+  }
+}
