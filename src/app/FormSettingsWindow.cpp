@@ -11,7 +11,7 @@
 #include "app/Skimplane_form.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
-#include "dvTools/dvLabel.h"
+#include "dvWidgets/dvLabel.h"
 #include "settings/Settings.h"
 
 namespace {

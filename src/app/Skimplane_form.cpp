@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "app/AboutLabel.h"
 #include "app/ErrorBox.h"
 #include "app/PreviewWindow.h"
 #include "app/Skin.h"

@@ -14,8 +14,8 @@
 #include "app/AppSeams.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
-#include "dvTools/dvLabel.h"
-#include "dvTools/dvWinPos.h"
+#include "dvWidgets/dvLabel.h"
+#include "dvWidgets/dvWinPos.h"
 
 class QCheckBox;
 class QPushButton;

@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QStringDecoder>
 
-#include "settings/Settings.h"
-
 namespace {
 
 constexpr const char* kCreditControl = "lblLangPack";
@@ -55,9 +53,8 @@ QString DecodePackText(std::string_view bytes, int charset) {
   return decoder.decode(raw);
 }
 
-void LoadLanguagePack(TDVIniFile& ini, ISettingsWindow& window, const std::string& exeFolder,
-                      std::string_view packName) {
-  ini.LoadFromFile(BesideExecutable(exeFolder, packName));
+void LoadLanguagePack(TDVIniFile& ini, ISettingsWindow& window, const std::filesystem::path& packFile) {
+  ini.LoadFromFile(packFile);
   ini.SetQuotedStrings(true);
   ApplyLanguagePack(ini, window);
 }

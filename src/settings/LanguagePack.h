@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -29,10 +30,8 @@ inline constexpr int kChineseBig5Charset = 136;
 // At most this many bytes of "FontName" name the font.
 inline constexpr std::size_t kFontNameBytes = 31;
 
-// Loads the pack `packName` (relative to the executable's folder) into `ini`, replacing what it held,
-// and applies it to the window.
-void LoadLanguagePack(TDVIniFile& ini, ISettingsWindow& window, const std::string& exeFolder,
-                      std::string_view packName);
+// Loads the pack file into `ini`, replacing what it held, and applies it to the window.
+void LoadLanguagePack(TDVIniFile& ini, ISettingsWindow& window, const std::filesystem::path& packFile);
 
 // Applies a loaded pack: the font, the credit, the pages, the translatable labels and the six choices.
 void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window);

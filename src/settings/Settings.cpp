@@ -108,7 +108,7 @@ void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {
   ini.SetQuotedStrings(true);
   const TSettingsRead read = ReadSettings(ini, window);
   // The pack is applied even after a bad entry; the entry's error is reported once the pack is in.
-  if (!read.PackName.empty()) LoadLanguagePack(ini, window, place.ExeFolder, read.PackName);
+  if (!read.PackName.empty()) LoadLanguagePack(ini, window, BesideExecutable(place.ExeFolder, read.PackName));
   read.RaiseFirstFailure();
 }
 

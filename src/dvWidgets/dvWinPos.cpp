@@ -1,4 +1,4 @@
-#include "dvTools/dvWinPos.h"
+#include "dvWidgets/dvWinPos.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -9,7 +9,7 @@
 #include "TempDir.h"
 #include "dvTools/RegistryHive.h"
 #include "dvTools/dvError.h"
-#include "dvTools/dvWinPos.h"
+#include "dvWidgets/dvWinPos.h"
 
 namespace {
 
