@@ -175,6 +175,79 @@ TEST(GenerateCode, StartAndEndBlocks) {
             (std::vector<std::string>{"G00 F1000 Z7.250", "M09", "M05", "M02"}));
 }
 
+// The S and F words as the start block writes them, for every integer the job may carry (zero and
+// negative values included, which the job check may refuse before a program is built).
+TEST(GenerateCode, StartBlockWritesSpindleAndFeedAsTheirDecimalText) {
+  const struct {
+    int32_t value;
+    const char* text;
+  } rows[] = {
+      {0, "0"},
+      {1, "1"},
+      {2, "2"},
+      {3, "3"},
+      {4, "4"},
+      {5, "5"},
+      {6, "6"},
+      {7, "7"},
+      {8, "8"},
+      {9, "9"},
+      {10, "10"},
+      {11, "11"},
+      {99, "99"},
+      {100, "100"},
+      {101, "101"},
+      {-1, "-1"},
+      {-9, "-9"},
+      {-10, "-10"},
+      {-11, "-11"},
+      {INT32_MAX, "2147483647"},
+      {INT32_MIN, "-2147483648"},
+  };
+  for (const auto& r : rows) {
+    TFacingJob job = MakeFacingJob(Plate());
+    job.Speed = r.value;
+    job.Fro = r.value;
+    TGCodeMemorySink sink;
+    TGCodeFile list(sink);
+    AddProgramStart(job, list);
+    ASSERT_EQ(sink.Lines().size(), 6u);
+    EXPECT_EQ(sink.Lines()[2], std::string("M03 S") + r.text) << r.value;
+    EXPECT_EQ(sink.Lines()[5], std::string("G01 F") + r.text + " Z-1.000") << r.value;
+  }
+}
+
+// The whole program of jobs the check lets through: the S word once, the feed on every plunge.
+TEST(GenerateCode, SpindleAndFeedWordsOfWholePrograms) {
+  const struct {
+    int32_t value;
+    const char* text;
+  } rows[] = {
+      {1, "1"},     {2, "2"},     {9, "9"},
+      {10, "10"},   {11, "11"},   {99, "99"},
+      {100, "100"}, {101, "101"}, {INT32_MAX, "2147483647"},
+  };
+  for (const auto& r : rows) {
+    for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
+      TJobEntries e = Plate();
+      e.Mode = mode;
+      e.Speed = r.value;
+      e.Fro = r.value;
+      const auto lines = Lines(e);
+      EXPECT_EQ(Count(lines, std::string("M03 S") + r.text), 1) << r.value << " mode " << mode;
+      int plunges = 0;
+      for (const auto& l : lines) {
+        if (l.rfind("G01 F", 0) != 0) continue;
+        ++plunges;
+        EXPECT_TRUE(l == std::string("G01 F") + r.text + " Z-1.000" ||
+                    l == std::string("G01 F") + r.text + " Z-2.000")
+            << l << " (feed " << r.value << ", mode " << mode << ")";
+      }
+      EXPECT_GE(plunges, 2) << r.value << " mode " << mode;  // one per layer at least
+    }
+  }
+}
+
 TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
