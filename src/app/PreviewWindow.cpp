@@ -74,10 +74,14 @@ void PaintPreviewScene(QPainter& painter, const TPreviewScene& scene, const QRec
     }
   }
 
-  // The uncut cells as one shape, so neighbouring rectangles do not show seams.
-  QPainterPath uncut;
-  for (const TRectMM& r : scene.Uncut.Uncut) uncut.addRect(rect(r));
-  painter.fillPath(uncut.simplified(), Rgb(kUncutColour, kUncutOpacity));
+  // The uncut cells as one shape per kind, so neighbouring rectangles do not show seams.
+  const auto fillCells = [&](const std::vector<TRectMM>& cells, std::uint32_t colour) {
+    QPainterPath uncut;
+    for (const TRectMM& r : cells) uncut.addRect(rect(r));
+    painter.fillPath(uncut.simplified(), Rgb(colour, kUncutOpacity));
+  };
+  fillCells(scene.Uncut.Corners, kUncutColour);
+  fillCells(scene.Uncut.Inside, kUncutInsideColour);
   painter.setRenderHint(QPainter::Antialiasing, true);
 
   painter.setPen(QPen(Rgb(kFaceColour), 1));
@@ -148,7 +152,8 @@ TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   };
   legend->setText(swatch(kFeedColour, "切削进给") + swatch(kLiftedFeedColour, "抬刀高度进给") +
                   swatch(kRapidColour, "快速移动（虚线）") + swatch(kSweptColour, "刀具扫过区域") +
-                  swatch(kUncutColour, "未切削区域") + swatch(kStartColour, "起点"));
+                  swatch(kUncutInsideColour, "内部未切削") +
+                  swatch(kUncutColour, "角部未切削（圆形刀具无法到达）") + swatch(kStartColour, "起点"));
 
   auto* side = new QGridLayout;
   side->addWidget(lblLayer, 0, 0);
@@ -209,8 +214,10 @@ QString PreviewFigureText(const TFigureValues& v) {
       {"快速移动路径", Fixed(v.RapidLength, 3) + QStringLiteral(" mm")},
       {"快速移动速度", Fixed(v.RapidRate, 0) + QStringLiteral(" mm/min")},
       {"预计加工时间", time},
-      {"未切削面积", U("占平面的 ") + Fixed(v.UncutShare * 100, 2) + U("%（第 ") +
-                         QString::number(v.Layer + 1) + U(" 层）")},
+      {"内部未切削", Fixed(v.UncutInside, 3) + U(" mm²（占平面的 ") + Fixed(v.InsideShare() * 100, 2) +
+                         U("%，第 ") + QString::number(v.Layer + 1) + U(" 层）")},
+      {"角部未切削", Fixed(v.UncutCorner, 3) + U(" mm²（占平面的 ") + Fixed(v.CornerShare() * 100, 2) +
+                         U("%，第 ") + QString::number(v.Layer + 1) + U(" 层）")},
   };
   QStringList lines;
   for (const auto& [label, value] : rows) lines << U(label) + U("：") + value;
@@ -218,8 +225,8 @@ QString PreviewFigureText(const TFigureValues& v) {
 }
 
 void TPreviewWindow::UpdateFigures() {
-  lblFigures->setText(PreviewFigureText(
-      FigureValues(preview_.Figures, edtRapidRate->value(), scene_.Uncut.Share(), scene_.Layer)));
+  lblFigures->setText(
+      PreviewFigureText(FigureValues(preview_.Figures, edtRapidRate->value(), scene_.Uncut, scene_.Layer)));
 }
 
 void InstallPreview(TfrmSkimplane& form) {

@@ -96,6 +96,9 @@ int main(int argc, char** argv) {
   app.add_option("--rapid-rate", rapidRate, "rapid rate for the cycle time, mm/min")
       ->check(CLI::PositiveNumber)
       ->capture_default_str();
+  bool json = false;
+  app.add_flag("--json", json, "with --stats: print the figures as one JSON object (keys in the README)")
+      ->needs("--stats");
 
   try {
     app.parse(argc, argv);
@@ -155,7 +158,9 @@ int main(int argc, char** argv) {
     full = ec ? fs::path(output) : full.lexically_normal();
     if (!output.empty())
       GenerateCode({e, output, EncodePathForHeader(full.string()), time.empty() ? Now() : time});
-    if (!previewFile.empty() || stats) WritePreviewReport(e, previewFile, stats, rapidRate, std::cout);
+    if (!previewFile.empty() || stats)
+      WritePreviewReport(e, previewFile, stats, rapidRate, std::cout,
+                         json ? TFigureFormat::ffJson : TFigureFormat::ffText);
   } catch (const EDVError& error) {
     std::cerr << "skimplane-cli: " << error.what() << "\n";
     return kGenerationError;
