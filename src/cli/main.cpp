@@ -79,6 +79,9 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"spiral", "x", "y"}))
       ->capture_default_str();
   app.add_flag("--no-edge-clean", noEdgeClean, "leave out the edge-clean pass of each layer");
+  bool finishCentre = false;
+  app.add_flag("--finish-centre", finishCentre,
+               "spiral: after each layer's spiral, clear what it left in the middle and at the start");
   app.add_option("--time", time,
                  "date and time for the header, \"YYYY-MM-DD HH:MM\" (default: now, local time)")
       ->type_name("TIME");
@@ -151,6 +154,7 @@ int main(int argc, char** argv) {
   if (!fromFile || app.count("--strategy") > 0)
     e.Mode = strategy == "x" ? kModeXZigzag : strategy == "y" ? kModeYZigzag : kModeSpiral;
   if (!fromFile || noEdgeClean) e.ClearEnd = !noEdgeClean;
+  if (finishCentre) e.FinishCentre = true;
 
   try {
     std::error_code ec;

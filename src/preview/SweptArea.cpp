@@ -55,18 +55,30 @@ TInterval CapsuleOnLine(const TSegmentMM& s, double r, double y) {
   return result;
 }
 
-constexpr std::uint8_t kUncut = 0, kCut = 1, kUncutCorner = 2;
+// A cell is uncut, cut, uncut in a corner piece, or uncut on the thin arc along a corner piece.
+constexpr std::uint8_t kUncut = 0, kCut = 1, kUncutCorner = 2, kUncutArc = 3;
+
+// The program writes the corner point (R, R) with three decimals, so the cutter may stand up to half a
+// thousandth further in on each axis: a crescent this thin along the arc that bounds a corner piece counts
+// neither as corner nor as material left inside.
+constexpr double kProgramResolution = 0.001;
+
+struct TCornerCount {
+  std::size_t Cells = 0, Uncut = 0, ArcCells = 0;
+};
 
 // Marks the uncut cells whose centre lies in a corner piece that a cutter of `radius` whose centre stays
-// `radius` inside can never reach; counts the corner cells and those of them left uncut.
-void MarkCorners(std::vector<std::uint8_t>& cells, int nx, int ny, double hx, double hy, double radius,
-                 std::size_t& cornerCells, std::size_t& uncutCornerCells) {
+// `radius` inside can never reach, and those on the thin arc along it; counts them.
+TCornerCount MarkCorners(std::vector<std::uint8_t>& cells, int nx, int ny, double hx, double hy,
+                         double radius) {
+  TCornerCount count;
   const double width = nx * hx, height = ny * hy;
-  // A hair inside the circle counts as beyond it: such a cell is cut anyway when the cutter got there.
-  const double reach = radius * radius * (1 - 1e-9);
-  const auto beyond = [&](double dx, double dy) {
-    return dx < radius && dy < radius &&
-           (radius - dx) * (radius - dx) + (radius - dy) * (radius - dy) > reach;
+  const double inner = std::max(radius - kProgramResolution, 0.0);
+  // 2 beyond the arc, 1 on it, 0 elsewhere.
+  const auto place = [&](double dx, double dy) {
+    if (!(dx < radius && dy < radius)) return 0;
+    const double d2 = (radius - dx) * (radius - dx) + (radius - dy) * (radius - dy);
+    return d2 > radius * radius ? 2 : d2 > inner * inner ? 1 : 0;
   };
   // Columns whose centre lies within `radius` of the left edge, and the first within it of the right one.
   const int left = static_cast<int>(std::clamp(std::ceil(radius / hx - 0.5), 0.0, double(nx)));
@@ -78,16 +90,22 @@ void MarkCorners(std::vector<std::uint8_t>& cells, int nx, int ny, double hx, do
     std::uint8_t* row = cells.data() + static_cast<std::size_t>(j) * nx;
     const auto visit = [&](int i) {
       const double l = (i + 0.5) * hx, r = width - l;
-      if (!(beyond(l, bottom) || beyond(r, bottom) || beyond(l, top) || beyond(r, top))) return;
-      ++cornerCells;
-      if (row[i] == kUncut) {
-        row[i] = kUncutCorner;
-        ++uncutCornerCells;
+      const int where = std::max({place(l, bottom), place(r, bottom), place(l, top), place(r, top)});
+      if (where == 2) {
+        ++count.Cells;
+        if (row[i] == kUncut) {
+          row[i] = kUncutCorner;
+          ++count.Uncut;
+        }
+      } else if (where == 1) {
+        ++count.ArcCells;
+        if (row[i] == kUncut) row[i] = kUncutArc;
       }
     };
     for (int i = 0; i < left; ++i) visit(i);
     for (int i = std::max(left, right); i < nx; ++i) visit(i);
   }
+  return count;
 }
 
 // Joins the cells of one kind into rectangles: a run that the row below had too grows upwards.
@@ -208,25 +226,27 @@ TUncutArea ComputeUncutArea(const TRectMM& face, double radius, std::span<const 
   }
 
   // The cells no cutter that stays inside can reach are told from the rest before anything is counted.
-  std::size_t cornerCells = 0, uncutCornerCells = 0;
-  if (radius > 0) MarkCorners(cut, nx, ny, hx, hy, radius, cornerCells, uncutCornerCells);
+  const TCornerCount corners = radius > 0 ? MarkCorners(cut, nx, ny, hx, hy, radius) : TCornerCount{};
 
   const double cellArea = hx * hy;
   result.Inside = JoinCells(cut, nx, ny, kUncut, face, hx, hy, result.InsideCells);
   result.Corners = JoinCells(cut, nx, ny, kUncutCorner, face, hx, hy, result.CornerCells);
   const double limit = CornerLimit(radius);
-  const std::size_t otherCells = static_cast<std::size_t>(nx) * ny - cornerCells;
-  if (face.Width() >= 2 * radius && face.Height() >= 2 * radius && cornerCells > 0 && otherCells > 0) {
-    // The four corner pieces are whole and apart, so both parts of the face have a known area: each
-    // figure is the share of its part's cells left, of that part's exact area. The raster's ragged edge
-    // along the quarter circles never counts as material, and a face left whole is left whole.
-    result.CornerArea = limit * static_cast<double>(uncutCornerCells) / static_cast<double>(cornerCells);
-    result.InsideArea =
-        (result.FaceArea - limit) * static_cast<double>(result.InsideCells) / static_cast<double>(otherCells);
+  const double inner = std::max(radius - kProgramResolution, 0.0);
+  const double arcs = radius > 0 ? std::numbers::pi * (radius * radius - inner * inner) : 0;
+  const std::size_t otherCells = static_cast<std::size_t>(nx) * ny - corners.Cells - corners.ArcCells;
+  if (face.Width() >= 2 * radius && face.Height() >= 2 * radius && corners.Cells > 0 && otherCells > 0) {
+    // The four corner pieces are whole and apart, so each part of the face has a known area: each figure
+    // is the share of its part's cells left, of that part's exact area. The raster's ragged edge along
+    // the quarter circles never counts as material, and the corner figure never exceeds what a round
+    // cutter must leave.
+    result.CornerArea = limit * (static_cast<double>(corners.Uncut) / static_cast<double>(corners.Cells));
+    result.InsideArea = (result.FaceArea - limit - arcs) *
+                        (static_cast<double>(result.InsideCells) / static_cast<double>(otherCells));
   } else {
     // A face narrower than the cutter (the corner pieces overlap and are cut off by the far edges), or
     // cells too coarse to hold a corner piece.
-    result.CornerArea = std::min(static_cast<double>(uncutCornerCells) * cellArea, limit);
+    result.CornerArea = std::min(static_cast<double>(corners.Uncut) * cellArea, limit);
     result.InsideArea = static_cast<double>(result.InsideCells) * cellArea;
   }
   result.UncutArea = result.InsideArea + result.CornerArea;

@@ -32,7 +32,9 @@ inline constexpr std::size_t kDefaultCellBudget = 4'000'000;
 struct TUncutArea {
   TRectMM Face;
   double FaceArea = 0;
-  double UncutArea = 0;  // InsideArea + CornerArea
+  // InsideArea + CornerArea. A sliver thinner than the program's resolution (0.001 mm) along the corners'
+  // arcs counts in neither, so a face left untouched shows a hair less than its whole area.
+  double UncutArea = 0;
   // Material the cutter could never reach (see CornerLimit): at most CornerLimit(radius).
   double CornerArea = 0;
   // Everything else left standing: material the job could have cut but did not.

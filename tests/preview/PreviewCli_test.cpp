@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -98,6 +99,35 @@ TEST(PreviewCli, StatsAsJson) {
   const TResult alone = RunCli("--json -o /dev/null");
   EXPECT_EQ(alone.exitCode, 2) << alone.out;
   EXPECT_NE(alone.out.find("--json requires --stats"), std::string::npos) << alone.out;
+}
+
+// --finish-centre clears what the window's default job leaves inside; the program without it is the
+// default one, byte for byte but for the header's file name.
+TEST(PreviewCli, FinishCentreClearsTheDefaultJobsInside) {
+  const TResult with = RunCli("--finish-centre --stats --json");
+  ASSERT_EQ(with.exitCode, 0) << with.out;
+  const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(with.out)).object();
+  EXPECT_EQ(o.value(QLatin1String("uncut_interior_mm2")).toDouble(-1), 0) << with.out;
+  EXPECT_EQ(o.value(QLatin1String("uncut_corner_mm2")).toDouble(-1), 7.726) << with.out;
+  EXPECT_GT(o.value(QLatin1String("lines")).toDouble(), 79) << with.out;
+
+  TempDir dir;
+  const std::string plain = (dir / "plain.nc").string(), centre = (dir / "centre.nc").string();
+  ASSERT_EQ(RunCli("--time \"2011-06-18 14:05\" -o " + plain).exitCode, 0);
+  ASSERT_EQ(RunCli("--time \"2011-06-18 14:05\" --finish-centre -o " + centre).exitCode, 0);
+  std::string a = ReadBytes(plain), b = ReadBytes(centre);
+  EXPECT_EQ(std::count(a.begin(), a.end(), '\n'), 79);
+  EXPECT_GT(std::count(b.begin(), b.end(), '\n'), 79);
+  // Along X (and Y) there is no spiral to finish: the same program.
+  ASSERT_EQ(RunCli("--time \"2011-06-18 14:05\" --strategy x -o " + plain).exitCode, 0);
+  ASSERT_EQ(RunCli("--time \"2011-06-18 14:05\" --strategy x --finish-centre -o " + centre).exitCode, 0);
+  // From the fourth line on: the third names the file.
+  const auto afterPath = [](const std::string& text) {
+    std::size_t at = 0;
+    for (int i = 0; i < 3 && at != std::string::npos; ++i) at = text.find("\r\n", at) + 2;
+    return text.substr(std::min(at, text.size()));
+  };
+  EXPECT_EQ(afterPath(ReadBytes(plain)), afterPath(ReadBytes(centre)));
 }
 
 TEST(PreviewCli, PreviewFileWithOrWithoutTheProgram) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,37 @@ TEST(UncutArea, TheDefaultJobLeavesAFinAndANotchInside) {
   EXPECT_TRUE(notchSeen);
 }
 
+// The centre pass clears what any spiral leaves inside: random faces, cutters and overlaps (an overlap of
+// zero up to nearly the cutter), with and without the edge clean. The same jobs without it mostly do leave
+// material inside, so the jobs are worth checking.
+TEST(UncutArea, CentrePassLeavesNothingInsideOnRandomSpiralJobs) {
+  std::mt19937 random(20261209);
+  const auto uniform = [&](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(random);
+  };
+  int leftWithout = 0;
+  const int jobs = 60;
+  for (int i = 0; i < jobs; ++i) {
+    const double diameter = uniform(1, 12);
+    TJobEntries e =
+        Job(std::round(uniform(diameter, 260) * 10) / 10, std::round(uniform(diameter, 260) * 10) / 10,
+            diameter, uniform(0, 0.9) * diameter, kModeSpiral, random() % 2 == 0);
+    const std::string name = std::to_string(e.XPos) + " x " + std::to_string(e.YPos) + " d " +
+                             std::to_string(e.Knit) + " c " + std::to_string(e.Cross) +
+                             (e.ClearEnd ? " clean" : "");
+    const auto inside = [](const TJobEntries& job) {
+      const TToolpathPreview p = BuildPreview(job);
+      return ComputeUncutArea(p.Face, p.Radius, p.Layers[0].Moves, p.Layers[0].CutLevel(), 1'000'000);
+    };
+    leftWithout += inside(e).InsideArea > 0;
+    e.FinishCentre = true;
+    const TUncutArea u = inside(e);
+    EXPECT_EQ(u.InsideArea, 0) << name;
+    EXPECT_LE(u.CornerArea, CornerLimit(e.Knit / 2)) << name;
+  }
+  EXPECT_GT(leftWithout, jobs / 2);
+}
+
 // Whatever the job, what stays in the corners is never more than a round cutter must leave there, and the
 // two figures add up to the whole.
 TEST(UncutArea, CornersNeverExceedWhatARoundCutterMustLeave) {
@@ -183,7 +215,8 @@ TEST(UncutArea, FacesAndCuttersWithoutArea) {
   };
   for (const auto& r : rows) {
     const TUncutArea u = ComputeUncutArea(r.face, r.radius, moves, -1);
-    EXPECT_DOUBLE_EQ(u.Share(), r.share) << r.name;
+    // The corners' arcs a thousandth in count nowhere: 4 x pi/2 x 3 x 0.001 mm^2 of the 60.
+    EXPECT_NEAR(u.Share(), r.share, 0.02 / 60) << r.name;
     EXPECT_DOUBLE_EQ(u.FaceArea, r.faceArea) << r.name;
   }
 }

@@ -88,6 +88,33 @@ TEST(GenerateCode, WorkedExampleByteForByte) {
   }
 }
 
+// The centre pass is opt-in: the worked example without it is the golden file (above); with it, each
+// layer gains the centre pass's lines and nothing else changes.
+TEST(GenerateCode, CentrePassAddsItsLinesToEachSpiralLayerOnly) {
+  const std::string golden = ReadBytes(fs::path(SKIMPLANE_TEST_DATA) / "plate-2-layers-relative.nc");
+  TJobEntries e = Plate();
+  EXPECT_EQ(Text(e), golden);
+  e.FinishCentre = true;
+  const auto lines = Lines(e);
+  EXPECT_EQ(lines.size(), 48u + 2 * 15);
+  // The centre pass of each layer comes right after its spiral's last leg and ends at the start corner.
+  const struct {
+    const char* level;
+    const char* retract;  // the edge clean's, ZUp above the level
+  } layers[] = {{"Z-1.000", "Z1.000"}, {"Z-2.000", "Z0.000"}};
+  for (const auto& layer : layers) {
+    const auto plunge = std::find(lines.begin(), lines.end(), std::string("G01 F120 ") + layer.level);
+    ASSERT_NE(plunge, lines.end());
+    ASSERT_LT(plunge + 20, lines.end());
+    EXPECT_EQ(*(plunge + 4), "G01 X8.500");
+    EXPECT_EQ(*(plunge + 5), "G01 X3.000 Y3.000");
+    EXPECT_EQ(*(plunge + 19), "G01 X3.000 Y3.000");
+    EXPECT_EQ(*(plunge + 20), std::string("G00 F1000 ") + layer.retract);
+  }
+  EXPECT_EQ(Count(lines, "G01 F120 Z-1.000"), 3);  // no plunge of its own
+  EXPECT_EQ(Count(lines, "G01 F120 Z-2.000"), 3);
+}
+
 TEST(GenerateCode, FileHoldsExactlyTheStreamedLinesOfALargeProgram) {
   // Several hundred kilobytes: the file passes through many blocks of the writer.
   TJobEntries e;
@@ -338,6 +365,9 @@ TEST(GenerateCode, EstimateBoundsTheRealLineCount) {
       const double estimate = EstimateProgramLines(e);
       EXPECT_GE(estimate, real) << f.x << " x " << f.y << " mode " << mode;
       EXPECT_LE(estimate, real * 1.3 + 40) << f.x << " x " << f.y << " mode " << mode;
+      // The centre pass's rows are bounded by the face, not by where the spiral ends: an upper bound only.
+      e.FinishCentre = true;
+      EXPECT_GE(EstimateProgramLines(e), static_cast<double>(Lines(e).size())) << f.x << " x " << f.y;
     }
   }
 }
