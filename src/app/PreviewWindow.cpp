@@ -1,5 +1,6 @@
 #include "app/PreviewWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -143,6 +144,9 @@ TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   lblFigures->setObjectName(QStringLiteral("lblFigures"));
   lblFigures->setTextFormat(Qt::PlainText);
   lblFigures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  chkFinishCentre = new QCheckBox(U("螺旋后中心补切"), this);
+  chkFinishCentre->setObjectName(QStringLiteral("chkFinishCentre"));
+  chkFinishCentre->setToolTip(U("在每层螺旋之后、清边之前，切除螺旋留在平面内部的材料"));
   auto* legend = new QLabel(this);
   legend->setTextFormat(Qt::RichText);
   const auto swatch = [](std::uint32_t rgb, const char* text) {
@@ -160,9 +164,10 @@ TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   side->addWidget(cmbLayer, 0, 1);
   side->addWidget(new QLabel(U("快速移动速度："), this), 1, 0);
   side->addWidget(edtRapidRate, 1, 1);
-  side->addWidget(lblFigures, 2, 0, 1, 2);
-  side->addWidget(legend, 3, 0, 1, 2);
-  side->setRowStretch(4, 1);
+  side->addWidget(chkFinishCentre, 2, 0, 1, 2);
+  side->addWidget(lblFigures, 3, 0, 1, 2);
+  side->addWidget(legend, 4, 0, 1, 2);
+  side->setRowStretch(5, 1);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(Canvas, 1);
   layout->addLayout(side);
@@ -174,6 +179,11 @@ TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 void TPreviewWindow::SetJob(const TJobEntries& entries) {
   TToolpathPreview preview = BuildPreview(entries);
   preview_ = std::move(preview);
+  {
+    const QSignalBlocker block(chkFinishCentre);
+    chkFinishCentre->setChecked(entries.FinishCentre);
+  }
+  chkFinishCentre->setEnabled(entries.Mode == kModeSpiral);
   {
     const QSignalBlocker block(cmbLayer);
     cmbLayer->clear();
@@ -239,7 +249,16 @@ void InstallPreview(TfrmSkimplane& form) {
     form.RunHandler([&form] {
       auto* window = form.findChild<TPreviewWindow*>(QStringLiteral("frmPreview"));
       const bool fresh = window == nullptr;
-      if (fresh) window = new TPreviewWindow(&form);
+      if (fresh) {
+        window = new TPreviewWindow(&form);
+        // The box is the main window's choice: Generate and the settings file follow it.
+        QObject::connect(window->chkFinishCentre, &QCheckBox::toggled, &form, [&form, window](bool on) {
+          form.RunHandler([&form, window, on] {
+            form.FinishCentre = on;
+            window->SetJob(form.ReadJobEntries());
+          });
+        });
+      }
       try {
         window->SetJob(form.ReadJobEntries());
       } catch (...) {

@@ -126,6 +126,7 @@ int main(int argc, char** argv) {
       e.Fro = s.Fro;
       e.Mode = s.Mode;
       e.ClearEnd = s.ClearEnd;
+      e.FinishCentre = s.FinishCentre;
     }
     for (auto& n : numbers) {
       if (fromFile && app.count(n.name) == 0) continue;

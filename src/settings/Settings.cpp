@@ -24,6 +24,8 @@ constexpr const char* kOptionKey = "Option";
 constexpr const char* kClearEndKey = "ClearEnd";
 constexpr const char* kModeKey = "Mode";
 constexpr const char* kLangKey = "Lang";
+// Written only once the centre pass was chosen, so files of users who never did stay as they were.
+constexpr const char* kFinishCentreKey = "FinishCentre";
 
 // The strategy buttons in the order of their Mode numbers 1, 2, 3.
 constexpr const char* kStrategyButtons[] = {"opnDelta", "opnXArrow", "opnYArrow"};
@@ -48,6 +50,7 @@ std::string ReadSettings(TDVIniFile& ini, ISettingsWindow& window) {
   std::int32_t mode = 1;
   if (ini.ValueExists(kModeKey)) mode = ini.ReadInteger(kModeKey);
   if (ini.ValueExists(kClearEndKey)) window.SetClearEnd(ini.ReadBool(kClearEndKey));
+  if (ini.ValueExists(kFinishCentreKey)) window.SetFinishCentre(ini.ReadBool(kFinishCentreKey));
   std::string packName;
   if (ini.ValueExists(kLangKey)) packName = ini.ReadString(kLangKey);
   // The strategy is chosen only once every key has been read; any number but 2 and 3 means spiral.
@@ -61,6 +64,8 @@ void WriteSettings(TDVIniFile& ini, const ISettingsWindow& window) {
   ini.WriteBool(kClearEndKey, window.ClearEnd());
   for (int mode = 1; mode <= 3; ++mode)
     if (window.RadioSelected(kStrategyButtons[mode - 1])) ini.WriteInteger(kModeKey, mode);
+  if (window.FinishCentre() || ini.ValueExists(kFinishCentreKey))
+    ini.WriteBool(kFinishCentreKey, window.FinishCentre());
 }
 
 void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {

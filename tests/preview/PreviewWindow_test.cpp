@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QImage>
@@ -157,6 +158,34 @@ TEST_F(PreviewWindowTest, TextsAreChinese) {
                                  "unknown", "face",  "cutter", "start", "dashed"};
   for (const char* t : english)
     EXPECT_FALSE(all.contains(QLatin1String(t), Qt::CaseInsensitive)) << t << "\n" << all.toStdString();
+}
+
+// The centre pass box: the main window's choice, which Generate follows; the drawing shows nothing left
+// inside once it is ticked. Along X there is no spiral to finish.
+TEST_F(PreviewWindowTest, FinishCentreBoxIsTheMainWindowsChoice) {
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  TPreviewWindow* w = Window();
+  ASSERT_NE(w, nullptr);
+  QCheckBox* box = w->findChild<QCheckBox*>(QStringLiteral("chkFinishCentre"));
+  ASSERT_EQ(box, w->chkFinishCentre);
+  EXPECT_FALSE(box->isChecked());
+  EXPECT_TRUE(box->isEnabled());
+  EXPECT_GT(w->Scene().Uncut.InsideArea, 25);
+
+  box->click();
+  EXPECT_TRUE(form->FinishCentre);
+  EXPECT_TRUE(form->ReadJobEntries().FinishCentre);
+  EXPECT_EQ(w->Scene().Uncut.InsideArea, 0);
+  EXPECT_EQ(w->Preview().Figures.Lines, 79u + 19);
+  EXPECT_TRUE(log.errors.empty());
+
+  // Opened again, the box shows the choice; along X it has nothing to do.
+  form->opnXArrow->setChecked(true);
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  EXPECT_TRUE(box->isChecked());
+  EXPECT_FALSE(box->isEnabled());
+  box->click();
+  EXPECT_TRUE(form->FinishCentre);
 }
 
 // The window's wording of each figure, the cycle time when it cannot be told included.
