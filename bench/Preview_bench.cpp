@@ -53,7 +53,7 @@ void BM_PreviewDefaultJob(benchmark::State& state) {
 void BM_PreviewDefaultJobSvg(benchmark::State& state) {
   const TToolpathPreview p = BuildPreview(TJobEntries{});
   const TPreviewScene scene = BuildScene(p, 0, true);
-  const auto rows = FigureRows(p.Figures, kDefaultRapidRate, scene.Uncut.Share(), 0);
+  const auto rows = FigureRows(FigureValues(p.Figures, kDefaultRapidRate, scene.Uncut, 0));
   for (auto _ : state) benchmark::DoNotOptimize(PreviewSvg(scene, rows));
 }
 

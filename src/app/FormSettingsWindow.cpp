@@ -77,6 +77,14 @@ bool TFormSettingsWindow::ClearEnd() const {
   return form_.chkClearEnd->isChecked();
 }
 
+void TFormSettingsWindow::SetFinishCentre(bool on) {
+  form_.FinishCentre = on;
+}
+
+bool TFormSettingsWindow::FinishCentre() const {
+  return form_.FinishCentre;
+}
+
 void TFormSettingsWindow::SelectRadio(std::string_view name) {
   auto* radio = qobject_cast<QRadioButton*>(Component(name));
   if (!radio) throw std::logic_error(std::string(name) + " is no radio button");

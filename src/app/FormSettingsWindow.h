@@ -20,6 +20,8 @@ class TFormSettingsWindow : public ISettingsWindow {
   [[nodiscard]] std::int32_t SpinIntValue(std::string_view name) const override;
   void SetClearEnd(bool ticked) override;
   [[nodiscard]] bool ClearEnd() const override;
+  void SetFinishCentre(bool on) override;
+  [[nodiscard]] bool FinishCentre() const override;
   void SelectRadio(std::string_view name) override;
   [[nodiscard]] bool RadioSelected(std::string_view name) const override;
   [[nodiscard]] int PageCount() const override;

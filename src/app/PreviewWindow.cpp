@@ -1,5 +1,6 @@
 #include "app/PreviewWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -74,10 +75,14 @@ void PaintPreviewScene(QPainter& painter, const TPreviewScene& scene, const QRec
     }
   }
 
-  // The uncut cells as one shape, so neighbouring rectangles do not show seams.
-  QPainterPath uncut;
-  for (const TRectMM& r : scene.Uncut.Uncut) uncut.addRect(rect(r));
-  painter.fillPath(uncut.simplified(), Rgb(kUncutColour, kUncutOpacity));
+  // The uncut cells as one shape per kind, so neighbouring rectangles do not show seams.
+  const auto fillCells = [&](const std::vector<TRectMM>& cells, std::uint32_t colour) {
+    QPainterPath uncut;
+    for (const TRectMM& r : cells) uncut.addRect(rect(r));
+    painter.fillPath(uncut.simplified(), Rgb(colour, kUncutOpacity));
+  };
+  fillCells(scene.Uncut.Corners, kUncutColour);
+  fillCells(scene.Uncut.Inside, kUncutInsideColour);
   painter.setRenderHint(QPainter::Antialiasing, true);
 
   painter.setPen(QPen(Rgb(kFaceColour), 1));
@@ -139,6 +144,9 @@ TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   lblFigures->setObjectName(QStringLiteral("lblFigures"));
   lblFigures->setTextFormat(Qt::PlainText);
   lblFigures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  chkFinishCentre = new QCheckBox(U("螺旋后中心补切"), this);
+  chkFinishCentre->setObjectName(QStringLiteral("chkFinishCentre"));
+  chkFinishCentre->setToolTip(U("在每层螺旋之后、清边之前，切除螺旋留在平面内部的材料"));
   auto* legend = new QLabel(this);
   legend->setTextFormat(Qt::RichText);
   const auto swatch = [](std::uint32_t rgb, const char* text) {
@@ -148,16 +156,18 @@ TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   };
   legend->setText(swatch(kFeedColour, "切削进给") + swatch(kLiftedFeedColour, "抬刀高度进给") +
                   swatch(kRapidColour, "快速移动（虚线）") + swatch(kSweptColour, "刀具扫过区域") +
-                  swatch(kUncutColour, "未切削区域") + swatch(kStartColour, "起点"));
+                  swatch(kUncutInsideColour, "内部未切削") +
+                  swatch(kUncutColour, "角部未切削（圆形刀具无法到达）") + swatch(kStartColour, "起点"));
 
   auto* side = new QGridLayout;
   side->addWidget(lblLayer, 0, 0);
   side->addWidget(cmbLayer, 0, 1);
   side->addWidget(new QLabel(U("快速移动速度："), this), 1, 0);
   side->addWidget(edtRapidRate, 1, 1);
-  side->addWidget(lblFigures, 2, 0, 1, 2);
-  side->addWidget(legend, 3, 0, 1, 2);
-  side->setRowStretch(4, 1);
+  side->addWidget(chkFinishCentre, 2, 0, 1, 2);
+  side->addWidget(lblFigures, 3, 0, 1, 2);
+  side->addWidget(legend, 4, 0, 1, 2);
+  side->setRowStretch(5, 1);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(Canvas, 1);
   layout->addLayout(side);
@@ -169,6 +179,11 @@ TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 void TPreviewWindow::SetJob(const TJobEntries& entries) {
   TToolpathPreview preview = BuildPreview(entries);
   preview_ = std::move(preview);
+  {
+    const QSignalBlocker block(chkFinishCentre);
+    chkFinishCentre->setChecked(entries.FinishCentre);
+  }
+  chkFinishCentre->setEnabled(entries.Mode == kModeSpiral);
   {
     const QSignalBlocker block(cmbLayer);
     cmbLayer->clear();
@@ -209,8 +224,10 @@ QString PreviewFigureText(const TFigureValues& v) {
       {"快速移动路径", Fixed(v.RapidLength, 3) + QStringLiteral(" mm")},
       {"快速移动速度", Fixed(v.RapidRate, 0) + QStringLiteral(" mm/min")},
       {"预计加工时间", time},
-      {"未切削面积", U("占平面的 ") + Fixed(v.UncutShare * 100, 2) + U("%（第 ") +
-                         QString::number(v.Layer + 1) + U(" 层）")},
+      {"内部未切削", Fixed(v.UncutInside, 3) + U(" mm²（占平面的 ") + Fixed(v.InsideShare() * 100, 2) +
+                         U("%，第 ") + QString::number(v.Layer + 1) + U(" 层）")},
+      {"角部未切削", Fixed(v.UncutCorner, 3) + U(" mm²（占平面的 ") + Fixed(v.CornerShare() * 100, 2) +
+                         U("%，第 ") + QString::number(v.Layer + 1) + U(" 层）")},
   };
   QStringList lines;
   for (const auto& [label, value] : rows) lines << U(label) + U("：") + value;
@@ -218,8 +235,8 @@ QString PreviewFigureText(const TFigureValues& v) {
 }
 
 void TPreviewWindow::UpdateFigures() {
-  lblFigures->setText(PreviewFigureText(
-      FigureValues(preview_.Figures, edtRapidRate->value(), scene_.Uncut.Share(), scene_.Layer)));
+  lblFigures->setText(
+      PreviewFigureText(FigureValues(preview_.Figures, edtRapidRate->value(), scene_.Uncut, scene_.Layer)));
 }
 
 void InstallPreview(TfrmSkimplane& form) {
@@ -232,7 +249,16 @@ void InstallPreview(TfrmSkimplane& form) {
     form.RunHandler([&form] {
       auto* window = form.findChild<TPreviewWindow*>(QStringLiteral("frmPreview"));
       const bool fresh = window == nullptr;
-      if (fresh) window = new TPreviewWindow(&form);
+      if (fresh) {
+        window = new TPreviewWindow(&form);
+        // The box is the main window's choice: Generate and the settings file follow it.
+        QObject::connect(window->chkFinishCentre, &QCheckBox::toggled, &form, [&form, window](bool on) {
+          form.RunHandler([&form, window, on] {
+            form.FinishCentre = on;
+            window->SetJob(form.ReadJobEntries());
+          });
+        });
+      }
       try {
         window->SetJob(form.ReadJobEntries());
       } catch (...) {

@@ -10,6 +10,7 @@
 
 #include "preview/ToolpathPreview.h"
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -51,6 +52,8 @@ class TPreviewWindow final : public QWidget {
   QLabel* lblLayer = nullptr;
   QDoubleSpinBox* edtRapidRate = nullptr;
   QLabel* lblFigures = nullptr;
+  // The spiral's centre pass; InstallPreview makes it the main window's choice.
+  QCheckBox* chkFinishCentre = nullptr;
 
  private:
   void ShowLayer(int index);

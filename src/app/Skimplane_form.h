@@ -40,6 +40,8 @@ class TfrmSkimplane : public QWidget {
   // ---- what the other modules use ----
   // The job exactly as the controls hold it now, each control read once.
   [[nodiscard]] TJobEntries ReadJobEntries() const;
+  // The spiral's opt-in centre pass: chosen in the preview window, kept in Skimplane.ini.
+  bool FinishCentre = false;
   // Builds and writes the program for the window's values to `path` (raises EDVError on refusal or a
   // write failure).
   void GenerateCode(const QString& path);

@@ -26,6 +26,7 @@ TJobEntries TfrmSkimplane::ReadJobEntries() const {
   e.Layer = edtLayer->IntValue();
   e.Mode = opnXArrow->isChecked() ? 2 : opnYArrow->isChecked() ? 3 : 1;
   e.ClearEnd = chkClearEnd->isChecked();
+  e.FinishCentre = FinishCentre;
   return e;
 }
 

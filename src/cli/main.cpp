@@ -79,6 +79,9 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"spiral", "x", "y"}))
       ->capture_default_str();
   app.add_flag("--no-edge-clean", noEdgeClean, "leave out the edge-clean pass of each layer");
+  bool finishCentre = false;
+  app.add_flag("--finish-centre", finishCentre,
+               "spiral: after each layer's spiral, clear what it left in the middle and at the start");
   app.add_option("--time", time,
                  "date and time for the header, \"YYYY-MM-DD HH:MM\" (default: now, local time)")
       ->type_name("TIME");
@@ -96,6 +99,9 @@ int main(int argc, char** argv) {
   app.add_option("--rapid-rate", rapidRate, "rapid rate for the cycle time, mm/min")
       ->check(CLI::PositiveNumber)
       ->capture_default_str();
+  bool json = false;
+  app.add_flag("--json", json, "with --stats: print the figures as one JSON object (keys in the README)")
+      ->needs("--stats");
 
   try {
     app.parse(argc, argv);
@@ -120,6 +126,7 @@ int main(int argc, char** argv) {
       e.Fro = s.Fro;
       e.Mode = s.Mode;
       e.ClearEnd = s.ClearEnd;
+      e.FinishCentre = s.FinishCentre;
     }
     for (auto& n : numbers) {
       if (fromFile && app.count(n.name) == 0) continue;
@@ -148,6 +155,7 @@ int main(int argc, char** argv) {
   if (!fromFile || app.count("--strategy") > 0)
     e.Mode = strategy == "x" ? kModeXZigzag : strategy == "y" ? kModeYZigzag : kModeSpiral;
   if (!fromFile || noEdgeClean) e.ClearEnd = !noEdgeClean;
+  if (finishCentre) e.FinishCentre = true;
 
   try {
     std::error_code ec;
@@ -155,7 +163,9 @@ int main(int argc, char** argv) {
     full = ec ? fs::path(output) : full.lexically_normal();
     if (!output.empty())
       GenerateCode({e, output, EncodePathForHeader(full.string()), time.empty() ? Now() : time});
-    if (!previewFile.empty() || stats) WritePreviewReport(e, previewFile, stats, rapidRate, std::cout);
+    if (!previewFile.empty() || stats)
+      WritePreviewReport(e, previewFile, stats, rapidRate, std::cout,
+                         json ? TFigureFormat::ffJson : TFigureFormat::ffText);
   } catch (const EDVError& error) {
     std::cerr << "skimplane-cli: " << error.what() << "\n";
     return kGenerationError;

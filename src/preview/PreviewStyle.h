@@ -7,7 +7,9 @@
 inline constexpr std::uint32_t kFaceColour = 0x303030;
 inline constexpr std::uint32_t kFaceFill = 0xF3F5F7;
 inline constexpr std::uint32_t kSweptColour = 0xC9DDF2;
-inline constexpr std::uint32_t kUncutColour = 0xE0301E;
+inline constexpr std::uint32_t kUncutColour = 0xE0301E;  // the corners no round cutter reaches
+// Material left inside the face, which the job could have cut: a colour no other part of the drawing uses.
+inline constexpr std::uint32_t kUncutInsideColour = 0xD400C8;
 inline constexpr double kUncutOpacity = 0.75;
 inline constexpr std::uint32_t kFeedColour = 0x1F4E9C;
 inline constexpr std::uint32_t kLiftedFeedColour = 0xE08A00;

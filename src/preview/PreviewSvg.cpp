@@ -105,6 +105,30 @@ void PathGroup(TSvgOut& out, const TPreviewScene& scene, int layer, TPathStyle s
   out.text += "</g>\n";
 }
 
+// One path of uncut cells, joined into rectangles.
+void UncutPath(TSvgOut& out, const char* id, std::uint32_t colour, const std::vector<TRectMM>& rects) {
+  out.text += "<path id=\"";
+  out.text += id;
+  out.text += "\" stroke=\"none\"";
+  out.Colour("fill", colour);
+  out.Attr("fill-opacity", kUncutOpacity);
+  out.text += " d=\"";
+  for (const TRectMM& r : rects) {
+    out.text += 'M';
+    out.Num(out.X(r.X0));
+    out.text += ' ';
+    out.Num(out.Y(r.Y1));
+    out.text += 'h';
+    out.Num(r.Width() * out.Scale());
+    out.text += 'v';
+    out.Num(r.Height() * out.Scale());
+    out.text += 'h';
+    out.Num(-r.Width() * out.Scale());
+    out.text += 'z';
+  }
+  out.text += "\"/>\n";
+}
+
 }  // namespace
 
 std::string PreviewSvg(const TPreviewScene& scene,
@@ -150,24 +174,8 @@ std::string PreviewSvg(const TPreviewScene& scene,
   }
   out.text += "</g>\n";
 
-  out.text += "<path id=\"uncut\" stroke=\"none\"";
-  out.Colour("fill", kUncutColour);
-  out.Attr("fill-opacity", kUncutOpacity);
-  out.text += " d=\"";
-  for (const TRectMM& r : scene.Uncut.Uncut) {
-    out.text += 'M';
-    out.Num(out.X(r.X0));
-    out.text += ' ';
-    out.Num(out.Y(r.Y1));
-    out.text += 'h';
-    out.Num(r.Width() * out.Scale());
-    out.text += 'v';
-    out.Num(r.Height() * out.Scale());
-    out.text += 'h';
-    out.Num(-r.Width() * out.Scale());
-    out.text += 'z';
-  }
-  out.text += "\"/>\n";
+  UncutPath(out, "uncut-corners", kUncutColour, scene.Uncut.Corners);
+  UncutPath(out, "uncut-inside", kUncutInsideColour, scene.Uncut.Inside);
 
   out.text += "<rect id=\"outline\" fill=\"none\" stroke-width=\"1\"";
   out.Colour("stroke", kFaceColour);

@@ -82,6 +82,14 @@ void TProgramReader::AddLine(std::string_view line) {
   for (int i = 0; i < 3; ++i) known_[i] = known_[i] || given[i];
   const TPointXYZ from = position_;
   position_ = to;
+  if (known_[0] && known_[1] && known_[2]) {
+    TPointXYZ& lo = figures_.Min;
+    TPointXYZ& hi = figures_.Max;
+    if (!figures_.HasExtents) lo = hi = to;
+    figures_.HasExtents = true;
+    lo = {std::min(lo.X, to.X), std::min(lo.Y, to.Y), std::min(lo.Z, to.Z)};
+    hi = {std::max(hi.X, to.X), std::max(hi.Y, to.Y), std::max(hi.Z, to.Z)};
+  }
   if (!startKnown) return;  // the approach from wherever the machine stood
 
   TMove move;
@@ -126,7 +134,7 @@ bool TLayerPath::StartPoint(double& x, double& y) const {
 }
 
 void TPreviewSink::OnLayerStart(int layer) {
-  if (!keepEveryLayer_) layers_.clear();
+  if (!keepEveryLayer_) return;  // the moves of later layers are passed over
   layers_.emplace_back();
   layers_.back().Index = layer;
 }

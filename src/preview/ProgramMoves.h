@@ -36,6 +36,10 @@ struct TProgramFigures {
   double FeedMinutes = 0;  // every feed move's length over the feed word in force
   // A feed move of some length at a feed of zero or less never ends; its time cannot be told.
   bool FeedTimeKnown = true;
+  // The cutter centre's extremes over every point the program sends it to once all three axes are known;
+  // without such a point HasExtents is false.
+  bool HasExtents = false;
+  TPointXYZ Min, Max;
 
   // NaN when the feed time is unknown or the rapid rate is not above zero.
   [[nodiscard]] double CycleMinutes(double rapidRate) const;
@@ -77,7 +81,7 @@ struct TLayerPath {
 };
 
 // Keeps the moves as well: of every layer, or (to keep the memory of a huge program small) only of the
-// layer being read, which at the end is the last one.
+// first layer, the one that cuts into the face's top.
 class TPreviewSink final : public TProgramReader {
  public:
   explicit TPreviewSink(bool keepEveryLayer = true) : keepEveryLayer_(keepEveryLayer) {
@@ -86,7 +90,9 @@ class TPreviewSink final : public TProgramReader {
   [[nodiscard]] const std::vector<TLayerPath>& Layers() const { return layers_; }
 
  protected:
-  void OnMove(const TMove& move) override { layers_.back().Moves.push_back(move); }
+  void OnMove(const TMove& move) override {
+    if (keepEveryLayer_ || move.Layer == layers_.back().Index) layers_.back().Moves.push_back(move);
+  }
   void OnLayerStart(int layer) override;
 
  private:

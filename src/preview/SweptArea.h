@@ -24,17 +24,33 @@ struct TRectMM {
 // About 4 million cells: a 3000 x 2000 face gets cells of 0.87 mm, the window's 150 x 200 face 0.09 mm.
 inline constexpr std::size_t kDefaultCellBudget = 4'000'000;
 
+// What a round cutter of radius r whose centre stays r inside the face can never reach: in each of the four
+// r x r squares at the face's corners, the part beyond the quarter circle about the square's inner corner.
+// r^2 (1 - pi/4) each, 4 r^2 (1 - pi/4) in all; 0 for a radius of zero or less.
+[[nodiscard]] double CornerLimit(double radius);
+
 struct TUncutArea {
   TRectMM Face;
   double FaceArea = 0;
+  // InsideArea + CornerArea. A sliver thinner than the program's resolution (0.001 mm) along the corners'
+  // arcs counts in neither, so a face left untouched shows a hair less than its whole area.
   double UncutArea = 0;
+  // Material the cutter could never reach (see CornerLimit): at most CornerLimit(radius).
+  double CornerArea = 0;
+  // Everything else left standing: material the job could have cut but did not.
+  double InsideArea = 0;
   int Columns = 0, Rows = 0;
   double CellWidth = 0, CellHeight = 0;
-  // The uncut cells, joined into rectangles (runs of a row, stacked while the next row has the same run).
-  std::vector<TRectMM> Uncut;
+  // The uncut cells, joined into rectangles (runs of a row, stacked while the next row has the same run):
+  // those of the corners, and those inside, each set drawn in its own colour.
+  std::vector<TRectMM> Corners;
+  std::vector<TRectMM> Inside;
+  std::size_t CornerCells = 0, InsideCells = 0;  // the uncut cells of each kind
 
-  // 0 for a face without area: nothing there to leave standing.
+  // Shares of the face, 0 for a face without area: nothing there to leave standing.
   [[nodiscard]] double Share() const { return FaceArea > 0 ? UncutArea / FaceArea : 0; }
+  [[nodiscard]] double CornerShare() const { return FaceArea > 0 ? CornerArea / FaceArea : 0; }
+  [[nodiscard]] double InsideShare() const { return FaceArea > 0 ? InsideArea / FaceArea : 0; }
 };
 
 // The part of `moves` at or below `level` (the piece of a move that dips below it counts from where it

@@ -95,7 +95,7 @@ std::string FormatMinutes(double minutes) {
   return buffer;
 }
 
-TFigureValues FigureValues(const TProgramFigures& f, double rapidRate, double uncutShare, int layer) {
+TFigureValues FigureValues(const TProgramFigures& f, double rapidRate, const TUncutArea& uncut, int layer) {
   TFigureValues v;
   v.Lines = f.Lines;
   v.Layers = f.Layers;
@@ -107,14 +107,17 @@ TFigureValues FigureValues(const TProgramFigures& f, double rapidRate, double un
             : !f.FeedTimeKnown            ? TCycleTime::ctFeedUnknown
                                           : TCycleTime::ctNoRapidRate;
   if (v.Cycle != TCycleTime::ctKnown) v.CycleMinutes = std::numeric_limits<double>::quiet_NaN();
-  v.UncutShare = uncutShare;
+  v.FaceArea = uncut.FaceArea;
+  v.UncutInside = uncut.InsideArea;
+  v.UncutCorner = uncut.CornerArea;
   v.Layer = layer;
+  v.HasExtents = f.HasExtents;
+  v.Min = f.Min;
+  v.Max = f.Max;
   return v;
 }
 
-std::vector<std::pair<std::string, std::string>> FigureRows(const TProgramFigures& f, double rapidRate,
-                                                            double uncutShare, int layer) {
-  const TFigureValues v = FigureValues(f, rapidRate, uncutShare, layer);
+std::vector<std::pair<std::string, std::string>> FigureRows(const TFigureValues& v) {
   std::string time = FormatMinutes(v.CycleMinutes);
   switch (v.Cycle) {
     case TCycleTime::ctKnown:
@@ -127,6 +130,7 @@ std::vector<std::pair<std::string, std::string>> FigureRows(const TProgramFigure
       time += " (the rapid rate must be above zero)";
       break;
   }
+  const std::string layer = ", layer " + std::to_string(v.Layer + 1) + ")";
   return {
       {"Lines", std::to_string(v.Lines)},
       {"Layers", std::to_string(v.Layers)},
@@ -134,7 +138,54 @@ std::vector<std::pair<std::string, std::string>> FigureRows(const TProgramFigure
       {"Rapid path", Fixed(v.RapidLength, 3) + " mm"},
       {"Rapid rate", Fixed(v.RapidRate, 0) + " mm/min"},
       {"Cycle time", time},
-      {"Left uncut",
-       Fixed(v.UncutShare * 100, 2) + " % of the face (layer " + std::to_string(v.Layer + 1) + ")"},
+      {"Left uncut inside",
+       Fixed(v.UncutInside, 3) + " mm\u00B2 (" + Fixed(v.InsideShare() * 100, 2) + " % of the face" + layer},
+      {"Left uncut in the corners",
+       Fixed(v.UncutCorner, 3) + " mm\u00B2 (" + Fixed(v.CornerShare() * 100, 2) + " % of the face" + layer},
   };
+}
+
+namespace {
+
+// A JSON number with `decimals` decimals; null for what is not a finite number.
+std::string JsonNumber(double value, int decimals) {
+  if (!std::isfinite(value)) return "null";
+  std::string text = Fixed(value, decimals);
+  // "-0.000" is valid JSON, but a script comparing with 0 should not meet a sign.
+  if (text.find_first_not_of("-0.") == std::string::npos) text = Fixed(0, decimals);
+  return text;
+}
+
+}  // namespace
+
+std::string FigureJson(const TFigureValues& v) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const auto extent = [&](double value) { return JsonNumber(v.HasExtents ? value : nan, 3); };
+  std::string json = "{\n";
+  const auto key = [&json](const char* name, const std::string& value, bool last = false) {
+    json += "  \"";
+    json += name;
+    json += "\": ";
+    json += value;
+    json += last ? "\n" : ",\n";
+  };
+  key("lines", std::to_string(v.Lines));
+  key("layers", std::to_string(v.Layers));
+  key("feed_path_mm", JsonNumber(v.FeedLength, 3));
+  key("rapid_path_mm", JsonNumber(v.RapidLength, 3));
+  key("rapid_rate_mm_min", JsonNumber(v.RapidRate, 3));
+  key("cycle_time_min", JsonNumber(v.Cycle == TCycleTime::ctKnown ? v.CycleMinutes : nan, 4));
+  key("face_mm2", JsonNumber(v.FaceArea, 3));
+  key("uncut_interior_mm2", JsonNumber(v.UncutInside, 3));
+  key("uncut_interior_percent", JsonNumber(v.InsideShare() * 100, 4));
+  key("uncut_corner_mm2", JsonNumber(v.UncutCorner, 3));
+  key("uncut_corner_percent", JsonNumber(v.CornerShare() * 100, 4));
+  key("uncut_layer", std::to_string(v.Layer + 1));
+  key("extents",
+      "{\"x_min\": " + extent(v.Min.X) + ", \"x_max\": " + extent(v.Max.X) +
+          ", \"y_min\": " + extent(v.Min.Y) + ", \"y_max\": " + extent(v.Max.Y) +
+          ", \"z_min\": " + extent(v.Min.Z) + ", \"z_max\": " + extent(v.Max.Z) + "}",
+      true);
+  json += "}\n";
+  return json;
 }

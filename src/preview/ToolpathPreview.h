@@ -56,8 +56,8 @@ struct TPreviewScene {
 // Whether the cycle time can be told, and if not, why.
 enum class TCycleTime { ctKnown, ctFeedUnknown, ctNoRapidRate };
 
-// The figures as numbers, for any wording of them. `uncutShare` is the share of the face the shown layer
-// leaves standing, of layer `layer` (from 0); the cycle time assumes `rapidRate`.
+// The figures as numbers, for any wording of them: of the program, and of what layer `layer` (from 0)
+// leaves standing; the cycle time assumes `rapidRate`.
 struct TFigureValues {
   std::uint64_t Lines = 0;
   int Layers = 1;
@@ -66,17 +66,26 @@ struct TFigureValues {
   double RapidRate = 0;    // mm/min
   TCycleTime Cycle = TCycleTime::ctKnown;
   double CycleMinutes = 0;  // NaN unless Cycle is ctKnown
-  double UncutShare = 0;    // 0 to 1
+  double FaceArea = 0;      // mm^2
+  double UncutInside = 0;   // mm^2 left inside the face: the job could have cut it
+  double UncutCorner = 0;   // mm^2 left in the corners, out of any round cutter's reach
   int Layer = 0;
+  bool HasExtents = false;  // the cutter centre's extremes, over the whole program
+  TPointXYZ Min, Max;
+
+  [[nodiscard]] double InsideShare() const { return FaceArea > 0 ? UncutInside / FaceArea : 0; }
+  [[nodiscard]] double CornerShare() const { return FaceArea > 0 ? UncutCorner / FaceArea : 0; }
 };
 
-[[nodiscard]] TFigureValues FigureValues(const TProgramFigures& figures, double rapidRate, double uncutShare,
-                                         int layer);
+[[nodiscard]] TFigureValues FigureValues(const TProgramFigures& figures, double rapidRate,
+                                         const TUncutArea& uncut, int layer);
 
 // The figures as English label and value rows, for the command line and the SVG drawing.
-[[nodiscard]] std::vector<std::pair<std::string, std::string>> FigureRows(const TProgramFigures& figures,
-                                                                          double rapidRate, double uncutShare,
-                                                                          int layer);
+[[nodiscard]] std::vector<std::pair<std::string, std::string>> FigureRows(const TFigureValues& values);
+
+// The figures as one JSON object, for scripts: the keys are documented in the README and stay as they are.
+// Lengths and areas in mm and mm^2 with three decimals; a figure that cannot be told is null.
+[[nodiscard]] std::string FigureJson(const TFigureValues& values);
 
 // "h:mm:ss" rounded to the second; "unknown" for NaN.
 [[nodiscard]] std::string FormatMinutes(double minutes);

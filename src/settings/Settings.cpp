@@ -27,6 +27,8 @@ constexpr const char* kOptionKey = "Option";
 constexpr const char* kClearEndKey = "ClearEnd";
 constexpr const char* kModeKey = "Mode";
 constexpr const char* kLangKey = "Lang";
+// Written only once the centre pass was chosen, so files of users who never did stay as they were.
+constexpr const char* kFinishCentreKey = "FinishCentre";
 
 // The strategy buttons in the order of their Mode numbers 1, 2, 3.
 constexpr const char* kStrategyButtons[] = {"opnDelta", "opnXArrow", "opnYArrow"};
@@ -79,6 +81,9 @@ TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsWindow& window) {
     if (ini.ValueExists(kClearEndKey)) window.SetClearEnd(ini.ReadBool(kClearEndKey));
   });
   entry([&] {
+    if (ini.ValueExists(kFinishCentreKey)) window.SetFinishCentre(ini.ReadBool(kFinishCentreKey));
+  });
+  entry([&] {
     if (ini.ValueExists(kLangKey)) read.PackName = ini.ReadString(kLangKey);
   });
   // The strategy is chosen only once every key has been read; any number but 2 and 3 means spiral.
@@ -96,6 +101,8 @@ void WriteSettings(TDVIniFile& ini, const ISettingsWindow& window) {
   ini.WriteBool(kClearEndKey, window.ClearEnd());
   for (int mode = 1; mode <= 3; ++mode)
     if (window.RadioSelected(kStrategyButtons[mode - 1])) ini.WriteInteger(kModeKey, mode);
+  if (window.FinishCentre() || ini.ValueExists(kFinishCentreKey))
+    ini.WriteBool(kFinishCentreKey, window.FinishCentre());
 }
 
 void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {

@@ -21,6 +21,7 @@ struct TSettingsValues {
   std::int32_t Fro = 120;
   bool ClearEnd = true;
   std::int32_t Mode = 1;  // 1 spiral, 2 along X, 3 along Y
+  bool FinishCentre = false;
 };
 
 // Reads the entries of the settings file at `path` into `values`; keys that are missing keep their
@@ -41,6 +42,8 @@ class TSettingsValuesWindow : public ISettingsWindow {
   [[nodiscard]] std::int32_t SpinIntValue(std::string_view name) const override;
   void SetClearEnd(bool ticked) override { values_.ClearEnd = ticked; }
   [[nodiscard]] bool ClearEnd() const override { return values_.ClearEnd; }
+  void SetFinishCentre(bool on) override { values_.FinishCentre = on; }
+  [[nodiscard]] bool FinishCentre() const override { return values_.FinishCentre; }
   void SelectRadio(std::string_view name) override;
   [[nodiscard]] bool RadioSelected(std::string_view name) const override;
   [[nodiscard]] int PageCount() const override { return 0; }

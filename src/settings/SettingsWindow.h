@@ -46,6 +46,10 @@ class ISettingsWindow {
   virtual void SetClearEnd(bool ticked) = 0;
   [[nodiscard]] virtual bool ClearEnd() const = 0;
 
+  // The spiral's opt-in centre pass (the preview window's box); a window without it keeps it off.
+  virtual void SetFinishCentre(bool on) { (void)on; }
+  [[nodiscard]] virtual bool FinishCentre() const { return false; }
+
   // Radio buttons by component name; selecting one clears the others of its group.
   virtual void SelectRadio(std::string_view name) = 0;
   [[nodiscard]] virtual bool RadioSelected(std::string_view name) const = 0;

@@ -11,6 +11,8 @@ struct TJobEntries {
   int32_t Speed = 5000, Fro = 120, Layer = 1;
   int Mode = 1;  // 1 spiral (opnDelta), 2 along X (opnXArrow), 3 along Y (opnYArrow)
   bool ClearEnd = true;
+  // Opt-in: after each layer's spiral, clear what it left in the middle and at the start (see DoSpiral).
+  bool FinishCentre = false;
 };
 
 // Clearing strategies, numbered as the window's buttons and the settings key "Mode" number them.
@@ -33,6 +35,7 @@ struct TFacingJob {
   int32_t LayersLeft = 0;
   int Mode = kModeSpiral;
   bool ClearEnd = false;
+  bool FinishCentre = false;
   std::string FileName;  // the output file as the header's third line shows it (GBK bytes)
 };
 
@@ -53,6 +56,7 @@ struct TFacingJob {
   job.ZStep = e.ZPos;
   job.Mode = e.Mode;
   job.ClearEnd = e.ClearEnd;
+  job.FinishCentre = e.FinishCentre;
   job.FileName = std::move(fileName);
   return job;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dvTools/dvError.h"
+#include "toolpath/Strategies.h"
 
 namespace {
 
@@ -31,6 +32,13 @@ double EstimateProgramLines(const TJobEntries& e) {
       // the narrower pair has met, two legs on one axis follow each other within a turn and end it.
       const double gap = std::max(std::min(e.YPos - radius * 2, e.XPos - radius * 4 + e.Cross), 0.0);
       perLayer = 4 * (gap / (2 * step) + 3) + 11;
+      if (e.FinishCentre) {
+        // Its rows lie on the spiral's legs' box, at most CentrePassStep apart: two lines each; then the
+        // four diagonals and the notch.
+        const double across = std::max(std::fabs(e.XPos), std::fabs(e.YPos)) + 2 * std::fabs(radius);
+        const double rowStep = CentrePassStep(radius, e.Cross);
+        perLayer += 2 * ((rowStep > 0 ? across / rowStep : 0) + 2) + 10;
+      }
       break;
     }
     case kModeXZigzag:

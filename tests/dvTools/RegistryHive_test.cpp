@@ -151,6 +151,48 @@ TEST(RegistryHive, KeepsForeignKeysAndValuesAndReplacesOnlyWhatItWrites) {
             1);
 }
 
+// A hand-merged file may name a key or a value twice; as on import, the later one wins, and a value
+// given under only one of two equal keys is still there.
+TEST(RegistryHive, TheLastOfTwoEqualKeysOrValuesWins) {
+  const std::string head = "Windows Registry Editor Version 5.00\n\n";
+  const std::string key = "[" + std::string(kKey) + "]\n";
+  const std::string sameKeyOtherCase = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Dravik\\AutoPos\\frmSkimplane]\n";
+  const struct {
+    const char* name;
+    std::string text;
+    std::optional<std::int32_t> left, top;
+  } rows[] = {
+      {"one value twice", key + "\"Left\"=dword:00000001\n\"Left\"=dword:00000002\n", 2, std::nullopt},
+      {"the same name in another case", key + "\"Left\"=dword:00000001\n\"LEFT\"=dword:00000002\n", 2,
+       std::nullopt},
+      {"a later text value hides an integer", key + "\"Left\"=dword:00000001\n\"Left\"=\"2\"\n", std::nullopt,
+       std::nullopt},
+      {"a later integer replaces a text value", key + "\"Left\"=\"1\"\n\"Left\"=dword:00000002\n", 2,
+       std::nullopt},
+      {"one key twice",
+       key + "\"Left\"=dword:00000001\n\"Top\"=dword:00000003\n\n" + key + "\"Left\"=dword:00000002\n", 2, 3},
+      {"one key twice, the later in another case",
+       key + "\"Top\"=dword:00000003\n\"Left\"=dword:00000001\n\n" + sameKeyOtherCase +
+           "\"Left\"=dword:00000002\n\"Top\"=dword:00000004\n",
+       2, 4},
+      {"each of two equal keys with a value of its own",
+       key + "\"Top\"=dword:00000003\n\n" + key + "\"Left\"=dword:00000002\n", 2, 3},
+      {"a value twice in each of two equal keys",
+       key + "\"Left\"=dword:00000001\n\"Left\"=dword:00000005\n\n" + key +
+           "\"Left\"=dword:00000006\n\"Left\"=dword:00000002\n",
+       2, std::nullopt},
+  };
+  for (const auto& r : rows) {
+    RegistryHive hive = RegistryHive::Parse(Crlf(head + r.text));
+    EXPECT_EQ(hive.ReadInteger(kKey, "Left"), r.left) << r.name;
+    EXPECT_EQ(hive.ReadInteger(kKey, "Top"), r.top) << r.name;
+    // Writing replaces the value that is read, so the new value is what the next run finds.
+    hive.WriteInteger(kKey, "Left", 77);
+    EXPECT_EQ(RegistryHive::Parse(hive.Serialize()).ReadInteger(kKey, "Left"), 77) << r.name;
+    EXPECT_EQ(RegistryHive::Parse(hive.Serialize()).ReadInteger(kKey, "Top"), r.top) << r.name;
+  }
+}
+
 TEST(RegistryHive, AFileWithoutHeaderGetsOneAndKeepsItsLines) {
   const struct {
     const char* in;

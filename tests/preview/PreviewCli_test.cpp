@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -46,9 +49,85 @@ TEST(PreviewCli, StatsOfTheWorkedExample) {
     ASSERT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, "Lines: 48\nLayers: 2\nFeed path: 142.266 mm\nRapid path: 42.000 mm\nRapid rate: " +
                          std::string(row.args.empty() ? "5000" : "500") + " mm/min\n" + row.cycle +
-                         "Left uncut: 3.22 % of the face (layer 2)\n")
+                         "Left uncut inside: 0.000 mm\u00B2 (0.00 % of the face, layer 1)\n"
+                         "Left uncut in the corners: 7.726 mm\u00B2 (3.22 % of the face, layer 1)\n")
         << row.args;
   }
+}
+
+// --stats --json prints one JSON object that a JSON parser reads, with the keys scripts rely on.
+TEST(PreviewCli, StatsAsJson) {
+  const struct {
+    std::string args;
+    double lines, feed, rapid, cycle, face, inside, corner;
+    double extents[6];  // x_min, x_max, y_min, y_max, z_min, z_max
+  } rows[] = {
+      {kPlate, 48, 142.266, 42, 1.0913, 240, 0, 7.726, {3, 17, 0, 9, -2, 2}},
+      // The window's default job: the fin and the notch the spiral leaves inside.
+      {"", 79, 5861.677, 298.305, 48.907, 30000, 29.5, 7.726, {3, 147, 3, 197, -1, 2}},
+  };
+  for (const auto& row : rows) {
+    const TResult r = RunCli(row.args + "--stats --json");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << r.out;
+    ASSERT_TRUE(doc.isObject()) << r.out;
+    const QJsonObject o = doc.object();
+    const struct {
+      const char* key;
+      double value, tolerance;
+    } keys[] = {{"lines", row.lines, 0},
+                {"feed_path_mm", row.feed, 1e-9},
+                {"rapid_path_mm", row.rapid, 1e-9},
+                {"cycle_time_min", row.cycle, 1e-3},
+                {"face_mm2", row.face, 0},
+                {"uncut_interior_mm2", row.inside, 0.5},
+                {"uncut_corner_mm2", row.corner, 1e-9}};
+    for (const auto& k : keys) {
+      ASSERT_TRUE(o.value(QLatin1String(k.key)).isDouble()) << k.key << "\n" << r.out;
+      EXPECT_NEAR(o.value(QLatin1String(k.key)).toDouble(), k.value, k.tolerance) << k.key;
+    }
+    const QJsonObject e = o.value(QLatin1String("extents")).toObject();
+    const char* names[] = {"x_min", "x_max", "y_min", "y_max", "z_min", "z_max"};
+    for (int i = 0; i < 6; ++i) {
+      ASSERT_TRUE(e.value(QLatin1String(names[i])).isDouble()) << names[i] << "\n" << r.out;
+      EXPECT_DOUBLE_EQ(e.value(QLatin1String(names[i])).toDouble(), row.extents[i]) << names[i];
+    }
+  }
+  // JSON goes with the figures only.
+  const TResult alone = RunCli("--json -o /dev/null");
+  EXPECT_EQ(alone.exitCode, 2) << alone.out;
+  EXPECT_NE(alone.out.find("--json requires --stats"), std::string::npos) << alone.out;
+}
+
+// --finish-centre clears what the window's default job leaves inside; the program without it is the
+// default one, byte for byte but for the header's file name.
+TEST(PreviewCli, FinishCentreClearsTheDefaultJobsInside) {
+  const TResult with = RunCli("--finish-centre --stats --json");
+  ASSERT_EQ(with.exitCode, 0) << with.out;
+  const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(with.out)).object();
+  EXPECT_EQ(o.value(QLatin1String("uncut_interior_mm2")).toDouble(-1), 0) << with.out;
+  EXPECT_EQ(o.value(QLatin1String("uncut_corner_mm2")).toDouble(-1), 7.726) << with.out;
+  EXPECT_GT(o.value(QLatin1String("lines")).toDouble(), 79) << with.out;
+
+  TempDir dir;
+  const std::string plain = (dir / "plain.nc").string(), centre = (dir / "centre.nc").string();
+  ASSERT_EQ(RunCli("--time \"2011-06-18 14:05\" -o " + plain).exitCode, 0);
+  ASSERT_EQ(RunCli("--time \"2011-06-18 14:05\" --finish-centre -o " + centre).exitCode, 0);
+  std::string a = ReadBytes(plain), b = ReadBytes(centre);
+  EXPECT_EQ(std::count(a.begin(), a.end(), '\n'), 79);
+  EXPECT_GT(std::count(b.begin(), b.end(), '\n'), 79);
+  // Along X (and Y) there is no spiral to finish: the same program.
+  ASSERT_EQ(RunCli("--time \"2011-06-18 14:05\" --strategy x -o " + plain).exitCode, 0);
+  ASSERT_EQ(RunCli("--time \"2011-06-18 14:05\" --strategy x --finish-centre -o " + centre).exitCode, 0);
+  // From the fourth line on: the third names the file.
+  const auto afterPath = [](const std::string& text) {
+    std::size_t at = 0;
+    for (int i = 0; i < 3 && at != std::string::npos; ++i) at = text.find("\r\n", at) + 2;
+    return text.substr(std::min(at, text.size()));
+  };
+  EXPECT_EQ(afterPath(ReadBytes(plain)), afterPath(ReadBytes(centre)));
 }
 
 TEST(PreviewCli, PreviewFileWithOrWithoutTheProgram) {

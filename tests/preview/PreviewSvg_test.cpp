@@ -16,7 +16,8 @@ namespace {
 struct TSvgCount {
   std::map<std::string, int> lines;  // "layer-1/feed" -> number of <line> elements
   int sweptLines = 0, sweptDiscs = 0, texts = 0;
-  bool start = false, uncut = false, face = false;
+  bool start = false, face = false;
+  std::map<std::string, std::string> uncutFill, uncutPath;  // by id: "uncut-corners", "uncut-inside"
   QString error;
 };
 
@@ -40,8 +41,9 @@ TSvgCount Parse(const std::string& svg) {
       } else if (name == "circle") {
         if (a.value("id") == QStringLiteral("start")) c.start = true;
         if (!groups.empty() && groups.back() == "swept") ++c.sweptDiscs;
-      } else if (name == "path" && a.value("id") == QStringLiteral("uncut")) {
-        c.uncut = !a.value("d").isEmpty();
+      } else if (name == "path" && a.value("id").startsWith(QStringLiteral("uncut"))) {
+        c.uncutFill[a.value("id").toString().toStdString()] = a.value("fill").toString().toStdString();
+        c.uncutPath[a.value("id").toString().toStdString()] = a.value("d").toString().toStdString();
       } else if (name == "rect" && a.value("id") == QStringLiteral("face")) {
         c.face = true;
       } else if (name == "text") {
@@ -58,8 +60,8 @@ TSvgCount Parse(const std::string& svg) {
 TEST(PreviewSvg, PlateIsWellFormedWithOneLinePerPlanarMove) {
   const TToolpathPreview p = BuildPreview(Plate());
   const TPreviewScene scene = BuildScene(p, 1, true);
-  const auto figures = FigureRows(p.Figures, kDefaultRapidRate, scene.Uncut.Share(), scene.Layer);
-  const TSvgCount c = Parse(PreviewSvg(scene, figures));
+  const auto figures = FigureRows(FigureValues(p.Figures, kDefaultRapidRate, scene.Uncut, scene.Layer));
+  TSvgCount c = Parse(PreviewSvg(scene, figures));
   ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
   // Per layer: 4 spiral legs and 5 edge-clean paths fed at the level, the rapid to X17 at retract height;
   // the second layer starts with the move back to the start corner at retract height. Rapids and
@@ -75,12 +77,30 @@ TEST(PreviewSvg, PlateIsWellFormedWithOneLinePerPlanarMove) {
   EXPECT_EQ(c.sweptLines, 9);
   EXPECT_EQ(c.sweptDiscs, 2);
   EXPECT_TRUE(c.start);
-  EXPECT_TRUE(c.uncut);  // the four corners
+  EXPECT_FALSE(c.uncutPath["uncut-corners"].empty());  // the four corners
+  EXPECT_EQ(c.uncutPath["uncut-inside"], "");          // and nothing else
   EXPECT_TRUE(c.face);
   EXPECT_EQ(c.texts, static_cast<int>(figures.size()));
   EXPECT_DOUBLE_EQ(scene.StartX, 3);
   EXPECT_DOUBLE_EQ(scene.StartY, 3);
   EXPECT_NEAR(scene.Uncut.Share(), (36 - 9 * std::numbers::pi) / 240, 2e-4);
+}
+
+// The window's default job leaves material inside the face: drawn in a colour of its own, apart from the
+// corners, and both figures are in the drawing's text.
+TEST(PreviewSvg, InsideMaterialHasAColourOfItsOwn) {
+  const TToolpathPreview p = BuildPreview(TJobEntries{});
+  const TPreviewScene scene = BuildScene(p, 0, true);
+  const auto figures = FigureRows(FigureValues(p.Figures, kDefaultRapidRate, scene.Uncut, scene.Layer));
+  const std::string svg = PreviewSvg(scene, figures);
+  TSvgCount c = Parse(svg);
+  ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
+  EXPECT_EQ(c.uncutFill["uncut-corners"], "#E0301E");
+  EXPECT_EQ(c.uncutFill["uncut-inside"], "#D400C8");
+  EXPECT_FALSE(c.uncutPath["uncut-corners"].empty());
+  EXPECT_FALSE(c.uncutPath["uncut-inside"].empty());
+  for (const char* label : {">Left uncut inside: ", ">Left uncut in the corners: 7.726 mm\u00B2"})
+    EXPECT_NE(svg.find(label), std::string::npos) << label;
 }
 
 TEST(PreviewSvg, OneLayerOnlyAndEscapedText) {

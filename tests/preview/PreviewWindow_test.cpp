@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QImage>
@@ -22,6 +23,7 @@
 #include "app/GenerateProgress.h"
 #include "app/PreviewWindow.h"
 #include "app/Skimplane_form.h"
+#include "app/Skin.h"
 
 namespace fs = std::filesystem;
 
@@ -43,6 +45,7 @@ void Enter(TfrmSkimplane& form, const TJobEntries& e) {
 class PreviewWindowTest : public ::testing::Test {
  protected:
   TSeamLog log;
+  // The window built as main() builds it.
   std::unique_ptr<TfrmSkimplane> form = CreateMainWindow(TestSeams(log));
 
   QPushButton* Button() { return form->findChild<QPushButton*>(QStringLiteral("btnPreview")); }
@@ -90,11 +93,10 @@ TEST_F(PreviewWindowTest, OpensWithFiguresLayersAndRapidRate) {
     double rapidRate;
     const char* rate;
     const char* cycle;
-    const char* uncut;
   } rows[] = {
-      {1, 5000, "5000", "0:01:05（1.09 分钟）", "占平面的 3.22%（第 2 层）"},
-      {1, 500, "500", "0:01:10（1.17 分钟）", "占平面的 3.22%（第 2 层）"},
-      {0, 500, "500", "0:01:10（1.17 分钟）", "占平面的 3.22%（第 1 层）"},
+      {1, 5000, "5000", "0:01:05（1.09 分钟）"},
+      {1, 500, "500", "0:01:10（1.17 分钟）"},
+      {0, 500, "500", "0:01:10（1.17 分钟）"},
   };
   for (const auto& r : rows) {
     w->cmbLayer->setCurrentIndex(r.layer);
@@ -109,8 +111,9 @@ TEST_F(PreviewWindowTest, OpensWithFiguresLayersAndRapidRate) {
             "快速移动路径：42.000 mm\n"
             "快速移动速度：%1 mm/min\n"
             "预计加工时间：%2\n"
-            "未切削面积：%3")
-            .arg(QLatin1String(r.rate), QString::fromUtf8(r.cycle), QString::fromUtf8(r.uncut));
+            "内部未切削：0.000 mm²（占平面的 0.00%，第 %3 层）\n"
+            "角部未切削：7.726 mm²（占平面的 3.22%，第 %3 层）")
+            .arg(QLatin1String(r.rate), QString::fromUtf8(r.cycle), QString::number(r.layer + 1));
     EXPECT_EQ(text, expected) << text.toStdString();
   }
   // Only the selected layer's path is drawn: 10 planar moves on layer 1, 11 on layer 2.
@@ -129,9 +132,16 @@ TEST_F(PreviewWindowTest, TextsAreChinese) {
   QStringList texts;
   for (const QLabel* label : w->findChildren<QLabel*>()) texts << label->text();
   const QString all = texts.join(QLatin1Char('\n'));
-  const char* const wanted[] = {
-      "层：",         "快速移动速度：", "切削进给", "抬刀高度进给", "快速移动（虚线）",
-      "刀具扫过区域", "未切削区域",     "起点",     "程序行数：48"};
+  const char* const wanted[] = {"层：",
+                                "快速移动速度：",
+                                "切削进给",
+                                "抬刀高度进给",
+                                "快速移动（虚线）",
+                                "刀具扫过区域",
+                                "内部未切削",
+                                "角部未切削（圆形刀具无法到达）",
+                                "起点",
+                                "程序行数：48"};
   for (const char* t : wanted)
     EXPECT_TRUE(all.contains(QString::fromUtf8(t))) << t << "\n" << all.toStdString();
   const char* const english[] = {"Layer",   "Rapid", "Lines",  "Feed",  "Cycle", "uncut",
@@ -140,33 +150,85 @@ TEST_F(PreviewWindowTest, TextsAreChinese) {
     EXPECT_FALSE(all.contains(QLatin1String(t), Qt::CaseInsensitive)) << t << "\n" << all.toStdString();
 }
 
+// The centre pass box: the main window's choice, which Generate follows; the drawing shows nothing left
+// inside once it is ticked. Along X there is no spiral to finish.
+TEST_F(PreviewWindowTest, FinishCentreBoxIsTheMainWindowsChoice) {
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  TPreviewWindow* w = Window();
+  ASSERT_NE(w, nullptr);
+  QCheckBox* box = w->findChild<QCheckBox*>(QStringLiteral("chkFinishCentre"));
+  ASSERT_EQ(box, w->chkFinishCentre);
+  EXPECT_FALSE(box->isChecked());
+  EXPECT_TRUE(box->isEnabled());
+  EXPECT_GT(w->Scene().Uncut.InsideArea, 25);
+
+  box->click();
+  EXPECT_TRUE(form->FinishCentre);
+  EXPECT_TRUE(form->ReadJobEntries().FinishCentre);
+  EXPECT_EQ(w->Scene().Uncut.InsideArea, 0);
+  EXPECT_EQ(w->Preview().Figures.Lines, 79u + 19);
+  EXPECT_TRUE(log.errors.empty());
+
+  // Opened again, the box shows the choice; along X it has nothing to do.
+  form->opnXArrow->setChecked(true);
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  EXPECT_TRUE(box->isChecked());
+  EXPECT_FALSE(box->isEnabled());
+  box->click();
+  EXPECT_TRUE(form->FinishCentre);
+}
+
 // The window's wording of each figure, the cycle time when it cannot be told included.
 TEST(PreviewFigureText, EveryFigureAndEveryCycleTime) {
   const TProgramFigures plate = BuildPreview(Plate()).Figures;
   TProgramFigures stalled = plate;
   stalled.FeedTimeKnown = false;
+  TUncutArea corners;
+  corners.FaceArea = 240;
+  corners.CornerArea = 7.7257;
+  TUncutArea inside = corners;
+  inside.InsideArea = 24;
   const struct {
     const char* name;
     const TProgramFigures& figures;
     double rapidRate;
-    double uncutShare;
+    const TUncutArea& uncut;
     int layer;
     const char* text;
   } rows[] = {
-      {"plate, last layer", plate, 5000, 0.0322, 1,
+      {"plate, last layer", plate, 5000, corners, 1,
        "程序行数：48\n层数：2\n进给路径：142.266 mm\n快速移动路径：42.000 mm\n快速移动速度：5000 mm/min\n"
-       "预计加工时间：0:01:05（1.09 分钟）\n未切削面积：占平面的 3.22%（第 2 层）"},
-      {"feed of zero", stalled, 5000, 0, 0,
+       "预计加工时间：0:01:05（1.09 分钟）\n内部未切削：0.000 mm²（占平面的 0.00%，第 2 层）\n"
+       "角部未切削：7.726 mm²（占平面的 3.22%，第 2 层）"},
+      {"feed of zero, material inside", stalled, 5000, inside, 0,
        "程序行数：48\n层数：2\n进给路径：142.266 mm\n快速移动路径：42.000 mm\n快速移动速度：5000 mm/min\n"
-       "预计加工时间：未知（进给速度为零或负值）\n未切削面积：占平面的 0.00%（第 1 层）"},
-      {"no rapid rate", plate, 0, 1, 0,
+       "预计加工时间：未知（进给速度为零或负值）\n内部未切削：24.000 mm²（占平面的 10.00%，第 1 层）\n"
+       "角部未切削：7.726 mm²（占平面的 3.22%，第 1 层）"},
+      {"no rapid rate, no face", plate, 0, TUncutArea{}, 0,
        "程序行数：48\n层数：2\n进给路径：142.266 mm\n快速移动路径：42.000 mm\n快速移动速度：0 mm/min\n"
-       "预计加工时间：未知（快速移动速度须大于零）\n未切削面积：占平面的 100.00%（第 1 层）"},
+       "预计加工时间：未知（快速移动速度须大于零）\n内部未切削：0.000 mm²（占平面的 0.00%，第 1 层）\n"
+       "角部未切削：0.000 mm²（占平面的 0.00%，第 1 层）"},
   };
   for (const auto& r : rows) {
-    const QString text = PreviewFigureText(FigureValues(r.figures, r.rapidRate, r.uncutShare, r.layer));
+    const QString text = PreviewFigureText(FigureValues(r.figures, r.rapidRate, r.uncut, r.layer));
     EXPECT_EQ(text, QString::fromUtf8(r.text)) << r.name << "\n" << text.toStdString();
   }
+}
+
+// The window's default job opened from the button: the material its spiral leaves inside is in the
+// figures and drawn in its own colour, apart from the corners.
+TEST_F(PreviewWindowTest, DefaultJobShowsTheMaterialLeftInside) {
+  QTest::mouseClick(Button(), Qt::LeftButton);
+  TPreviewWindow* w = Window();
+  ASSERT_NE(w, nullptr);
+  const QString text = w->lblFigures->text();
+  EXPECT_TRUE(text.contains(QString::fromUtf8("\n内部未切削：29.")) &&
+              text.contains(QString::fromUtf8("，第 1 层）")))
+      << text.toStdString();
+  EXPECT_TRUE(text.endsWith(QString::fromUtf8("\n角部未切削：7.726 mm²（占平面的 0.03%，第 1 层）")))
+      << text.toStdString();
+  EXPECT_GT(w->Scene().Uncut.InsideArea, 25.5);
+  EXPECT_FALSE(w->Scene().Uncut.Inside.empty());
 }
 
 TEST_F(PreviewWindowTest, RefusedJobShowsTheErrorAndNoWindow) {
@@ -226,6 +288,44 @@ TEST(PaintPreviewScene, PixelsWhereTheMovesAre) {
     EXPECT_NEAR(c.red(), want.red(), 12) << r.name;
     EXPECT_NEAR(c.green(), want.green(), 12) << r.name;
     EXPECT_NEAR(c.blue(), want.blue(), 12) << r.name;
+  }
+}
+
+// The default job painted at 10 pixels a millimetre: the fin the spiral leaves between X 77.5 and 78 and
+// the notch at the bottom edge in the colour of material left inside, the corners in their own.
+TEST(PaintPreviewScene, MaterialLeftInsideHasAColourOfItsOwn) {
+  const TPreviewScene scene = BuildScene(BuildPreview(TJobEntries{}), 0, false);
+  const TRectMM& b = scene.Bounds;
+  QImage image(static_cast<int>(b.Width() * 10) + 1, static_cast<int>(b.Height() * 10) + 1,
+               QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    PaintPreviewScene(painter, scene, QRectF(0.5, 0.5, b.Width() * 10, b.Height() * 10));
+  }
+  const auto pixel = [&](double x, double y) {
+    return image.pixelColor(static_cast<int>((x - b.X0) * 10 + 0.5), static_cast<int>((b.Y1 - y) * 10 + 0.5));
+  };
+  // The uncut colours over the face at 75 %.
+  const auto over = [](std::uint32_t rgb) {
+    return QColor(((rgb >> 16) & 0xFF) * 3 / 4 + 0xF3 / 4, ((rgb >> 8) & 0xFF) * 3 / 4 + 0xF5 / 4,
+                  (rgb & 0xFF) * 3 / 4 + 0xF7 / 4);
+  };
+  const struct {
+    const char* name;
+    double x, y;
+    QColor colour;
+  } rows[] = {
+      {"fin", 77.75, 100, over(0xD400C8)},
+      {"notch", 5.75, 0.3, over(0xD400C8)},
+      {"corner", 0.3, 0.3, over(0xE0301E)},
+      {"swept beside the fin", 76.5, 100, QColor(0xC9, 0xDD, 0xF2)},
+  };
+  for (const auto& r : rows) {
+    const QColor c = pixel(r.x, r.y);
+    EXPECT_NEAR(c.red(), r.colour.red(), 12) << r.name;
+    EXPECT_NEAR(c.green(), r.colour.green(), 12) << r.name;
+    EXPECT_NEAR(c.blue(), r.colour.blue(), 12) << r.name;
   }
 }
 

@@ -162,7 +162,7 @@ TEST(ProgramReader, LayerMarksSplitTheLayers) {
     bool every;
     std::vector<std::size_t> moves;
     std::vector<double> levels;
-  } rows[] = {{true, {2, 2, 1}, {-1, -2, -3}}, {false, {1}, {-3}}};
+  } rows[] = {{true, {2, 2, 1}, {-1, -2, -3}}, {false, {2}, {-1}}};
   for (const auto& r : rows) {
     TPreviewSink sink(r.every);
     for (const auto& l : lines) sink.AddLine(l);
@@ -172,8 +172,48 @@ TEST(ProgramReader, LayerMarksSplitTheLayers) {
       EXPECT_EQ(sink.Layers()[i].Moves.size(), r.moves[i]) << i;
       EXPECT_DOUBLE_EQ(sink.Layers()[i].CutLevel(), r.levels[i]) << i;
     }
-    EXPECT_EQ(sink.Layers().back().Index, 2);
+    EXPECT_EQ(sink.Layers().back().Index, r.every ? 2 : 0);
   }
+}
+
+// The cutter centre's extremes: every point it is sent to once all three axes are known, the first one
+// included; none before that.
+TEST(ProgramReader, ExtentsOfTheCutterCentre) {
+  const struct {
+    const char* name;
+    std::vector<std::string> lines;
+    bool known;
+    TPointXYZ min, max;
+  } rows[] = {
+      {"nothing known", {"G00 X1.000", "G00 Y2.000"}, false, {}, {}},
+      {"the first known point alone", {"G00 X1.000 Y-2.000", "G00 Z3.000"}, true, {1, -2, 3}, {1, -2, 3}},
+      {"points before all axes are known do not count",
+       {"G00 X-50.000", "G00 X1.000 Y2.000 Z3.000", "G01 X4.000", "G01 Y-1.000 Z-6.000", "G00 Z9.000"},
+       true,
+       {1, -1, -6},
+       {4, 2, 9}},
+  };
+  for (const auto& r : rows) {
+    const TProgramFigures f = Read(r.lines);
+    EXPECT_EQ(f.HasExtents, r.known) << r.name;
+    if (!r.known) continue;
+    EXPECT_DOUBLE_EQ(f.Min.X, r.min.X) << r.name;
+    EXPECT_DOUBLE_EQ(f.Min.Y, r.min.Y) << r.name;
+    EXPECT_DOUBLE_EQ(f.Min.Z, r.min.Z) << r.name;
+    EXPECT_DOUBLE_EQ(f.Max.X, r.max.X) << r.name;
+    EXPECT_DOUBLE_EQ(f.Max.Y, r.max.Y) << r.name;
+    EXPECT_DOUBLE_EQ(f.Max.Z, r.max.Z) << r.name;
+  }
+  // The worked example: its edge clean runs down to the face's edge at (6, 0); the start and the end sit
+  // 2 above the top, the second layer cuts at -2.
+  const TProgramFigures plate = BuildPreview(Plate()).Figures;
+  ASSERT_TRUE(plate.HasExtents);
+  EXPECT_DOUBLE_EQ(plate.Min.X, 3);
+  EXPECT_DOUBLE_EQ(plate.Max.X, 17);
+  EXPECT_DOUBLE_EQ(plate.Min.Y, 0);
+  EXPECT_DOUBLE_EQ(plate.Max.Y, 9);
+  EXPECT_DOUBLE_EQ(plate.Min.Z, -2);
+  EXPECT_DOUBLE_EQ(plate.Max.Z, 2);
 }
 
 TEST(BuildPreview, RefusesWhatTheGeneratorRefusesAndWhatIsTooLargeToDraw) {
@@ -194,12 +234,23 @@ TEST(BuildPreview, RefusesWhatTheGeneratorRefusesAndWhatIsTooLargeToDraw) {
   } catch (const EDVError& e) {
     EXPECT_NE(std::string(e.what()).find("too many to draw"), std::string::npos) << e.what();
   }
-  // The figures alone keep only one layer and read any program the generator writes.
+  // The figures alone keep only the first layer and read any program the generator writes.
   huge.Layer = 50;
-  const TToolpathPreview last = BuildPreview(huge, false);
-  EXPECT_EQ(last.Figures.Layers, 50);
-  ASSERT_EQ(last.Layers.size(), 1u);
-  EXPECT_DOUBLE_EQ(last.Layers[0].CutLevel(), -50);
+  const TToolpathPreview first = BuildPreview(huge, false);
+  EXPECT_EQ(first.Figures.Layers, 50);
+  ASSERT_EQ(first.Layers.size(), 1u);
+  EXPECT_EQ(first.Layers[0].Index, 0);
+  EXPECT_DOUBLE_EQ(first.Layers[0].CutLevel(), -1);
+  EXPECT_DOUBLE_EQ(first.Figures.Min.Z, -50);
+}
+
+TUncutArea PlateUncut() {
+  TUncutArea u;
+  u.FaceArea = 240;
+  u.CornerArea = 36 - 9 * std::numbers::pi;
+  u.InsideArea = 1.2;
+  u.UncutArea = u.CornerArea + u.InsideArea;
+  return u;
 }
 
 TEST(FigureRows, TimeTextAndRows) {
@@ -211,7 +262,7 @@ TEST(FigureRows, TimeTextAndRows) {
   for (const auto& t : times) EXPECT_EQ(FormatMinutes(t.minutes), t.text) << t.minutes;
 
   const TProgramFigures f = BuildPreview(Plate()).Figures;
-  const auto rows = FigureRows(f, 5000, (36 - 9 * std::numbers::pi) / 240, 1);
+  const auto rows = FigureRows(FigureValues(f, 5000, PlateUncut(), 1));
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"Lines", "48"},
       {"Layers", "2"},
@@ -219,14 +270,18 @@ TEST(FigureRows, TimeTextAndRows) {
       {"Rapid path", "42.000 mm"},
       {"Rapid rate", "5000 mm/min"},
       {"Cycle time", "0:01:05 (1.09 min)"},
-      {"Left uncut", "3.22 % of the face (layer 2)"},
+      {"Left uncut inside", "1.200 mm\u00B2 (0.50 % of the face, layer 2)"},
+      {"Left uncut in the corners", "7.726 mm\u00B2 (3.22 % of the face, layer 2)"},
   };
   EXPECT_EQ(rows, expected);
 
   TProgramFigures stalled = f;
   stalled.FeedTimeKnown = false;
-  EXPECT_EQ(FigureRows(stalled, 5000, 0, 0)[5].second, "unknown (a feed of zero or less)");
-  EXPECT_EQ(FigureRows(f, 0, 0, 0)[5].second, "unknown (the rapid rate must be above zero)");
+  EXPECT_EQ(FigureRows(FigureValues(stalled, 5000, {}, 0))[5].second, "unknown (a feed of zero or less)");
+  EXPECT_EQ(FigureRows(FigureValues(f, 0, {}, 0))[5].second, "unknown (the rapid rate must be above zero)");
+  // A face without area leaves nothing standing.
+  EXPECT_EQ(FigureRows(FigureValues(f, 5000, {}, 0))[6].second,
+            "0.000 mm\u00B2 (0.00 % of the face, layer 1)");
 }
 
 TEST(FigureValues, NumbersAndWhyTheCycleTimeIsUnknown) {
@@ -248,7 +303,7 @@ TEST(FigureValues, NumbersAndWhyTheCycleTimeIsUnknown) {
       {"rapid rate negative", f, -5, TCycleTime::ctNoRapidRate, NAN},
   };
   for (const auto& r : rows) {
-    const TFigureValues v = FigureValues(r.figures, r.rapidRate, 0.25, 3);
+    const TFigureValues v = FigureValues(r.figures, r.rapidRate, PlateUncut(), 3);
     EXPECT_EQ(v.Lines, 48u) << r.name;
     EXPECT_EQ(v.Layers, 2) << r.name;
     EXPECT_DOUBLE_EQ(v.FeedLength, f.FeedLength) << r.name;
@@ -259,9 +314,50 @@ TEST(FigureValues, NumbersAndWhyTheCycleTimeIsUnknown) {
       EXPECT_TRUE(std::isnan(v.CycleMinutes)) << r.name;
     else
       EXPECT_DOUBLE_EQ(v.CycleMinutes, r.minutes) << r.name;
-    EXPECT_DOUBLE_EQ(v.UncutShare, 0.25) << r.name;
+    EXPECT_DOUBLE_EQ(v.FaceArea, 240) << r.name;
+    EXPECT_DOUBLE_EQ(v.UncutInside, 1.2) << r.name;
+    EXPECT_DOUBLE_EQ(v.UncutCorner, 36 - 9 * std::numbers::pi) << r.name;
+    EXPECT_DOUBLE_EQ(v.InsideShare(), 1.2 / 240) << r.name;
+    EXPECT_DOUBLE_EQ(v.CornerShare(), (36 - 9 * std::numbers::pi) / 240) << r.name;
     EXPECT_EQ(v.Layer, 3) << r.name;
+    EXPECT_TRUE(v.HasExtents) << r.name;
   }
+}
+
+// The JSON figures, byte for byte: scripts read these keys.
+TEST(FigureJson, KeysAndValues) {
+  const TProgramFigures f = BuildPreview(Plate()).Figures;
+  EXPECT_EQ(FigureJson(FigureValues(f, 5000, PlateUncut(), 0)),
+            "{\n"
+            "  \"lines\": 48,\n"
+            "  \"layers\": 2,\n"
+            "  \"feed_path_mm\": 142.266,\n"
+            "  \"rapid_path_mm\": 42.000,\n"
+            "  \"rapid_rate_mm_min\": 5000.000,\n"
+            "  \"cycle_time_min\": 1.0913,\n"
+            "  \"face_mm2\": 240.000,\n"
+            "  \"uncut_interior_mm2\": 1.200,\n"
+            "  \"uncut_interior_percent\": 0.5000,\n"
+            "  \"uncut_corner_mm2\": 7.726,\n"
+            "  \"uncut_corner_percent\": 3.2190,\n"
+            "  \"uncut_layer\": 1,\n"
+            "  \"extents\": {\"x_min\": 3.000, \"x_max\": 17.000, \"y_min\": 0.000, \"y_max\": 9.000, "
+            "\"z_min\": -2.000, \"z_max\": 2.000}\n"
+            "}\n");
+
+  // What cannot be told is null, never a word JSON does not know (nan, inf); no negative zero.
+  TProgramFigures unknown;
+  unknown.FeedTimeKnown = false;
+  const std::string json = FigureJson(FigureValues(unknown, 5000, {}, 0));
+  EXPECT_NE(json.find("\"cycle_time_min\": null,"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"extents\": {\"x_min\": null, \"x_max\": null, \"y_min\": null, \"y_max\": null, "
+                      "\"z_min\": null, \"z_max\": null}"),
+            std::string::npos)
+      << json;
+  EXPECT_EQ(FigureJson(FigureValues(f, 0, {}, 0)).find("nan"), std::string::npos);
+  TProgramFigures nearZero = f;
+  nearZero.Min.Z = -0.0001;
+  EXPECT_NE(FigureJson(FigureValues(nearZero, 5000, {}, 0)).find("\"z_min\": 0.000,"), std::string::npos);
 }
 
 }  // namespace

@@ -59,6 +59,8 @@ class TFakeSettingsWindow : public ISettingsWindow {
     log.push_back("clearEnd");
   }
   [[nodiscard]] bool ClearEnd() const override { return clearEnd; }
+  void SetFinishCentre(bool on) override { finishCentre = on; }
+  [[nodiscard]] bool FinishCentre() const override { return finishCentre; }
   void SelectRadio(std::string_view name) override {
     if (name == "opnZUpRel" || name == "opnZUpAbs")
       retract = name;
@@ -97,6 +99,7 @@ class TFakeSettingsWindow : public ISettingsWindow {
   std::map<std::string, double, std::less<>> floats;
   std::map<std::string, std::int32_t, std::less<>> integers;
   bool clearEnd = true;
+  bool finishCentre = false;
   std::string strategy = "opnDelta";
   std::string retract = "opnZUpRel";
   std::vector<std::string> pages;

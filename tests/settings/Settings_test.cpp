@@ -213,6 +213,45 @@ TEST(SettingsSave, KeepsForeignContentAndTheNamesCaseAndAppendsMissingKeysInOrde
   }
 }
 
+// The centre pass is kept only once it was chosen: a file of a user who never ticked it gains no key, and
+// unticking it later writes it off.
+TEST(SettingsSave, FinishCentreIsWrittenOnlyOnceChosen) {
+  const std::string plain = OptionBlock({"Length:150", "Width:200", "Knit:6", "Cross:0.5", "ZPos:1", "ZUp:2",
+                                         "Layer:1", "Speed:5000", "Fro:120", "ClearEnd:TRUE", "Mode:1"});
+  const auto with = [&](const char* value) {
+    std::string text = plain;
+    text.insert(text.rfind("%]"), std::string("  FinishCentre:") + value + "\r\n");
+    return text;
+  };
+  const struct {
+    const char* name;
+    std::string before;
+    bool loaded, chosen;
+    std::string after;
+  } rows[] = {
+      {"never chosen", plain, false, false, plain},
+      {"chosen", plain, false, true, with("TRUE")},
+      {"kept", with("TRUE"), true, true, with("TRUE")},
+      {"unticked", with("TRUE"), true, false, with("FALSE")},
+      {"off stays off", with("FALSE"), false, false, with("FALSE")},
+      {"only the text true ticks it", with("1"), false, false, with("FALSE")},
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    WriteBytes(f.Ini(), r.before);
+    TFakeSettingsWindow window;
+    LoadSettings(window, f.place);
+    EXPECT_EQ(window.finishCentre, r.loaded) << r.name;
+    window.finishCentre = r.chosen;
+    SaveSettings(window, f.place);
+    ExpectSameBytes(r.after, ReadBytes(f.Ini()), r.name);
+
+    TSettingsValues values;
+    ReadSettingsFile(f.Ini(), values);
+    EXPECT_EQ(values.FinishCentre, r.chosen) << r.name;
+  }
+}
+
 TEST(SettingsSave, ValuesSurviveASaveAndALoadWithTheSameSeparator) {
   // Values of up to fifteen significant digits come back as the very same double.
   const double values[] = {0.1, 0.333333333333333, -2.5e-5, 1e15, 123456.789012345, 0, -0.0001};

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -46,6 +48,45 @@ TEST(Emitters, WriteTheirLineShapes) {
       {[&](TGCodeFile& l) { AddRetract(deep, l); }, "G00 F1000 Z-0.500"},
   };
   for (const auto& r : rows) EXPECT_EQ(OneLine(r.emit), r.line);
+}
+
+// The F word is any 32-bit integer in plain decimal: single digits, the step to two and three digits, the
+// extremes and negative feeds (which the job check may refuse, but the emitter must still write truly).
+TEST(Emitters, FeedWordIsTheDecimalTextOfTheFeed) {
+  const struct {
+    int32_t feed;
+    const char* plunge;
+  } rows[] = {
+      {0, "G01 F0 Z-1.000"},
+      {1, "G01 F1 Z-1.000"},
+      {2, "G01 F2 Z-1.000"},
+      {3, "G01 F3 Z-1.000"},
+      {4, "G01 F4 Z-1.000"},
+      {5, "G01 F5 Z-1.000"},
+      {6, "G01 F6 Z-1.000"},
+      {7, "G01 F7 Z-1.000"},
+      {8, "G01 F8 Z-1.000"},
+      {9, "G01 F9 Z-1.000"},
+      {10, "G01 F10 Z-1.000"},
+      {11, "G01 F11 Z-1.000"},
+      {99, "G01 F99 Z-1.000"},
+      {100, "G01 F100 Z-1.000"},
+      {101, "G01 F101 Z-1.000"},
+      {INT32_MAX, "G01 F2147483647 Z-1.000"},
+      {INT32_MIN, "G01 F-2147483648 Z-1.000"},
+      {INT32_MIN + 1, "G01 F-2147483647 Z-1.000"},
+      {-1, "G01 F-1 Z-1.000"},
+      {-9, "G01 F-9 Z-1.000"},
+      {-10, "G01 F-10 Z-1.000"},
+      {-11, "G01 F-11 Z-1.000"},
+      {-100, "G01 F-100 Z-1.000"},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(OneLine([&](TGCodeFile& l) { AddMoveFZ(l, 1, r.feed, -1); }), r.plunge) << r.feed;
+    // The rapid form carries the same word after G00.
+    EXPECT_EQ(OneLine([&](TGCodeFile& l) { AddMoveFZ(l, 0, r.feed, -1); }), "G00" + std::string(r.plunge + 3))
+        << r.feed;
+  }
 }
 
 TEST(GCodeFile, MemorySinkTextEndsEveryLineWithCrLf) {

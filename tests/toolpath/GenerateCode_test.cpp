@@ -88,6 +88,33 @@ TEST(GenerateCode, WorkedExampleByteForByte) {
   }
 }
 
+// The centre pass is opt-in: the worked example without it is the golden file (above); with it, each
+// layer gains the centre pass's lines and nothing else changes.
+TEST(GenerateCode, CentrePassAddsItsLinesToEachSpiralLayerOnly) {
+  const std::string golden = ReadBytes(fs::path(SKIMPLANE_TEST_DATA) / "plate-2-layers-relative.nc");
+  TJobEntries e = Plate();
+  EXPECT_EQ(Text(e), golden);
+  e.FinishCentre = true;
+  const auto lines = Lines(e);
+  EXPECT_EQ(lines.size(), 48u + 2 * 15);
+  // The centre pass of each layer comes right after its spiral's last leg and ends at the start corner.
+  const struct {
+    const char* level;
+    const char* retract;  // the edge clean's, ZUp above the level
+  } layers[] = {{"Z-1.000", "Z1.000"}, {"Z-2.000", "Z0.000"}};
+  for (const auto& layer : layers) {
+    const auto plunge = std::find(lines.begin(), lines.end(), std::string("G01 F120 ") + layer.level);
+    ASSERT_NE(plunge, lines.end());
+    ASSERT_LT(plunge + 20, lines.end());
+    EXPECT_EQ(*(plunge + 4), "G01 X8.500");
+    EXPECT_EQ(*(plunge + 5), "G01 X3.000 Y3.000");
+    EXPECT_EQ(*(plunge + 19), "G01 X3.000 Y3.000");
+    EXPECT_EQ(*(plunge + 20), std::string("G00 F1000 ") + layer.retract);
+  }
+  EXPECT_EQ(Count(lines, "G01 F120 Z-1.000"), 3);  // no plunge of its own
+  EXPECT_EQ(Count(lines, "G01 F120 Z-2.000"), 3);
+}
+
 TEST(GenerateCode, FileHoldsExactlyTheStreamedLinesOfALargeProgram) {
   // Several hundred kilobytes: the file passes through many blocks of the writer.
   TJobEntries e;
@@ -173,6 +200,79 @@ TEST(GenerateCode, StartAndEndBlocks) {
                                       "G00 F1000 X3.063 Y3.063 Z7.250", "G01 F-5 Z-1.000"}));
   EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
             (std::vector<std::string>{"G00 F1000 Z7.250", "M09", "M05", "M02"}));
+}
+
+// The S and F words as the start block writes them, for every integer the job may carry (zero and
+// negative values included, which the job check may refuse before a program is built).
+TEST(GenerateCode, StartBlockWritesSpindleAndFeedAsTheirDecimalText) {
+  const struct {
+    int32_t value;
+    const char* text;
+  } rows[] = {
+      {0, "0"},
+      {1, "1"},
+      {2, "2"},
+      {3, "3"},
+      {4, "4"},
+      {5, "5"},
+      {6, "6"},
+      {7, "7"},
+      {8, "8"},
+      {9, "9"},
+      {10, "10"},
+      {11, "11"},
+      {99, "99"},
+      {100, "100"},
+      {101, "101"},
+      {-1, "-1"},
+      {-9, "-9"},
+      {-10, "-10"},
+      {-11, "-11"},
+      {INT32_MAX, "2147483647"},
+      {INT32_MIN, "-2147483648"},
+  };
+  for (const auto& r : rows) {
+    TFacingJob job = MakeFacingJob(Plate());
+    job.Speed = r.value;
+    job.Fro = r.value;
+    TGCodeMemorySink sink;
+    TGCodeFile list(sink);
+    AddProgramStart(job, list);
+    ASSERT_EQ(sink.Lines().size(), 6u);
+    EXPECT_EQ(sink.Lines()[2], std::string("M03 S") + r.text) << r.value;
+    EXPECT_EQ(sink.Lines()[5], std::string("G01 F") + r.text + " Z-1.000") << r.value;
+  }
+}
+
+// The whole program of jobs the check lets through: the S word once, the feed on every plunge.
+TEST(GenerateCode, SpindleAndFeedWordsOfWholePrograms) {
+  const struct {
+    int32_t value;
+    const char* text;
+  } rows[] = {
+      {1, "1"},     {2, "2"},     {9, "9"},
+      {10, "10"},   {11, "11"},   {99, "99"},
+      {100, "100"}, {101, "101"}, {INT32_MAX, "2147483647"},
+  };
+  for (const auto& r : rows) {
+    for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
+      TJobEntries e = Plate();
+      e.Mode = mode;
+      e.Speed = r.value;
+      e.Fro = r.value;
+      const auto lines = Lines(e);
+      EXPECT_EQ(Count(lines, std::string("M03 S") + r.text), 1) << r.value << " mode " << mode;
+      int plunges = 0;
+      for (const auto& l : lines) {
+        if (l.rfind("G01 F", 0) != 0) continue;
+        ++plunges;
+        EXPECT_TRUE(l == std::string("G01 F") + r.text + " Z-1.000" ||
+                    l == std::string("G01 F") + r.text + " Z-2.000")
+            << l << " (feed " << r.value << ", mode " << mode << ")";
+      }
+      EXPECT_GE(plunges, 2) << r.value << " mode " << mode;  // one per layer at least
+    }
+  }
 }
 
 TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
@@ -265,6 +365,9 @@ TEST(GenerateCode, EstimateBoundsTheRealLineCount) {
       const double estimate = EstimateProgramLines(e);
       EXPECT_GE(estimate, real) << f.x << " x " << f.y << " mode " << mode;
       EXPECT_LE(estimate, real * 1.3 + 40) << f.x << " x " << f.y << " mode " << mode;
+      // The centre pass's rows are bounded by the face, not by where the spiral ends: an upper bound only.
+      e.FinishCentre = true;
+      EXPECT_GE(EstimateProgramLines(e), static_cast<double>(Lines(e).size())) << f.x << " x " << f.y;
     }
   }
 }

@@ -95,6 +95,53 @@ TEST(DoSpiral, DefaultJobHasFiftyFourLegs) {
             "G01 X81.000, G01 Y69.000, G01 X74.500, G01 Y125.500, G01 Y74.500");
 }
 
+// The centre pass comes between the spiral and the edge clean and changes neither; without it the
+// layer is the spiral's own, and the zig-zags do not know it.
+TEST(DoSpiral, CentrePassGoesBetweenTheSpiralAndTheEdgeClean) {
+  const struct {
+    double x, y;
+    std::vector<std::string> centre;
+  } rows[] = {
+      // The plate: the box of its one turn is the whole inner face, rows along X 3 apart (at most 1.5 R);
+      // then the four diagonals from the middle out to their corners, the bottom-left one to the end of
+      // the first leftward leg; then the notch from there to the start corner. No retract: every move
+      // stays where the cutter centre may go.
+      {20,
+       12,
+       {"G01 X3.000 Y3.000", "G01 X17.000", "G01 X17.000 Y6.000", "G01 X3.000", "G01 X3.000 Y9.000",
+        "G01 X17.000", "G01 X6.000 Y6.000", "G01 X3.000 Y9.000", "G01 X14.000 Y6.000", "G01 X17.000 Y9.000",
+        "G01 X14.000 Y6.000", "G01 X17.000 Y3.000", "G01 X11.500 Y6.000", "G01 X8.500 Y3.000",
+        "G01 X3.000 Y3.000"}},
+      // A face narrower than the first turn: no room for a notch, the rows only.
+      {5, 12, {"G01 X3.000 Y3.000", "G01 Y9.000"}},
+  };
+  for (const auto& r : rows) {
+    TFacingJob plain = Job(r.x, r.y, 3, 0.5, true);
+    TFacingJob centre = plain;
+    centre.FinishCentre = true;
+    const auto without = Layer(DoSpiral, plain);
+    const auto with = Layer(DoSpiral, centre);
+    TFacingJob spiralOnly = plain;
+    spiralOnly.ClearEnd = false;
+    const std::size_t legs = Layer(DoSpiral, spiralOnly).size();
+    ASSERT_EQ(with.size(), without.size() + r.centre.size()) << r.x;
+    EXPECT_EQ(std::vector<std::string>(with.begin(), with.begin() + legs),
+              std::vector<std::string>(without.begin(), without.begin() + legs));
+    EXPECT_EQ(Joined(std::vector<std::string>(with.begin() + legs, with.begin() + legs + r.centre.size())),
+              Joined(r.centre))
+        << r.x;
+    EXPECT_EQ(std::vector<std::string>(with.end() - (without.size() - legs), with.end()),
+              std::vector<std::string>(without.begin() + legs, without.end()));
+  }
+  for (auto strategy : {DoXZigzag, DoYZigzag}) {
+    TFacingJob centre = Job(20, 12, 3, 0.5, true);
+    centre.FinishCentre = true;
+    EXPECT_EQ(Layer(strategy, centre), Layer(strategy, Job(20, 12, 3, 0.5, true)));
+  }
+  EXPECT_DOUBLE_EQ(CentrePassStep(3, 0.5), 4.5);
+  EXPECT_DOUBLE_EQ(CentrePassStep(3, 2), 4);
+}
+
 TEST(Zigzag, WorkedValues) {
   const struct {
     void (*strategy)(const TFacingJob&, TGCodeFile&);
