@@ -3,15 +3,13 @@
 #include "preview/PreviewSvg.h"
 #include "preview/ToolpathPreview.h"
 
-void WritePreviewReport(const TJobEntries& entries, const std::filesystem::path& svg, bool stats,
-                        double rapidRate, std::ostream& out) {
+TPreviewReport MakePreviewReport(const TJobEntries& entries, bool svg, double rapidRate) {
   // Figures alone keep only the last layer, so they work for any program the generator writes.
-  const TToolpathPreview preview = BuildPreview(entries, !svg.empty());
+  const TToolpathPreview preview = BuildPreview(entries, svg);
   const std::size_t last = preview.Layers.size() - 1;
   const TPreviewScene scene = BuildScene(preview, last, true);
-  const auto rows = FigureRows(preview.Figures, rapidRate, scene.Uncut.Share(), scene.Layer);
-  if (!svg.empty()) WritePreviewSvg(svg, scene, rows);
-  if (stats) {
-    for (const auto& [label, value] : rows) out << label << ": " << value << "\n";
-  }
+  TPreviewReport report;
+  report.Figures = FigureRows(preview.Figures, rapidRate, scene.Uncut.Share(), scene.Layer);
+  if (svg) report.Svg = PreviewSvg(scene, report.Figures);
+  return report;
 }

@@ -1,13 +1,18 @@
 #pragma once
-// The preview without a window: the figures as "Label: value" lines and the drawing as an SVG file.
+// The preview without a window: the figures as "Label: value" lines and the drawing as an SVG document.
 
-#include <filesystem>
-#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "toolpath/FacingJob.h"
 
-// Writes the drawing of every layer (with the last layer's swept band and uncut cells) to `svg` unless it
-// is empty, and the figures to `out` when `stats` is set. Raises EDVError for a refused job, a program too
-// large to draw, or a file that cannot be written.
-void WritePreviewReport(const TJobEntries& entries, const std::filesystem::path& svg, bool stats,
-                        double rapidRate, std::ostream& out);
+struct TPreviewReport {
+  std::string Svg;  // empty unless asked for
+  std::vector<std::pair<std::string, std::string>> Figures;
+};
+
+// Builds the drawing of every layer (with the last layer's swept band and uncut cells) when `svg` is set,
+// and the figures, all in memory, so that a caller can refuse before it writes any file. Raises EDVError
+// for a refused job or a program too large to draw.
+[[nodiscard]] TPreviewReport MakePreviewReport(const TJobEntries& entries, bool svg, double rapidRate);
