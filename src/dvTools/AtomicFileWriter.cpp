@@ -321,7 +321,7 @@ void AtomicFileWriter::Commit() {
   // Make the rename itself durable.
   const int dir = ::open(target_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
-    ::fsync(dir);
+    (void)gSync.load()(dir);
     ::close(dir);
   }
 }
