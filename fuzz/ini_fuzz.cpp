@@ -1,15 +1,21 @@
 // Loads arbitrary bytes as an INI file, reads every value in every way, edits a little, saves, and checks
-// that the saved text reads back to the same document. The first byte chooses the decimal separator and
-// whether quoted strings are decoded and blocks
-// made on demand.
+// that the saved text reads back to the same document. The bytes are also loaded from a real file through
+// the program's own file reader, which must give the same document. The first byte chooses the decimal
+// separator and whether quoted strings are decoded and blocks made on demand.
 
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
+
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "dvTools/BoundedRead.h"
 #include "dvTools/dvError.h"
 #include "dvTools/dvIniTools.h"
 #include "dvTools/dvStrTools.h"
@@ -82,6 +88,43 @@ bool HoldsRootKeyMarker(TDVIniFile& ini) {
   return found;
 }
 
+// One file per fuzzing process, in a folder of its own that is removed at exit.
+const std::filesystem::path& ScratchFile() {
+  static const std::filesystem::path file = [] {
+    // In memory where the system has it: the fuzzer writes the file on every run.
+    char folder[] = "/dev/shm/ini_fuzz.XXXXXX";
+    if (!::mkdtemp(folder)) std::abort();
+    static const std::string keep = folder;
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(keep, ec);
+    });
+    return std::filesystem::path(folder) / "Skimplane.ini";
+  }();
+  return file;
+}
+
+// The same bytes through a real file: LoadFromFile must end as LoadFromBytes did.
+void LoadThroughFile(std::string_view bytes, char separator, bool quoted, bool complete,
+                     const std::string& saved) {
+  {
+    std::ofstream out(ScratchFile(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  Check(ReadRegularFile(ScratchFile()) == bytes, "the file reader returns the file's bytes");
+  TDVIniFile fromFile;
+  fromFile.SetDecimalSeparator(separator);
+  fromFile.SetQuotedStrings(quoted);
+  bool fileComplete = true;
+  try {
+    fromFile.LoadFromFile(ScratchFile());
+  } catch (const EDVError&) {
+    fileComplete = false;
+  }
+  Check(fileComplete == complete, "a file loads as its bytes do");
+  Check(fromFile.SaveToBytes() == saved, "a file gives the document its bytes give");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -109,6 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CutEveryWay(TDVIniFile::EntryValue(value));
   }
   const std::string saved = ini.SaveToBytes();
+  LoadThroughFile(bytes, mode & 1 ? ',' : '.', mode & 2, complete, saved);
 
   for (const std::string& name : rootNames) {
     ini.OpenRootKey(name);

@@ -21,8 +21,10 @@ struct TCliResult {
   std::string out, err;
 };
 
-// Runs the built skimplane-cli in `dir` with the given arguments, keeping what it prints.
-inline TCliResult RunCli(const TempDir& dir, std::vector<std::string> args) {
+// Runs the built skimplane-cli in `dir` with the given arguments, keeping what it prints; `inChild` runs in
+// the child before the tool starts (limits, signal dispositions).
+inline TCliResult RunCli(const TempDir& dir, std::vector<std::string> args,
+                         const std::function<void()>& inChild = {}) {
   namespace fs = std::filesystem;
   const std::string bin = SKIMPLANE_BIN_DIR "/skimplane-cli";
   args.insert(args.begin(), bin);
@@ -35,6 +37,7 @@ inline TCliResult RunCli(const TempDir& dir, std::vector<std::string> args) {
     const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(o, 1);
     ::dup2(e, 2);
+    if (inChild) inChild();
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

@@ -1,16 +1,17 @@
 #include "dvTools/AtomicFileWriter.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <random>
 #include <system_error>
-
-#include "dvTools/dvError.h"
 
 namespace fs = std::filesystem;
 
@@ -18,6 +19,10 @@ namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;  // large blocks keep the number of system calls small
 constexpr std::size_t kDirectWriteSize = 1 << 16;
+constexpr std::size_t kMaxNameBytes = NAME_MAX;
+
+std::atomic<TFileSyncFunction> gSync{&::fsync};
+std::atomic<bool> gUnnamedAllowed{true};
 
 fs::path FullPath(const fs::path& p) {
   std::error_code ec;
@@ -36,41 +41,147 @@ std::string SystemReason(int error_number) {
   return reason;
 }
 
-[[noreturn]] void ThrowStreamWriteError() {
-  throw EDVError("Stream write error");
+// Replacing a link would cut it: the file it names is written instead, also when that does not exist yet.
+fs::path FollowLinks(fs::path p) {
+  std::error_code ec;
+  if (!fs::is_symlink(p, ec)) return p;
+  for (int hops = 0; hops < 40; ++hops) {
+    if (!fs::is_symlink(p, ec)) break;
+    const fs::path to = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = to.is_absolute() ? to : p.parent_path() / to;
+  }
+  const fs::path folder = fs::weakly_canonical(p.parent_path(), ec);
+  return ec ? FullPath(p) : folder / p.filename();
 }
 
+// ".NAME.tmpXXXXXX": hidden, beside the target, and never longer than a name may be, so a target whose
+// own name is at the limit still gets one.
 fs::path TemporaryNameBeside(const fs::path& target) {
   static std::atomic<unsigned> counter{0};
-  static thread_local std::mt19937 random{std::random_device{}()};
-  std::string name = "." + target.filename().string() + ".tmp" + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter++) + "-" + std::to_string(random() % 1000000);
-  return target.parent_path() / name;
+  static thread_local std::mt19937 random{std::random_device{}() ^ static_cast<unsigned>(::getpid())};
+  constexpr std::string_view kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string suffix = ".tmp";
+  unsigned value = random() ^ (counter++ * 2654435761u);
+  for (int i = 0; i < 6; ++i, value /= 36) suffix += kDigits[value % 36];
+  const std::string name = target.filename().string();
+  return target.parent_path() / ("." + name.substr(0, kMaxNameBytes - 1 - suffix.size()) + suffix);
+}
+
+// Named temporary files are removed when the process is told to stop. The handler may only use what is
+// safe in a signal handler, so the names wait in fixed slots.
+constexpr int kCleanupSlots = 16;
+struct TCleanupSlot {
+  std::atomic<int> state{0};  // 0 free, 1 being filled or emptied, 2 holds a name
+  char path[PATH_MAX];
+};
+TCleanupSlot gCleanup[kCleanupSlots];
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+extern "C" void RemoveTemporariesAndStop(int signal_number) {
+  for (auto& slot : gCleanup) {
+    if (slot.state.load() == 2) ::unlink(slot.path);
+  }
+  // The handler was reset to the default on entry: the signal now ends the process as it would have.
+  ::raise(signal_number);
+}
+
+void InstallCleanupHandlers() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    for (int s : kCleanupSignals) {
+      struct sigaction old {};
+      if (::sigaction(s, nullptr, &old) != 0) continue;
+      // A program that ignores or handles the signal itself keeps its way.
+      if ((old.sa_flags & SA_SIGINFO) != 0 || old.sa_handler != SIG_DFL) continue;
+      struct sigaction action {};
+      action.sa_handler = RemoveTemporariesAndStop;
+      sigemptyset(&action.sa_mask);
+      action.sa_flags = SA_RESETHAND;
+      ::sigaction(s, &action, nullptr);
+    }
+  });
+}
+
+int RegisterTemporary(const fs::path& path) {
+  if (path.native().size() >= PATH_MAX) return -1;
+  InstallCleanupHandlers();
+  for (int i = 0; i < kCleanupSlots; ++i) {
+    int expected = 0;
+    if (gCleanup[i].state.compare_exchange_strong(expected, 1)) {
+      std::memcpy(gCleanup[i].path, path.c_str(), path.native().size() + 1);
+      gCleanup[i].state.store(2);
+      return i;
+    }
+  }
+  return -1;
+}
+
+void UnregisterTemporary(int& slot) {
+  if (slot < 0) return;
+  gCleanup[slot].state.store(1);
+  gCleanup[slot].path[0] = '\0';
+  gCleanup[slot].state.store(0);
+  slot = -1;
+}
+
+// A sync that a pipe, a terminal or a device cannot do is no failure of the write.
+bool SyncNotPossible(int error_number) {
+  return error_number == EINVAL || error_number == EROFS || error_number == ENOTSUP;
 }
 
 }  // namespace
+
+EStreamWriteError::EStreamWriteError(fs::path file, int errorNumber)
+    : EDVError("Stream write error"), file_(std::move(file)), errorNumber_(errorNumber) {}
+
+std::string EStreamWriteError::Detail() const {
+  return "Cannot write file \"" + file_.string() + "\". " + SystemReason(errorNumber_);
+}
 
 std::string CannotCreateFileMessage(const fs::path& target, int error_number) {
   return "Cannot create file \"" + FullPath(target).string() + "\". " + SystemReason(error_number);
 }
 
-AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FullPath(target)) {
-  // Replacing a link would cut it; write where it points instead.
-  std::error_code ec;
-  if (fs::is_symlink(target_, ec)) {
-    fs::path resolved = fs::weakly_canonical(target_, ec);
-    if (!ec) target_ = resolved;
-  }
+TFileSyncFunction SetFileSyncForTesting(TFileSyncFunction sync) {
+  return gSync.exchange(sync ? sync : &::fsync);
+}
 
+bool SetUnnamedTemporaryForTesting(bool allowed) {
+  return gUnnamedAllowed.exchange(allowed);
+}
+
+AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks(FullPath(target))) {
   struct stat st {};
-  if (::stat(target_.c_str(), &st) == 0) {
+  const bool exists = ::stat(target_.c_str(), &st) == 0;
+  if (exists) {
     if (S_ISDIR(st.st_mode)) throw EDVError(CannotCreateFileMessage(target_, EISDIR));
     // A file without write permission is read-only to us, even for a superuser who could open it anyway.
     if ((st.st_mode & S_IWUSR) == 0 || ::access(target_.c_str(), W_OK) != 0) {
       throw EDVError(CannotCreateFileMessage(target_, EACCES));
     }
   }
+  buffer_.reserve(kBlockSize);
 
+  // A device or a pipe is written through: renaming a file over /dev/null would replace the device.
+  if (exists && !S_ISREG(st.st_mode)) {
+    mode_ = TMode::mDirect;
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) {
+      const int error_number = errno;
+      throw EDVError(CannotCreateFileMessage(target_, error_number));
+    }
+    return;
+  }
+
+  if (gUnnamedAllowed.load()) {
+    fd_ = ::open(target_.parent_path().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd_ >= 0) {
+      mode_ = TMode::mUnnamed;
+      return;
+    }
+  }
+  mode_ = TMode::mNamed;
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp_ = TemporaryNameBeside(target_);
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -80,6 +191,12 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FullPath(ta
     const int error_number = errno;
     throw EDVError(CannotCreateFileMessage(target_, error_number));
   }
+  // The name is known to the signal handler from now until the writer is done with it.
+  cleanupSlot_ = RegisterTemporary(temp_);
+}
+
+AtomicFileWriter::AtomicFileWriter(int descriptor, std::string name)
+    : target_(std::move(name)), mode_(TMode::mDescriptor), fd_(descriptor) {
   buffer_.reserve(kBlockSize);
 }
 
@@ -88,17 +205,22 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 void AtomicFileWriter::Discard() noexcept {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
-    ::unlink(temp_.c_str());
-  }
+  if (fd_ >= 0 && mode_ != TMode::mDescriptor) ::close(fd_);
+  fd_ = -1;
+  if (mode_ == TMode::mNamed && !temp_.empty()) ::unlink(temp_.c_str());
+  UnregisterTemporary(cleanupSlot_);
+}
+
+void AtomicFileWriter::Fail(int errorNumber) {
+  throw EStreamWriteError(target_, errorNumber);
 }
 
 void AtomicFileWriter::Write(std::string_view bytes) {
-  if (fd_ < 0) ThrowStreamWriteError();
+  if (bytes.empty()) return;
+  if (fd_ < 0 || finished_) Fail(EBADF);
   if (buffer_.size() + bytes.size() > kBlockSize) Flush();
   // A block that is large already goes straight to the file: copying it into the buffer gains nothing.
+  // Only behind an empty buffer, or it would overtake the bytes waiting there.
   if (buffer_.empty() && bytes.size() >= kDirectWriteSize) {
     WriteAll(bytes);
     return;
@@ -118,7 +240,7 @@ void AtomicFileWriter::WriteAll(std::string_view bytes) {
     const ssize_t n = ::write(fd_, p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ThrowStreamWriteError();
+      Fail(errno);
     }
     p += n;
     left -= static_cast<std::size_t>(n);
@@ -126,30 +248,80 @@ void AtomicFileWriter::WriteAll(std::string_view bytes) {
   }
 }
 
-void AtomicFileWriter::Commit() {
-  if (fd_ < 0) ThrowStreamWriteError();
+void AtomicFileWriter::Finish() {
+  if (finished_) return;
+  if (fd_ < 0) Fail(EBADF);
   Flush();
-  if (::fsync(fd_) != 0) ThrowStreamWriteError();
+  if (gSync.load()(fd_) != 0) {
+    const int error_number = errno;
+    if (mode_ == TMode::mUnnamed || mode_ == TMode::mNamed || !SyncNotPossible(error_number)) {
+      Fail(error_number);
+    }
+  }
+  if (mode_ == TMode::mUnnamed || mode_ == TMode::mNamed) {
+    // The new file takes the place of the old one with the old one's owner, group and permissions, as
+    // far as we may set them (the owner needs privileges; then at least the group). Permissions last:
+    // changing the owner clears the set-user-ID bit.
+    struct stat st {};
+    if (::stat(target_.c_str(), &st) == 0) {
+      if (::fchown(fd_, st.st_uid, st.st_gid) != 0) (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
+      if (::fchmod(fd_, st.st_mode & 07777) != 0) Fail(errno);
+    }
+  }
+  finished_ = true;
+}
 
-  // The new file takes the place of the old one with the old one's permissions.
-  struct stat st {};
-  if (::stat(target_.c_str(), &st) == 0 && ::fchmod(fd_, st.st_mode & 07777) != 0) ThrowStreamWriteError();
-
-  if (::close(fd_) != 0) {
+void AtomicFileWriter::Commit() {
+  Finish();
+  if (mode_ == TMode::mDirect || mode_ == TMode::mDescriptor) {
+    if (mode_ == TMode::mDirect && ::close(fd_) != 0) {
+      fd_ = -1;
+      Fail(errno);
+    }
     fd_ = -1;
-    ::unlink(temp_.c_str());
-    ThrowStreamWriteError();
+    return;
+  }
+  if (mode_ == TMode::mUnnamed) {
+    // The complete file gets a name only now, for the moment until the rename.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      temp_ = TemporaryNameBeside(target_);
+      const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+      cleanupSlot_ = RegisterTemporary(temp_);
+      int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp_.c_str(), AT_SYMLINK_FOLLOW);
+      if (linked != 0 && errno == ENOENT) linked = ::linkat(fd_, "", AT_FDCWD, temp_.c_str(), AT_EMPTY_PATH);
+      if (linked == 0) break;
+      const int error_number = errno;
+      UnregisterTemporary(cleanupSlot_);
+      temp_.clear();
+      if (error_number != EEXIST) {
+        Discard();
+        throw EDVError(CannotCreateFileMessage(target_, error_number));
+      }
+    }
+    if (temp_.empty()) {
+      Discard();
+      throw EDVError(CannotCreateFileMessage(target_, EEXIST));
+    }
+    mode_ = TMode::mNamed;  // from here on a failure removes the name again
+  }
+  if (::close(fd_) != 0) {
+    const int error_number = errno;
+    fd_ = -1;
+    Discard();
+    Fail(error_number);
   }
   fd_ = -1;
   if (::rename(temp_.c_str(), target_.c_str()) != 0) {
     const int error_number = errno;
-    ::unlink(temp_.c_str());
+    Discard();
     throw EDVError(CannotCreateFileMessage(target_, error_number));
   }
+  temp_.clear();
+  UnregisterTemporary(cleanupSlot_);
   // Make the rename itself durable.
   const int dir = ::open(target_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
-    ::fsync(dir);
+    (void)gSync.load()(dir);
     ::close(dir);
   }
 }

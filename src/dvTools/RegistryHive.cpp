@@ -2,11 +2,10 @@
 
 #include <cerrno>
 #include <charconv>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "dvTools/AtomicFileWriter.h"
+#include "dvTools/BoundedRead.h"
 #include "dvTools/dvError.h"
 
 #ifdef _WIN32
@@ -311,16 +310,13 @@ bool RegistryFileStore::OpenKey(std::string_view path, bool canCreate) {
   if (ec) return false;
   if (exists) {
     // Something other than a file in its place (a folder) is a hive that cannot be opened.
-    if (!std::filesystem::is_regular_file(file_, ec)) return false;
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) return false;
+    // So is a device, a pipe or a file beyond the size limit: it is never read.
     std::string text;
     try {
-      text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::exception&) {
+      text = ReadRegularFile(file_);
+    } catch (const EDVError&) {
       return false;
     }
-    if (in.bad()) return false;
     // An export in UTF-16 (as the Windows registry editor writes them) would be ruined by the 8-bit
     // lines we add: leave such a file alone.
     if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) return false;

@@ -1,10 +1,7 @@
 #include "dvTools/dvIniTools.h"
 
-#include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -14,6 +11,7 @@
 #include <memory>
 
 #include "dvTools/AtomicFileWriter.h"
+#include "dvTools/BoundedRead.h"
 #include "dvTools/dvError.h"
 #include "dvTools/dvStrTools.h"
 
@@ -58,39 +56,6 @@ std::unique_ptr<TIniEntry> MakeEntry(std::string_view name, std::string_view val
   entry->Name = std::move(trimmed);
   entry->Value = std::string(value);
   return entry;
-}
-
-std::string SystemReason(int errorNumber) {
-  std::string reason = std::strerror(errorNumber);
-  while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ')) reason.pop_back();
-  return reason;
-}
-
-std::string ReadWholeFile(const fs::path& fileName) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    throw EDVError("Cannot open file \"" + fileName.string() + "\". " + SystemReason(errno));
-  }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    throw EDVError("Cannot open file \"" + fileName.string() + "\". " + SystemReason(EISDIR));
-  }
-  std::string bytes;
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw EDVError("Stream read error");
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  return bytes;
 }
 
 bool IsDigit(char c) {
@@ -477,7 +442,7 @@ void TDVIniFile::LoadFromFile(const fs::path& fileName) {
   if (fs::status(fileName, ec).type() == fs::file_type::not_found)
     throw EDVError("Ini file:" + fileName.string() + " not found.");
   // Everything is read before the document is touched, so a read error leaves it as it was.
-  LoadFromBytes(ReadWholeFile(fileName));
+  LoadFromBytes(ReadRegularFile(fileName));
 }
 
 void TDVIniFile::LoadFromBytes(std::string_view bytes) {

@@ -1,16 +1,20 @@
 #pragma once
 // The preview without a window: the figures as "Label: value" lines or as JSON, and the drawing as an SVG
-// file.
+// document.
 
-#include <filesystem>
-#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "toolpath/FacingJob.h"
 
-enum class TFigureFormat { ffText, ffJson };
+struct TPreviewReport {
+  std::string Svg;  // empty unless asked for
+  std::vector<std::pair<std::string, std::string>> Figures;
+  std::string Json;  // the same figures as one JSON object
+};
 
-// Writes the drawing of every layer (with the first layer's swept band and uncut cells) to `svg` unless it
-// is empty, and the figures to `out` when `stats` is set, as text lines or as one JSON object. Raises
-// EDVError for a refused job, a program too large to draw, or a file that cannot be written.
-void WritePreviewReport(const TJobEntries& entries, const std::filesystem::path& svg, bool stats,
-                        double rapidRate, std::ostream& out, TFigureFormat format = TFigureFormat::ffText);
+// Builds the drawing of every layer (with the first layer's swept band and uncut cells) when `svg` is set,
+// and the figures, all in memory, so that a caller can refuse before it writes any file. Raises EDVError
+// for a refused job or a program too large to draw.
+[[nodiscard]] TPreviewReport MakePreviewReport(const TJobEntries& entries, bool svg, double rapidRate);

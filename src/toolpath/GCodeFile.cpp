@@ -11,6 +11,10 @@ constexpr std::size_t kBufferSize = 1 << 18;  // whole lines are gathered here a
 TGCodeFileSink::TGCodeFileSink(const std::filesystem::path& target)
     : writer_(std::make_unique<AtomicFileWriter>(target)), buffer_(std::make_unique<char[]>(kBufferSize)) {}
 
+TGCodeFileSink::TGCodeFileSink(int descriptor, std::string name)
+    : writer_(std::make_unique<AtomicFileWriter>(descriptor, std::move(name))),
+      buffer_(std::make_unique<char[]>(kBufferSize)) {}
+
 TGCodeFileSink::~TGCodeFileSink() = default;
 
 void TGCodeFileSink::AddLine(std::string_view line) {
@@ -29,12 +33,18 @@ void TGCodeFileSink::AddLine(std::string_view line) {
 }
 
 void TGCodeFileSink::Flush() {
+  if (used_ == 0) return;
   writer_->Write(std::string_view(buffer_.get(), used_));
   used_ = 0;
 }
 
-void TGCodeFileSink::Save() {
+void TGCodeFileSink::Finish() {
   Flush();
+  writer_->Finish();
+}
+
+void TGCodeFileSink::Save() {
+  Finish();
   writer_->Commit();
 }
 

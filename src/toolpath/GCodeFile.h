@@ -30,9 +30,14 @@ class TGCodeFileSink final : public TGCodeSink {
  public:
   // Raises EDVError "Cannot create file ..." when the target cannot be written.
   explicit TGCodeFileSink(const std::filesystem::path& target);
+  // Streams to an open descriptor (standard output), which stays open; `name` stands for it in messages.
+  TGCodeFileSink(int descriptor, std::string name);
   ~TGCodeFileSink() override;
   void AddLine(std::string_view line) override;
-  // Writes what is left, then puts the file in the target's place. Raises EDVError "Stream write error".
+  // Writes what is left and syncs it, without replacing the target yet: the last step that may fail
+  // with "Stream write error" (EStreamWriteError).
+  void Finish();
+  // Finishes, then puts the file in the target's place. Raises EDVError "Stream write error".
   void Save() override;
 
  private:

@@ -23,10 +23,29 @@ void Add(TGCodeFile& list, std::initializer_list<std::string_view> parts) {
   list.Add(line);
 }
 
+// The path inside the header's comment: a ")" would end the comment early (and a "(" nest one, which
+// controls refuse), a line break would start real G-code lines. Brackets stand in for parentheses and
+// "?" for control bytes. No GBK character has any of these bytes as its second byte, so the rest of the
+// path passes byte for byte.
+std::string CommentSafePath(std::string_view path) {
+  std::string out(path);
+  for (char& c : out) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '(') {
+      c = '[';
+    } else if (c == ')') {
+      c = ']';
+    } else if (byte < 0x20 || byte == 0x7F) {
+      c = '?';
+    }
+  }
+  return out;
+}
+
 void AddHeader(const TFacingJob& job, std::string_view dateTime, TGCodeFile& list) {
   Add(list, {"( Skimplane v1.3 / ISO-Mill ", kOutput, " )"});
   list.Add("( Program by tarel.qo / 2011-05-04 )");
-  Add(list, {"( ", job.FileName, " ", kCreatedAt, " ", dateTime, " )"});
+  Add(list, {"( ", CommentSafePath(job.FileName), " ", kCreatedAt, " ", dateTime, " )"});
   Add(list, {"( ", kWorkpieceSize, ":", NumStr(job.XPos), " x ", NumStr(job.YPos), " mm )"});
 }
 

@@ -11,8 +11,9 @@
 struct TProgramRequest {
   TJobEntries Entries;
   std::filesystem::path OutputPath;  // where the program is written (through AtomicFileWriter)
-  std::string HeaderPath;            // the path exactly as the third header line shows it, already GBK bytes
-  std::string DateTime;              // "yyyy-mm-dd hh:nn" as the header shows it
+  std::string HeaderPath;  // the output path as GBK bytes; the third header line shows it with "(" and ")"
+                           // as "[" and "]" and every control byte as "?", so it cannot end the comment
+  std::string DateTime;    // "yyyy-mm-dd hh:nn" as the header shows it
 };
 
 // Refuses bad jobs (non-positive pass step, non-finite values, absurd size) and write failures with

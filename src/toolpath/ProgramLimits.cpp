@@ -15,8 +15,30 @@ std::string Shortest(double value) {
   return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
+// A layer count of zero or less still cuts one layer.
 int EffectiveLayers(const TJobEntries& e) {
   return e.Layer > 0 ? e.Layer : 1;
+}
+
+// The largest magnitude any coordinate of the program may have.
+double LargestCoordinate(const TJobEntries& e) {
+  const double radius = e.Knit / 2;
+  const double layers = EffectiveLayers(e);
+  const double values[] = {
+      e.XPos,
+      e.YPos,
+      e.Knit,
+      e.Cross,
+      e.ZUp,
+      layers * e.ZPos + e.ZUp,
+      std::fabs(e.XPos) + std::fabs(e.YPos) + 3 * std::fabs(radius) + std::fabs(e.Cross)};
+  double largest = 0;
+  for (double v : values) largest = std::max(largest, std::fabs(v));
+  return largest;
+}
+
+std::string Whole(double value) {
+  return std::to_string(static_cast<long long>(std::min(value, 9e18)));
 }
 
 }  // namespace
@@ -55,6 +77,19 @@ double EstimateProgramLines(const TJobEntries& e) {
   return std::isnan(lines) ? INFINITY : lines;
 }
 
+double EstimateProgramBytes(const TJobEntries& e) {
+  // A number is a sign, its whole digits and ".000". A move holds at most two of them ("G01 X.. Y.."), a
+  // plunge one and the feed ("G01 F.. Z.."), a retract one ("G00 F1000 Z.."); each line ends in CR LF.
+  // The allowance covers the header (a path of up to 4096 bytes) and the start block.
+  const double largest = LargestCoordinate(e);
+  const double digits = largest >= 1 ? std::floor(std::log10(largest)) + 1 : 1;
+  const double number = 1 + digits + 4;
+  const double feed = static_cast<double>(std::to_string(e.Fro).size());
+  const double lineBytes = std::max({7 + 2 * number, 7 + feed + number, 11 + number}) + 2;
+  const double bytes = 8192 + EstimateProgramLines(e) * lineBytes;
+  return std::isnan(bytes) ? INFINITY : bytes;
+}
+
 void CheckJob(const TJobEntries& e) {
   const struct {
     const char* name;
@@ -69,6 +104,12 @@ void CheckJob(const TJobEntries& e) {
   if (e.Mode != kModeSpiral && e.Mode != kModeXZigzag && e.Mode != kModeYZigzag) {
     throw EDVError("The clearing strategy " + std::to_string(e.Mode) + " is unknown");
   }
+
+  // A plunge with feed 0 is refused by the control only once the spindle runs; a spindle speed of 0
+  // would plunge a standing cutter into the stock.
+  if (e.Fro <= 0) throw EDVError("The feed must be above zero, but it is " + std::to_string(e.Fro));
+  if (e.Speed <= 0)
+    throw EDVError("The spindle speed must be above zero, but it is " + std::to_string(e.Speed));
 
   // The pass step is what moves every pass on; without it the spiral and the zig-zags never end.
   const double radius = e.Knit / 2;
@@ -91,10 +132,13 @@ void CheckJob(const TJobEntries& e) {
 
   const double lines = EstimateProgramLines(e);
   if (!(lines <= kMaxProgramLines)) {
-    throw EDVError("The program would have about " +
-                   std::to_string(static_cast<long long>(std::min(lines, 9e18))) +
-                   " lines, more than the limit of " +
-                   std::to_string(static_cast<long long>(kMaxProgramLines)) + " lines");
+    throw EDVError("The program would have about " + Whole(lines) + " lines, more than the limit of " +
+                   Whole(kMaxProgramLines) + " lines");
+  }
+  const double bytes = EstimateProgramBytes(e);
+  if (!(bytes <= kMaxProgramBytes)) {
+    throw EDVError("The program would have about " + Whole(bytes) + " bytes, more than the limit of " +
+                   Whole(kMaxProgramBytes) + " bytes");
   }
 
   // A zig-zag moves on by (2R + row) - C. When the pass step is below the rounding of those sums, the row

@@ -10,10 +10,18 @@
 // million), yet small enough that a mistyped entry cannot fill a disk.
 inline constexpr double kMaxProgramLines = 200'000'000;
 
+// Lines can be long too: a face of 1e300 mm writes numbers of 300 digits. Above what any program within
+// the line limit needs with everyday sizes, yet small enough that a mistyped entry cannot fill a disk.
+inline constexpr double kMaxProgramBytes = 8589934592.0;  // 8 GiB
+
 // An upper estimate of the number of lines the job's program has; infinite when it would never end.
 [[nodiscard]] double EstimateProgramLines(const TJobEntries& entries);
 
+// An upper estimate of the program's size in bytes, line breaks and header included.
+[[nodiscard]] double EstimateProgramBytes(const TJobEntries& entries);
+
 // Raises EDVError when the job must be refused: an entry that is not a finite number, an unknown
-// strategy, a pass step (diameter - overlap) of zero or less, sizes whose arithmetic overflows, or a
-// program of more than kMaxProgramLines lines.
+// strategy, a feed or spindle speed of zero or less, a pass step (diameter - overlap) of zero or less,
+// sizes whose arithmetic overflows, or a program of more than kMaxProgramLines lines or kMaxProgramBytes
+// bytes.
 void CheckJob(const TJobEntries& entries);

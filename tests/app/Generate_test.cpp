@@ -92,6 +92,8 @@ TEST_F(GenerateTest, HeaderShowsThePathInGbkAndTheLocalTimeSeparator) {
   } rows[] = {
       {"plate.nc", "plate.nc", ':', "2011-06-18 14:05"},
       {"\xe5\xb9\xb3\xe9\x9d\xa2.nc", "\xc6\xbd\xc3\xe6.nc", '.', "2011-06-18 14.05"},
+      // Parentheses would end the comment early; the file keeps its true name.
+      {"plate (2).nc", "plate [2].nc", ':', "2011-06-18 14:05"},
   };
   for (const auto& r : rows) {
     const fs::path out = dir / fs::u8path(r.name);
@@ -172,6 +174,10 @@ TEST_F(GenerateTest, RefusalsAndWriteFailuresGoToTheErrorBoxAndWriteNothing) {
       {"pass step negative", kept, [](TfrmSkimplane& f) { f.edtKnit->SetValue(-2); },
        "The pass step (diameter - overlap) must be above zero..."},
       {"missing folder", missing, [](TfrmSkimplane&) {}, CannotCreateFileMessage(missing, ENOENT) + "."},
+      {"feed zero", kept, [](TfrmSkimplane& f) { f.edtFro->SetValue(0); },
+       "The feed must be above zero, but it is 0."},
+      {"spindle speed negative", kept, [](TfrmSkimplane& f) { f.edtSpeed->SetValue(-100); },
+       "The spindle speed must be above zero, but it is -100."},
   };
   WriteBytes(kept, "old content");
   for (const auto& r : rows) {

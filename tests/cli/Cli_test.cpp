@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <algorithm>
 #include <ctime>
+#include <fstream>
 
 #include "ChildProcess.h"
 #include "TempDir.h"
@@ -59,7 +64,7 @@ TEST(SkimplaneCli, OptionsReachTheJob) {
       {{"--step-down", "0", "--layers", "3"}, job([](TJobEntries& e) { e.ZPos = 0, e.Layer = 3; })},
       {{"--retract", "5", "--absolute-retract", "--layers", "2"},
        job([](TJobEntries& e) { e.ZUp = 5, e.ZUpAbs = true, e.Layer = 2; })},
-      {{"--spindle", "0", "--feed", "-5"}, job([](TJobEntries& e) { e.Speed = 0, e.Fro = -5; })},
+      {{"--spindle", "1", "--feed", "7"}, job([](TJobEntries& e) { e.Speed = 1, e.Fro = 7; })},
       {{"--strategy", "x", "--no-edge-clean"},
        job([](TJobEntries& e) { e.Mode = kModeXZigzag, e.ClearEnd = false; })},
       {{"--strategy", "y"}, job([](TJobEntries& e) { e.Mode = kModeYZigzag; })},
@@ -126,6 +131,17 @@ TEST(SkimplaneCli, BadInputIsRefusedAndNothingIsWritten) {
        "0\n"},
       {{"--x", "nan"}, 1, "skimplane-cli: The X size is not a finite number: nan\n"},
       {{"--retract", "inf"}, 1, "skimplane-cli: The retract height is not a finite number: inf\n"},
+      {{"--feed", "0"}, 1, "skimplane-cli: The feed must be above zero, but it is 0\n"},
+      {{"--feed", "-5"}, 1, "skimplane-cli: The feed must be above zero, but it is -5\n"},
+      {{"--spindle", "0"}, 1, "skimplane-cli: The spindle speed must be above zero, but it is 0\n"},
+      {{"--x", "1e300", "--strategy", "x", "--layers", "1000000"},
+       1,
+       "skimplane-cli: The program would have about 52502741674 bytes, more than the limit of 8589934592 "
+       "bytes\n"},
+      // The value as given, not a number of 309 digits.
+      {{"--rapid-rate", "-1e308", "--stats"}, 2, "--rapid-rate: \"-1e308\" is not a number above zero"},
+      {{"--rapid-rate", "0", "--stats"}, 2, "--rapid-rate: \"0\" is not a number above zero"},
+      {{"--rapid-rate", "fast", "--stats"}, 2, "--rapid-rate: \"fast\" is not a number above zero"},
   };
   for (const auto& row : rows) {
     TempDir dir;
@@ -136,6 +152,7 @@ TEST(SkimplaneCli, BadInputIsRefusedAndNothingIsWritten) {
     const auto r = RunCli(dir, args);
     EXPECT_EQ(r.exitCode, row.exitCode) << args[0] << " " << args[1];
     EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+    EXPECT_LT(r.err.size(), 200u) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(ReadBytes(dir / "job.nc"), "old program");
     EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"job.nc"});
@@ -222,4 +239,200 @@ TEST(CliSupport, EncodesPathsToGbk) {
       {"/\xED\x95\x9C.nc", "/?.nc"},                                 // Hangul syllable 한
   };
   for (const auto& r : rows) EXPECT_EQ(EncodePathForHeader(r.utf8), r.gbk) << r.utf8;
+}
+
+namespace {
+
+// A child running the tool that the test may stop while it runs.
+struct TCliChild {
+  pid_t pid = -1;
+  TCliChild(const TempDir& dir, std::vector<std::string> args) {
+    const std::string bin = SKIMPLANE_BIN_DIR "/skimplane-cli";
+    args.insert(args.begin(), bin);
+    pid = ::fork();
+    if (pid == 0) {
+      if (::chdir(dir.path().c_str()) != 0) ::_exit(120);
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(bin.c_str(), argv.data());
+      ::_exit(121);
+    }
+  }
+  // Bytes the child has written so far, as the system counts them.
+  [[nodiscard]] long long Written() const {
+    std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value)
+      if (key == "wchar:") return value;
+    return -1;
+  }
+  int Wait() {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
+  }
+};
+
+}  // namespace
+
+TEST(SkimplaneCli, HeaderPathCannotEndTheCommentOrAddLines) {
+  const struct {
+    std::string name, shown;
+  } rows[] = {
+      {"plate (2).nc", "plate [2].nc"},
+      {"a\r\nG00 Z-50\r\n(b.nc", "a??G00 Z-50??[b.nc"},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    const auto result =
+        RunCli(dir, {"--x", "20", "--y", "12", "--layers", "2", "--time", kTime, "-o", r.name});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string text = ReadBytes(dir / r.name);  // written at its true name
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 48);
+    EXPECT_EQ(text.find("\nG00 Z-50"), std::string::npos);
+    EXPECT_NE(text.find("( " + dir.path().string() + "/" + r.shown + " \xB4\xB4\xBD\xA8\xD3\xDA " + kTime +
+                        " )\r\n"),
+              std::string::npos)
+        << text.substr(0, 200);
+  }
+}
+
+TEST(SkimplaneCli, WritesToStandardOutputAndThroughSpecialFiles) {
+  TempDir dir;
+  std::string expected = ReadBytes(fs::path(SKIMPLANE_TEST_DATA) / "plate-2-layers-relative.nc");
+  const auto withPath = [&](const std::string& path) {
+    std::string text = expected;
+    text.replace(text.find("D:\\nc\\plate.nc"), 14, path);
+    return text;
+  };
+  const std::vector<std::string> plate = {"--x", "20", "--y", "12", "--layers", "2", "--time", kTime};
+
+  auto args = plate;
+  args.insert(args.end(), {"-o", "-"});
+  const auto out = RunCli(dir, args);
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  EXPECT_EQ(out.out, withPath("-"));
+  EXPECT_TRUE(FilesIn(dir.path()).empty());
+
+  // A link to a file that does not exist yet: the file is written, the link stays.
+  fs::create_directory(dir / "real");
+  fs::create_symlink("real/plate.nc", dir / "link.nc");
+  args = plate;
+  args.insert(args.end(), {"-o", "link.nc"});
+  const auto link = RunCli(dir, args);
+  ASSERT_EQ(link.exitCode, 0) << link.err;
+  EXPECT_TRUE(fs::is_symlink(dir / "link.nc"));
+  EXPECT_EQ(ReadBytes(dir / "real" / "plate.nc"), withPath((dir / "link.nc").string()));
+
+  // A device (a copy of /dev/null, as only a super-user may make one) stays a device.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    args = plate;
+    args.insert(args.end(), {"-o", "null"});
+    const auto device = RunCli(dir, args);
+    ASSERT_EQ(device.exitCode, 0) << device.err;
+    EXPECT_EQ(fs::status(dir / "null").type(), fs::file_type::character);
+  }
+  EXPECT_EQ(FilesIn(dir.path()).size(), ::geteuid() == 0 ? 3u : 2u);
+}
+
+TEST(SkimplaneCli, AStoppedRunLeavesTheOldProgramAndNothingElse) {
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    TempDir dir;
+    WriteBytes(dir / "big.nc", "old program");
+    // About 2.5 GB when finished: it is stopped long before.
+    TCliChild child(dir, {"--x", "3000", "--y", "2000", "--diameter", "0.1", "--overlap", "0.01", "--layers",
+                          "4000", "--strategy", "x", "-o", "big.nc"});
+    for (int i = 0; i < 2000 && child.Written() < (8 << 20); ++i) ::usleep(5000);
+    EXPECT_GE(child.Written(), 8 << 20) << "the run did not get going";
+    ::kill(child.pid, signal_number);
+    const int status = child.Wait();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << signal_number;
+    EXPECT_EQ(ReadBytes(dir / "big.nc"), "old program");
+    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"big.nc"}) << signal_number;
+  }
+}
+
+TEST(SkimplaneCli, ARunThatFailsReplacesNothing) {
+  const struct {
+    const char* what;
+    std::vector<std::string> args;
+    std::string message;
+  } rows[] = {
+      {"drawing refused",
+       {"--x", "3000", "--y", "2000", "--diameter", "0.1", "--overlap", "0.01", "--layers", "50",
+        "--strategy", "x", "--preview", "p.svg"},
+       "too many to draw"},
+      {"drawing's folder missing",
+       {"--preview", "no/such/p.svg"},
+       "Cannot create file \"" + (fs::temp_directory_path()).string()},
+      {"drawing's name taken by a folder", {"--preview", "folder.svg"}, "Is a directory"},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    WriteBytes(dir / "job.nc", "old program");
+    WriteBytes(dir / "p.svg", "old drawing");
+    fs::create_directory(dir / "folder.svg");
+    auto args = r.args;
+    args.insert(args.end(), {"--time", kTime, "-o", "job.nc"});
+    const auto result = RunCli(dir, args);
+    EXPECT_EQ(result.exitCode, 1) << r.what;
+    EXPECT_EQ(result.err.rfind("skimplane-cli: ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(r.message), std::string::npos) << result.err;
+    EXPECT_EQ(ReadBytes(dir / "job.nc"), "old program") << r.what;
+    EXPECT_EQ(ReadBytes(dir / "p.svg"), "old drawing") << r.what;
+    EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"folder.svg", "job.nc", "p.svg"})) << r.what;
+  }
+  // Both succeed together.
+  TempDir dir;
+  const auto both = RunCli(dir, {"--time", kTime, "-o", "job.nc", "--preview", "p.svg", "--stats"});
+  ASSERT_EQ(both.exitCode, 0) << both.err;
+  EXPECT_NE(both.out.find("Lines: "), std::string::npos) << both.out;
+  EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"job.nc", "p.svg"}));
+}
+
+TEST(SkimplaneCli, AWriteFailureNamesTheFileAndTheReason) {
+  TempDir dir;
+  WriteBytes(dir / "job.nc", "old program");
+  const auto r = RunCli(dir, {"--layers", "100", "-o", "job.nc"}, [] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err,
+            "skimplane-cli: Cannot write file \"" + (dir / "job.nc").string() + "\". File too large\n");
+  EXPECT_EQ(ReadBytes(dir / "job.nc"), "old program");
+  EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"job.nc"});
+
+  const auto both = RunCli(dir, {"--stats", "-o", "-"});
+  EXPECT_EQ(both.exitCode, 2);
+  EXPECT_NE(both.err.find("--stats: the figures cannot share standard output with \"-o -\""),
+            std::string::npos)
+      << both.err;
+}
+
+TEST(SkimplaneCli, SettingsFilesThatAreNoRegularFilesOrTooLargeAreRefused) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe.ini").c_str(), 0644), 0);  // reading it would wait for ever
+  WriteBytes(dir / "huge.ini", "");
+  fs::resize_file(dir / "huge.ini", (16 << 20) + 1);
+  const struct {
+    std::string file, reason;
+  } rows[] = {
+      {"/dev/zero", "Not a regular file"},  // would read for ever
+      {(dir / "pipe.ini").string(), "Not a regular file"},
+      {(dir / "huge.ini").string(), "Larger than the limit of 16 MiB (16777216 bytes)"},
+  };
+  for (const auto& r : rows) {
+    const auto result = RunCli(dir, {"--settings", r.file, "-o", "job.nc"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err, "skimplane-cli: Cannot open file \"" + r.file + "\". " + r.reason + "\n");
+  }
+  EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"huge.ini", "pipe.ini"}));
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include "ChildProcess.h"
 #include "TempDir.h"
 #include "dvTools/dvError.h"
@@ -105,4 +108,186 @@ TEST(AtomicFileWriter, WithoutCommitTheTargetIsUntouched) {
   }
   EXPECT_EQ(ReadBytes(dir / "keep.nc"), "old");
   EXPECT_EQ(FilesIn(dir.path()), 1);
+}
+
+namespace {
+
+int gSyncCalls = 0;
+int FailingSync(int) {
+  ++gSyncCalls;
+  errno = EIO;
+  return -1;
+}
+
+// Restores the writer's seams when a test ends, also a failing one.
+struct TSeamReset {
+  ~TSeamReset() {
+    SetFileSyncForTesting(nullptr);
+    SetUnnamedTemporaryForTesting(true);
+  }
+};
+
+}  // namespace
+
+// Without the flush to disk a power cut could lose the new file after the old one is gone.
+TEST(AtomicFileWriter, AFailingSyncKeepsTheOldFileAndSaysWhy) {
+  TSeamReset reset;
+  TempDir dir;
+  WriteBytes(dir / "keep.nc", "old");
+  for (bool unnamed : {true, false}) {
+    SetUnnamedTemporaryForTesting(unnamed);
+    SetFileSyncForTesting(&FailingSync);
+    gSyncCalls = 0;
+    AtomicFileWriter writer(dir / "keep.nc");
+    writer.Write("new program");
+    try {
+      writer.Commit();
+      ADD_FAILURE() << "the commit went through";
+    } catch (const EStreamWriteError& e) {
+      EXPECT_STREQ(e.what(), "Stream write error");
+      EXPECT_EQ(e.Detail(), "Cannot write file \"" + (dir / "keep.nc").string() + "\". Input/output error");
+    }
+    EXPECT_EQ(gSyncCalls, 1) << unnamed;
+    EXPECT_EQ(ReadBytes(dir / "keep.nc"), "old") << unnamed;
+  }
+  EXPECT_EQ(FilesIn(dir.path()), 1);
+}
+
+TEST(AtomicFileWriter, SmallAndLargeWritesLandInOrder) {
+  TempDir dir;
+  const std::string big(100 << 10, 'b');
+  AtomicFileWriter writer(dir / "order.nc");
+  writer.Write("abc");
+  writer.Write(big);
+  writer.Write("xyz");
+  writer.Write(std::string(2 << 20, 'c'));  // beyond the buffer
+  writer.Write("end");
+  writer.Commit();
+  EXPECT_EQ(ReadBytes(dir / "order.nc"), "abc" + big + "xyz" + std::string(2 << 20, 'c') + "end");
+}
+
+TEST(AtomicFileWriter, AFailedRenameLeavesNoTemporaryFile) {
+  TSeamReset reset;
+  TempDir dir;
+  for (bool unnamed : {true, false}) {
+    SetUnnamedTemporaryForTesting(unnamed);
+    const fs::path target = dir / (unnamed ? "u.nc" : "n.nc");
+    AtomicFileWriter writer(target);
+    writer.Write("program");
+    // The target becomes a folder with something in it before the commit: the rename must fail.
+    fs::create_directory(target);
+    WriteBytes(target / "inside", "x");
+    EXPECT_THROW(writer.Commit(), EDVError) << unnamed;
+    EXPECT_TRUE(fs::is_directory(target));
+  }
+  EXPECT_EQ(FilesIn(dir.path()), 2);
+}
+
+TEST(AtomicFileWriter, TargetsThatAreNoRegularFilesAreWrittenThroughNotReplaced) {
+  TempDir dir;
+  // A copy of /dev/null stays the device (renaming a file over it as root would replace the system's).
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    WriteFileAtomically(dir / "null", "program");
+    EXPECT_EQ(fs::status(dir / "null").type(), fs::file_type::character);
+    fs::remove(dir / "null");
+  }
+
+  // A pipe: the reader gets the bytes, the pipe stays a pipe.
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    try {
+      WriteFileAtomically(dir / "pipe", "through the pipe");
+    } catch (...) {
+      ::_exit(1);
+    }
+    ::_exit(0);
+  }
+  EXPECT_EQ(ReadBytes(dir / "pipe"), "through the pipe");
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(fs::status(dir / "pipe").type(), fs::file_type::fifo);
+  EXPECT_EQ(FilesIn(dir.path()), 1);
+}
+
+TEST(AtomicFileWriter, LinksAreWrittenThroughAlsoWhenTheirFileIsMissing) {
+  TempDir dir;
+  fs::create_directory(dir / "real");
+  fs::create_symlink("real/a.nc", dir / "dangling.nc");
+  WriteFileAtomically(dir / "dangling.nc", "new");
+  EXPECT_TRUE(fs::is_symlink(dir / "dangling.nc"));
+  EXPECT_EQ(ReadBytes(dir / "real" / "a.nc"), "new");
+  WriteFileAtomically(dir / "dangling.nc", "again");
+  EXPECT_TRUE(fs::is_symlink(dir / "dangling.nc"));
+  EXPECT_EQ(ReadBytes(dir / "real" / "a.nc"), "again");
+  // A link into a folder that does not exist is not replaced either: the write fails.
+  fs::create_symlink("nowhere/b.nc", dir / "lost.nc");
+  EXPECT_EQ(ErrorOf(dir / "lost.nc", "x"),
+            "Cannot create file \"" + (dir / "nowhere" / "b.nc").string() + "\". No such file or directory");
+  EXPECT_TRUE(fs::is_symlink(dir / "lost.nc"));
+  EXPECT_EQ(FilesIn(dir.path()), 3);
+}
+
+TEST(AtomicFileWriter, KeepsTheOwnerAndGroupOfAnotherUsersFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only a super-user may give a file to another user";
+  TempDir dir;
+  WriteBytes(dir / "theirs.nc", "old");
+  ASSERT_EQ(::chown((dir / "theirs.nc").c_str(), 65534, 65533), 0);
+  WriteFileAtomically(dir / "theirs.nc", "new");
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "theirs.nc").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65533u);
+  EXPECT_EQ(ReadBytes(dir / "theirs.nc"), "new");
+}
+
+TEST(AtomicFileWriter, ATargetNameOfTheLongestLegalLengthWorks) {
+  TSeamReset reset;
+  TempDir dir;
+  for (bool unnamed : {true, false}) {
+    SetUnnamedTemporaryForTesting(unnamed);
+    for (std::size_t length : {240u, 255u}) {
+      const std::string name = std::string(length - 3, unnamed ? 'u' : 'n') + ".nc";
+      WriteBytes(dir / name, "old");
+      WriteFileAtomically(dir / name, "new");
+      EXPECT_EQ(ReadBytes(dir / name), "new") << length;
+    }
+  }
+  EXPECT_EQ(FilesIn(dir.path()), 4);
+}
+
+// A run stopped by a signal while the file is written leaves no partial file, with an unnamed temporary
+// file and with the named one of file systems that cannot do without a name.
+TEST(AtomicFileWriter, ASignalDuringTheWriteLeavesNothingBehind) {
+  for (bool unnamed : {true, false}) {
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGKILL}) {
+      if (!unnamed && signal_number == SIGKILL) continue;  // nothing can clean up after a kill
+      TempDir dir;
+      WriteBytes(dir / "keep.nc", "old program");
+      int ready[2];
+      ASSERT_EQ(::pipe(ready), 0);
+      const pid_t child = ::fork();
+      if (child == 0) {
+        ::close(ready[0]);
+        SetUnnamedTemporaryForTesting(unnamed);
+        AtomicFileWriter writer(dir / "keep.nc");
+        writer.Write(std::string(3 << 20, 'x'));
+        [[maybe_unused]] const ssize_t n = ::write(ready[1], "w", 1);
+        for (;;) ::pause();
+      }
+      ::close(ready[1]);
+      char c = 0;
+      ASSERT_EQ(::read(ready[0], &c, 1), 1);
+      ::close(ready[0]);
+      EXPECT_EQ(FilesIn(dir.path()), unnamed ? 1 : 2);  // the named temporary file is there while writing
+      ::kill(child, signal_number);
+      int status = 0;
+      ::waitpid(child, &status, 0);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << signal_number;
+      EXPECT_EQ(ReadBytes(dir / "keep.nc"), "old program");
+      EXPECT_EQ(FilesIn(dir.path()), 1) << "signal " << signal_number << (unnamed ? " unnamed" : " named");
+    }
+  }
 }

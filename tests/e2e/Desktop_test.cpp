@@ -133,10 +133,21 @@ class DesktopTest : public ::testing::Test {
     const std::string size = Output("xdotool getwindowgeometry " + box + " | sed -n 's/.*Geometry: //p'");
     const int w = std::stoi(size.substr(0, size.find('x')));
     const int h = std::stoi(size.substr(size.find('x') + 1));
-    if (answer == TAnswer::OkButton) return Click(box, w - 50, h - 20);
-    Click(box, 20, 20);  // the keyboard goes to the box
-    std::this_thread::sleep_for(200ms);
-    std::system(answer == TAnswer::EnterKey ? "xdotool key Return" : "xdotool key alt+F4");
+    if (answer == TAnswer::OkButton) {
+      Click(box, w - 50, h - 20);
+    } else {
+      // The keyboard goes to the box once the window manager has made it the active window.
+      for (int i = 0; i < 50 && Output("xdotool getactivewindow 2>/dev/null") != box; ++i) {
+        if (i % 10 == 0) Click(box, 20, 20);
+        std::this_thread::sleep_for(100ms);
+      }
+      std::system(answer == TAnswer::EnterKey ? "xdotool key Return" : "xdotool key alt+F4");
+    }
+    // The box is gone before the user goes on.
+    for (int i = 0; i < 100 && Shown(box); ++i) std::this_thread::sleep_for(50ms);
+  }
+  static bool Shown(const std::string& window) {
+    return Output("xdotool search --onlyvisible --name '.' 2>/dev/null | grep -x " + window).size() > 0;
   }
   static void PressClose(const std::string& window) { Click(window, 376 + 37, 372 + 12); }
   static std::string Geometry(const std::string& window) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <string>
 
@@ -491,4 +493,41 @@ TEST(SettingsValues, ASettingsFileGivesTheWindowsEntries) {
   TSettingsValues v;
   EXPECT_EQ(MessageOf([&] { ReadSettingsFile(dir / "none.ini", v, '.'); }),
             "Ini file:" + (dir / "none.ini").string() + " not found.");
+}
+
+// The start reads the settings file and the pack it names only when they are regular files within the size
+// limit: a pipe would keep the window from ever opening, a device or a runaway file would fill memory.
+TEST(SettingsLoad, ASettingsFileOrPackThatIsNoRegularFileOrTooLargeIsRefused) {
+  {
+    TFolder f;
+    ASSERT_EQ(::mkfifo(f.Ini().c_str(), 0644), 0);
+    TFakeSettingsWindow window;
+    EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }),
+              "Cannot open file \"" + f.Ini().string() + "\". Not a regular file");
+    EXPECT_TRUE(window.log.empty());
+  }
+  const struct {
+    const char* pack;
+    std::function<void(const std::filesystem::path&)> make;
+    std::string reason;
+  } rows[] = {
+      {"pipe.lng", [](const std::filesystem::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); },
+       "Not a regular file"},
+      {"huge.lng",
+       [](const std::filesystem::path& p) {
+         WriteBytes(p, "");
+         std::filesystem::resize_file(p, (16 << 20) + 1);
+       },
+       "Larger than the limit of 16 MiB (16777216 bytes)"},
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    r.make(f.dir / r.pack);
+    WriteBytes(f.Ini(),
+               Crlf({"Option:[%RootKey%]", "[%", "  Layer:3", std::string("  Lang:") + r.pack, "%]"}));
+    TFakeSettingsWindow window;
+    EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }),
+              "Cannot open file \"" + (f.dir / r.pack).string() + "\". " + r.reason);
+    EXPECT_EQ(window.SpinIntValue("edtLayer"), 3) << r.pack;  // the entries before the pack are set
+  }
 }

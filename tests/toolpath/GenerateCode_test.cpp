@@ -187,8 +187,8 @@ TEST(GenerateCode, StepDownZeroCutsEveryLayerAtZero) {
 
 TEST(GenerateCode, StartAndEndBlocks) {
   TJobEntries e = Plate();
-  e.Speed = 0;
-  e.Fro = -5;
+  e.Speed = 1;
+  e.Fro = 7;
   e.Knit = 6.125;
   e.ZUp = 7.25;
   e.ZUpAbs = true;
@@ -196,8 +196,8 @@ TEST(GenerateCode, StartAndEndBlocks) {
   ASSERT_GT(lines.size(), 14u);
   EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.begin() + 10),
             (std::vector<std::string>{"( \xB9\xA4\xBC\xFE\xB3\xDF\xB4\xE7:20.000 x 12.000 mm )",
-                                      "G00 G90 G94 G40 G54 G80", "T1 M06", "M03 S0", "M07",
-                                      "G00 F1000 X3.063 Y3.063 Z7.250", "G01 F-5 Z-1.000"}));
+                                      "G00 G90 G94 G40 G54 G80", "T1 M06", "M03 S1", "M07",
+                                      "G00 F1000 X3.063 Y3.063 Z7.250", "G01 F7 Z-1.000"}));
   EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
             (std::vector<std::string>{"G00 F1000 Z7.250", "M09", "M05", "M02"}));
 }
@@ -307,6 +307,16 @@ TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
        "The program would have about 400000000000000000 lines, more than the limit of 200000000 lines"},
       {[](TJobEntries& e) { e.Layer = std::numeric_limits<int32_t>::max(); },
        "The program would have about 166137143973 lines, more than the limit of 200000000 lines"},
+      // A plunge at feed 0 stops the control with the spindle running; speed 0 plunges a standing cutter.
+      {[](TJobEntries& e) { e.Fro = 0; }, "The feed must be above zero, but it is 0"},
+      {[](TJobEntries& e) { e.Fro = -120; }, "The feed must be above zero, but it is -120"},
+      {[](TJobEntries& e) { e.Fro = std::numeric_limits<int32_t>::min(); },
+       "The feed must be above zero, but it is -2147483648"},
+      {[](TJobEntries& e) { e.Speed = 0; }, "The spindle speed must be above zero, but it is 0"},
+      {[](TJobEntries& e) { e.Speed = -5000; }, "The spindle speed must be above zero, but it is -5000"},
+      // Few lines, but each with numbers of 300 digits: refused by its size in bytes.
+      {[](TJobEntries& e) { e.XPos = 1e300, e.Mode = kModeXZigzag, e.Layer = 1000000; },
+       "The program would have about 52502741674 bytes, more than the limit of 8589934592 bytes"},
   };
   for (const auto& r : rows) {
     TJobEntries e;
@@ -349,6 +359,70 @@ TEST(GenerateCode, RefusesZigzagsWhosePassStepIsLostInRounding) {
   TJobEntries fine;
   fine.Mode = kModeXZigzag, fine.XPos = 100, fine.YPos = 1024, fine.Knit = 64, fine.Cross = 32;
   EXPECT_EQ(ErrorOf([&] { CheckJob(fine); }), "");
+}
+
+// A layer count of zero or less cuts one layer, so it must count as one layer in the limits as well.
+TEST(GenerateCode, LayerCountsOfOneOrLessAreRefusedAlikeOverTheLimits) {
+  const struct {
+    std::function<void(TJobEntries&)> change;
+    std::string message;
+  } jobs[] = {
+      {[](TJobEntries& e) { e.XPos = 2e9, e.Mode = kModeYZigzag; },
+       "The program would have about 727272749 lines, more than the limit of 200000000 lines"},
+      {[](TJobEntries& e) { e.XPos = 1e300, e.YPos = 4e8, e.Mode = kModeXZigzag; },
+       "The program would have about 90327294468 bytes, more than the limit of 8589934592 bytes"},
+  };
+  for (const auto& job : jobs) {
+    for (int layers : {1, 0, -3}) {
+      TJobEntries e;
+      job.change(e);
+      e.Layer = layers;
+      EXPECT_EQ(ErrorOf([&] { CheckJob(e); }), job.message) << layers;
+    }
+  }
+}
+
+TEST(GenerateCode, EstimatedBytesBoundTheRealSize) {
+  const struct {
+    double x, y;
+    int layers, mode;
+  } jobs[] = {{150, 200, 1, kModeSpiral},  {20, 12, 2, kModeXZigzag},   {1e30, 40, 3, kModeXZigzag},
+              {40, 1e30, 2, kModeYZigzag}, {-1e20, 40, 1, kModeSpiral}, {300, 20, 5, kModeYZigzag}};
+  for (const auto& j : jobs) {
+    TJobEntries e;
+    e.XPos = j.x, e.YPos = j.y, e.Layer = j.layers, e.Mode = j.mode;
+    e.Fro = std::numeric_limits<int32_t>::max(), e.Speed = std::numeric_limits<int32_t>::max();
+    const double real = static_cast<double>(Text(e).size());
+    EXPECT_GE(EstimateProgramBytes(e), real) << j.x << " x " << j.y;
+    EXPECT_LE(EstimateProgramBytes(e), real * 4 + 10000) << j.x << " x " << j.y;
+  }
+}
+
+// The path in the header's comment can neither end the comment nor start lines of its own; the file
+// itself keeps its true name.
+TEST(GenerateCode, HeaderPathCannotEndTheCommentOrAddLines) {
+  const struct {
+    std::string path, shown;
+  } rows[] = {
+      {"/home/u/plate (2).nc", "/home/u/plate [2].nc"},
+      {"/home/u/New folder (2)/a.nc", "/home/u/New folder [2]/a.nc"},
+      {"a\r\nG00 Z-50\r\n(b.nc", "a??G00 Z-50??[b.nc"},
+      {std::string("tab\t nul") + '\0' + "del\x7F end", "tab? nul?del? end"},
+      {"\xC6\xBD\xC3\xE6 \x81\x40\xFE\xFE.nc", "\xC6\xBD\xC3\xE6 \x81\x40\xFE\xFE.nc"},  // GBK passes whole
+      {"plate.nc", "plate.nc"},
+  };
+  for (const auto& r : rows) {
+    TGCodeMemorySink sink;
+    TGCodeFile list(sink);
+    WriteProgram({Plate(), {}, r.path, kPlateTime}, list);
+    ASSERT_EQ(sink.Lines().size(), 48u) << r.shown;
+    EXPECT_EQ(sink.Lines()[2], "( " + r.shown + " \xB4\xB4\xBD\xA8\xD3\xDA 2011-06-18 14:05 )");
+  }
+  TempDir dir;
+  GenerateCode({Plate(), dir / "plate (2).nc", (dir / "plate (2).nc").string(), kPlateTime});
+  EXPECT_NE(ReadBytes(dir / "plate (2).nc").find("( " + dir.path().string() + "/plate [2].nc "),
+            std::string::npos);
+  EXPECT_EQ(FilesIn(dir.path()), 1);
 }
 
 TEST(GenerateCode, EstimateBoundsTheRealLineCount) {

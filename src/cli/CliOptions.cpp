@@ -1,0 +1,154 @@
+#include "cli/CliOptions.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <sstream>
+
+#include "cli/CliSupport.h"
+#include "dvTools/dvError.h"
+#include "settings/SettingsValues.h"
+#include "toolpath/GenerateCode.h"
+
+#ifndef SKIMPLANE_VERSION
+#define SKIMPLANE_VERSION "skimplane-cli"
+#endif
+
+std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std::ostream& out,
+                                         std::ostream& err, int& exitCode) {
+  TCliRun run;
+  TJobEntries& e = run.Entries;
+  std::string strategy = "spiral";
+  bool noEdgeClean = false;
+  std::string settingsFile;
+  std::string rapidRate;
+
+  // Numbers are taken as text and converted here, so that an empty or half-numeric value is an error
+  // rather than a silent zero.
+  struct TNumberOption {
+    const char* name;
+    const char* help;
+    std::string text;
+    double* length;
+    int32_t* whole;
+  };
+  const auto fmt = [](double v) {
+    std::ostringstream s;
+    s << v;
+    return s.str();
+  };
+  TNumberOption numbers[] = {
+      {"--x", "X extent of the face, mm", fmt(e.XPos), &e.XPos, nullptr},
+      {"--y", "Y extent of the face, mm", fmt(e.YPos), &e.YPos, nullptr},
+      {"--diameter", "cutter diameter, mm", fmt(e.Knit), &e.Knit, nullptr},
+      {"--overlap", "overlap of neighbouring passes, mm", fmt(e.Cross), &e.Cross, nullptr},
+      {"--step-down", "step-down per layer, mm", fmt(e.ZPos), &e.ZPos, nullptr},
+      {"--retract", "retract height, mm", fmt(e.ZUp), &e.ZUp, nullptr},
+      {"--layers", "number of layers", std::to_string(e.Layer), nullptr, &e.Layer},
+      {"--spindle", "spindle speed (S word), above zero", std::to_string(e.Speed), nullptr, &e.Speed},
+      {"--feed", "cutting feed (F word of every plunge), above zero", std::to_string(e.Fro), nullptr, &e.Fro},
+  };
+
+  CLI::App app{"Writes an ISO G-code facing program for a rectangular face."};
+  app.set_version_flag("--version", SKIMPLANE_VERSION);
+  for (auto& n : numbers) {
+    app.add_option(n.name, n.text, n.help)->type_name(n.length ? "FLOAT" : "INT")->capture_default_str();
+    if (std::string(n.name) == "--retract") {
+      app.add_flag("--absolute-retract", e.ZUpAbs,
+                   "retract to the height itself (default: above the cutting level)");
+    }
+  }
+  app.add_option("--strategy", strategy, "clearing strategy")
+      ->check(CLI::IsMember({"spiral", "x", "y"}))
+      ->capture_default_str();
+  app.add_flag("--no-edge-clean", noEdgeClean, "leave out the edge-clean pass of each layer");
+  bool finishCentre = false;
+  app.add_flag("--finish-centre", finishCentre,
+               "spiral: after each layer's spiral, clear what it left in the middle and at the start");
+  app.add_option("--time", run.Time,
+                 "date and time for the header, \"YYYY-MM-DD HH:MM\" (default: now, local time)")
+      ->type_name("TIME");
+  app.add_option(
+         "--settings", settingsFile,
+         "take the entries from this settings file (as Skimplane.ini); options given as well override them")
+      ->type_name("FILE");
+  app.add_option(
+         "-o,--output", run.Output,
+         "the program file to write; \"-\" writes it to standard output (its header then shows \"-\")")
+      ->type_name("FILE");
+  app.add_option("--preview", run.PreviewFile, "draw the toolpath into this SVG file")->type_name("FILE");
+  app.add_flag("--stats", run.Stats,
+               "print lines, path lengths, cycle time and the share of the face left uncut");
+  app.add_flag("--json", run.Json, "with --stats: print the figures as one JSON object (keys in the README)")
+      ->needs("--stats");
+  app.add_option("--rapid-rate", rapidRate, "rapid rate for the cycle time, mm/min, above zero")
+      ->type_name("FLOAT")
+      ->default_str(fmt(kDefaultRapidRate));
+
+  try {
+    app.parse(argc, argv);
+    if (run.Output.empty() && run.PreviewFile.empty() && !run.Stats) throw CLI::RequiredError("--output");
+    if (run.Output == kStandardOutputName && run.Stats)
+      throw CLI::ValidationError("--stats", "the figures cannot share standard output with \"-o -\"");
+    const bool fromFile = !settingsFile.empty();
+    if (fromFile) {
+      TSettingsValues s;
+      try {
+        ReadSettingsFile(settingsFile, s);
+      } catch (const EDVError& error) {
+        err << "skimplane-cli: " << error.what() << "\n";
+        exitCode = kUsageError;
+        return std::nullopt;
+      }
+      e.XPos = s.Length;  // "Length" holds the X extent, "Width" the Y extent
+      e.YPos = s.Width;
+      e.Knit = s.Knit;
+      e.Cross = s.Cross;
+      e.ZPos = s.ZPos;
+      e.ZUp = s.ZUp;
+      e.Layer = s.Layer;
+      e.Speed = s.Speed;
+      e.Fro = s.Fro;
+      e.Mode = s.Mode;
+      e.ClearEnd = s.ClearEnd;
+      e.FinishCentre = s.FinishCentre;
+    }
+    for (auto& n : numbers) {
+      if (fromFile && app.count(n.name) == 0) continue;
+      if (n.length) {
+        const auto value = ParseLength(n.text);
+        if (!value) throw CLI::ValidationError(n.name, "\"" + n.text + "\" is not a number");
+        *n.length = *value;
+      } else {
+        const auto value = ParseWholeNumber(n.text);
+        if (!value)
+          throw CLI::ValidationError(n.name, "\"" + n.text + "\" is not a whole number within 32 bits");
+        *n.whole = *value;
+      }
+    }
+    if (!rapidRate.empty() || app.count("--rapid-rate") > 0) {
+      // Quoted as given: the number itself may be 300 digits long once printed.
+      const auto value = ParseLength(rapidRate);
+      if (!value || !std::isfinite(*value) || !(*value > 0))
+        throw CLI::ValidationError("--rapid-rate", "\"" + rapidRate + "\" is not a number above zero");
+      run.RapidRate = *value;
+    }
+    if (!run.Time.empty()) {
+      const auto t = ParseHeaderTime(run.Time);
+      if (!t)
+        throw CLI::ValidationError("--time",
+                                   "\"" + run.Time + "\" is not a date and time \"YYYY-MM-DD HH:MM\"");
+      run.Time = FormatHeaderDateTime(t->year, t->month, t->day, t->hour, t->minute);
+    }
+    if (!fromFile || app.count("--strategy") > 0)
+      e.Mode = strategy == "x" ? kModeXZigzag : strategy == "y" ? kModeYZigzag : kModeSpiral;
+    if (!fromFile || noEdgeClean) e.ClearEnd = !noEdgeClean;
+    if (finishCentre) e.FinishCentre = true;
+  } catch (const CLI::ParseError& error) {
+    const int code = app.exit(error, out, err);
+    exitCode = code == 0 ? 0 : kUsageError;
+    return std::nullopt;
+  }
+  exitCode = 0;
+  return run;
+}
