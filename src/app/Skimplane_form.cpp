@@ -18,6 +18,7 @@
 #include "app/PreviewWindow.h"
 #include "app/Skin.h"
 #include "dvTools/dvError.h"
+#include "toolpath/JobFields.h"
 
 namespace {
 
@@ -68,27 +69,19 @@ constexpr TLabelRow kLabels[] = {
     {"tabAbout", "lblLangPack", "LangPack: tarel.qo", 202, 144, 0, TLabelLook::Plain},
 };
 
+// Where each of the job's number fields sits; its kind, design value and steps come from the job's table.
 struct TSpinRow {
   const char* page;
   const char* name;
-  TSpinEdit::TValueType type;
-  double value;
   int left, top;
-  double step, largeStep;
   int tabOrder;
 };
-constexpr auto vtFloat = TSpinEdit::TValueType::vtFloat;
-constexpr auto vtInteger = TSpinEdit::TValueType::vtInteger;
 constexpr TSpinRow kSpinEdits[] = {
-    {"tabFace", "edtYPos", vtFloat, 200, 256, 104, 10, 100, 0},
-    {"tabFace", "edtXPos", vtFloat, 150, 84, 256, 10, 100, 1},
-    {"tabKnit", "edtKnit", vtFloat, 6, 272, 32, 1, 10, 0},
-    {"tabKnit", "edtZPos", vtFloat, 1, 272, 76, 0.1, 10, 1},
-    {"tabKnit", "edtZUp", vtFloat, 2, 272, 120, 0.1, 10, 3},
-    {"tabKnit", "edtCross", vtFloat, 0.5, 272, 252, 0.1, 10, 2},
-    {"tabOption", "edtSpeed", vtInteger, 5000, 88, 32, 100, 1000, 0},
-    {"tabOption", "edtFro", vtInteger, 120, 292, 32, 10, 100, 1},
-    {"tabOption", "edtLayer", vtInteger, 1, 96, 248, 1, 10, 6},
+    {"tabFace", "edtYPos", 256, 104, 0},   {"tabFace", "edtXPos", 84, 256, 1},
+    {"tabKnit", "edtKnit", 272, 32, 0},    {"tabKnit", "edtZPos", 272, 76, 1},
+    {"tabKnit", "edtZUp", 272, 120, 3},    {"tabKnit", "edtCross", 272, 252, 2},
+    {"tabOption", "edtSpeed", 88, 32, 0},  {"tabOption", "edtFro", 292, 32, 1},
+    {"tabOption", "edtLayer", 96, 248, 6},
 };
 
 // Radio buttons form a group by their page; the check box sits with them in the table.
@@ -260,11 +253,14 @@ void TfrmSkimplane::BuildControls() {
   lblLangPack = findChild<TLabel*>(QStringLiteral("lblLangPack"));
 
   for (const auto& r : kSpinEdits) {
-    auto* spin = new TSpinEdit(r.type, page(r.page));
+    const TNumberField& field = *FieldByControl(r.name);
+    auto* spin = new TSpinEdit(
+        field.Kind == TFieldKind::fkFloat ? TSpinEdit::TValueType::vtFloat : TSpinEdit::TValueType::vtInteger,
+        page(r.page));
     spin->setObjectName(QLatin1String(r.name));
-    spin->SetIncrement(r.step);
-    spin->SetLargeIncrement(r.largeStep);
-    spin->SetValue(r.value);
+    spin->SetIncrement(field.Step);
+    spin->SetLargeIncrement(field.LargeStep);
+    spin->SetValue(field.Design());
     spin->setGeometry(r.left, r.top, kSpinWidth, spin->sizeHint().height());
     spin->setProperty("TabOrder", r.tabOrder);
     SetTag(spin, 0);

@@ -6,25 +6,22 @@
 #include <QRadioButton>
 
 #include "app/GenerateProgress.h"
-#include "app/HeaderPath.h"
 #include "app/Skimplane_form.h"
+#include "settings/HeaderPath.h"
 #include "toolpath/FacingJob.h"
 #include "toolpath/GenerateCode.h"
+#include "toolpath/JobFields.h"
 #include "toolpath/ProgramLimits.h"
 
 TJobEntries TfrmSkimplane::ReadJobEntries() const {
   TJobEntries e;
-  e.XPos = edtXPos->Value();
-  e.YPos = edtYPos->Value();
-  e.Knit = edtKnit->Value();
-  e.Cross = edtCross->Value();
-  e.ZPos = edtZPos->Value();
-  e.ZUp = edtZUp->Value();
+  for (const TNumberField& f : kNumberFields) {
+    const auto* spin = findChild<TSpinEdit*>(QLatin1String(f.Control));
+    f.Set(e, f.Kind == TFieldKind::fkFloat ? spin->Value() : spin->IntValue());
+  }
   e.ZUpAbs = opnZUpAbs->isChecked();
-  e.Speed = edtSpeed->IntValue();
-  e.Fro = edtFro->IntValue();
-  e.Layer = edtLayer->IntValue();
-  e.Mode = opnXArrow->isChecked() ? 2 : opnYArrow->isChecked() ? 3 : 1;
+  for (const TStrategy& s : kStrategies)
+    if (findChild<QRadioButton*>(QLatin1String(s.Button))->isChecked()) e.Mode = s.Mode;
   e.ClearEnd = chkClearEnd->isChecked();
   e.FinishCentre = FinishCentre;
   return e;

@@ -4,15 +4,27 @@
 
 #include <cmath>
 #include <sstream>
+#include <vector>
 
 #include "cli/CliSupport.h"
 #include "dvTools/dvError.h"
 #include "settings/SettingsValues.h"
 #include "toolpath/GenerateCode.h"
+#include "toolpath/JobFields.h"
 
 #ifndef SKIMPLANE_VERSION
 #define SKIMPLANE_VERSION "skimplane-cli"
 #endif
+
+namespace {
+
+std::vector<std::string> StrategyNames() {
+  std::vector<std::string> names;
+  for (const TStrategy& s : kStrategies) names.emplace_back(s.Name);
+  return names;
+}
+
+}  // namespace
 
 std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std::ostream& out,
                                          std::ostream& err, int& exitCode) {
@@ -24,42 +36,29 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
   std::string rapidRate;
 
   // Numbers are taken as text and converted here, so that an empty or half-numeric value is an error
-  // rather than a silent zero.
-  struct TNumberOption {
-    const char* name;
-    const char* help;
-    std::string text;
-    double* length;
-    int32_t* whole;
-  };
+  // rather than a silent zero. One text per field of the job's table, in its order.
   const auto fmt = [](double v) {
     std::ostringstream s;
     s << v;
     return s.str();
   };
-  TNumberOption numbers[] = {
-      {"--x", "X extent of the face, mm", fmt(e.XPos), &e.XPos, nullptr},
-      {"--y", "Y extent of the face, mm", fmt(e.YPos), &e.YPos, nullptr},
-      {"--diameter", "cutter diameter, mm", fmt(e.Knit), &e.Knit, nullptr},
-      {"--overlap", "overlap of neighbouring passes, mm", fmt(e.Cross), &e.Cross, nullptr},
-      {"--step-down", "step-down per layer, mm", fmt(e.ZPos), &e.ZPos, nullptr},
-      {"--retract", "retract height, mm", fmt(e.ZUp), &e.ZUp, nullptr},
-      {"--layers", "number of layers", std::to_string(e.Layer), nullptr, &e.Layer},
-      {"--spindle", "spindle speed (S word), above zero", std::to_string(e.Speed), nullptr, &e.Speed},
-      {"--feed", "cutting feed (F word of every plunge), above zero", std::to_string(e.Fro), nullptr, &e.Fro},
-  };
+  std::vector<std::string> texts;
+  for (const TNumberField& f : kNumberFields) texts.push_back(fmt(f.Get(e)));
 
   CLI::App app{"Writes an ISO G-code facing program for a rectangular face."};
   app.set_version_flag("--version", SKIMPLANE_VERSION);
-  for (auto& n : numbers) {
-    app.add_option(n.name, n.text, n.help)->type_name(n.length ? "FLOAT" : "INT")->capture_default_str();
-    if (std::string(n.name) == "--retract") {
+  for (std::size_t i = 0; i < std::size(kNumberFields); ++i) {
+    const TNumberField& f = kNumberFields[i];
+    app.add_option(f.Option, texts[i], f.Help)
+        ->type_name(f.Kind == TFieldKind::fkFloat ? "FLOAT" : "INT")
+        ->capture_default_str();
+    if (f.Length == &TJobEntries::ZUp) {
       app.add_flag("--absolute-retract", e.ZUpAbs,
                    "retract to the height itself (default: above the cutting level)");
     }
   }
   app.add_option("--strategy", strategy, "clearing strategy")
-      ->check(CLI::IsMember({"spiral", "x", "y"}))
+      ->check(CLI::IsMember(StrategyNames()))
       ->capture_default_str();
   app.add_flag("--no-edge-clean", noEdgeClean, "leave out the edge-clean pass of each layer");
   bool finishCentre = false;
@@ -92,38 +91,27 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
       throw CLI::ValidationError("--stats", "the figures cannot share standard output with \"-o -\"");
     const bool fromFile = !settingsFile.empty();
     if (fromFile) {
-      TSettingsValues s;
       try {
-        ReadSettingsFile(settingsFile, s);
+        ReadSettingsFile(settingsFile, e);
       } catch (const EDVError& error) {
         err << "skimplane-cli: " << error.what() << "\n";
         exitCode = kUsageError;
         return std::nullopt;
       }
-      e.XPos = s.Length;  // "Length" holds the X extent, "Width" the Y extent
-      e.YPos = s.Width;
-      e.Knit = s.Knit;
-      e.Cross = s.Cross;
-      e.ZPos = s.ZPos;
-      e.ZUp = s.ZUp;
-      e.Layer = s.Layer;
-      e.Speed = s.Speed;
-      e.Fro = s.Fro;
-      e.Mode = s.Mode;
-      e.ClearEnd = s.ClearEnd;
-      e.FinishCentre = s.FinishCentre;
     }
-    for (auto& n : numbers) {
-      if (fromFile && app.count(n.name) == 0) continue;
-      if (n.length) {
-        const auto value = ParseLength(n.text);
-        if (!value) throw CLI::ValidationError(n.name, "\"" + n.text + "\" is not a number");
-        *n.length = *value;
+    for (std::size_t i = 0; i < std::size(kNumberFields); ++i) {
+      const TNumberField& f = kNumberFields[i];
+      const std::string& text = texts[i];
+      if (fromFile && app.count(f.Option) == 0) continue;
+      if (f.Kind == TFieldKind::fkFloat) {
+        const auto value = ParseLength(text);
+        if (!value) throw CLI::ValidationError(f.Option, "\"" + text + "\" is not a number");
+        f.Set(e, *value);
       } else {
-        const auto value = ParseWholeNumber(n.text);
+        const auto value = ParseWholeNumber(text);
         if (!value)
-          throw CLI::ValidationError(n.name, "\"" + n.text + "\" is not a whole number within 32 bits");
-        *n.whole = *value;
+          throw CLI::ValidationError(f.Option, "\"" + text + "\" is not a whole number within 32 bits");
+        f.Set(e, *value);
       }
     }
     if (!rapidRate.empty() || app.count("--rapid-rate") > 0) {
@@ -141,7 +129,8 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
       run.Time = FormatHeaderDateTime(t->year, t->month, t->day, t->hour, t->minute);
     }
     if (!fromFile || app.count("--strategy") > 0)
-      e.Mode = strategy == "x" ? kModeXZigzag : strategy == "y" ? kModeYZigzag : kModeSpiral;
+      for (const TStrategy& s : kStrategies)
+        if (strategy == s.Name) e.Mode = s.Mode;
     if (!fromFile || noEdgeClean) e.ClearEnd = !noEdgeClean;
     if (finishCentre) e.FinishCentre = true;
   } catch (const CLI::ParseError& error) {

@@ -1,37 +1,9 @@
 #include "cli/CliSupport.h"
 #include "toolpath/WholeNumber.h"
 
-#include <QFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-
-std::string EncodePathForHeader(const std::string& localPath) {
-  const QString text = QFile::decodeName(QByteArray::fromStdString(localPath));
-  std::string out;
-  for (qsizetype i = 0; i < text.size();) {
-    const qsizetype width =
-        (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
-    const QString ch = text.mid(i, width);
-    i += width;
-    if (width == 1 && ch[0].unicode() < 0x80) {
-      out += static_cast<char>(ch[0].unicode());
-      continue;
-    }
-    // One character at a time, checked by decoding it again: a codec that substitutes an unmappable
-    // character must not slip its substitute into the file.
-    QStringEncoder encoder("GBK");
-    QStringDecoder decoder("GBK");
-    const QByteArray bytes = encoder.isValid() ? QByteArray(encoder.encode(ch)) : QByteArray();
-    const bool ok = !bytes.isEmpty() && !encoder.hasError() && QString(decoder.decode(bytes)) == ch &&
-                    !decoder.hasError();
-    out += ok ? bytes.toStdString() : std::string("?");
-  }
-  return out;
-}
 
 namespace {
 

@@ -4,10 +4,6 @@
 #include <optional>
 #include <string>
 
-// The path as the program's header shows it: the file-system bytes decoded as the system does, each
-// character encoded to GBK, "?" for every character GBK lacks.
-[[nodiscard]] std::string EncodePathForHeader(const std::string& localPath);
-
 // "YYYY-MM-DD HH:MM" with a real calendar date and a time of day, or nothing.
 struct THeaderTime {
   int year, month, day, hour, minute;

@@ -16,6 +16,7 @@
 #include "dvTools/AtomicFileWriter.h"
 #include "dvTools/dvError.h"
 #include "preview/PreviewReport.h"
+#include "settings/HeaderPath.h"
 #include "toolpath/GenerateCode.h"
 #include "toolpath/ProgramLimits.h"
 
@@ -37,7 +38,7 @@ std::string HeaderPath(const std::string& output) {
   std::error_code ec;
   fs::path full = fs::absolute(output, ec);
   full = ec ? fs::path(output) : full.lexically_normal();
-  return EncodePathForHeader(full.string());
+  return HeaderPathBytesOfLocalPath(full.string());
 }
 
 void Run(const TCliRun& run) {

@@ -7,31 +7,16 @@
 
 #include "dvTools/dvError.h"
 #include "settings/LanguagePack.h"
+#include "toolpath/JobFields.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TKeyControl {
-  const char* key;
-  const char* control;
-};
-
-// "Length" is the X extent and "Width" the Y extent, whatever the captions beside the fields say:
-// every stored file relies on this crossing.
-constexpr TKeyControl kFloatKeys[] = {{"Length", "edtXPos"}, {"Width", "edtYPos"}, {"Knit", "edtKnit"},
-                                      {"Cross", "edtCross"}, {"ZPos", "edtZPos"},  {"ZUp", "edtZUp"}};
-constexpr TKeyControl kIntegerKeys[] = {{"Layer", "edtLayer"}, {"Speed", "edtSpeed"}, {"Fro", "edtFro"}};
-
 constexpr const char* kOptionKey = "Option";
-constexpr const char* kClearEndKey = "ClearEnd";
-constexpr const char* kModeKey = "Mode";
 constexpr const char* kLangKey = "Lang";
 // Written only once the centre pass was chosen, so files of users who never did stay as they were.
 constexpr const char* kFinishCentreKey = "FinishCentre";
-
-// The strategy buttons in the order of their Mode numbers 1, 2, 3.
-constexpr const char* kStrategyButtons[] = {"opnDelta", "opnXArrow", "opnYArrow"};
 
 // A value that is not a finite number would reach the job as one: "nan" and "inf" are refused like any
 // other text that is no number.
@@ -65,13 +50,13 @@ TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsWindow& window) {
       if (!read.FirstFailure) read.FirstFailure = std::current_exception();
     }
   };
-  for (const auto& k : kFloatKeys)
+  for (const TNumberField& f : kNumberFields)
     entry([&] {
-      if (ini.ValueExists(k.key)) window.SetSpinValue(k.control, ReadFiniteFloat(ini, k.key));
-    });
-  for (const auto& k : kIntegerKeys)
-    entry([&] {
-      if (ini.ValueExists(k.key)) window.SetSpinIntValue(k.control, ini.ReadInteger(k.key));
+      if (!ini.ValueExists(f.Key)) return;
+      if (f.Kind == TFieldKind::fkFloat)
+        window.SetSpinValue(f.Control, ReadFiniteFloat(ini, f.Key));
+      else
+        window.SetSpinIntValue(f.Control, ini.ReadInteger(f.Key));
     });
   std::int32_t mode = 1;
   entry([&] {
@@ -87,7 +72,7 @@ TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsWindow& window) {
     if (ini.ValueExists(kLangKey)) read.PackName = ini.ReadString(kLangKey);
   });
   // The strategy is chosen only once every key has been read; any number but 2 and 3 means spiral.
-  window.SelectRadio(mode == 2 || mode == 3 ? kStrategyButtons[mode - 1] : kStrategyButtons[0]);
+  window.SelectRadio(StrategyOfMode(mode).Button);
   return read;
 }
 
@@ -96,11 +81,15 @@ void TSettingsRead::RaiseFirstFailure() const {
 }
 
 void WriteSettings(TDVIniFile& ini, const ISettingsWindow& window) {
-  for (const auto& k : kFloatKeys) ini.WriteFloat(k.key, window.SpinValue(k.control));
-  for (const auto& k : kIntegerKeys) ini.WriteInteger(k.key, window.SpinIntValue(k.control));
+  for (const TNumberField& f : kNumberFields) {
+    if (f.Kind == TFieldKind::fkFloat)
+      ini.WriteFloat(f.Key, window.SpinValue(f.Control));
+    else
+      ini.WriteInteger(f.Key, window.SpinIntValue(f.Control));
+  }
   ini.WriteBool(kClearEndKey, window.ClearEnd());
-  for (int mode = 1; mode <= 3; ++mode)
-    if (window.RadioSelected(kStrategyButtons[mode - 1])) ini.WriteInteger(kModeKey, mode);
+  for (const TStrategy& s : kStrategies)
+    if (window.RadioSelected(s.Button)) ini.WriteInteger(kModeKey, s.Mode);
   if (window.FinishCentre() || ini.ValueExists(kFinishCentreKey))
     ini.WriteBool(kFinishCentreKey, window.FinishCentre());
 }

@@ -3,69 +3,48 @@
 #include <stdexcept>
 
 #include "settings/Settings.h"
+#include "toolpath/JobFields.h"
 
-void ReadSettingsFile(const std::filesystem::path& path, TSettingsValues& values, char decimalSeparator) {
+namespace {
+
+const TNumberField& Field(std::string_view control, TFieldKind kind) {
+  const TNumberField* field = FieldByControl(control);
+  if (!field || field->Kind != kind) throw std::logic_error("no such entry " + std::string(control));
+  return *field;
+}
+
+}  // namespace
+
+void ReadSettingsFile(const std::filesystem::path& path, TJobEntries& entries, char decimalSeparator) {
   TDVIniFile ini;
   ini.SetDecimalSeparator(decimalSeparator);
   ini.LoadFromFile(path);
   ini.SetQuotedStrings(true);
-  TSettingsValuesWindow window(values);
+  TJobEntriesWindow window(entries);
   ReadSettings(ini, window).RaiseFirstFailure();
 }
 
-double* TSettingsValuesWindow::Float(std::string_view name) const {
-  if (name == "edtXPos") return &values_.Length;
-  if (name == "edtYPos") return &values_.Width;
-  if (name == "edtKnit") return &values_.Knit;
-  if (name == "edtCross") return &values_.Cross;
-  if (name == "edtZPos") return &values_.ZPos;
-  if (name == "edtZUp") return &values_.ZUp;
-  return nullptr;
+void TJobEntriesWindow::SetSpinValue(std::string_view name, double value) {
+  Field(name, TFieldKind::fkFloat).Set(entries_, value);
 }
 
-std::int32_t* TSettingsValuesWindow::Integer(std::string_view name) const {
-  if (name == "edtLayer") return &values_.Layer;
-  if (name == "edtSpeed") return &values_.Speed;
-  if (name == "edtFro") return &values_.Fro;
-  return nullptr;
+void TJobEntriesWindow::SetSpinIntValue(std::string_view name, std::int32_t value) {
+  Field(name, TFieldKind::fkInteger).Set(entries_, value);
 }
 
-void TSettingsValuesWindow::SetSpinValue(std::string_view name, double value) {
-  double* field = Float(name);
-  if (!field) throw std::logic_error("no floating-point entry " + std::string(name));
-  *field = value;
+double TJobEntriesWindow::SpinValue(std::string_view name) const {
+  return Field(name, TFieldKind::fkFloat).Get(entries_);
 }
 
-void TSettingsValuesWindow::SetSpinIntValue(std::string_view name, std::int32_t value) {
-  std::int32_t* field = Integer(name);
-  if (!field) throw std::logic_error("no integer entry " + std::string(name));
-  *field = value;
+std::int32_t TJobEntriesWindow::SpinIntValue(std::string_view name) const {
+  return static_cast<std::int32_t>(Field(name, TFieldKind::fkInteger).Get(entries_));
 }
 
-double TSettingsValuesWindow::SpinValue(std::string_view name) const {
-  const double* field = Float(name);
-  if (!field) throw std::logic_error("no floating-point entry " + std::string(name));
-  return *field;
+void TJobEntriesWindow::SelectRadio(std::string_view name) {
+  for (const TStrategy& s : kStrategies)
+    if (name == s.Button) entries_.Mode = s.Mode;
 }
 
-std::int32_t TSettingsValuesWindow::SpinIntValue(std::string_view name) const {
-  const std::int32_t* field = Integer(name);
-  if (!field) throw std::logic_error("no integer entry " + std::string(name));
-  return *field;
-}
-
-void TSettingsValuesWindow::SelectRadio(std::string_view name) {
-  if (name == "opnDelta")
-    values_.Mode = 1;
-  else if (name == "opnXArrow")
-    values_.Mode = 2;
-  else if (name == "opnYArrow")
-    values_.Mode = 3;
-}
-
-bool TSettingsValuesWindow::RadioSelected(std::string_view name) const {
-  if (name == "opnDelta") return values_.Mode != 2 && values_.Mode != 3;
-  if (name == "opnXArrow") return values_.Mode == 2;
-  if (name == "opnYArrow") return values_.Mode == 3;
-  return false;
+bool TJobEntriesWindow::RadioSelected(std::string_view name) const {
+  return name == StrategyOfMode(entries_.Mode).Button;
 }

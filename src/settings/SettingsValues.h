@@ -1,6 +1,6 @@
 #pragma once
 // The entries of a settings file without a window, for the command-line tool: the same keys, the same
-// defaults (the window's initial values) and the same errors as the window's start.
+// defaults (the window's initial values, those of TJobEntries) and the same errors as the window's start.
 
 #include <cstdint>
 #include <filesystem>
@@ -8,42 +8,28 @@
 
 #include "dvTools/dvIniTools.h"
 #include "settings/SettingsWindow.h"
+#include "toolpath/FacingJob.h"
 
-struct TSettingsValues {
-  double Length = 150;  // edtXPos, the X extent
-  double Width = 200;   // edtYPos, the Y extent
-  double Knit = 6;
-  double Cross = 0.5;
-  double ZPos = 1;
-  double ZUp = 2;
-  std::int32_t Layer = 1;
-  std::int32_t Speed = 5000;
-  std::int32_t Fro = 120;
-  bool ClearEnd = true;
-  std::int32_t Mode = 1;  // 1 spiral, 2 along X, 3 along Y
-  bool FinishCentre = false;
-};
-
-// Reads the entries of the settings file at `path` into `values`; keys that are missing keep their
+// Reads the entries of the settings file at `path` into `entries`; keys that are missing keep their
 // value. A missing file is an error here ("Ini file:<path> not found."): it was asked for by name. The
 // language pack that the file may name is not loaded.
-void ReadSettingsFile(const std::filesystem::path& path, TSettingsValues& values,
+void ReadSettingsFile(const std::filesystem::path& path, TJobEntries& entries,
                       char decimalSeparator = DefaultDecimalSeparator());
 
-// A window made of the values alone: spin edits, the box and the strategy buttons by their component
-// names; it has no pages, components or font.
-class TSettingsValuesWindow : public ISettingsWindow {
+// A window made of a job's entries alone: spin edits, the box and the strategy buttons by their component
+// names, as the job's field table names them; it has no pages, components or font.
+class TJobEntriesWindow : public ISettingsWindow {
  public:
-  explicit TSettingsValuesWindow(TSettingsValues& values) : values_(values) {}
+  explicit TJobEntriesWindow(TJobEntries& entries) : entries_(entries) {}
 
   void SetSpinValue(std::string_view name, double value) override;
   void SetSpinIntValue(std::string_view name, std::int32_t value) override;
   [[nodiscard]] double SpinValue(std::string_view name) const override;
   [[nodiscard]] std::int32_t SpinIntValue(std::string_view name) const override;
-  void SetClearEnd(bool ticked) override { values_.ClearEnd = ticked; }
-  [[nodiscard]] bool ClearEnd() const override { return values_.ClearEnd; }
-  void SetFinishCentre(bool on) override { values_.FinishCentre = on; }
-  [[nodiscard]] bool FinishCentre() const override { return values_.FinishCentre; }
+  void SetClearEnd(bool ticked) override { entries_.ClearEnd = ticked; }
+  [[nodiscard]] bool ClearEnd() const override { return entries_.ClearEnd; }
+  void SetFinishCentre(bool on) override { entries_.FinishCentre = on; }
+  [[nodiscard]] bool FinishCentre() const override { return entries_.FinishCentre; }
   void SelectRadio(std::string_view name) override;
   [[nodiscard]] bool RadioSelected(std::string_view name) const override;
   [[nodiscard]] int PageCount() const override { return 0; }
@@ -54,7 +40,5 @@ class TSettingsValuesWindow : public ISettingsWindow {
   void SetFontCharset(int) override {}
 
  private:
-  double* Float(std::string_view name) const;
-  std::int32_t* Integer(std::string_view name) const;
-  TSettingsValues& values_;
+  TJobEntries& entries_;
 };

@@ -10,6 +10,7 @@
 #include "ChildProcess.h"
 #include "TempDir.h"
 #include "cli/CliSupport.h"
+#include "settings/HeaderPath.h"
 #include "toolpath/GenerateCode.h"
 
 namespace fs = std::filesystem;
@@ -238,7 +239,7 @@ TEST(CliSupport, EncodesPathsToGbk) {
       {"/\xF0\x9F\x98\x80.nc", "/?.nc"},                             // an emoji GBK lacks
       {"/\xED\x95\x9C.nc", "/?.nc"},                                 // Hangul syllable 한
   };
-  for (const auto& r : rows) EXPECT_EQ(EncodePathForHeader(r.utf8), r.gbk) << r.utf8;
+  for (const auto& r : rows) EXPECT_EQ(HeaderPathBytesOfLocalPath(r.utf8), r.gbk) << r.utf8;
 }
 
 namespace {

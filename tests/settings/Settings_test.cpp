@@ -248,7 +248,7 @@ TEST(SettingsSave, FinishCentreIsWrittenOnlyOnceChosen) {
     SaveSettings(window, f.place);
     ExpectSameBytes(r.after, ReadBytes(f.Ini()), r.name);
 
-    TSettingsValues values;
+    TJobEntries values;
     ReadSettingsFile(f.Ini(), values);
     EXPECT_EQ(values.FinishCentre, r.chosen) << r.name;
   }
@@ -466,31 +466,43 @@ TEST(SettingsValues, ASettingsFileGivesTheWindowsEntries) {
   const struct {
     std::string file;
     const char* message;
-    TSettingsValues expected;
+    TJobEntries expected;
   } rows[] = {
       {OptionBlock({"Length:1", "Width:2", "Knit:3", "Cross:4", "ZPos:5", "ZUp:6", "Layer:7", "Speed:8",
                     "Fro:9", "ClearEnd:false", "Mode:3", "Lang:missing.lng"}),
        "(none)",
-       {1, 2, 3, 4, 5, 6, 7, 8, 9, false, 3}},
+       {.XPos = 1,
+        .YPos = 2,
+        .Knit = 3,
+        .Cross = 4,
+        .ZPos = 5,
+        .ZUp = 6,
+        .Speed = 8,
+        .Fro = 9,
+        .Layer = 7,
+        .Mode = 3,
+        .ClearEnd = false}},
       {OptionBlock({"Speed:$1388", "Mode:9"}), "(none)", {}},
-      {OptionBlock({"Mode:2"}), "(none)", {150, 200, 6, 0.5, 1, 2, 1, 5000, 120, true, 2}},
-      {OptionBlock({"Length:7", "Knit:x"}), "'x' is not a valid floating point value", {7}},
+      {OptionBlock({"Mode:2"}), "(none)", {.Mode = 2}},
+      // A bad entry costs only its own field.
+      {OptionBlock({"Length:7", "Knit:x", "Fro:90"}),
+       "'x' is not a valid floating point value",
+       {.XPos = 7, .Fro = 90}},
       {"", "RootKey \"Option\" - subitem key not open.", {}},
   };
   for (const auto& r : rows) {
     TempDir dir;
     WriteBytes(dir / "job.ini", r.file);
-    TSettingsValues v;
+    TJobEntries v;
     EXPECT_EQ(MessageOf([&] { ReadSettingsFile(dir / "job.ini", v, '.'); }), r.message) << r.file;
     const auto& e = r.expected;
-    EXPECT_EQ(std::tie(v.Length, v.Width, v.Knit, v.Cross, v.ZPos, v.ZUp, v.Layer, v.Speed, v.Fro, v.ClearEnd,
-                       v.Mode),
-              std::tie(e.Length, e.Width, e.Knit, e.Cross, e.ZPos, e.ZUp, e.Layer, e.Speed, e.Fro, e.ClearEnd,
-                       e.Mode))
+    EXPECT_EQ(
+        std::tie(v.XPos, v.YPos, v.Knit, v.Cross, v.ZPos, v.ZUp, v.Layer, v.Speed, v.Fro, v.ClearEnd, v.Mode),
+        std::tie(e.XPos, e.YPos, e.Knit, e.Cross, e.ZPos, e.ZUp, e.Layer, e.Speed, e.Fro, e.ClearEnd, e.Mode))
         << r.file;
   }
   TempDir dir;
-  TSettingsValues v;
+  TJobEntries v;
   EXPECT_EQ(MessageOf([&] { ReadSettingsFile(dir / "none.ini", v, '.'); }),
             "Ini file:" + (dir / "none.ini").string() + " not found.");
 }
