@@ -15,6 +15,15 @@
 
 namespace fs = std::filesystem;
 
+std::string SystemReason(int errorNumber) {
+  std::string reason = std::strerror(errorNumber);
+  while (!reason.empty() &&
+         (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\r' || reason.back() == '\n')) {
+    reason.pop_back();
+  }
+  return reason;
+}
+
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;  // large blocks keep the number of system calls small
@@ -28,17 +37,6 @@ fs::path FullPath(const fs::path& p) {
   std::error_code ec;
   fs::path full = fs::absolute(p, ec);
   return ec ? p : full.lexically_normal();
-}
-
-// The system's text for an error, without the trailing full stops, blanks and line breaks that some
-// systems add, so the message reads as one sentence.
-std::string SystemReason(int error_number) {
-  std::string reason = std::strerror(error_number);
-  while (!reason.empty() &&
-         (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\r' || reason.back() == '\n')) {
-    reason.pop_back();
-  }
-  return reason;
 }
 
 // Replacing a link would cut it: the file it names is written instead, also when that does not exist yet.

@@ -11,12 +11,6 @@
 
 namespace {
 
-std::string SystemReason(int errorNumber) {
-  std::string reason = std::strerror(errorNumber);
-  while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ')) reason.pop_back();
-  return reason;
-}
-
 [[noreturn]] void ThrowCannotOpen(const std::filesystem::path& path, const std::string& reason) {
   throw EDVError("Cannot open file \"" + path.string() + "\". " + reason);
 }

@@ -1,5 +1,7 @@
 #include "dvTools/RegistryHive.h"
 
+#include "dvTools/dvStrTools.h"
+
 #include <cerrno>
 #include <charconv>
 #include <system_error>
@@ -15,17 +17,6 @@
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
-char UpperAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  return true;
-}
 
 std::string_view TrimRight(std::string_view s) {
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);

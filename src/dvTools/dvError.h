@@ -9,3 +9,7 @@ class EDVError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// The system's text for an error number, without the trailing full stops, blanks and line breaks that
+// some systems add, so a message reads as one sentence.
+[[nodiscard]] std::string SystemReason(int errorNumber);

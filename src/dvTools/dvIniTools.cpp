@@ -35,12 +35,6 @@ TIniEntry* EntryOf(PTreeItem item) {
   return item ? static_cast<TIniEntry*>(item->Data) : nullptr;
 }
 
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(UpperTable[static_cast<unsigned char>(c)]);
-  return upper;
-}
-
 // The checks every entry passes before anything is added; `name` is already trimmed.
 void ValidateEntry(std::string_view name, std::string_view value) {
   if (name.empty()) throw EDVError("Invaild field name");
@@ -180,7 +174,7 @@ std::string FormatIniFloat(double value, char decimalSeparator) {
 bool TryParseIniFloat(std::string_view text, char decimalSeparator, double& value) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  const std::string upper = UpperAscii(text);
+  const std::string upper = UpperCase(text);
   if (upper == "NAN") return value = std::nan(""), true;
   if (upper == "INF" || upper == "+INF") return value = HUGE_VAL, true;
   if (upper == "-INF") return value = -HUGE_VAL, true;
@@ -259,7 +253,7 @@ void TDVIniFile::Clear() {
 }
 
 std::uint32_t TDVIniFile::NameKey(std::string_view name) {
-  return ElfHash(UpperAscii(TrimSpaces(name, 0)));
+  return ElfHash(UpperCase(TrimSpaces(name, 0)));
 }
 
 std::uint32_t TDVIniFile::EntryHash(PTreeItem item) {
@@ -412,7 +406,7 @@ double TDVIniFile::ReadFloat(std::string_view name) {
 }
 
 bool TDVIniFile::ReadBool(std::string_view name) {
-  return UpperAscii(ReadRawString(name)) == "TRUE";
+  return UpperCase(ReadRawString(name)) == "TRUE";
 }
 
 void TDVIniFile::WriteString(std::string_view name, std::string_view value) {
@@ -479,7 +473,7 @@ void TDVIniFile::ReadLine(std::string_view line, bool& insideBlock) {
   if (text.size() >= 2 && text[0] == '/' && text[1] == '/') return;
   const std::int32_t colon = NthPos(":", text, 1);
   // Nothing may stand between the colon and the marker; its letters may be in any case.
-  if (colon > 0 && UpperAscii(TextAfter(":", text, 1)) == kRootKeyMarker) {
+  if (colon > 0 && UpperCase(TextAfter(":", text, 1)) == kRootKeyMarker) {
     OpenRootKey(TrimSpaces(TextBefore(":", text, 1), 0));
     return;
   }

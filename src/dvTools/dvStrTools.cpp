@@ -31,6 +31,19 @@ inline std::int32_t Length32(std::string_view s) {
 
 constinit const std::array<unsigned char, 256> UpperTable = MakeUpperTable();
 
+std::string UpperCase(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(UpperTable[Byte(c)]);
+  return upper;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (UpperTable[Byte(a[i])] != UpperTable[Byte(b[i])]) return false;
+  return true;
+}
+
 void MakeBMTable(const char* pattern, std::int32_t patternLength, TBMTable& table, std::uint8_t caseFlag) {
   if (patternLength <= 0) throw EDVError("BufferLen is 0(MakeBMTable)");
   const bool sensitive = caseFlag == cfCaseSensitive;

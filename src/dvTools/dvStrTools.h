@@ -14,6 +14,11 @@
 // upper-cased, every other byte maps to itself. Read-only; ready before any code runs.
 extern const std::array<unsigned char, 256> UpperTable;
 
+// The text with its ASCII letters upper-cased through UpperTable, and the comparison of two texts that
+// way: the one rule for every name compared without regard to case.
+[[nodiscard]] std::string UpperCase(std::string_view text);
+[[nodiscard]] bool SameText(std::string_view a, std::string_view b);
+
 // Case flag: 1 compares bytes as they are, every other value compares through UpperTable.
 constexpr std::uint8_t cfCaseSensitive = 1;
 constexpr std::uint8_t cfIgnoreCase = 0;

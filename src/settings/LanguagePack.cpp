@@ -1,5 +1,7 @@
 #include "settings/LanguagePack.h"
 
+#include "dvTools/dvStrTools.h"
+
 #include <QByteArray>
 #include <QStringDecoder>
 
@@ -13,17 +15,10 @@ constexpr int kTranslatableTag = 9;
 constexpr const char* kChoiceControls[] = {"opnDelta",    "opnXArrow", "opnYArrow",
                                            "chkClearEnd", "opnZUpRel", "opnZUpAbs"};
 
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return upper;
-}
-
 }  // namespace
 
 int CharsetCode(std::string_view name) {
-  const std::string upper = UpperAscii(name);
+  const std::string upper = UpperCase(name);
   if (upper == "ANSI_CHARSET") return kAnsiCharset;
   if (upper == "GB2312_CHARSET") return kGB2312Charset;
   if (upper == "CHINESEBIG5_CHARSET") return kChineseBig5Charset;
