@@ -89,7 +89,9 @@ TEST(HeaderPath, GbkBytesWithQuestionMarksForTheRest) {
       {"/tmp/caf\xc3\xa9.nc", "/tmp/caf\xa8\xa6.nc"},
       {"/tmp/\xc3\x9f\xf0\x9f\x98\x80.nc", "/tmp/??.nc"},  // sharp s and an emoji (one "?" per character)
       // What the codec would silently drop is marked too: a soft hyphen and a zero-width space.
-      {"/tmp/a\xc2\xad" "b\xe2\x80\x8b.nc", "/tmp/a?b?.nc"},
+      {"/tmp/a\xc2\xad"
+       "b\xe2\x80\x8b.nc",
+       "/tmp/a?b?.nc"},
   };
   for (const auto& r : rows) EXPECT_EQ(HeaderPathBytes(QString::fromUtf8(r.path)), r.gbk) << r.path;
 }

@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "AppTestSeams.h"
-#include "app/Application.h"
 #include "TempDir.h"
+#include "app/Application.h"
 #include "app/Skin.h"
 #include "dvTools/dvError.h"
 

@@ -14,8 +14,9 @@
 #include <cerrno>
 
 #include "AppTestSeams.h"
-#include "app/Application.h"
 #include "TempDir.h"
+#include "TestSupport.h"
+#include "app/Application.h"
 #include "app/Skimplane_form.h"
 #include "dvTools/AtomicFileWriter.h"
 #include "toolpath/FacingJob.h"
@@ -33,13 +34,6 @@ std::string GoldenFor(const char* golden, const std::string& headerPath) {
   EXPECT_NE(at, std::string::npos);
   if (at != std::string::npos) text.replace(at, examplePath.size(), headerPath);
   return text;
-}
-
-void ExpectSameBytes(const std::string& actual, const std::string& expected) {
-  if (actual == expected) return;
-  size_t line = 1, i = 0;
-  for (; i < actual.size() && i < expected.size() && actual[i] == expected[i]; ++i) line += actual[i] == '\n';
-  ADD_FAILURE() << "first difference in line " << line << " (byte " << i << ")";
 }
 
 QString Q(const fs::path& p) {

@@ -19,6 +19,7 @@
 
 #include "AppTestSeams.h"
 #include "TempDir.h"
+#include "TestSupport.h"
 #include "app/Application.h"
 #include "app/FormSettingsWindow.h"
 #include "app/Skimplane_form.h"
@@ -26,12 +27,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Crlf(std::initializer_list<std::string> lines) {
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  return text;
-}
 
 std::string OptionBlock(std::initializer_list<std::string> values) {
   std::string text = "Option:[%RootKey%]\r\n[%\r\n";
@@ -132,7 +127,7 @@ TEST(WindowKeyboard, TabGoesRoundTheWindowAndThePageOnShow) {
     if (w && qobject_cast<QAbstractSpinBox*>(w->parentWidget())) w = w->parentWidget();
     return w ? (w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
                                           : w->objectName())
-             : QStringLiteral("(none)");
+             : QStringLiteral("");
   };
   const struct {
     int page;

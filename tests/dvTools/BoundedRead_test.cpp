@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "TempDir.h"
+#include "TestSupport.h"
 #include "dvTools/RegistryHive.h"
 #include "dvTools/dvError.h"
 #include "dvTools/dvIniTools.h"
@@ -14,16 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-template <class F>
-std::string ErrorOf(F body) {
-  try {
-    body();
-  } catch (const EDVError& e) {
-    return e.what();
-  }
-  return "";
-}
 
 // A file of `size` bytes that takes no room on the disk.
 void MakeSparse(const fs::path& p, std::uintmax_t size) {

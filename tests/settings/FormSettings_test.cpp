@@ -10,6 +10,7 @@
 
 #include "../app/AppTestSeams.h"
 #include "TempDir.h"
+#include "TestSupport.h"
 #include "app/Application.h"
 #include "app/FormSettingsWindow.h"
 #include "app/Skimplane_form.h"
@@ -20,12 +21,6 @@ namespace {
 
 QString U(const char* utf8) {
   return QString::fromUtf8(utf8);
-}
-
-std::string Crlf(std::initializer_list<std::string> lines) {
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  return text;
 }
 
 // A folder that plays the executable's, with the real seams of the settings steps.

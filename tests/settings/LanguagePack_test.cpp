@@ -7,6 +7,7 @@
 
 #include "FakeSettingsWindow.h"
 #include "TempDir.h"
+#include "TestSupport.h"
 #include "dvTools/dvError.h"
 #include "settings/LanguagePack.h"
 #include "settings/Settings.h"
@@ -15,21 +16,6 @@ namespace {
 
 const std::string kData = std::string(SKIMPLANE_TEST_DATA) + "/settings/";
 const std::string kPacks = std::string(SKIMPLANE_TEST_DATA) + "/../../packs/";
-
-std::string Crlf(std::initializer_list<std::string> lines) {
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  return text;
-}
-
-std::string MessageOf(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const EDVError& e) {
-    return e.what();
-  }
-  return "(none)";
-}
 
 // A folder with a settings file naming `packName` and the pack `packBytes` at `packFile`.
 struct TPackFolder {
@@ -281,7 +267,7 @@ TEST(LanguagePack, PacksAreNamedRelativeToTheExecutablesFolder) {
   for (const auto& r : rows) {
     TPackFolder f(r.lang, r.file, pack);
     TFakeSettingsWindow w;
-    EXPECT_EQ(MessageOf([&] { LoadSettings(w, f.place); }), "(none)") << r.lang;
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(w, f.place); }), "") << r.lang;
     EXPECT_EQ(w.captions.at("lblLangPack"), "LangPack:found") << r.lang;
   }
 }
@@ -349,7 +335,7 @@ TEST(LanguagePack, FailuresStopTheStepsThatFollow) {
     std::string message = r.message;
     if (const auto at = message.find("<dir>"); at != std::string::npos)
       message.replace(at, 5, f.dir.path().string());
-    EXPECT_EQ(MessageOf([&] { LoadSettings(w, f.place); }), message) << r.name;
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(w, f.place); }), message) << r.name;
     // The settings were all loaded and the strategy selected before the pack was touched.
     std::vector<std::string> expected = {"select opnXArrow"};
     expected.insert(expected.end(), r.applied.begin(), r.applied.end());

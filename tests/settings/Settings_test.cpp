@@ -9,6 +9,7 @@
 
 #include "FakeSettingsWindow.h"
 #include "TempDir.h"
+#include "TestSupport.h"
 #include "dvTools/dvError.h"
 #include "settings/Settings.h"
 #include "settings/SettingsValues.h"
@@ -17,37 +18,10 @@ namespace {
 
 const std::string kData = std::string(SKIMPLANE_TEST_DATA) + "/settings/";
 
-// Lines joined with CR LF, each ending in one.
-std::string Crlf(std::initializer_list<std::string> lines) {
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  return text;
-}
-
 std::string OptionBlock(std::initializer_list<const char*> values) {
   std::string text = "Option:[%RootKey%]\r\n[%\r\n";
   for (const char* v : values) text += std::string("  ") + v + "\r\n";
   return text + "%]\r\n";
-}
-
-// The message of the EDVError that `body` raises, or "(none)".
-std::string MessageOf(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const EDVError& e) {
-    return e.what();
-  }
-  return "(none)";
-}
-
-void ExpectSameBytes(const std::string& expected, const std::string& actual, const std::string& what) {
-  if (expected == actual) return;
-  std::size_t line = 1, i = 0;
-  while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
-    if (expected[i++] == '\n') ++line;
-  ADD_FAILURE() << what << ": first difference in line " << line << "\nexpected:\n"
-                << expected << "\nactual:\n"
-                << actual;
 }
 
 struct TFolder {
@@ -69,7 +43,7 @@ TEST(SettingsSave, FirstExitWritesTheDesignValuesInTheUsersNumberFormat) {
     TFakeSettingsWindow window;
     SaveSettings(window, f.place);
     const std::string saved = ReadBytes(f.Ini());
-    ExpectSameBytes(ReadBytes(kData + r.golden), saved, r.golden);
+    ExpectSameBytes(saved, ReadBytes(kData + r.golden), r.golden);
     // Option, [%, the eleven keys, %]: every line ends in CR LF and nothing follows.
     EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 14) << r.golden;
     EXPECT_EQ(saved.substr(saved.size() - 4), "%]\r\n") << r.golden;
@@ -208,10 +182,10 @@ TEST(SettingsSave, KeepsForeignContentAndTheNamesCaseAndAppendsMissingKeysInOrde
     WriteBytes(f.Ini(), r.before);
     TFakeSettingsWindow window;
     // The first row's pack is missing; that error comes after every entry was read.
-    (void)MessageOf([&] { LoadSettings(window, f.place); });
+    (void)ErrorOf([&] { LoadSettings(window, f.place); });
     r.change(window);
     SaveSettings(window, f.place);
-    ExpectSameBytes(r.after, ReadBytes(f.Ini()), r.name);
+    ExpectSameBytes(ReadBytes(f.Ini()), r.after, r.name);
   }
 }
 
@@ -246,7 +220,7 @@ TEST(SettingsSave, FinishCentreIsWrittenOnlyOnceChosen) {
     EXPECT_EQ(window.finishCentre, r.loaded) << r.name;
     window.finishCentre = r.chosen;
     SaveSettings(window, f.place);
-    ExpectSameBytes(r.after, ReadBytes(f.Ini()), r.name);
+    ExpectSameBytes(ReadBytes(f.Ini()), r.after, r.name);
 
     TJobEntries values;
     ReadSettingsFile(f.Ini(), values);
@@ -291,12 +265,12 @@ TEST(SettingsSeparator, NumbersFollowTheUsersDecimalSeparator) {
     WriteBytes(f.Ini(), OptionBlock({r.line}));
     TFakeSettingsWindow window;
     window.floats["edtCross"] = 9;
-    const std::string message = MessageOf([&] { LoadSettings(window, f.place); });
+    const std::string message = ErrorOf([&] { LoadSettings(window, f.place); });
     if (r.error) {
       EXPECT_EQ(message, r.error) << r.line;
       EXPECT_EQ(window.floats.at("edtCross"), 9) << r.line;
     } else {
-      EXPECT_EQ(message, "(none)") << r.line;
+      EXPECT_EQ(message, "") << r.line;
       EXPECT_EQ(window.floats.at("edtCross"), 0.5) << r.line;
     }
   }
@@ -383,7 +357,7 @@ TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) 
     TFolder f;
     WriteBytes(f.Ini(), r.file);
     TFakeSettingsWindow window;
-    EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }), r.message) << r.file;
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }), r.message) << r.file;
     std::vector<std::string> entries;  // the numbers that reached the window
     for (const auto& step : window.log)
       if (step.starts_with("float ") || step.starts_with("int ")) entries.push_back(step);
@@ -399,7 +373,7 @@ TEST(SettingsLoad, APackIsAppliedAfterABadEntry) {
   WriteBytes(f.dir / "p.lng", Crlf({"Option:[%RootKey%]", "[%", "  FontName:Serif", "%]", "Lang:[%RootKey%]",
                                     "[%", "  Sheet1:Face", "%]"}));
   TFakeSettingsWindow window;
-  EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }), "'abc' is not a valid floating point value");
+  EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }), "'abc' is not a valid floating point value");
   EXPECT_EQ(window.fontName, "Serif");
   EXPECT_EQ(window.pages.front(), "Face");
 }
@@ -421,7 +395,7 @@ TEST(SettingsSave, AFailedSaveLeavesTheFileAsItWas) {
     TFolder f;
     WriteBytes(f.Ini(), r.file);
     TFakeSettingsWindow window;
-    EXPECT_EQ(MessageOf([&] { SaveSettings(window, f.place); }), r.message) << r.file;
+    EXPECT_EQ(ErrorOf([&] { SaveSettings(window, f.place); }), r.message) << r.file;
     EXPECT_EQ(ReadBytes(f.Ini()), r.file);
   }
 }
@@ -431,14 +405,14 @@ TEST(SettingsSave, AFileThatCannotBeWrittenIsReportedWithItsPath) {
   TFakeSettingsWindow window;
   // A folder that does not exist: the file cannot be created.
   const std::string missing = (dir / "gone").string();
-  EXPECT_EQ(MessageOf([&] {
+  EXPECT_EQ(ErrorOf([&] {
               SaveSettings(window, {missing, '.'});
             }),
             "Cannot create file \"" + missing + "/Skimplane.ini\". No such file or directory");
   // A folder where the settings file's name is taken by a folder: it cannot be read, so nothing is
   // written over it.
   std::filesystem::create_directories(dir / "Skimplane.ini");
-  EXPECT_EQ(MessageOf([&] {
+  EXPECT_EQ(ErrorOf([&] {
               SaveSettings(window, {dir.path().string(), '.'});
             }),
             "Cannot open file \"" + (dir / "Skimplane.ini").string() + "\". Is a directory");
@@ -470,7 +444,7 @@ TEST(SettingsValues, ASettingsFileGivesTheWindowsEntries) {
   } rows[] = {
       {OptionBlock({"Length:1", "Width:2", "Knit:3", "Cross:4", "ZPos:5", "ZUp:6", "Layer:7", "Speed:8",
                     "Fro:9", "ClearEnd:false", "Mode:3", "Lang:missing.lng"}),
-       "(none)",
+       "",
        {.XPos = 1,
         .YPos = 2,
         .Knit = 3,
@@ -482,8 +456,8 @@ TEST(SettingsValues, ASettingsFileGivesTheWindowsEntries) {
         .Layer = 7,
         .Mode = 3,
         .ClearEnd = false}},
-      {OptionBlock({"Speed:$1388", "Mode:9"}), "(none)", {}},
-      {OptionBlock({"Mode:2"}), "(none)", {.Mode = 2}},
+      {OptionBlock({"Speed:$1388", "Mode:9"}), "", {}},
+      {OptionBlock({"Mode:2"}), "", {.Mode = 2}},
       // A bad entry costs only its own field.
       {OptionBlock({"Length:7", "Knit:x", "Fro:90"}),
        "'x' is not a valid floating point value",
@@ -494,7 +468,7 @@ TEST(SettingsValues, ASettingsFileGivesTheWindowsEntries) {
     TempDir dir;
     WriteBytes(dir / "job.ini", r.file);
     TJobEntries v;
-    EXPECT_EQ(MessageOf([&] { ReadSettingsFile(dir / "job.ini", v, '.'); }), r.message) << r.file;
+    EXPECT_EQ(ErrorOf([&] { ReadSettingsFile(dir / "job.ini", v, '.'); }), r.message) << r.file;
     const auto& e = r.expected;
     EXPECT_EQ(
         std::tie(v.XPos, v.YPos, v.Knit, v.Cross, v.ZPos, v.ZUp, v.Layer, v.Speed, v.Fro, v.ClearEnd, v.Mode),
@@ -503,7 +477,7 @@ TEST(SettingsValues, ASettingsFileGivesTheWindowsEntries) {
   }
   TempDir dir;
   TJobEntries v;
-  EXPECT_EQ(MessageOf([&] { ReadSettingsFile(dir / "none.ini", v, '.'); }),
+  EXPECT_EQ(ErrorOf([&] { ReadSettingsFile(dir / "none.ini", v, '.'); }),
             "Ini file:" + (dir / "none.ini").string() + " not found.");
 }
 
@@ -514,7 +488,7 @@ TEST(SettingsLoad, ASettingsFileOrPackThatIsNoRegularFileOrTooLargeIsRefused) {
     TFolder f;
     ASSERT_EQ(::mkfifo(f.Ini().c_str(), 0644), 0);
     TFakeSettingsWindow window;
-    EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }),
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }),
               "Cannot open file \"" + f.Ini().string() + "\". Not a regular file");
     EXPECT_TRUE(window.log.empty());
   }
@@ -538,7 +512,7 @@ TEST(SettingsLoad, ASettingsFileOrPackThatIsNoRegularFileOrTooLargeIsRefused) {
     WriteBytes(f.Ini(),
                Crlf({"Option:[%RootKey%]", "[%", "  Layer:3", std::string("  Lang:") + r.pack, "%]"}));
     TFakeSettingsWindow window;
-    EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }),
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }),
               "Cannot open file \"" + (f.dir / r.pack).string() + "\". " + r.reason);
     EXPECT_EQ(window.SpinIntValue("edtLayer"), 3) << r.pack;  // the entries before the pack are set
   }

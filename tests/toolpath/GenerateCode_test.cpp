@@ -7,6 +7,7 @@
 
 #include "ChildProcess.h"
 #include "TempDir.h"
+#include "TestSupport.h"
 #include "WorkedExample.h"
 #include "dvTools/dvError.h"
 #include "toolpath/ProgramLimits.h"
@@ -34,29 +35,6 @@ std::string Text(const TJobEntries& e) {
   TGCodeFile list(sink);
   WriteProgram(Request(e), list);
   return sink.Text();
-}
-
-// Compares whole files and names the first line that differs.
-void ExpectSameBytes(const std::string& actual, const std::string& expected) {
-  if (actual == expected) return;
-  std::size_t line = 1, i = 0;
-  while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) line += actual[i++] == '\n';
-  const auto lineAt = [](const std::string& s, std::size_t from) {
-    const auto start = s.rfind('\n', from == 0 ? 0 : from - 1);
-    const auto begin = start == std::string::npos ? 0 : start + 1;
-    return s.substr(begin, s.find('\n', begin) - begin);
-  };
-  ADD_FAILURE() << "first difference in line " << line << ":\n  actual:   " << lineAt(actual, i)
-                << "\n  expected: " << lineAt(expected, i);
-}
-
-std::string ErrorOf(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const EDVError& e) {
-    return e.what();
-  }
-  return "";
 }
 
 int FilesIn(const fs::path& dir) {
