@@ -41,5 +41,30 @@ Lang:[%RootKey%]
   CheckBox5:相對位置
   CheckBox6:絕對位置
   Preview:預覽
+  PreviewTitle:預覽
+  PreviewLayer:層：
+  PreviewRapidRate:快速移動速度：
+  PreviewCentrePass:螺旋後中心補切
+  PreviewCentrePassHint:在每層螺旋之後、清邊之前，切除螺旋留在平面內部的材料
+  PreviewLegendFeed:切削進給
+  PreviewLegendLiftedFeed:抬刀高度進給
+  PreviewLegendRapid:快速移動（虛線）
+  PreviewLegendSwept:刀具掃過區域
+  PreviewLegendUncutInside:內部未切削
+  PreviewLegendUncutCorner:角部未切削（圓形刀具無法到達）
+  PreviewLegendStart:起點
+  PreviewLines:程式行數
+  PreviewLayers:層數
+  PreviewFeedPath:進給路徑
+  PreviewRapidPath:快速移動路徑
+  PreviewRapidRateFigure:快速移動速度
+  PreviewCycleTime:預計加工時間
+  PreviewMinutes:（%1 分鐘）
+  PreviewTimeFeedUnknown:未知（進給速度為零或負值）
+  PreviewTimeRapidUnknown:未知（快速移動速度須大於零）
+  PreviewUncutInside:內部未切削
+  PreviewUncutCorner:角部未切削
+  PreviewShareOfFace:（佔平面的 %1%，第 %2 層）
+  PreviewColon:：
 %]
 PACK

@@ -140,6 +140,14 @@ void TFormSettingsWindow::SetDialogLanguage(const QString& locale) {
   UseQtLanguage(locale);
 }
 
+std::vector<std::string> TFormSettingsWindow::OtherCaptionKeys() const {
+  return TPreviewCaptions::Keys();
+}
+
+void TFormSettingsWindow::SetOtherCaption(const std::string& key, const QString& text) {
+  form_.PreviewCaptions.Set(key, text);
+}
+
 void UseSettingsFile(TAppSeams& seams, char decimalSeparator) {
   seams.LoadSettings = [decimalSeparator](TfrmSkimplane& form) {
     TFormSettingsWindow window(form);

@@ -35,6 +35,9 @@ class TFormSettingsWindow : public ISettingsWindow {
   void SetFontCharset(int charset) override;
   // Qt's save dialog and message box buttons follow the pack's language.
   void SetDialogLanguage(const QString& locale) override;
+  // The preview window's texts.
+  [[nodiscard]] std::vector<std::string> OtherCaptionKeys() const override;
+  void SetOtherCaption(const std::string& key, const QString& text) override;
 
  private:
   [[nodiscard]] QObject* Component(std::string_view name) const;

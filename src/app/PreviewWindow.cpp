@@ -124,13 +124,15 @@ void TPreviewCanvas::paintEvent(QPaintEvent*) {
   if (scene_) PaintPreviewScene(painter, *scene_, QRectF(rect()).adjusted(10, 10, -10, -10));
 }
 
-TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+TPreviewWindow::TPreviewWindow(QWidget* parent, TPreviewCaptions captions)
+    : QWidget(parent, Qt::Window), captions_(std::move(captions)) {
+  const auto T = [this](const char* key) { return captions_.Text(key); };
   setObjectName(QStringLiteral("frmPreview"));
-  setWindowTitle(QString::fromUtf8("预览"));
+  setWindowTitle(T("PreviewTitle"));
   setAttribute(Qt::WA_DeleteOnClose, false);
 
   Canvas = new TPreviewCanvas(this);
-  lblLayer = new QLabel(U("层："), this);
+  lblLayer = new QLabel(T("PreviewLayer"), this);
   cmbLayer = new QComboBox(this);
   cmbLayer->setObjectName(QStringLiteral("cmbLayer"));
   edtRapidRate = new QDoubleSpinBox(this);
@@ -144,25 +146,26 @@ TPreviewWindow::TPreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   lblFigures->setObjectName(QStringLiteral("lblFigures"));
   lblFigures->setTextFormat(Qt::PlainText);
   lblFigures->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  chkFinishCentre = new QCheckBox(U("螺旋后中心补切"), this);
+  chkFinishCentre = new QCheckBox(T("PreviewCentrePass"), this);
   chkFinishCentre->setObjectName(QStringLiteral("chkFinishCentre"));
-  chkFinishCentre->setToolTip(U("在每层螺旋之后、清边之前，切除螺旋留在平面内部的材料"));
+  chkFinishCentre->setToolTip(T("PreviewCentrePassHint"));
   auto* legend = new QLabel(this);
   legend->setTextFormat(Qt::RichText);
-  const auto swatch = [](std::uint32_t rgb, const char* text) {
+  const auto swatch = [&T](std::uint32_t rgb, const char* key) {
     return QStringLiteral("<span style=\"color:#%1\">&#9632;</span> %2<br>")
         .arg(rgb, 6, 16, QLatin1Char('0'))
-        .arg(U(text));
+        .arg(T(key).toHtmlEscaped());
   };
-  legend->setText(swatch(kFeedColour, "切削进给") + swatch(kLiftedFeedColour, "抬刀高度进给") +
-                  swatch(kRapidColour, "快速移动（虚线）") + swatch(kSweptColour, "刀具扫过区域") +
-                  swatch(kUncutInsideColour, "内部未切削") +
-                  swatch(kUncutColour, "角部未切削（圆形刀具无法到达）") + swatch(kStartColour, "起点"));
+  legend->setText(
+      swatch(kFeedColour, "PreviewLegendFeed") + swatch(kLiftedFeedColour, "PreviewLegendLiftedFeed") +
+      swatch(kRapidColour, "PreviewLegendRapid") + swatch(kSweptColour, "PreviewLegendSwept") +
+      swatch(kUncutInsideColour, "PreviewLegendUncutInside") +
+      swatch(kUncutColour, "PreviewLegendUncutCorner") + swatch(kStartColour, "PreviewLegendStart"));
 
   auto* side = new QGridLayout;
   side->addWidget(lblLayer, 0, 0);
   side->addWidget(cmbLayer, 0, 1);
-  side->addWidget(new QLabel(U("快速移动速度："), this), 1, 0);
+  side->addWidget(new QLabel(T("PreviewRapidRate"), this), 1, 0);
   side->addWidget(edtRapidRate, 1, 1);
   side->addWidget(chkFinishCentre, 2, 0, 1, 2);
   side->addWidget(lblFigures, 3, 0, 1, 2);
@@ -203,40 +206,42 @@ void TPreviewWindow::ShowLayer(int index) {
   UpdateFigures();
 }
 
-QString PreviewFigureText(const TFigureValues& v) {
+QString PreviewFigureText(const TFigureValues& v, const TPreviewCaptions& captions) {
+  const auto T = [&captions](const char* key) { return captions.Text(key); };
   QString time;
   switch (v.Cycle) {
     case TCycleTime::ctKnown:
-      time = QString::fromStdString(FormatMinutes(v.CycleMinutes)) + U("（") + Fixed(v.CycleMinutes, 2) +
-             U(" 分钟）");
+      time = QString::fromStdString(FormatMinutes(v.CycleMinutes)) +
+             T("PreviewMinutes").arg(Fixed(v.CycleMinutes, 2));
       break;
     case TCycleTime::ctFeedUnknown:
-      time = U("未知（进给速度为零或负值）");
+      time = T("PreviewTimeFeedUnknown");
       break;
     case TCycleTime::ctNoRapidRate:
-      time = U("未知（快速移动速度须大于零）");
+      time = T("PreviewTimeRapidUnknown");
       break;
   }
+  const auto share = [&](double part) {
+    return T("PreviewShareOfFace").arg(Fixed(part * 100, 2), QString::number(v.Layer + 1));
+  };
   const std::pair<const char*, QString> rows[] = {
-      {"程序行数", QString::number(v.Lines)},
-      {"层数", QString::number(v.Layers)},
-      {"进给路径", Fixed(v.FeedLength, 3) + QStringLiteral(" mm")},
-      {"快速移动路径", Fixed(v.RapidLength, 3) + QStringLiteral(" mm")},
-      {"快速移动速度", Fixed(v.RapidRate, 0) + QStringLiteral(" mm/min")},
-      {"预计加工时间", time},
-      {"内部未切削", Fixed(v.UncutInside, 3) + U(" mm²（占平面的 ") + Fixed(v.InsideShare() * 100, 2) +
-                         U("%，第 ") + QString::number(v.Layer + 1) + U(" 层）")},
-      {"角部未切削", Fixed(v.UncutCorner, 3) + U(" mm²（占平面的 ") + Fixed(v.CornerShare() * 100, 2) +
-                         U("%，第 ") + QString::number(v.Layer + 1) + U(" 层）")},
+      {"PreviewLines", QString::number(v.Lines)},
+      {"PreviewLayers", QString::number(v.Layers)},
+      {"PreviewFeedPath", Fixed(v.FeedLength, 3) + QStringLiteral(" mm")},
+      {"PreviewRapidPath", Fixed(v.RapidLength, 3) + QStringLiteral(" mm")},
+      {"PreviewRapidRateFigure", Fixed(v.RapidRate, 0) + QStringLiteral(" mm/min")},
+      {"PreviewCycleTime", time},
+      {"PreviewUncutInside", Fixed(v.UncutInside, 3) + U(" mm²") + share(v.InsideShare())},
+      {"PreviewUncutCorner", Fixed(v.UncutCorner, 3) + U(" mm²") + share(v.CornerShare())},
   };
   QStringList lines;
-  for (const auto& [label, value] : rows) lines << U(label) + U("：") + value;
+  for (const auto& [key, value] : rows) lines << T(key) + T("PreviewColon") + value;
   return lines.join(QLatin1Char('\n'));
 }
 
 void TPreviewWindow::UpdateFigures() {
-  lblFigures->setText(
-      PreviewFigureText(FigureValues(preview_.Figures, edtRapidRate->value(), scene_.Uncut, scene_.Layer)));
+  lblFigures->setText(PreviewFigureText(
+      FigureValues(preview_.Figures, edtRapidRate->value(), scene_.Uncut, scene_.Layer), captions_));
 }
 
 void InstallPreview(TfrmSkimplane& form) {
@@ -250,7 +255,7 @@ void InstallPreview(TfrmSkimplane& form) {
       auto* window = form.findChild<TPreviewWindow*>(QStringLiteral("frmPreview"));
       const bool fresh = window == nullptr;
       if (fresh) {
-        window = new TPreviewWindow(&form);
+        window = new TPreviewWindow(&form, form.PreviewCaptions);
         // The box is the main window's choice: Generate and the settings file follow it.
         QObject::connect(window->chkFinishCentre, &QCheckBox::toggled, &form, [&form, window](bool on) {
           form.RunHandler([&form, window, on] {

@@ -8,6 +8,7 @@
 
 #include <optional>
 
+#include "app/PreviewCaptions.h"
 #include "preview/ToolpathPreview.h"
 
 class QCheckBox;
@@ -17,8 +18,8 @@ class QLabel;
 class QPainter;
 class TfrmSkimplane;
 
-// The figures as the window shows them, one "标签：值" line each.
-[[nodiscard]] QString PreviewFigureText(const TFigureValues& values);
+// The figures as the window shows them, one "标签：值" line each (in a pack's words when it gives them).
+[[nodiscard]] QString PreviewFigureText(const TFigureValues& values, const TPreviewCaptions& captions = {});
 
 // Paints the scene into `target`, face upright (Y upwards), keeping its proportions.
 void PaintPreviewScene(QPainter& painter, const TPreviewScene& scene, const QRectF& target);
@@ -39,7 +40,7 @@ class TPreviewCanvas final : public QWidget {
 class TPreviewWindow final : public QWidget {
   Q_OBJECT
  public:
-  explicit TPreviewWindow(QWidget* parent = nullptr);
+  explicit TPreviewWindow(QWidget* parent = nullptr, TPreviewCaptions captions = {});
   // Builds the job's program and shows it; raises EDVError for a job Generate would refuse or one too
   // large to draw (the window then keeps what it showed before).
   void SetJob(const TJobEntries& entries);
@@ -59,6 +60,7 @@ class TPreviewWindow final : public QWidget {
   void ShowLayer(int index);
   void UpdateFigures();
 
+  TPreviewCaptions captions_;
   TToolpathPreview preview_;
   TPreviewScene scene_;
 };

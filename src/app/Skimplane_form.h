@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "app/AppSeams.h"
+#include "app/PreviewCaptions.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
 #include "dvWidgets/dvLabel.h"
@@ -83,6 +84,8 @@ class TfrmSkimplane : public QWidget {
   // owner calls DVWinPos1->Loaded() right after building the window, before FormCreate(); it saves when
   // the window's components are destroyed, after FormDestroy().
   TDVWinPos* DVWinPos1 = nullptr;
+  // The preview window's texts; a language pack may give its own.
+  TPreviewCaptions PreviewCaptions;
 
  signals:
   // The window was closed (by Close, its frame or the keyboard): the program ends.

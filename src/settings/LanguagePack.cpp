@@ -81,4 +81,6 @@ void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window) {
   });
   for (int i = 0; i < 6; ++i) window.SetCaption(kChoiceControls[i], text("CheckBox" + std::to_string(i + 1)));
   if (ini.ValueExists("Preview")) window.SetCaption("btnPreview", text("Preview"));
+  for (const std::string& key : window.OtherCaptionKeys())
+    if (ini.ValueExists(key)) window.SetOtherCaption(key, text(key));
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The kinds of component a window owns, as far as a language pack cares: only plain labels are
 // re-captioned by name (the ruled label is not a plain label).
@@ -68,4 +69,7 @@ class ISettingsWindow {
   // The language of the platform's standard dialogs and buttons ("en", "zh_CN", "zh_TW"), when a pack
   // names one. A window without such dialogs ignores it.
   virtual void SetDialogLanguage(const QString& /*locale*/) {}
+  // Texts of windows other than the main one (the preview) by their pack keys; none by default.
+  [[nodiscard]] virtual std::vector<std::string> OtherCaptionKeys() const { return {}; }
+  virtual void SetOtherCaption(const std::string& /*key*/, const QString& /*text*/) {}
 };

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -316,5 +317,34 @@ TEST(WindowLanguage, QtDialogsSpeakTheWindowsLanguage) {
     EXPECT_EQ(box.button(QMessageBox::Ok)->text(), r.ok) << r.locale;
     form.reset();
     UseQtLanguage(QStringLiteral("zh_CN"));  // as the next program starts
+  }
+}
+
+TEST(WindowLanguage, ThePreviewWindowFollowsThePack) {
+  const struct {
+    const char* pack;  // nullptr: none
+    QString title;
+    QString firstFigure;  // the start of the figures' text
+  } rows[] = {
+      {nullptr, QString::fromUtf8("预览"), QString::fromUtf8("程序行数：")},
+      {"packs\\English.lng", QStringLiteral("Preview"), QStringLiteral("Lines: ")},
+      {"packs\\Chinese-Traditional.lng", QString::fromUtf8("預覽"), QString::fromUtf8("程式行數：")},
+  };
+  for (const auto& r : rows) {
+    TProgram p;
+    fs::create_directories(p.dir / "packs");
+    for (const auto& e : fs::directory_iterator(fs::path(SKIMPLANE_BIN_DIR) / "packs"))
+      fs::copy_file(e.path(), p.dir / "packs" / e.path().filename());
+    if (r.pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + r.pack}));
+    auto form = p.Start();
+    ASSERT_TRUE(p.log.errors.empty());
+    QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("btnPreview")), Qt::LeftButton);
+    auto* preview = form->findChild<QWidget*>(QStringLiteral("frmPreview"));
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->windowTitle(), r.title);
+    const QString figures = preview->findChild<QLabel*>(QStringLiteral("lblFigures"))->text();
+    EXPECT_TRUE(figures.startsWith(r.firstFigure)) << figures.toStdString();
+    form.reset();
+    UseQtLanguage(QStringLiteral("zh_CN"));
   }
 }

@@ -1,0 +1,58 @@
+#include "app/PreviewCaptions.h"
+
+namespace {
+
+struct TCaption {
+  const char* key;
+  const char* text;  // UTF-8
+};
+
+// "%1" and "%2" stand for the numbers the window puts in.
+constexpr TCaption kCaptions[] = {
+    {"PreviewTitle", "预览"},
+    {"PreviewLayer", "层："},
+    {"PreviewRapidRate", "快速移动速度："},
+    {"PreviewCentrePass", "螺旋后中心补切"},
+    {"PreviewCentrePassHint", "在每层螺旋之后、清边之前，切除螺旋留在平面内部的材料"},
+    {"PreviewLegendFeed", "切削进给"},
+    {"PreviewLegendLiftedFeed", "抬刀高度进给"},
+    {"PreviewLegendRapid", "快速移动（虚线）"},
+    {"PreviewLegendSwept", "刀具扫过区域"},
+    {"PreviewLegendUncutInside", "内部未切削"},
+    {"PreviewLegendUncutCorner", "角部未切削（圆形刀具无法到达）"},
+    {"PreviewLegendStart", "起点"},
+    {"PreviewLines", "程序行数"},
+    {"PreviewLayers", "层数"},
+    {"PreviewFeedPath", "进给路径"},
+    {"PreviewRapidPath", "快速移动路径"},
+    {"PreviewRapidRateFigure", "快速移动速度"},
+    {"PreviewCycleTime", "预计加工时间"},
+    {"PreviewMinutes", "（%1 分钟）"},
+    {"PreviewTimeFeedUnknown", "未知（进给速度为零或负值）"},
+    {"PreviewTimeRapidUnknown", "未知（快速移动速度须大于零）"},
+    {"PreviewUncutInside", "内部未切削"},
+    {"PreviewUncutCorner", "角部未切削"},
+    {"PreviewShareOfFace", "（占平面的 %1%，第 %2 层）"},
+    {"PreviewColon", "："},
+};
+
+}  // namespace
+
+QString TPreviewCaptions::Text(const char* key) const {
+  const auto it = texts_.constFind(QLatin1String(key));
+  if (it != texts_.constEnd()) return *it;
+  for (const TCaption& c : kCaptions)
+    if (qstrcmp(c.key, key) == 0) return QString::fromUtf8(c.text);
+  return QString();
+}
+
+void TPreviewCaptions::Set(const std::string& key, const QString& text) {
+  for (const TCaption& c : kCaptions)
+    if (key == c.key) texts_.insert(QLatin1String(c.key), text);
+}
+
+std::vector<std::string> TPreviewCaptions::Keys() {
+  std::vector<std::string> keys;
+  for (const TCaption& c : kCaptions) keys.emplace_back(c.key);
+  return keys;
+}
