@@ -41,6 +41,12 @@ struct TProgram {
   TSeamLog log;
   TProgram() { log.executable = QString::fromStdString((dir / "skimplane").string()); }
   [[nodiscard]] fs::path Ini() const { return dir / "Skimplane.ini"; }
+  // The shipped packs beside the executable, as the build puts them.
+  void ShipPacks() const {
+    fs::create_directories(dir / "packs");
+    for (const auto& e : fs::directory_iterator(fs::path(SKIMPLANE_BIN_DIR) / "packs"))
+      fs::copy_file(e.path(), dir / "packs" / e.path().filename());
+  }
   std::unique_ptr<TfrmSkimplane> Start() {
     TAppSeams seams = TestSeams(log);
     UseSettingsFile(seams, '.');
@@ -306,9 +312,7 @@ TEST(WindowLanguage, QtDialogsSpeakTheWindowsLanguage) {
   };
   for (const auto& r : rows) {
     TProgram p;
-    fs::create_directories(p.dir / "packs");
-    for (const auto& e : fs::directory_iterator(fs::path(SKIMPLANE_BIN_DIR) / "packs"))
-      fs::copy_file(e.path(), p.dir / "packs" / e.path().filename());
+    p.ShipPacks();
     if (r.pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + r.pack}));
     auto form = p.Start();
     EXPECT_TRUE(p.log.errors.empty()) << r.locale;
@@ -332,9 +336,7 @@ TEST(WindowLanguage, ThePreviewWindowFollowsThePack) {
   };
   for (const auto& r : rows) {
     TProgram p;
-    fs::create_directories(p.dir / "packs");
-    for (const auto& e : fs::directory_iterator(fs::path(SKIMPLANE_BIN_DIR) / "packs"))
-      fs::copy_file(e.path(), p.dir / "packs" / e.path().filename());
+    p.ShipPacks();
     if (r.pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + r.pack}));
     auto form = p.Start();
     ASSERT_TRUE(p.log.errors.empty());
