@@ -7,6 +7,8 @@ export QT_QPA_PLATFORM=offscreen
 
 scripts/setup.sh default
 ctest --preset default -j"$(nproc)"
+# The Debian package: built, unpacked and checked.
+scripts/package.sh
 
 if [ "${SKIMPLANE_QUICK:-0}" != 1 ]; then
   scripts/setup.sh sanitize

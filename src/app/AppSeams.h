@@ -26,6 +26,11 @@ struct TAppSeams {
   // The executable's full path: the settings and language packs lie beside it, and the error box takes
   // the application's title from its name.
   std::function<QString()> ExecutablePath;
+  // The folder of Skimplane.ini and Skimplane.reg; empty function: beside the executable.
+  std::function<QString()> SettingsFolder;
+  // Where a language pack missing beside the executable is looked for next (the installed program's
+  // share/skimplane/); empty function: nowhere.
+  std::function<QString()> InstalledDataFolder;
   // The settings steps of the creation handler (restore entries, apply a language pack) and of the
   // destruction handler (store entries). Empty: nothing is read or written.
   std::function<void(TfrmSkimplane& form)> LoadSettings;

@@ -1,6 +1,8 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -8,6 +10,7 @@
 #include "app/FormSettingsWindow.h"
 #include "app/Skimplane_form.h"
 #include "app/Skin.h"
+#include "settings/ProgramFolders.h"
 
 namespace {
 
@@ -63,6 +66,14 @@ std::unique_ptr<TfrmSkimplane> CreateMainWindow(TAppSeams seams) {
 
 TAppSeams ProgramSeams() {
   TAppSeams seams = DefaultSeams();
+  // Decided once per run: the executable's folder when it is writable (a portable copy), else the
+  // user's configuration folder (an installed program).
+  const QString exeFolder = QFileInfo(seams.ExecutablePath()).absolutePath();
+  const TProgramFolders folders = ProgramFolders(QFile::encodeName(exeFolder).toStdString());
+  const QString settings = QFile::decodeName(folders.Settings.c_str());
+  const QString installed = QFile::decodeName(folders.InstalledData.c_str());
+  seams.SettingsFolder = [settings] { return settings; };
+  seams.InstalledDataFolder = [installed] { return installed; };
   UseSettingsFile(seams);
   return seams;
 }

@@ -28,7 +28,8 @@ void UseQtLanguage(const QString& locale);
 // then through its creation handler.
 [[nodiscard]] std::unique_ptr<TfrmSkimplane> CreateMainWindow(TAppSeams seams);
 
-// The real seams: Qt's dialogs and boxes, the clock, the settings file beside the executable.
+// The real seams: Qt's dialogs and boxes, the clock, the settings file beside the executable when its
+// folder is writable, else in the user's configuration folder; packs also from the installed data.
 [[nodiscard]] TAppSeams ProgramSeams();
 
 // Shows the window and runs the event loop until it is closed; the window is destroyed (settings stored,

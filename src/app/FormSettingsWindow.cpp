@@ -148,13 +148,19 @@ void TFormSettingsWindow::SetOtherCaption(const std::string& key, const QString&
   form_.PreviewCaptions.Set(key, text);
 }
 
+TSettingsPlace PlaceOf(const TfrmSkimplane& form, char decimalSeparator) {
+  const TAppSeams& seams = form.Seams();
+  return {FolderBytes(form.ExecutableFolder()), decimalSeparator, FolderBytes(form.SettingsFolder()),
+          seams.InstalledDataFolder ? FolderBytes(seams.InstalledDataFolder()) : std::string()};
+}
+
 void UseSettingsFile(TAppSeams& seams, char decimalSeparator) {
   seams.LoadSettings = [decimalSeparator](TfrmSkimplane& form) {
     TFormSettingsWindow window(form);
-    LoadSettings(window, {FolderBytes(form.ExecutableFolder()), decimalSeparator});
+    LoadSettings(window, PlaceOf(form, decimalSeparator));
   };
   seams.SaveSettings = [decimalSeparator](TfrmSkimplane& form) {
     const TFormSettingsWindow window(form);
-    SaveSettings(window, {FolderBytes(form.ExecutableFolder()), decimalSeparator});
+    SaveSettings(window, PlaceOf(form, decimalSeparator));
   };
 }

@@ -4,6 +4,7 @@
 
 #include "app/AppSeams.h"
 #include "dvTools/dvIniTools.h"
+#include "settings/Settings.h"
 #include "settings/SettingsWindow.h"
 
 class QObject;
@@ -46,6 +47,10 @@ class TFormSettingsWindow : public ISettingsWindow {
   TfrmSkimplane& form_;
 };
 
-// Fills the seams LoadSettings and SaveSettings with the settings file beside the executable and the
-// language pack it names; numbers in the file use `decimalSeparator`.
+// Where the settings steps of `form` find their files: the executable's folder and the seams'
+// SettingsFolder and InstalledDataFolder.
+[[nodiscard]] TSettingsPlace PlaceOf(const TfrmSkimplane& form, char decimalSeparator);
+
+// Fills the seams LoadSettings and SaveSettings with the settings file in the form's settings folder and
+// the language pack it names; numbers in the file use `decimalSeparator`.
 void UseSettingsFile(TAppSeams& seams, char decimalSeparator = DefaultDecimalSeparator());

@@ -180,7 +180,7 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
   InstallPreview(*this);
   BuildTabOrder();
   ShareWindowFont();
-  DVWinPos1 = new TDVWinPos(this, QFile::encodeName(ExecutableFolder()).toStdString());
+  DVWinPos1 = new TDVWinPos(this, QFile::encodeName(SettingsFolder()).toStdString());
   DVWinPos1->setObjectName(QStringLiteral("DVWinPos1"));
 
   // The keyboard ways to close the window, as the frame's close box does.
@@ -363,6 +363,13 @@ void TfrmSkimplane::changeEvent(QEvent* event) {
 QString TfrmSkimplane::ExecutableFolder() const {
   const QString exe = seams_.ExecutablePath ? seams_.ExecutablePath() : QString();
   QString folder = QFileInfo(exe).absolutePath();
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  return folder;
+}
+
+QString TfrmSkimplane::SettingsFolder() const {
+  QString folder = seams_.SettingsFolder ? seams_.SettingsFolder() : QString();
+  if (folder.isEmpty()) return ExecutableFolder();
   if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
   return folder;
 }

@@ -49,6 +49,8 @@ class TfrmSkimplane : public QWidget {
   [[nodiscard]] const TAppSeams& Seams() const { return seams_; }
   // The executable's folder with its trailing separator.
   [[nodiscard]] QString ExecutableFolder() const;
+  // The folder of Skimplane.ini and Skimplane.reg (the seam's, else the executable's), trailing separator.
+  [[nodiscard]] QString SettingsFolder() const;
   [[nodiscard]] QString ApplicationTitle() const;
   // Runs `body`; an error that leaves it is shown in the error box.
   void RunHandler(const std::function<void()>& body);

@@ -94,8 +94,20 @@ void WriteSettings(TDVIniFile& ini, const ISettingsWindow& window) {
     ini.WriteBool(kFinishCentreKey, window.FinishCentre());
 }
 
+const std::string& SettingsFolderOf(const TSettingsPlace& place) {
+  return place.SettingsFolder.empty() ? place.ExeFolder : place.SettingsFolder;
+}
+
+fs::path LanguagePackFile(const TSettingsPlace& place, std::string_view name) {
+  fs::path first = BesideExecutable(place.ExeFolder, name);
+  std::error_code ec;
+  if (place.InstalledDataFolder.empty() || fs::exists(first, ec)) return first;
+  fs::path installed = BesideExecutable(place.InstalledDataFolder, name);
+  return fs::exists(installed, ec) ? installed : first;
+}
+
 void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {
-  const fs::path path = BesideExecutable(place.ExeFolder, kSettingsFileName);
+  const fs::path path = BesideExecutable(SettingsFolderOf(place), kSettingsFileName);
   std::error_code ec;
   if (!fs::exists(path, ec)) return;
   TDVIniFile ini;
@@ -104,15 +116,21 @@ void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {
   ini.SetQuotedStrings(true);
   const TSettingsRead read = ReadSettings(ini, window);
   // The pack is applied even after a bad entry; the entry's error is reported once the pack is in.
-  if (!read.PackName.empty()) LoadLanguagePack(ini, window, BesideExecutable(place.ExeFolder, read.PackName));
+  if (!read.PackName.empty()) LoadLanguagePack(ini, window, LanguagePackFile(place, read.PackName));
   read.RaiseFirstFailure();
 }
 
 void SaveSettings(const ISettingsWindow& window, const TSettingsPlace& place) {
-  const fs::path path = BesideExecutable(place.ExeFolder, kSettingsFileName);
+  const fs::path path = BesideExecutable(SettingsFolderOf(place), kSettingsFileName);
   TDVIniFile ini;
   ini.SetDecimalSeparator(place.DecimalSeparator);
   std::error_code ec;
+  // The user's folder is made on the first exit; a folder that cannot be made is reported by the save.
+  // The user's folder is made on the first exit, private to the user; a folder that cannot be made is
+  // reported by the save.
+  if (!place.SettingsFolder.empty() && !fs::exists(path.parent_path(), ec) &&
+      fs::create_directories(path.parent_path(), ec))
+    fs::permissions(path.parent_path(), fs::perms::owner_all, fs::perm_options::replace, ec);
   if (fs::exists(path, ec)) {
     ini.LoadFromFile(path);
     ini.SetQuotedStrings(true);

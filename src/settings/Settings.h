@@ -1,15 +1,16 @@
 #pragma once
 // Skimplane.ini: the window's entries, restored at start and stored at exit.
 //
-// The file lies in the executable's folder and keeps the entries in the first block of the root key
-// "Option". Everything else in it (other root keys, further blocks, unknown values, "Lang") is carried
-// through a save untouched. Every error is an EDVError with the user's message; what was set before it
-// stays set, and an entry that cannot be read costs only its own control.
+// The file lies in the executable's folder (or the user's, see ProgramFolders.h) and keeps the entries in the
+// first block of the root key "Option". Everything else in it (other root keys, further blocks, unknown
+// values, "Lang") is carried through a save untouched. Every error is an EDVError with the user's message;
+// what was set before it stays set, and an entry that cannot be read costs only its own control.
 
 #include <exception>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "dvTools/dvIniTools.h"
 #include "settings/SettingsWindow.h"
@@ -18,9 +19,28 @@ inline constexpr std::string_view kSettingsFileName = "Skimplane.ini";
 
 // Where the program finds its files: the executable's folder and the user's decimal separator.
 struct TSettingsPlace {
+  TSettingsPlace() = default;
+  TSettingsPlace(std::string exeFolder, char decimalSeparator, std::string settingsFolder = {},
+                 std::string installedDataFolder = {})
+      : ExeFolder(std::move(exeFolder)),
+        DecimalSeparator(decimalSeparator),
+        SettingsFolder(std::move(settingsFolder)),
+        InstalledDataFolder(std::move(installedDataFolder)) {}
+
   std::string ExeFolder;  // bytes of the folder; a missing trailing separator is added
   char DecimalSeparator = DefaultDecimalSeparator();
+  // The folder of Skimplane.ini when it is not the executable's (created when the file is first saved).
+  std::string SettingsFolder;
+  // Where a language pack missing beside the executable is looked for next; empty: nowhere.
+  std::string InstalledDataFolder;
 };
+
+// The folder Skimplane.ini lies in: SettingsFolder, or the executable's when that is empty.
+[[nodiscard]] const std::string& SettingsFolderOf(const TSettingsPlace& place);
+
+// The file of the language pack `name`: beside the executable when it is there or nowhere else, else in
+// the installed data folder. A pack found nowhere is reported with the path beside the executable.
+[[nodiscard]] std::filesystem::path LanguagePackFile(const TSettingsPlace& place, std::string_view name);
 
 // The executable's folder immediately followed by `name`. Backslashes in the name separate folders, so
 // a pack named packs\English.lng is found in the subfolder packs. The name is appended as text, never

@@ -100,8 +100,9 @@ TEST(WindowFonts, EveryControlTakesTheWindowFontUnderTheSkinAlsoAfterAPack) {
     ASSERT_TRUE(p.log.errors.empty()) << r.name;
     const QFontInfo window(form->font());
     EXPECT_EQ(window.pixelSize(), 13) << r.name;
-    if (!r.pack.empty())
+    if (!r.pack.empty()) {
       EXPECT_EQ(window.family(), form->font().family()) << r.name;  // the pack's font exists
+    }
     int checked = 0;
     for (const auto& [name, info] : ResolvedFonts(*form)) {
       if (HasOwnFont(name)) {

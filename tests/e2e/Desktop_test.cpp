@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -39,11 +41,13 @@ std::string Output(const std::string& command) {
   return out;
 }
 
-pid_t Spawn(const std::vector<std::string>& args, const fs::path& folder = fs::current_path()) {
+pid_t Spawn(const std::vector<std::string>& args, const fs::path& folder = fs::current_path(),
+            const std::function<void()>& inChild = {}) {
   const pid_t child = ::fork();
   if (child == 0) {
     if (::chdir(folder.c_str()) != 0) ::_exit(120);
     ::setpgid(0, 0);
+    if (inChild) inChild();
     // The suite runs on the offscreen platform; the program under test runs on the display.
     ::unsetenv("QT_QPA_PLATFORM");
     std::vector<char*> argv;
@@ -240,5 +244,72 @@ TEST_F(DesktopTest, TheWindowReopensWhereItWasLeftWithoutDrifting) {
     EXPECT_EQ(Geometry(window), left) << "run " << run;
     PressClose(window);
     ASSERT_EQ(Exited(), 0);
+  }
+}
+
+TEST_F(DesktopTest, AnInstalledCopyKeepsItsFilesInTheUsersFolder) {
+  // The layout of a package: usr/bin with the program, usr/share/skimplane/packs with the packs. The user
+  // may not write usr/bin: as root the program runs as "nobody", otherwise the folder is made read-only.
+  const fs::path bin = dir / "usr/bin";
+  const fs::path packs = dir / "usr/share/skimplane/packs";
+  const fs::path home = dir / "home";
+  fs::create_directories(bin);
+  fs::create_directories(packs);
+  fs::create_directories(home);
+  fs::rename(dir / "skimplane", bin / "skimplane");
+  for (const auto& e : fs::directory_iterator(dir / "packs"))
+    fs::copy_file(e.path(), packs / e.path().filename());
+  fs::remove_all(dir / "packs");
+  uid_t uid = ::getuid();
+  gid_t gid = ::getgid();
+  if (uid == 0) {
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody) GTEST_SKIP() << "running as root and there is no user nobody to run the program as";
+    uid = nobody->pw_uid;
+    gid = nobody->pw_gid;
+    ASSERT_EQ(::chown(home.c_str(), uid, gid), 0);
+  } else {
+    fs::permissions(bin, fs::perms::owner_write, fs::perm_options::remove);
+  }
+  // The user's settings name a pack that exists only among the installed program's files.
+  const fs::path config = home / ".config/Skimplane";
+  fs::create_directories(config);
+  {
+    std::ofstream ini(config / "Skimplane.ini", std::ios::binary);
+    ini << "Option:[%RootKey%]\r\n[%\r\n  Lang:packs\\English.lng\r\n%]\r\n";
+  }
+  for (const fs::path& p : {home / ".config", config, config / "Skimplane.ini"})
+    ASSERT_EQ(::chown(p.c_str(), uid, gid), 0);
+  const bool root = ::getuid() == 0;
+  program_ = Spawn({(bin / "skimplane").string()}, home, [&] {
+    ::setenv("HOME", home.c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+    if (root && (::setgid(gid) != 0 || ::setuid(uid) != 0)) ::_exit(122);
+  });
+  const std::string window = Window(kMainTitle);
+  ASSERT_FALSE(window.empty());
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(Output("xdotool search --onlyvisible --name '^skimplane$' 2>/dev/null").empty())
+      << "an error box at start: the installed pack was not found";
+  PressClose(window);
+  EXPECT_EQ(Exited(), 0);
+  const std::string ini = ReadBytes(config / "Skimplane.ini");
+  EXPECT_NE(ini.find("Lang:packs\\English.lng"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Length:"), std::string::npos) << ini;
+  EXPECT_TRUE(fs::exists(config / "Skimplane.reg"));
+  EXPECT_FALSE(fs::exists(bin / "Skimplane.ini"));
+  EXPECT_FALSE(fs::exists(bin / "Skimplane.reg"));
+}
+
+TEST_F(DesktopTest, VersionAndHelpAnswerWithoutADisplay) {
+  const fs::path out = dir / "out.txt";
+  for (const char* option : {"--version", "--help"}) {
+    program_ =
+        Spawn({"sh", "-c", "DISPLAY= WAYLAND_DISPLAY= ./skimplane " + std::string(option) + " > out.txt"},
+              dir.path());
+    EXPECT_EQ(Exited(), 0) << option;
+    const std::string text = ReadBytes(out);
+    EXPECT_EQ(text.rfind(option == std::string("--version") ? "skimplane 1." : "Usage: skimplane", 0), 0u)
+        << text;
   }
 }
