@@ -25,6 +25,8 @@ namespace {
 constexpr int kTagTranslatable = 9;
 constexpr int kSpinWidth = 81;
 
+constexpr std::string_view kPositionFileName = "Skimplane.reg";
+
 const char* const kWindowCaption = "Skimplane v1.3 - Shop Floor Forum Special edition";
 
 // Labels by page: a Tag of 9 lets a language pack re-caption them by name.
@@ -180,7 +182,9 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
   InstallPreview(*this);
   BuildTabOrder();
   ShareWindowFont();
-  DVWinPos1 = new TDVWinPos(this, QFile::encodeName(SettingsFolder()).toStdString());
+  // Where there is no system registry, the window's place is kept in a hive file beside the settings.
+  DVWinPos1 = new TDVWinPos(this, std::filesystem::path(QFile::encodeName(SettingsFolder()).toStdString()) /
+                                      std::string(kPositionFileName));
   DVWinPos1->setObjectName(QStringLiteral("DVWinPos1"));
 
   // The keyboard ways to close the window, as the frame's close box does.

@@ -406,7 +406,7 @@ std::unique_ptr<RegistryStore> MakeMachineRegistry(const std::filesystem::path&)
   return std::make_unique<WindowsMachineRegistry>();
 }
 #else
-std::unique_ptr<RegistryStore> MakeMachineRegistry(const std::filesystem::path& executableFolder) {
-  return std::make_unique<RegistryFileStore>(executableFolder / std::string(kRegistryFileName));
+std::unique_ptr<RegistryStore> MakeMachineRegistry(const std::filesystem::path& hiveFile) {
+  return std::make_unique<RegistryFileStore>(hiveFile);
 }
 #endif

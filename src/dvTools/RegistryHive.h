@@ -100,10 +100,5 @@ class RegistryFileStore : public RegistryStore {
   std::optional<std::string> key_;  // full path of the open key
 };
 
-// The file the hive is kept in, beside the executable.
-inline constexpr std::string_view kRegistryFileName = "Skimplane.reg";
-
-// The platform's HKEY_LOCAL_MACHINE: the system registry on Windows, else the file Skimplane.reg in
-// `executableFolder`.
-[[nodiscard]] std::unique_ptr<RegistryStore> MakeMachineRegistry(
-    const std::filesystem::path& executableFolder);
+// The platform's HKEY_LOCAL_MACHINE: the system registry on Windows, else the hive file `hiveFile`.
+[[nodiscard]] std::unique_ptr<RegistryStore> MakeMachineRegistry(const std::filesystem::path& hiveFile);

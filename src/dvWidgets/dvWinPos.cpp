@@ -46,11 +46,8 @@ bool AnyScreenShows(const QRect& frame) {
   return false;
 }
 
-TDVWinPos::TDVWinPos(QWidget* owner)
-    : TDVWinPos(owner, std::filesystem::path(QCoreApplication::applicationDirPath().toStdString())) {}
-
-TDVWinPos::TDVWinPos(QWidget* owner, const std::filesystem::path& executableFolder)
-    : TDVWinPos(owner, MakeMachineRegistry(executableFolder)) {}
+TDVWinPos::TDVWinPos(QWidget* owner, const std::filesystem::path& hiveFile)
+    : TDVWinPos(owner, MakeMachineRegistry(hiveFile)) {}
 
 TDVWinPos::TDVWinPos(QWidget* owner, std::unique_ptr<RegistryStore> registry)
     : QObject(RequireForm(owner)), IsOnScreen(AnyScreenShows), registry_(std::move(registry)), owner_(owner) {

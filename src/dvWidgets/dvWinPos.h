@@ -7,7 +7,7 @@
 // the top-left corner of the title bar and border); Width/Height are the outer (frame) size.
 //
 // Hooking it to a form:
-//   auto* keeper = new TDVWinPos(form);   // child of the form, named DVWinPos1 by the caller
+//   auto* keeper = new TDVWinPos(form, hiveFile);   // child of the form, named DVWinPos1 by the caller
 //   ... build the rest of the form ...
 //   keeper->Loaded();                     // restores, before the form's creation handler runs
 //   ... show, run ...
@@ -61,10 +61,8 @@ class TDVWinPos : public QObject {
  public:
   // The owner is the form (a top-level widget; null raises EDVError). The keeper becomes its child,
   // named "DVWinPos1", and touches no registry yet. Its registry is the platform's HKEY_LOCAL_MACHINE:
-  // the system registry on Windows, elsewhere Skimplane.reg in the application's folder.
-  explicit TDVWinPos(QWidget* owner);
-  // The same with the executable's folder given (where Skimplane.reg lies).
-  TDVWinPos(QWidget* owner, const std::filesystem::path& executableFolder);
+  // the system registry on Windows, elsewhere the hive file `hiveFile` (the application names it).
+  TDVWinPos(QWidget* owner, const std::filesystem::path& hiveFile);
   // The same with any registry; the keeper owns it.
   TDVWinPos(QWidget* owner, std::unique_ptr<RegistryStore> registry);
   // Saves when Active (see the header comment); a failure to save is never raised from here.

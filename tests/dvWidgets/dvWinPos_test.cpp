@@ -27,7 +27,7 @@ std::unique_ptr<QWidget> MakeForm() {
 struct Fixture {
   TempDir dir;
   std::unique_ptr<QWidget> form = MakeForm();
-  TDVWinPos* keeper = new TDVWinPos(form.get(), dir.path());
+  TDVWinPos* keeper = new TDVWinPos(form.get(), dir / "Skimplane.reg");
   std::vector<std::pair<char, std::uint8_t>> events;  // 'R' restore, 'S' save, 'E' error (set or number)
 
   Fixture() {
@@ -68,7 +68,7 @@ TEST(DVWinPos, Defaults) {
   EXPECT_TRUE(f.keeper->Active());
   EXPECT_EQ(f.keeper->DesignPreView(), pvNone);
   EXPECT_EQ((TPosMode{pmLeft, pmTop, pmWidth, pmHeight, pmWindowState}).Bits(), 31);
-  EXPECT_THROW(TDVWinPos(nullptr, f.dir.path()), EDVError);
+  EXPECT_THROW(TDVWinPos(nullptr, f.dir / "Skimplane.reg"), EDVError);
   // Making the keeper touches no registry.
   EXPECT_FALSE(std::filesystem::exists(f.File()));
 }
@@ -368,7 +368,7 @@ TEST(DVWinPos, AKeyThatCannotBeOpenedGivesAnEmptySetAndNoError) {
   std::vector<std::pair<char, std::uint8_t>> events;
   auto form = MakeForm();
   // Nobody may create files in /proc, not even the super-user.
-  auto* keeper = new TDVWinPos(form.get(), std::filesystem::path("/proc"));
+  auto* keeper = new TDVWinPos(form.get(), std::filesystem::path("/proc/Skimplane.reg"));
   keeper->OnRestorePos = [&](TDVWinPos*, TPosMode s) { events.push_back({'R', s.Bits()}); };
   keeper->OnSavePos = [&](TDVWinPos*, TPosMode s) { events.push_back({'S', s.Bits()}); };
   keeper->OnError = [&](TDVWinPos*, std::int32_t e) {
@@ -403,7 +403,7 @@ TEST(DVWinPos, TheWindowReopensWhereItWasClosed) {
   // First run: no hive yet; the window opens at its designed place and its edges are written at exit.
   {
     auto form = MakeForm();
-    auto* keeper = new TDVWinPos(form.get(), dir.path());
+    auto* keeper = new TDVWinPos(form.get(), dir / "Skimplane.reg");
     keeper->setObjectName("DVWinPos1");
     keeper->Loaded();
     form->show();
@@ -421,7 +421,7 @@ TEST(DVWinPos, TheWindowReopensWhereItWasClosed) {
   // Next run: the window opens at the stored place.
   {
     auto form = MakeForm();
-    new TDVWinPos(form.get(), dir.path());
+    new TDVWinPos(form.get(), dir / "Skimplane.reg");
     form->findChild<TDVWinPos*>()->Loaded();
     form->show();
     EXPECT_EQ(form->pos(), QPoint(123, 77));
