@@ -41,5 +41,7 @@ Lang:[%RootKey%]
   CheckBox5:相對位置
   CheckBox6:絕對位置
   Preview:預覽
+  Controller:控制器：
+  Controllers:ISO（霧狀冷卻 M07）|ISO（液體冷卻 M08）|ISO（無冷卻）|GRBL 1.1（無冷卻）|GRBL 1.1（液體冷卻 M8）
 %]
 PACK

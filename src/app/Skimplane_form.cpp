@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/AboutLabel.h"
+#include "app/ControllerChoice.h"
 #include "app/ErrorBox.h"
 #include "app/PreviewWindow.h"
 #include "app/Skin.h"
@@ -185,6 +186,7 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
   move(500, 214);
   BuildControls();
   InstallPreview(*this);
+  InstallControllerChoice(*this);
   BuildTabOrder();
   ShareWindowFont();
   DVWinPos1 = new TDVWinPos(this, QFile::encodeName(ExecutableFolder()).toStdString());

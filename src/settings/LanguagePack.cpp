@@ -86,4 +86,7 @@ void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window) {
   });
   for (int i = 0; i < 6; ++i) window.SetCaption(kChoiceControls[i], text("CheckBox" + std::to_string(i + 1)));
   if (ini.ValueExists("Preview")) window.SetCaption("btnPreview", text("Preview"));
+  // The controller box: its caption, and its entries in their order separated by "|".
+  if (ini.ValueExists("Controller")) window.SetCaption("lblController", text("Controller"));
+  if (ini.ValueExists("Controllers")) window.SetCaption("cmbController", text("Controllers"));
 }

@@ -22,6 +22,9 @@ struct TSettingsValues {
   bool ClearEnd = true;
   std::int32_t Mode = 1;  // 1 spiral, 2 along X, 3 along Y
   bool FinishCentre = false;
+  int Dialect = 0;   // kDialectIso
+  int Coolant = -1;  // kCoolantDefault
+  double Dwell = 0;
 };
 
 // Reads the entries of the settings file at `path` into `values`; keys that are missing keep their
@@ -44,6 +47,16 @@ class TSettingsValuesWindow : public ISettingsWindow {
   [[nodiscard]] bool ClearEnd() const override { return values_.ClearEnd; }
   void SetFinishCentre(bool on) override { values_.FinishCentre = on; }
   [[nodiscard]] bool FinishCentre() const override { return values_.FinishCentre; }
+  void SetOutputChoices(int dialect, int coolant, double dwell) override {
+    values_.Dialect = dialect;
+    values_.Coolant = coolant;
+    values_.Dwell = dwell;
+  }
+  void OutputChoices(int& dialect, int& coolant, double& dwell) const override {
+    dialect = values_.Dialect;
+    coolant = values_.Coolant;
+    dwell = values_.Dwell;
+  }
   void SelectRadio(std::string_view name) override;
   [[nodiscard]] bool RadioSelected(std::string_view name) const override;
   [[nodiscard]] int PageCount() const override { return 0; }
