@@ -507,7 +507,7 @@ TEST(SkimplaneCli, BadDialectChoicesAreRefused) {
 // A settings file's choices, and options that override them.
 TEST(SkimplaneCli, SettingsFileCarriesTheDialect) {
   const std::string file =
-      "Option:[%RootKey%]\r\n[%\r\n  Dialect:'grbl'\r\n  Coolant:'flood'\r\n  Dwell:1.5\r\n%]\r\n";
+      "Option:[%RootKey%]\r\n[%\r\n  Dialect:grbl\r\n  Coolant:flood\r\n  Dwell:1.5\r\n%]\r\n";
   const auto job = [](int dialect, int coolant, double dwell) {
     TJobEntries e;
     e.Dialect = dialect;

@@ -551,11 +551,11 @@ TEST(SettingsSave, OutputChoicesAreWrittenOnlyWhenTheyDiffer) {
   } rows[] = {
       {"never chosen", plain, 0, -1, 0, plain},
       {"ISO with its own coolant", plain, 0, 1, 0, plain},
-      {"GRBL with its own coolant", plain, 1, 0, 0, with({"Dialect:'grbl'"})},
-      {"GRBL, flood", plain, 1, 2, 0, with({"Dialect:'grbl'", "Coolant:'flood'"})},
-      {"ISO, no coolant, dwell", plain, 0, 0, 1.5, with({"Coolant:'off'", "Dwell:1.5"})},
-      {"back to ISO", with({"Dialect:'grbl'", "Coolant:'flood'"}), 0, 1, 0,
-       with({"Dialect:'iso'", "Coolant:'mist'"})},
+      {"GRBL with its own coolant", plain, 1, 0, 0, with({"Dialect:grbl"})},
+      {"GRBL, flood", plain, 1, 2, 0, with({"Dialect:grbl", "Coolant:flood"})},
+      {"ISO, no coolant, dwell", plain, 0, 0, 1.5, with({"Coolant:off", "Dwell:1.5"})},
+      {"back to ISO", with({"Dialect:grbl", "Coolant:flood"}), 0, 1, 0,
+       with({"Dialect:iso", "Coolant:mist"})},
   };
   for (const auto& r : rows) {
     TFolder f;
@@ -582,14 +582,14 @@ TEST(SettingsLoad, BadOutputChoicesAreRefusedAndCostOnlyThemselves) {
     const char* entry;
     std::string message;
   } rows[] = {
-      {"Dialect:'fanuc'", "'fanuc' is not a valid dialect"},
-      {"Coolant:'air'", "'air' is not a valid coolant"},
+      {"Dialect:fanuc", "'fanuc' is not a valid dialect"},
+      {"Coolant:air", "'air' is not a valid coolant"},
       {"Dwell:-1", "'-1' is not a valid dwell"},
       {"Dwell:abc", "'abc' is not a valid floating point value"},
   };
   for (const auto& r : rows) {
     TFolder f;
-    WriteBytes(f.Ini(), OptionBlock({"Length:40", r.entry, "Coolant:'flood'"}));
+    WriteBytes(f.Ini(), OptionBlock({"Length:40", r.entry, "Coolant:flood"}));
     TFakeSettingsWindow window;
     EXPECT_EQ(MessageOf([&] { LoadSettings(window, f.place); }), r.message) << r.entry;
     EXPECT_EQ(window.SpinValue("edtXPos"), 40) << r.entry;
