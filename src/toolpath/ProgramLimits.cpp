@@ -74,8 +74,9 @@ double EstimateProgramLines(const TJobEntries& e) {
       return INFINITY;
   }
   const double layers = EffectiveLayers(e);
-  // Header, start and end block: 14 lines in ISO, at most 16 elsewhere.
-  const double lines = (e.Dialect == kDialectIso ? 14 : 16) + layers * perLayer + (layers - 1) * 4;
+  // Header, start and end block: 14 lines in ISO, one more for a dwell, one more for GRBL's approach.
+  const double frame = 14 + (e.Dwell > 0 ? 1 : 0) + (e.Dialect == kDialectIso ? 0 : 1);
+  const double lines = frame + layers * perLayer + (layers - 1) * 4;
   return std::isnan(lines) ? INFINITY : lines;
 }
 

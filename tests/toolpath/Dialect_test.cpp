@@ -264,3 +264,26 @@ TEST(Dialect, NamesRoundTrip) {
   EXPECT_EQ(DefaultCoolant(kDialectIso), kCoolantMist);
   EXPECT_EQ(DefaultCoolant(kDialectGrbl), kCoolantOff);
 }
+
+// The line and byte estimates that bound every program hold in both dialects, with every choice.
+TEST(Dialect, EstimatesBoundEveryChoice) {
+  for (int dialect : {kDialectIso, kDialectGrbl})
+    for (int coolant : {kCoolantOff, kCoolantFlood})
+      for (double dwell : {0.0, 1.0})
+        for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag})
+          for (double size : {6.5, 12.0, 40.0}) {
+            TJobEntries e = Plate();
+            e.Dialect = dialect;
+            e.Coolant = coolant;
+            e.Dwell = dwell;
+            e.Mode = mode;
+            e.XPos = size;
+            e.YPos = 7;
+            TGCodeMemorySink sink;
+            TGCodeFile list(sink);
+            WriteProgram({e, {}, std::string(4096, 'p'), kTime}, list);
+            EXPECT_LE(static_cast<double>(sink.Lines().size()), EstimateProgramLines(e))
+                << dialect << " " << coolant << " " << dwell << " " << mode << " " << size;
+            EXPECT_LE(static_cast<double>(sink.Text().size()), EstimateProgramBytes(e));
+          }
+}
