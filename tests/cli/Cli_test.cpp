@@ -532,7 +532,8 @@ TEST(SkimplaneCli, SettingsFileCarriesTheDialect) {
     args.insert(args.end(), row.options.begin(), row.options.end());
     const auto r = RunCli(dir, args);
     ASSERT_EQ(r.exitCode, row.exitCode) << r.err;
-    if (row.exitCode == 0)
+    if (row.exitCode == 0) {
       EXPECT_EQ(ReadBytes(dir / "out.nc"), Program(row.expected, (dir / "out.nc").string(), kTime));
+    }
   }
 }
