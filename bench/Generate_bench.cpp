@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
   if (bestGenerate < 1e300 && bestCopy < 1e300) {
     std::printf(
         "generation to file / writing the same bytes from memory: %.2f (best runs %.3f s vs %.3f s)\n",
-        bestCopy / bestGenerate, bestGenerate, bestCopy);
+        bestGenerate / bestCopy, bestGenerate, bestCopy);
   }
   return 0;
 }

@@ -66,5 +66,7 @@ Lang:[%RootKey%]
   PreviewUncutCorner:角部未切削
   PreviewShareOfFace:（佔平面的 %1%，第 %2 層）
   PreviewColon:：
+  Controller:控制器：
+  Controllers:ISO（霧狀冷卻 M07）|ISO（液體冷卻 M08）|ISO（無冷卻）|GRBL 1.1（無冷卻）|GRBL 1.1（液體冷卻 M8）
 %]
 PACK

@@ -8,7 +8,8 @@ preset="${1:-default}"
 packages=(build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl1-mesa-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
-  fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n xvfb xauth openbox xdotool x11-apps)
+  fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n xvfb xauth openbox xdotool x11-apps
+  libpython3.11 libedit2 libtirpc3)  # the last three: what LinuxCNC's rs274 needs to run (see below)
 [ "$preset" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 
 missing=()
@@ -21,6 +22,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y "${missing[@]}"
 fi
+
+# LinuxCNC's rs274 interpreter checks the programs of every dialect; unpacked, not installed.
+[ "$preset" = default ] && scripts/fetch-rs274.sh "build/$preset/linuxcnc"
 
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j"$(nproc)"

@@ -1,13 +1,17 @@
 #include "app/FormSettingsWindow.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/Application.h"
+#include "app/ControllerChoice.h"
 #include "app/Skimplane_form.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
@@ -85,6 +89,18 @@ bool TFormSettingsWindow::FinishCentre() const {
   return form_.FinishCentre;
 }
 
+void TFormSettingsWindow::SetOutputChoices(int dialect, int coolant, double dwell) {
+  form_.cmbController->setCurrentIndex(ControllerIndex(dialect, coolant));
+  form_.Dwell = dwell;
+}
+
+void TFormSettingsWindow::OutputChoices(int& dialect, int& coolant, double& dwell) const {
+  const TControllerEntry& entry = kControllerEntries[std::max(form_.cmbController->currentIndex(), 0)];
+  dialect = entry.Dialect;
+  coolant = entry.Coolant;
+  dwell = form_.Dwell;
+}
+
 void TFormSettingsWindow::SelectRadio(std::string_view name) {
   auto* radio = qobject_cast<QRadioButton*>(Component(name));
   if (!radio) throw std::logic_error(std::string(name) + " is no radio button");
@@ -112,7 +128,13 @@ void TFormSettingsWindow::SetCaption(std::string_view name, const QString& capti
     button->setText(caption);
   else if (auto* page = qobject_cast<TTabSheet*>(o))
     page->SetCaption(caption);
-  else
+  else if (auto* plain = qobject_cast<QLabel*>(o))
+    plain->setText(caption);
+  else if (auto* box = qobject_cast<QComboBox*>(o)) {
+    // The entries in their order, separated by "|"; missing ones keep their text.
+    const QStringList texts = caption.split(QLatin1Char('|'));
+    for (int i = 0; i < box->count() && i < texts.size(); ++i) box->setItemText(i, texts[i]);
+  } else
     throw std::logic_error(std::string(name) + " has no caption");
 }
 

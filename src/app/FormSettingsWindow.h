@@ -23,6 +23,8 @@ class TFormSettingsWindow : public ISettingsWindow {
   [[nodiscard]] bool ClearEnd() const override;
   void SetFinishCentre(bool on) override;
   [[nodiscard]] bool FinishCentre() const override;
+  void SetOutputChoices(int dialect, int coolant, double dwell) override;
+  void OutputChoices(int& dialect, int& coolant, double& dwell) const override;
   void SelectRadio(std::string_view name) override;
   [[nodiscard]] bool RadioSelected(std::string_view name) const override;
   [[nodiscard]] int PageCount() const override;

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/AboutLabel.h"
+#include "app/ControllerChoice.h"
 #include "app/ErrorBox.h"
 #include "app/PreviewWindow.h"
 #include "app/Skin.h"
@@ -180,6 +181,7 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
   move(500, 214);
   BuildControls();
   InstallPreview(*this);
+  InstallControllerChoice(*this);
   BuildTabOrder();
   ShareWindowFont();
   // Where there is no system registry, the window's place is kept in a hive file beside the settings.

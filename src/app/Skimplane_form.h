@@ -19,6 +19,7 @@
 #include "dvWidgets/dvWinPos.h"
 
 class QCheckBox;
+class QComboBox;
 class QPushButton;
 class QRadioButton;
 struct TJobEntries;
@@ -43,6 +44,8 @@ class TfrmSkimplane : public QWidget {
   [[nodiscard]] TJobEntries ReadJobEntries() const;
   // The spiral's opt-in centre pass: chosen in the preview window, kept in Skimplane.ini.
   bool FinishCentre = false;
+  // The controller's dwell after the spindle start, seconds: kept in Skimplane.ini, no control of its own.
+  double Dwell = 0;
   // Builds and writes the program for the window's values to `path` (raises EDVError on refusal or a
   // write failure).
   void GenerateCode(const QString& path);
@@ -79,6 +82,7 @@ class TfrmSkimplane : public QWidget {
   QRadioButton* opnXArrow = nullptr;
   QRadioButton* opnYArrow = nullptr;
   QCheckBox* chkClearEnd = nullptr;
+  QComboBox* cmbController = nullptr;  // the dialect and coolant (ControllerChoice.h)
   TLabel* lblVersion = nullptr;
   TLabel* lblLangPack = nullptr;
   TZQLabel* ZQLabel1 = nullptr;

@@ -2,9 +2,13 @@
 // (its lines, the refusal of jobs that cannot finish, the safe write) belongs to the toolpath library.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QRadioButton>
 
+#include <algorithm>
+
+#include "app/ControllerChoice.h"
 #include "app/GenerateProgress.h"
 #include "app/Skimplane_form.h"
 #include "settings/HeaderPath.h"
@@ -24,6 +28,10 @@ TJobEntries TfrmSkimplane::ReadJobEntries() const {
     if (findChild<QRadioButton*>(QLatin1String(s.Button))->isChecked()) e.Mode = s.Mode;
   e.ClearEnd = chkClearEnd->isChecked();
   e.FinishCentre = FinishCentre;
+  const TControllerEntry& controller = kControllerEntries[std::max(cmbController->currentIndex(), 0)];
+  e.Dialect = controller.Dialect;
+  e.Coolant = controller.Coolant;
+  e.Dwell = Dwell;
   return e;
 }
 

@@ -9,6 +9,7 @@
 #include "cli/CliSupport.h"
 #include "dvTools/dvError.h"
 #include "settings/SettingsValues.h"
+#include "toolpath/Dialect.h"
 #include "toolpath/GenerateCode.h"
 #include "toolpath/JobFields.h"
 
@@ -45,7 +46,7 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
   std::vector<std::string> texts;
   for (const TNumberField& f : kNumberFields) texts.push_back(fmt(f.Get(e)));
 
-  CLI::App app{"Writes an ISO G-code facing program for a rectangular face."};
+  CLI::App app{"Writes a G-code facing program (ISO or GRBL 1.1) for a rectangular face."};
   app.set_version_flag("--version", SKIMPLANE_VERSION);
   for (std::size_t i = 0; i < std::size(kNumberFields); ++i) {
     const TNumberField& f = kNumberFields[i];
@@ -64,6 +65,14 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
   bool finishCentre = false;
   app.add_flag("--finish-centre", finishCentre,
                "spiral: after each layer's spiral, clear what it left in the middle and at the start");
+  std::string dialect = "iso", coolant, dwell;
+  app.add_option("--dialect", dialect, "the controller the program is written for (README: dialects)")
+      ->check(CLI::IsMember({"iso", "grbl"}))
+      ->capture_default_str();
+  app.add_option("--coolant", coolant, "off, mist or flood (default: mist for iso, off for grbl)")
+      ->check(CLI::IsMember({"off", "mist", "flood"}));
+  app.add_option("--dwell", dwell, "seconds to wait after the spindle start, 0 to 3600 (default: 0)")
+      ->type_name("SECONDS");
   app.add_option("--time", run.Time,
                  "date and time for the header, \"YYYY-MM-DD HH:MM\" (default: now, local time)")
       ->type_name("TIME");
@@ -133,6 +142,18 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
         if (strategy == s.Name) e.Mode = s.Mode;
     if (!fromFile || noEdgeClean) e.ClearEnd = !noEdgeClean;
     if (finishCentre) e.FinishCentre = true;
+    if (!fromFile || app.count("--dialect") > 0) e.Dialect = *ParseDialect(dialect);
+    if (app.count("--coolant") > 0) e.Coolant = *ParseCoolant(coolant);
+    if (app.count("--dwell") > 0) {
+      const auto value = ParseLength(dwell);
+      if (!value || !(*value >= 0 && *value <= kMaxDwell))
+        throw CLI::ValidationError("--dwell", "\"" + dwell + "\" is not a number of seconds from 0 to 3600");
+      e.Dwell = *value;
+    }
+    if (e.Dialect == kDialectGrbl && e.Coolant == kCoolantMist)
+      throw CLI::ValidationError("--coolant",
+                                 "GRBL 1.1 has no mist coolant (M7) in its stock build; "
+                                 "choose flood or off");
   } catch (const CLI::ParseError& error) {
     const int code = app.exit(error, out, err);
     exitCode = code == 0 ? 0 : kUsageError;

@@ -5,10 +5,9 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+#include "toolpath/Dialect.h"
 
-// The layer mark's words in the program's GBK bytes.
-constexpr std::string_view kLayerMark = "\xB7\xD6\xB2\xE3\xB1\xEA\xD6\xBE";
+namespace {
 
 bool ParseNumber(std::string_view text, double& value) {
   if (text.empty()) return false;
@@ -33,7 +32,7 @@ double TProgramFigures::CycleMinutes(double rapidRate) const {
 void TProgramReader::AddLine(std::string_view line) {
   ++figures_.Lines;
   if (!line.empty() && line.front() == '(') {
-    if (line.find(kLayerMark) != std::string_view::npos) {
+    if (line.find(kIsoLayerMark) != std::string_view::npos || line.starts_with(kAsciiLayerMark)) {
       ++layer_;
       figures_.Layers = layer_ + 1;
       OnLayerStart(layer_);

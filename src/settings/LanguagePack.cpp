@@ -83,4 +83,7 @@ void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window) {
   if (ini.ValueExists("Preview")) window.SetCaption("btnPreview", text("Preview"));
   for (const std::string& key : window.OtherCaptionKeys())
     if (ini.ValueExists(key)) window.SetOtherCaption(key, text(key));
+  // The controller box: its caption, and its entries in their order separated by "|".
+  if (ini.ValueExists("Controller")) window.SetCaption("lblController", text("Controller"));
+  if (ini.ValueExists("Controllers")) window.SetCaption("cmbController", text("Controllers"));
 }

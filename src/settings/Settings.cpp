@@ -8,6 +8,7 @@
 #include "dvTools/dvError.h"
 #include "settings/LanguagePack.h"
 #include "toolpath/JobFields.h"
+#include "toolpath/FacingJob.h"
 
 namespace fs = std::filesystem;
 
@@ -17,6 +18,21 @@ constexpr const char* kOptionKey = "Option";
 constexpr const char* kLangKey = "Lang";
 // Written only once the centre pass was chosen, so files of users who never did stay as they were.
 constexpr const char* kFinishCentreKey = "FinishCentre";
+
+// The controller's choices: written after the other entries and only once they differ from the defaults,
+// so files of users who never chose stay as they were. The names are the command-line tool's words.
+constexpr const char* kDialectKey = "Dialect";
+constexpr const char* kCoolantKey = "Coolant";
+constexpr const char* kDwellKey = "Dwell";
+constexpr std::string_view kDialectNames[] = {"iso", "grbl"};           // kDialectIso, kDialectGrbl
+constexpr std::string_view kCoolantNames[] = {"off", "mist", "flood"};  // kCoolantOff, Mist, Flood
+
+template <std::size_t N>
+int NameIndex(const std::string_view (&names)[N], const std::string& value, const char* what) {
+  for (std::size_t i = 0; i < N; ++i)
+    if (names[i] == value) return static_cast<int>(i);
+  throw EDVError("'" + value + "' is not a valid " + what);
+}
 
 // A value that is not a finite number would reach the job as one: "nan" and "inf" are refused like any
 // other text that is no number.
@@ -68,6 +84,25 @@ TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsWindow& window) {
   entry([&] {
     if (ini.ValueExists(kFinishCentreKey)) window.SetFinishCentre(ini.ReadBool(kFinishCentreKey));
   });
+  int dialect = 0, coolant = -1;
+  double dwell = 0;
+  window.OutputChoices(dialect, coolant, dwell);
+  entry([&] {
+    if (ini.ValueExists(kDialectKey))
+      dialect = NameIndex(kDialectNames, ini.ReadString(kDialectKey), "dialect");
+  });
+  entry([&] {
+    if (ini.ValueExists(kCoolantKey))
+      coolant = NameIndex(kCoolantNames, ini.ReadString(kCoolantKey), "coolant");
+  });
+  entry([&] {
+    if (!ini.ValueExists(kDwellKey)) return;
+    const double value = ReadFiniteFloat(ini, kDwellKey);
+    if (!(value >= 0 && value <= 3600))
+      throw EDVError("'" + ini.ReadRawString(kDwellKey) + "' is not a valid dwell");
+    dwell = value;
+  });
+  window.SetOutputChoices(dialect, coolant, dwell);
   entry([&] {
     if (ini.ValueExists(kLangKey)) read.PackName = ini.ReadString(kLangKey);
   });
@@ -92,6 +127,17 @@ void WriteSettings(TDVIniFile& ini, const ISettingsWindow& window) {
     if (window.RadioSelected(s.Button)) ini.WriteInteger(kModeKey, s.Mode);
   if (window.FinishCentre() || ini.ValueExists(kFinishCentreKey))
     ini.WriteBool(kFinishCentreKey, window.FinishCentre());
+  int dialect = 0, coolant = -1;
+  double dwell = 0;
+  window.OutputChoices(dialect, coolant, dwell);
+  if (dialect != kDialectGrbl) dialect = kDialectIso;
+  if (dialect != kDialectIso || ini.ValueExists(kDialectKey))
+    ini.WriteString(kDialectKey, kDialectNames[dialect]);
+  const int ownCoolant = DefaultCoolant(dialect);
+  if (coolant < kCoolantOff || coolant > kCoolantFlood) coolant = ownCoolant;
+  if (coolant != ownCoolant || ini.ValueExists(kCoolantKey))
+    ini.WriteString(kCoolantKey, kCoolantNames[coolant]);
+  if (dwell != 0 || ini.ValueExists(kDwellKey)) ini.WriteFloat(kDwellKey, dwell);
 }
 
 const std::string& SettingsFolderOf(const TSettingsPlace& place) {

@@ -30,6 +30,16 @@ class TJobEntriesWindow : public ISettingsWindow {
   [[nodiscard]] bool ClearEnd() const override { return entries_.ClearEnd; }
   void SetFinishCentre(bool on) override { entries_.FinishCentre = on; }
   [[nodiscard]] bool FinishCentre() const override { return entries_.FinishCentre; }
+  void SetOutputChoices(int dialect, int coolant, double dwell) override {
+    entries_.Dialect = dialect;
+    entries_.Coolant = coolant;
+    entries_.Dwell = dwell;
+  }
+  void OutputChoices(int& dialect, int& coolant, double& dwell) const override {
+    dialect = entries_.Dialect;
+    coolant = entries_.Coolant;
+    dwell = entries_.Dwell;
+  }
   void SelectRadio(std::string_view name) override;
   [[nodiscard]] bool RadioSelected(std::string_view name) const override;
   [[nodiscard]] int PageCount() const override { return 0; }

@@ -51,6 +51,17 @@ class ISettingsWindow {
   virtual void SetFinishCentre(bool on) { (void)on; }
   [[nodiscard]] virtual bool FinishCentre() const { return false; }
 
+  // The controller's choices: kDialect..., kCoolant... (FacingJob.h) and the dwell in seconds. A window
+  // without them keeps the defaults.
+  virtual void SetOutputChoices(int dialect, int coolant, double dwell) {
+    (void)dialect, (void)coolant, (void)dwell;
+  }
+  virtual void OutputChoices(int& dialect, int& coolant, double& dwell) const {
+    dialect = 0;
+    coolant = -1;
+    dwell = 0;
+  }
+
   // Radio buttons by component name; selecting one clears the others of its group.
   virtual void SelectRadio(std::string_view name) = 0;
   [[nodiscard]] virtual bool RadioSelected(std::string_view name) const = 0;

@@ -13,12 +13,29 @@ struct TJobEntries {
   bool ClearEnd = true;
   // Opt-in: after each layer's spiral, clear what it left in the middle and at the start (see DoSpiral).
   bool FinishCentre = false;
+  // The controller the program is written for (see Dialect.h): its dialect, the coolant (kCoolantDefault
+  // takes the dialect's own) and the dwell after the spindle start, in seconds.
+  int Dialect = 0;   // kDialectIso
+  int Coolant = -1;  // kCoolantDefault
+  double Dwell = 0;
 };
 
 // Clearing strategies, numbered as the window's buttons and the settings key "Mode" number them.
 inline constexpr int kModeSpiral = 1;
 inline constexpr int kModeXZigzag = 2;
 inline constexpr int kModeYZigzag = 3;
+
+// The controllers a program can be written for, and the coolant it switches on.
+inline constexpr int kDialectIso = 0;
+inline constexpr int kDialectGrbl = 1;
+inline constexpr int kCoolantDefault = -1;  // the dialect's own: mist for ISO, off for GRBL
+inline constexpr int kCoolantOff = 0;
+inline constexpr int kCoolantMist = 1;
+inline constexpr int kCoolantFlood = 2;
+
+[[nodiscard]] inline int DefaultCoolant(int dialect) {
+  return dialect == kDialectGrbl ? kCoolantOff : kCoolantMist;
+}
 
 struct TFacingJob {
   double XPos = 0;    // X extent of the face
@@ -36,6 +53,9 @@ struct TFacingJob {
   int Mode = kModeSpiral;
   bool ClearEnd = false;
   bool FinishCentre = false;
+  int Dialect = 0;  // as in TJobEntries
+  int Coolant = 1;  // resolved: never kCoolantDefault
+  double Dwell = 0;
   std::string FileName;  // the output file as the header's third line shows it (GBK bytes)
 };
 
@@ -57,6 +77,9 @@ struct TFacingJob {
   job.Mode = e.Mode;
   job.ClearEnd = e.ClearEnd;
   job.FinishCentre = e.FinishCentre;
+  job.Dialect = e.Dialect;
+  job.Coolant = e.Coolant == kCoolantDefault ? DefaultCoolant(e.Dialect) : e.Coolant;
+  job.Dwell = e.Dwell;
   job.FileName = std::move(fileName);
   return job;
 }

@@ -25,7 +25,9 @@ class TGCodeSink {
   virtual void Save() {}
 };
 
-// Streams the program to a file through the project's safe file writer.
+// Streams the program to a file through the project's safe file writer. The lines are gathered in blocks;
+// a thread of the sink's own writes each full block while the next one is being built, so formatting and
+// writing overlap. A write failure is raised by the next block's hand-over, Finish or Save.
 class TGCodeFileSink final : public TGCodeSink {
  public:
   // Raises EDVError "Cannot create file ..." when the target cannot be written.
@@ -41,11 +43,16 @@ class TGCodeFileSink final : public TGCodeSink {
   void Save() override;
 
  private:
+  // Hands the gathered lines to the writing thread, once it is done with the block before.
   void Flush();
+  // Waits until the writing thread has written its block; raises its failure.
+  void WaitIdle();
 
+  struct TBackground;
   std::unique_ptr<AtomicFileWriter> writer_;
-  std::unique_ptr<char[]> buffer_;
+  std::unique_ptr<char[]> buffer_, spare_;
   std::size_t used_ = 0;
+  std::unique_ptr<TBackground> background_;  // after writer_: stopped before the writer goes
 };
 
 // Keeps the lines in memory: for tests and small jobs.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dvTools/dvError.h"
+#include "toolpath/Dialect.h"
 #include "toolpath/Strategies.h"
 
 namespace {
@@ -73,7 +74,9 @@ double EstimateProgramLines(const TJobEntries& e) {
       return INFINITY;
   }
   const double layers = EffectiveLayers(e);
-  const double lines = 14 + layers * perLayer + (layers - 1) * 4;
+  // Header, start and end block: 14 lines in ISO, one more for a dwell, one more for GRBL's approach.
+  const double frame = 14 + (e.Dwell > 0 ? 1 : 0) + (e.Dialect == kDialectIso ? 0 : 1);
+  const double lines = frame + layers * perLayer + (layers - 1) * 4;
   return std::isnan(lines) ? INFINITY : lines;
 }
 
@@ -129,6 +132,8 @@ void CheckJob(const TJobEntries& e) {
   for (double v : extremes) {
     if (!std::isfinite(v)) throw EDVError("The sizes of this job are too large to be computed");
   }
+
+  CheckOutputChoices(e, LargestCoordinate(e));
 
   const double lines = EstimateProgramLines(e);
   if (!(lines <= kMaxProgramLines)) {

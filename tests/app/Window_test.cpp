@@ -147,7 +147,7 @@ TEST(WindowKeyboard, TabGoesRoundTheWindowAndThePageOnShow) {
         "opnZUpRel", "btnClose"}},
       {2,
        {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtSpeed", "edtFro", "opnDelta", "chkClearEnd",
-        "edtLayer", "btnClose"}},
+        "edtLayer", "cmbController", "btnClose"}},
       {3, {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "btnClose"}},
   };
   for (const auto& r : rows) {

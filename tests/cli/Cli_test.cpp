@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "ChildProcess.h"
+#include "GrblChecker.h"
 #include "TempDir.h"
 #include "cli/CliSupport.h"
 #include "settings/HeaderPath.h"
@@ -32,6 +33,12 @@ std::vector<std::string> FilesIn(const fs::path& dir) {
 }
 
 const std::string kTime = "2011-06-18 14:05";
+
+std::string Joined(const std::vector<std::string>& problems) {
+  std::string text;
+  for (const auto& p : problems) text += p + "\n";
+  return text;
+}
 
 }  // namespace
 
@@ -436,4 +443,98 @@ TEST(SkimplaneCli, SettingsFilesThatAreNoRegularFilesOrTooLargeAreRefused) {
     EXPECT_EQ(result.err, "skimplane-cli: Cannot open file \"" + r.file + "\". " + r.reason + "\n");
   }
   EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"huge.ini", "pipe.ini"}));
+}
+
+// --dialect, --coolant and --dwell reach the job; the GRBL program passes the controller's rules.
+TEST(SkimplaneCli, DialectCoolantAndDwell) {
+  const auto job = [](int dialect, int coolant, double dwell) {
+    TJobEntries e;
+    e.Dialect = dialect;
+    e.Coolant = coolant;
+    e.Dwell = dwell;
+    return e;
+  };
+  const struct {
+    std::vector<std::string> args;
+    TJobEntries entries;
+  } rows[] = {
+      {{"--dialect", "iso"}, job(kDialectIso, kCoolantDefault, 0)},
+      {{"--dialect", "grbl"}, job(kDialectGrbl, kCoolantDefault, 0)},
+      {{"--dialect", "grbl", "--coolant", "flood", "--dwell", "2.5"}, job(kDialectGrbl, kCoolantFlood, 2.5)},
+      {{"--dialect", "grbl", "--coolant", "off"}, job(kDialectGrbl, kCoolantOff, 0)},
+      {{"--coolant", "off", "--dwell", "0"}, job(kDialectIso, kCoolantOff, 0)},
+      {{"--coolant", "flood"}, job(kDialectIso, kCoolantFlood, 0)},
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    auto args = row.args;
+    args.insert(args.end(), {"--time", kTime, "--output", "job.nc"});
+    const auto r = RunCli(dir, args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string text = ReadBytes(dir / "job.nc");
+    EXPECT_EQ(text, Program(row.entries, (dir / "job.nc").string(), kTime)) << args[1];
+    if (row.entries.Dialect != kDialectGrbl) continue;
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+      lines.push_back(text.substr(at, end - at));
+    EXPECT_EQ(Joined(grbl::Problems(lines)), "") << args[1];
+  }
+}
+
+TEST(SkimplaneCli, BadDialectChoicesAreRefused) {
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } rows[] = {
+      {{"--dialect", "fanuc"}, "--dialect"},
+      {{"--coolant", "air"}, "--coolant"},
+      {{"--dialect", "grbl", "--coolant", "mist"}, "GRBL 1.1 has no mist coolant (M7) in its stock build"},
+      {{"--dwell", "-1"}, "--dwell: \"-1\" is not a number of seconds from 0 to 3600"},
+      {{"--dwell", "3601"}, "is not a number of seconds from 0 to 3600"},
+      {{"--dwell", "nan"}, "is not a number of seconds from 0 to 3600"},
+      {{"--dwell", "2s"}, "is not a number of seconds from 0 to 3600"},
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    auto args = row.args;
+    args.insert(args.end(), {"--time", kTime, "-o", "job.nc"});
+    const auto r = RunCli(dir, args);
+    EXPECT_EQ(r.exitCode, 2) << args[1];
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "job.nc"));
+  }
+}
+
+// A settings file's choices, and options that override them.
+TEST(SkimplaneCli, SettingsFileCarriesTheDialect) {
+  const std::string file =
+      "Option:[%RootKey%]\r\n[%\r\n  Dialect:grbl\r\n  Coolant:flood\r\n  Dwell:1.5\r\n%]\r\n";
+  const auto job = [](int dialect, int coolant, double dwell) {
+    TJobEntries e;
+    e.Dialect = dialect;
+    e.Coolant = coolant;
+    e.Dwell = dwell;
+    return e;
+  };
+  const struct {
+    std::vector<std::string> options;
+    TJobEntries expected;
+    int exitCode;
+  } rows[] = {
+      {{}, job(kDialectGrbl, kCoolantFlood, 1.5), 0},
+      {{"--dialect", "iso"}, job(kDialectIso, kCoolantFlood, 1.5), 0},
+      {{"--coolant", "off", "--dwell", "0"}, job(kDialectGrbl, kCoolantOff, 0), 0},
+      {{"--coolant", "mist"}, {}, 2},
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    WriteBytes(dir / "job.ini", file);
+    std::vector<std::string> args = {"--settings", "job.ini", "--time", kTime, "-o", "out.nc"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    const auto r = RunCli(dir, args);
+    ASSERT_EQ(r.exitCode, row.exitCode) << r.err;
+    if (row.exitCode == 0) {
+      EXPECT_EQ(ReadBytes(dir / "out.nc"), Program(row.expected, (dir / "out.nc").string(), kTime));
+    }
+  }
 }

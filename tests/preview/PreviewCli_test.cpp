@@ -182,3 +182,27 @@ TEST(PreviewCli, FailuresAndRefusals) {
 }
 
 }  // namespace
+
+// A program in either dialect is the same toolpath: every figure but the line count agrees.
+TEST(PreviewCli, BothDialectsGiveTheSameFigures) {
+  int compared = 0;
+  for (const std::string strategy : {"spiral", "x", "y"})
+    for (const std::string extra : {"", "--layers 3", "--layers 3 --absolute-retract",
+                                    "--finish-centre --layers 2", "--no-edge-clean --x 40 --y 25"}) {
+      const std::string args = "--strategy " + strategy + " " + extra + " --stats --json";
+      const TResult iso = RunCli(args);
+      const TResult grbl = RunCli(args + " --dialect grbl --coolant flood --dwell 1");
+      ASSERT_EQ(iso.exitCode, 0) << iso.out;
+      ASSERT_EQ(grbl.exitCode, 0) << grbl.out;
+      QJsonObject a = QJsonDocument::fromJson(QByteArray::fromStdString(iso.out)).object();
+      QJsonObject b = QJsonDocument::fromJson(QByteArray::fromStdString(grbl.out)).object();
+      ASSERT_TRUE(a.contains(QLatin1String("layers")) && a.contains(QLatin1String("uncut_interior_mm2")))
+          << iso.out;
+      EXPECT_NE(a.value(QLatin1String("lines")), b.value(QLatin1String("lines")));
+      a.remove(QLatin1String("lines"));
+      b.remove(QLatin1String("lines"));
+      EXPECT_EQ(a, b) << args << "\n" << iso.out << "\n" << grbl.out;
+      ++compared;
+    }
+  EXPECT_EQ(compared, 15);
+}

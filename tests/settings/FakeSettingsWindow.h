@@ -35,7 +35,8 @@ class TFakeSettingsWindow : public ISettingsWindow {
         {TComponentKind::ckSpinEdit, "edtXPos"},      {TComponentKind::ckRadioButton, "opnZUpRel"},
         {TComponentKind::ckRadioButton, "opnZUpAbs"}, {TComponentKind::ckRadioButton, "opnDelta"},
         {TComponentKind::ckRadioButton, "opnXArrow"}, {TComponentKind::ckRadioButton, "opnYArrow"},
-        {TComponentKind::ckCheckBox, "chkClearEnd"}};
+        {TComponentKind::ckCheckBox, "chkClearEnd"},  {TComponentKind::ckOther, "lblController"},
+        {TComponentKind::ckOther, "cmbController"}};
     for (const auto& [kind, name] : plain) components.push_back({kind, 0, name});
     for (int i = 1; i <= 14; ++i)
       components.push_back({TComponentKind::ckLabel, 9, "Label" + std::to_string(i)});
@@ -61,6 +62,16 @@ class TFakeSettingsWindow : public ISettingsWindow {
   [[nodiscard]] bool ClearEnd() const override { return clearEnd; }
   void SetFinishCentre(bool on) override { finishCentre = on; }
   [[nodiscard]] bool FinishCentre() const override { return finishCentre; }
+  void SetOutputChoices(int d, int c, double w) override {
+    dialect = d;
+    coolant = c;
+    dwell = w;
+  }
+  void OutputChoices(int& d, int& c, double& w) const override {
+    d = dialect;
+    c = coolant;
+    w = dwell;
+  }
   void SelectRadio(std::string_view name) override {
     if (name == "opnZUpRel" || name == "opnZUpAbs")
       retract = name;
@@ -100,6 +111,8 @@ class TFakeSettingsWindow : public ISettingsWindow {
   std::map<std::string, std::int32_t, std::less<>> integers;
   bool clearEnd = true;
   bool finishCentre = false;
+  int dialect = 0, coolant = -1;
+  double dwell = 0;
   std::string strategy = "opnDelta";
   std::string retract = "opnZUpRel";
   std::vector<std::string> pages;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QTabBar>
 
@@ -14,6 +16,7 @@
 #include "app/Application.h"
 #include "app/FormSettingsWindow.h"
 #include "app/Skimplane_form.h"
+#include "toolpath/FacingJob.h"
 
 namespace fs = std::filesystem;
 
@@ -238,4 +241,53 @@ TEST(FormSettings, ErrorsAreShownInTheErrorBoxAndTheWindowKeepsWhatWasDone) {
       EXPECT_EQ(ReadBytes(p.Ini()), "") << r.name;
     }
   }
+}
+
+// The controller box: below the Motion page's own controls, re-captioned by the shipped pack, kept in
+// Skimplane.ini only once it differs from the ISO program with mist coolant, and followed by the job.
+TEST(FormSettings, ControllerBoxChoosesDialectAndCoolant) {
+  TProgramFolder p;
+  p.ShipPacks();
+  WriteBytes(p.Ini(), Crlf({"Option:[%RootKey%]", "[%", "  Dialect:grbl", "  Coolant:flood", "  Dwell:2.5",
+                            "  Lang:packs\\English.lng", "%]"}));
+  auto form = p.Start();
+  ASSERT_TRUE(p.log.errors.empty()) << p.Errors().front();
+  auto* box = form->findChild<QComboBox*>(QStringLiteral("cmbController"));
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->parentWidget(), form->tabOption);
+  EXPECT_EQ(box->currentIndex(), 4);
+  EXPECT_EQ(box->itemText(0), QStringLiteral("ISO, mist coolant (M07)"));
+  EXPECT_EQ(box->currentText(), QStringLiteral("GRBL 1.1, flood coolant (M8)"));
+  EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("lblController"))->text(), QStringLiteral("Controller:"));
+  TJobEntries e = form->ReadJobEntries();
+  EXPECT_EQ(e.Dialect, kDialectGrbl);
+  EXPECT_EQ(e.Coolant, kCoolantFlood);
+  EXPECT_EQ(e.Dwell, 2.5);
+
+  // It overlaps none of the page's other controls and stays inside the page.
+  form->PageControl1->SetActivePageIndex(2);
+  form->show();
+  for (QWidget* w : form->tabOption->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w == box || w->objectName() == QLatin1String("lblController")) continue;
+    EXPECT_FALSE(w->geometry().intersects(box->geometry())) << w->objectName().toStdString();
+  }
+  EXPECT_TRUE(QRect(QPoint(0, 0), form->tabOption->size()).contains(box->geometry()))
+      << form->tabOption->width() << " x " << form->tabOption->height();
+
+  box->setCurrentIndex(3);  // GRBL, no coolant: the dialect's own coolant
+  EXPECT_EQ(form->ReadJobEntries().Coolant, kCoolantOff);
+  form.reset();
+  const std::string saved = ReadBytes(p.Ini());
+  EXPECT_NE(saved.find("  Dialect:grbl\r\n  Coolant:off\r\n  Dwell:2.5\r\n"), std::string::npos) << saved;
+
+  // The design choice is the ISO program with mist coolant; a new file gains no key for it.
+  TProgramFolder fresh;
+  auto plain = fresh.Start();
+  EXPECT_EQ(plain->cmbController->currentIndex(), 0);
+  EXPECT_EQ(plain->ReadJobEntries().Dialect, kDialectIso);
+  plain.reset();
+  const std::string first = ReadBytes(fresh.Ini());
+  EXPECT_EQ(first.find("Dialect"), std::string::npos) << first;
+  EXPECT_EQ(first.find("Coolant"), std::string::npos) << first;
+  EXPECT_EQ(first.find("Dwell"), std::string::npos) << first;
 }

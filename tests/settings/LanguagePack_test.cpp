@@ -102,6 +102,10 @@ TEST(LanguagePack, ShippedEnglishPackRecaptionsTheWindow) {
   EXPECT_EQ(w.captions.at("chkClearEnd"), "Clean the remaining edge");
   EXPECT_EQ(w.captions.at("opnZUpAbs"), "Absolute");
   EXPECT_EQ(w.captions.at("btnPreview"), "Preview");
+  EXPECT_EQ(w.captions.at("lblController"), "Controller:");
+  EXPECT_EQ(w.captions.at("cmbController"),
+            "ISO, mist coolant (M07)|ISO, flood coolant (M08)|ISO, no coolant|GRBL 1.1, no coolant|"
+            "GRBL 1.1, flood coolant (M8)");
   EXPECT_EQ(w.captions.at("lblVersion"), "(lblVersion)");
   EXPECT_EQ(w.strategy, "opnXArrow");  // the settings were loaded first
   // The order of the steps: font, character set, credit, pages, labels, the six choices.
@@ -110,6 +114,8 @@ TEST(LanguagePack, ShippedEnglishPackRecaptionsTheWindow) {
   for (int i = 1; i <= 14; ++i) expected.push_back("caption Label" + std::to_string(i));
   for (const char* c : kChoices) expected.push_back("caption " + std::string(c));
   expected.push_back("caption btnPreview");
+  expected.push_back("caption lblController");
+  expected.push_back("caption cmbController");
   EXPECT_EQ(w.log, expected);
 }
 

@@ -13,6 +13,7 @@
 
 #include "FakeSettingsWindow.h"
 #include "TempDir.h"
+#include "TestSupport.h"
 #include "dvTools/dvError.h"
 #include "settings/ProgramFolders.h"
 #include "settings/Settings.h"
@@ -20,15 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string MessageOf(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const EDVError& e) {
-    return e.what();
-  }
-  return "(none)";
-}
 
 const std::string kPack =
     "Option:[%RootKey%]\r\n[%\r\n  FontName:Serif\r\n%]\r\nLang:[%RootKey%]\r\n[%\r\n  Sheet1:Face\r\n%]\r\n";
@@ -164,8 +156,8 @@ TEST(ProgramFolders, AnInstalledCopyLoadsAndStoresInTheUsersFolder) {
 
   // First start: no file anywhere, nothing happens. First exit: the user's folder is made, private.
   TFakeSettingsWindow window;
-  EXPECT_EQ(MessageOf([&] { LoadSettings(window, place); }), "(none)");
-  EXPECT_EQ(MessageOf([&] { SaveSettings(window, place); }), "(none)");
+  EXPECT_EQ(ErrorOf([&] { LoadSettings(window, place); }), "");
+  EXPECT_EQ(ErrorOf([&] { SaveSettings(window, place); }), "");
   ASSERT_TRUE(fs::exists(user / "Skimplane.ini"));
   EXPECT_EQ(fs::status(user).permissions(), fs::perms::owner_all);
   EXPECT_FALSE(fs::exists(exe / "Skimplane.ini"));
@@ -175,13 +167,13 @@ TEST(ProgramFolders, AnInstalledCopyLoadsAndStoresInTheUsersFolder) {
   WriteBytes(user / "Skimplane.ini",
              stored.substr(0, stored.rfind("%]")) + "  Lang:packs\\English.lng\r\n%]\r\n");
   TFakeSettingsWindow restarted;
-  EXPECT_EQ(MessageOf([&] { LoadSettings(restarted, place); }), "(none)");
+  EXPECT_EQ(ErrorOf([&] { LoadSettings(restarted, place); }), "");
   EXPECT_EQ(restarted.fontName, "Serif");
   EXPECT_EQ(restarted.pages.front(), "Face");
 
   // A pack found nowhere is reported with the path beside the executable, the first place looked in.
   fs::remove(share / "packs/English.lng");
   TFakeSettingsWindow missing;
-  EXPECT_EQ(MessageOf([&] { LoadSettings(missing, place); }),
+  EXPECT_EQ(ErrorOf([&] { LoadSettings(missing, place); }),
             "Ini file:" + (exe / "packs/English.lng").string() + " not found.");
 }

@@ -517,3 +517,67 @@ TEST(SettingsLoad, ASettingsFileOrPackThatIsNoRegularFileOrTooLargeIsRefused) {
     EXPECT_EQ(window.SpinIntValue("edtLayer"), 3) << r.pack;  // the entries before the pack are set
   }
 }
+
+// The controller's choices are written after the other entries and only once they differ from the
+// defaults: the file of a user who never chose stays as it was.
+TEST(SettingsSave, OutputChoicesAreWrittenOnlyWhenTheyDiffer) {
+  const std::string plain = OptionBlock({"Length:150", "Width:200", "Knit:6", "Cross:0.5", "ZPos:1", "ZUp:2",
+                                         "Layer:1", "Speed:5000", "Fro:120", "ClearEnd:TRUE", "Mode:1"});
+  const auto with = [&](std::initializer_list<const char*> entries) {
+    std::string text = plain;
+    for (const char* e : entries) text.insert(text.rfind("%]"), std::string("  ") + e + "\r\n");
+    return text;
+  };
+  const struct {
+    const char* name;
+    std::string before;
+    int dialect, coolant;
+    double dwell;
+    std::string after;
+  } rows[] = {
+      {"never chosen", plain, 0, -1, 0, plain},
+      {"ISO with its own coolant", plain, 0, 1, 0, plain},
+      {"GRBL with its own coolant", plain, 1, 0, 0, with({"Dialect:grbl"})},
+      {"GRBL, flood", plain, 1, 2, 0, with({"Dialect:grbl", "Coolant:flood"})},
+      {"ISO, no coolant, dwell", plain, 0, 0, 1.5, with({"Coolant:off", "Dwell:1.5"})},
+      {"back to ISO", with({"Dialect:grbl", "Coolant:flood"}), 0, 1, 0,
+       with({"Dialect:iso", "Coolant:mist"})},
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    WriteBytes(f.Ini(), r.before);
+    TFakeSettingsWindow window;
+    LoadSettings(window, f.place);
+    window.dialect = r.dialect;
+    window.coolant = r.coolant;
+    window.dwell = r.dwell;
+    SaveSettings(window, f.place);
+    ExpectSameBytes(ReadBytes(f.Ini()), r.after, r.name);
+
+    TJobEntries values;
+    ReadSettingsFile(f.Ini(), values);
+    EXPECT_EQ(values.Dialect, r.dialect) << r.name;
+    EXPECT_EQ(values.Dwell, r.dwell) << r.name;
+    const int own = r.dialect == 1 ? 0 : 1;
+    EXPECT_EQ(values.Coolant == -1 ? own : values.Coolant, r.coolant == -1 ? own : r.coolant) << r.name;
+  }
+}
+
+TEST(SettingsLoad, BadOutputChoicesAreRefusedAndCostOnlyThemselves) {
+  const struct {
+    const char* entry;
+    std::string message;
+  } rows[] = {
+      {"Dialect:fanuc", "'fanuc' is not a valid dialect"},
+      {"Coolant:air", "'air' is not a valid coolant"},
+      {"Dwell:-1", "'-1' is not a valid dwell"},
+      {"Dwell:abc", "'abc' is not a valid floating point value"},
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    WriteBytes(f.Ini(), OptionBlock({"Length:40", r.entry, "Coolant:flood"}));
+    TFakeSettingsWindow window;
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }), r.message) << r.entry;
+    EXPECT_EQ(window.SpinValue("edtXPos"), 40) << r.entry;
+  }
+}

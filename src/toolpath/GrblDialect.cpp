@@ -1,0 +1,101 @@
+// The GRBL 1.1 dialect: every line passes a stock GRBL 1.1 parser (see the README for the rules and the
+// reason behind each). The moves are the strategies' own; only what surrounds them differs.
+
+#include <cmath>
+#include <string>
+
+#include "dvTools/dvError.h"
+#include "toolpath/Dialect.h"
+#include "toolpath/Emitters.h"
+#include "toolpath/NumStr.h"
+
+namespace {
+
+// GRBL's line buffer holds 80 bytes with the terminator; longer lines are refused.
+constexpr std::size_t kMaxLine = 79;
+
+// Below this every number has at most six whole digits, so each move line stays far within kMaxLine;
+// GRBL's single-precision numbers are no longer exact to the thousandth well before it anyway.
+constexpr double kMaxCoordinate = 1e6;
+
+void Add(TGCodeFile& list, std::initializer_list<std::string_view> parts) {
+  std::string line;
+  for (auto p : parts) line += p;
+  list.Add(line);
+}
+
+// The path as ASCII for a comment: every character outside ASCII (a GBK character is two bytes) and every
+// control byte becomes "?", parentheses become brackets so the comment cannot end early or nest, and "!"
+// and "~" become "?" as GRBL takes them for feed hold and cycle start wherever they stand in the stream.
+std::string AsciiPath(std::string_view path) {
+  std::string out;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(path[i]);
+    if (byte >= 0x81 && byte <= 0xFE && i + 1 < path.size() &&
+        static_cast<unsigned char>(path[i + 1]) >= 0x40) {
+      ++i;  // the trail byte of a GBK character
+      out += '?';
+    } else if (byte >= 0x80 || byte < 0x20 || byte == 0x7F || byte == '!' || byte == '~') {
+      out += '?';
+    } else if (byte == '(') {
+      out += '[';
+    } else if (byte == ')') {
+      out += ']';
+    } else {
+      out += static_cast<char>(byte);
+    }
+  }
+  return out;
+}
+
+class TGrblDialect final : public TDialect {
+ public:
+  void AddHeader(const TFacingJob& job, std::string_view dateTime, TGCodeFile& list) const override {
+    list.Add("( Skimplane v1.3 / GRBL 1.1 output )");
+    list.Add("( Program by tarel.qo / 2011-05-04 )");
+    // A long path keeps its end, where the file's name is.
+    const std::string before = "( ", after = " created at " + std::string(dateTime) + " )";
+    std::string path = AsciiPath(job.FileName);
+    const std::size_t room = kMaxLine - before.size() - after.size();
+    if (path.size() > room) path = "..." + path.substr(path.size() - (room - 3));
+    Add(list, {before, path, after});
+    Add(list, {"( Workpiece size: ", NumStr(job.XPos), " x ", NumStr(job.YPos), " mm )"});
+  }
+
+  void AddStart(const TFacingJob& job, TGCodeFile& list) const override {
+    list.Add("G21 G90 G94 G17 G40 G54");
+    Add(list, {"M3 S", std::to_string(job.Speed)});
+    if (job.Dwell > 0) Add(list, {"G4 P", NumStr(job.Dwell)});
+    if (job.Coolant == kCoolantFlood) list.Add("M8");
+    // Up first, then across: the tool never crosses the stock below the retract height.
+    AddMoveFZ(list, 0, 1000, job.ZUp);
+    AddMoveXY(list, 0, job.Radius, job.Radius);
+    AddMoveFZ(list, 1, job.Fro, job.CutZ);
+  }
+
+  void AddLayerMark(int layer, TGCodeFile& list) const override {
+    Add(list, {kAsciiLayerMark, "layer ", std::to_string(layer), " )"});
+  }
+
+  void AddEnd(const TFacingJob& job, TGCodeFile& list) const override {
+    AddMoveFZ(list, 0, 1000, job.ZUp);
+    list.Add("M5");
+    list.Add("M9");
+    list.Add("M2");
+  }
+
+  void Check(const TJobEntries& e, double largest) const override {
+    if (e.Coolant == kCoolantMist)
+      throw EDVError(
+          "GRBL 1.1 has no mist coolant (M7) in its stock build: choose flood or no coolant for GRBL");
+    if (!(largest < kMaxCoordinate))
+      throw EDVError("The sizes of this job are too large for GRBL: coordinates must stay below 1000000 mm");
+  }
+};
+
+}  // namespace
+
+const TDialect& GrblDialect() {
+  static const TGrblDialect dialect;
+  return dialect;
+}
