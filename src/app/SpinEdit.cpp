@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 

@@ -373,7 +373,7 @@ TEST(SettingsLoad, APackIsAppliedAfterABadEntry) {
   WriteBytes(f.dir / "p.lng", Crlf({"Option:[%RootKey%]", "[%", "  FontName:Serif", "%]", "Lang:[%RootKey%]",
                                     "[%", "  Sheet1:Face", "%]"}));
   TFakeSettingsWindow window;
-  EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }), "'abc' is not a valid floating point value");
+  EXPECT_EDVERROR(LoadSettings(window, f.place), "'abc' is not a valid floating point value");
   EXPECT_EQ(window.fontName, "Serif");
   EXPECT_EQ(window.pages.front(), "Face");
 }
