@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -281,9 +282,24 @@ TEST_F(DesktopTest, AnInstalledCopyKeepsItsFilesInTheUsersFolder) {
   for (const fs::path& p : {home / ".config", config, config / "Skimplane.ini"})
     ASSERT_EQ(::chown(p.c_str(), uid, gid), 0);
   const bool root = ::getuid() == 0;
+  // Under the sanitizers the leak suppressions lie in the source tree, which the other user may not be
+  // allowed to read: that user gets a copy of its own.
+  std::string leakOptions;
+  if (const char* options = std::getenv("LSAN_OPTIONS")) {
+    leakOptions = options;
+    const std::string key = "suppressions=";
+    if (const auto at = leakOptions.find(key); at != std::string::npos) {
+      const auto from = at + key.size();
+      const auto to = std::min(leakOptions.find(':', from), leakOptions.size());
+      const fs::path copy = home / "lsan.supp";
+      fs::copy_file(leakOptions.substr(from, to - from), copy, fs::copy_options::overwrite_existing);
+      leakOptions.replace(from, to - from, copy.string());
+    }
+  }
   program_ = Spawn({(bin / "skimplane").string()}, home, [&] {
     ::setenv("HOME", home.c_str(), 1);
     ::unsetenv("XDG_CONFIG_HOME");
+    if (!leakOptions.empty()) ::setenv("LSAN_OPTIONS", leakOptions.c_str(), 1);
     if (root && (::setgid(gid) != 0 || ::setuid(uid) != 0)) ::_exit(122);
   });
   const std::string window = Window(kMainTitle);
