@@ -7,16 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(help2man dpkg-dev file fakeroot lintian desktop-file-utils appstream)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y "${missing[@]}"
-fi
+scripts/install-packages.sh "${packages[@]}"
 
 # The build finds help2man only when it is configured after it was installed.
 scripts/setup.sh default

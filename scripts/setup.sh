@@ -12,16 +12,7 @@ packages=(build-essential cmake ninja-build pkg-config
   libpython3.11 libedit2 libtirpc3)  # the last three: what LinuxCNC's rs274 needs to run (see below)
 [ "$preset" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y "${missing[@]}"
-fi
+scripts/install-packages.sh "${packages[@]}"
 
 # LinuxCNC's rs274 interpreter checks the programs of every dialect; unpacked, not installed.
 [ "$preset" = default ] && scripts/fetch-rs274.sh "build/$preset/linuxcnc"

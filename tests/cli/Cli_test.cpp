@@ -445,25 +445,28 @@ TEST(SkimplaneCli, SettingsFilesThatAreNoRegularFilesOrTooLargeAreRefused) {
   EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"huge.ini", "pipe.ini"}));
 }
 
+// The window's job with the controller's choices.
+static TJobEntries JobFor(int dialect, int coolant, double dwell) {
+  TJobEntries e;
+  e.Dialect = dialect;
+  e.Coolant = coolant;
+  e.Dwell = dwell;
+  return e;
+}
+
 // --dialect, --coolant and --dwell reach the job; the GRBL program passes the controller's rules.
 TEST(SkimplaneCli, DialectCoolantAndDwell) {
-  const auto job = [](int dialect, int coolant, double dwell) {
-    TJobEntries e;
-    e.Dialect = dialect;
-    e.Coolant = coolant;
-    e.Dwell = dwell;
-    return e;
-  };
   const struct {
     std::vector<std::string> args;
     TJobEntries entries;
   } rows[] = {
-      {{"--dialect", "iso"}, job(kDialectIso, kCoolantDefault, 0)},
-      {{"--dialect", "grbl"}, job(kDialectGrbl, kCoolantDefault, 0)},
-      {{"--dialect", "grbl", "--coolant", "flood", "--dwell", "2.5"}, job(kDialectGrbl, kCoolantFlood, 2.5)},
-      {{"--dialect", "grbl", "--coolant", "off"}, job(kDialectGrbl, kCoolantOff, 0)},
-      {{"--coolant", "off", "--dwell", "0"}, job(kDialectIso, kCoolantOff, 0)},
-      {{"--coolant", "flood"}, job(kDialectIso, kCoolantFlood, 0)},
+      {{"--dialect", "iso"}, JobFor(kDialectIso, kCoolantDefault, 0)},
+      {{"--dialect", "grbl"}, JobFor(kDialectGrbl, kCoolantDefault, 0)},
+      {{"--dialect", "grbl", "--coolant", "flood", "--dwell", "2.5"},
+       JobFor(kDialectGrbl, kCoolantFlood, 2.5)},
+      {{"--dialect", "grbl", "--coolant", "off"}, JobFor(kDialectGrbl, kCoolantOff, 0)},
+      {{"--coolant", "off", "--dwell", "0"}, JobFor(kDialectIso, kCoolantOff, 0)},
+      {{"--coolant", "flood"}, JobFor(kDialectIso, kCoolantFlood, 0)},
   };
   for (const auto& row : rows) {
     TempDir dir;
@@ -509,21 +512,14 @@ TEST(SkimplaneCli, BadDialectChoicesAreRefused) {
 TEST(SkimplaneCli, SettingsFileCarriesTheDialect) {
   const std::string file =
       "Option:[%RootKey%]\r\n[%\r\n  Dialect:grbl\r\n  Coolant:flood\r\n  Dwell:1.5\r\n%]\r\n";
-  const auto job = [](int dialect, int coolant, double dwell) {
-    TJobEntries e;
-    e.Dialect = dialect;
-    e.Coolant = coolant;
-    e.Dwell = dwell;
-    return e;
-  };
   const struct {
     std::vector<std::string> options;
     TJobEntries expected;
     int exitCode;
   } rows[] = {
-      {{}, job(kDialectGrbl, kCoolantFlood, 1.5), 0},
-      {{"--dialect", "iso"}, job(kDialectIso, kCoolantFlood, 1.5), 0},
-      {{"--coolant", "off", "--dwell", "0"}, job(kDialectGrbl, kCoolantOff, 0), 0},
+      {{}, JobFor(kDialectGrbl, kCoolantFlood, 1.5), 0},
+      {{"--dialect", "iso"}, JobFor(kDialectIso, kCoolantFlood, 1.5), 0},
+      {{"--coolant", "off", "--dwell", "0"}, JobFor(kDialectGrbl, kCoolantOff, 0), 0},
       {{"--coolant", "mist"}, {}, 2},
   };
   for (const auto& row : rows) {
