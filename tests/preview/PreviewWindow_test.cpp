@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 #include "TempDir.h"
@@ -251,23 +252,29 @@ TEST_F(PreviewWindowTest, RefusedJobShowsTheErrorAndNoWindow) {
   EXPECT_EQ(Window()->Preview().Figures.Lines, 48u);
 }
 
+// The scene painted at 10 pixels a millimetre; the colour at a point of the face, in mm.
+static std::function<QColor(double, double)> PaintedAtTenPixelsPerMm(const TPreviewScene& scene) {
+  const TRectMM b = scene.Bounds;
+  auto image = std::make_shared<QImage>(static_cast<int>(b.Width() * 10) + 1,
+                                        static_cast<int>(b.Height() * 10) + 1, QImage::Format_RGB32);
+  image->fill(Qt::white);
+  {
+    // Half a pixel in, so that a path on a whole millimetre runs through the middle of a pixel.
+    QPainter painter(image.get());
+    PaintPreviewScene(painter, scene, QRectF(0.5, 0.5, b.Width() * 10, b.Height() * 10));
+  }
+  return [image, b](double x, double y) {
+    return image->pixelColor(static_cast<int>((x - b.X0) * 10 + 0.5),
+                             static_cast<int>((b.Y1 - y) * 10 + 0.5));
+  };
+}
+
 // The plate painted at 10 pixels a millimetre: the corners a round cutter cannot reach are marked, the
 // swept band and the feed paths are where the moves put them.
 TEST(PaintPreviewScene, PixelsWhereTheMovesAre) {
   const TToolpathPreview p = BuildPreview(Plate());
   const TPreviewScene scene = BuildScene(p, 0, false);
-  const TRectMM& b = scene.Bounds;
-  // Half a pixel in, so that a path on a whole millimetre runs through the middle of a pixel.
-  QImage image(static_cast<int>(b.Width() * 10) + 1, static_cast<int>(b.Height() * 10) + 1,
-               QImage::Format_RGB32);
-  image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    PaintPreviewScene(painter, scene, QRectF(0.5, 0.5, b.Width() * 10, b.Height() * 10));
-  }
-  const auto pixel = [&](double x, double y) {
-    return image.pixelColor(static_cast<int>((x - b.X0) * 10 + 0.5), static_cast<int>((b.Y1 - y) * 10 + 0.5));
-  };
+  const auto pixel = PaintedAtTenPixelsPerMm(scene);
   const struct {
     const char* name;
     double x, y;
@@ -295,17 +302,7 @@ TEST(PaintPreviewScene, PixelsWhereTheMovesAre) {
 // the notch at the bottom edge in the colour of material left inside, the corners in their own.
 TEST(PaintPreviewScene, MaterialLeftInsideHasAColourOfItsOwn) {
   const TPreviewScene scene = BuildScene(BuildPreview(TJobEntries{}), 0, false);
-  const TRectMM& b = scene.Bounds;
-  QImage image(static_cast<int>(b.Width() * 10) + 1, static_cast<int>(b.Height() * 10) + 1,
-               QImage::Format_RGB32);
-  image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    PaintPreviewScene(painter, scene, QRectF(0.5, 0.5, b.Width() * 10, b.Height() * 10));
-  }
-  const auto pixel = [&](double x, double y) {
-    return image.pixelColor(static_cast<int>((x - b.X0) * 10 + 0.5), static_cast<int>((b.Y1 - y) * 10 + 0.5));
-  };
+  const auto pixel = PaintedAtTenPixelsPerMm(scene);
   // The uncut colours over the face at 75 %.
   const auto over = [](std::uint32_t rgb) {
     return QColor(((rgb >> 16) & 0xFF) * 3 / 4 + 0xF3 / 4, ((rgb >> 8) & 0xFF) * 3 / 4 + 0xF5 / 4,
