@@ -16,6 +16,7 @@
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
 #include "dvWidgets/dvLabel.h"
+#include "settings/LanguagePack.h"
 #include "settings/Settings.h"
 
 namespace {

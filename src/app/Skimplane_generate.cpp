@@ -39,7 +39,7 @@ void TfrmSkimplane::GenerateCode(const QString& path) {
   TProgramRequest request;
   request.Entries = ReadJobEntries();
   request.OutputPath = std::filesystem::path(QFile::encodeName(path).toStdString());
-  request.HeaderPath = HeaderPathBytes(path);
+  request.HeaderPath = HeaderPathBytes(path.toStdU32String());
   const QDateTime now = seams_.Now ? seams_.Now() : QDateTime::currentDateTime();
   const char separator = seams_.TimeSeparator ? seams_.TimeSeparator() : ':';
   request.DateTime = FormatHeaderDateTime(now.date().year(), now.date().month(), now.date().day(),

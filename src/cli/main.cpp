@@ -38,7 +38,7 @@ std::string HeaderPath(const std::string& output) {
   std::error_code ec;
   fs::path full = fs::absolute(output, ec);
   full = ec ? fs::path(output) : full.lexically_normal();
-  return HeaderPathBytesOfLocalPath(full.string());
+  return HeaderPathBytesOfUtf8(full.string());  // file names are UTF-8 bytes here
 }
 
 void Run(const TCliRun& run) {

@@ -1,5 +1,7 @@
 #include "settings/LanguagePack.h"
 
+#include <system_error>
+
 #include "dvTools/dvStrTools.h"
 
 #include <QByteArray>
@@ -86,4 +88,18 @@ void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window) {
   // The controller box: its caption, and its entries in their order separated by "|".
   if (ini.ValueExists("Controller")) window.SetCaption("lblController", text("Controller"));
   if (ini.ValueExists("Controllers")) window.SetCaption("cmbController", text("Controllers"));
+}
+
+void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {
+  const std::filesystem::path path = BesideExecutable(SettingsFolderOf(place), kSettingsFileName);
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return;
+  TDVIniFile ini;
+  ini.SetDecimalSeparator(place.DecimalSeparator);
+  ini.LoadFromFile(path);
+  ini.SetQuotedStrings(true);
+  const TSettingsRead read = ReadSettings(ini, window);
+  // The pack is applied even after a bad entry; the entry's error is reported once the pack is in.
+  if (!read.PackName.empty()) LoadLanguagePack(ini, window, LanguagePackFile(place, read.PackName));
+  read.RaiseFirstFailure();
 }

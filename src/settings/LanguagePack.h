@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "dvTools/dvIniTools.h"
+#include "settings/Settings.h"
 #include "settings/SettingsWindow.h"
 
 // Character set codes of a window font.
@@ -35,3 +36,7 @@ void LoadLanguagePack(TDVIniFile& ini, ISettingsWindow& window, const std::files
 
 // Applies a loaded pack: the font, the credit, the pages, the translatable labels and the six choices.
 void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window);
+
+// The start: without a settings file nothing happens. Otherwise the entries go into the window, the
+// strategy button is selected, and a language pack named by "Lang" is loaded and applied.
+void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place);

@@ -6,9 +6,8 @@
 #include <system_error>
 
 #include "dvTools/dvError.h"
-#include "settings/LanguagePack.h"
-#include "toolpath/JobFields.h"
 #include "toolpath/FacingJob.h"
+#include "toolpath/JobFields.h"
 
 namespace fs = std::filesystem;
 
@@ -53,7 +52,7 @@ fs::path BesideExecutable(const std::string& exeFolder, std::string_view name) {
   return fs::path(path + tail);
 }
 
-TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsWindow& window) {
+TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window) {
   ini.OpenRootKey(kOptionKey);
   ini.OpenSubKey();
   // One bad entry costs only its own control. Stopping at it would leave the later controls at their
@@ -115,7 +114,7 @@ void TSettingsRead::RaiseFirstFailure() const {
   if (FirstFailure) std::rethrow_exception(FirstFailure);
 }
 
-void WriteSettings(TDVIniFile& ini, const ISettingsWindow& window) {
+void WriteSettings(TDVIniFile& ini, const ISettingsValues& window) {
   for (const TNumberField& f : kNumberFields) {
     if (f.Kind == TFieldKind::fkFloat)
       ini.WriteFloat(f.Key, window.SpinValue(f.Control));
@@ -152,26 +151,11 @@ fs::path LanguagePackFile(const TSettingsPlace& place, std::string_view name) {
   return fs::exists(installed, ec) ? installed : first;
 }
 
-void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {
-  const fs::path path = BesideExecutable(SettingsFolderOf(place), kSettingsFileName);
-  std::error_code ec;
-  if (!fs::exists(path, ec)) return;
-  TDVIniFile ini;
-  ini.SetDecimalSeparator(place.DecimalSeparator);
-  ini.LoadFromFile(path);
-  ini.SetQuotedStrings(true);
-  const TSettingsRead read = ReadSettings(ini, window);
-  // The pack is applied even after a bad entry; the entry's error is reported once the pack is in.
-  if (!read.PackName.empty()) LoadLanguagePack(ini, window, LanguagePackFile(place, read.PackName));
-  read.RaiseFirstFailure();
-}
-
-void SaveSettings(const ISettingsWindow& window, const TSettingsPlace& place) {
+void SaveSettings(const ISettingsValues& window, const TSettingsPlace& place) {
   const fs::path path = BesideExecutable(SettingsFolderOf(place), kSettingsFileName);
   TDVIniFile ini;
   ini.SetDecimalSeparator(place.DecimalSeparator);
   std::error_code ec;
-  // The user's folder is made on the first exit; a folder that cannot be made is reported by the save.
   // The user's folder is made on the first exit, private to the user; a folder that cannot be made is
   // reported by the save.
   if (!place.SettingsFolder.empty() && !fs::exists(path.parent_path(), ec) &&

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "dvTools/dvIniTools.h"
-#include "settings/SettingsWindow.h"
+#include "settings/SettingsEntries.h"
 
 inline constexpr std::string_view kSettingsFileName = "Skimplane.ini";
 
@@ -47,12 +47,10 @@ struct TSettingsPlace {
 // resolved on its own: a full path in it stays below the folder.
 [[nodiscard]] std::filesystem::path BesideExecutable(const std::string& exeFolder, std::string_view name);
 
-// The start: without a settings file nothing happens. Otherwise the entries go into the window, the
-// strategy button is selected, and a language pack named by "Lang" is loaded and applied.
-void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place);
+// The start (LoadSettings, with the language pack) is in LanguagePack.h.
 
 // The exit: stores the entries into the settings file, creating it when it is missing.
-void SaveSettings(const ISettingsWindow& window, const TSettingsPlace& place);
+void SaveSettings(const ISettingsValues& window, const TSettingsPlace& place);
 
 // What the reading steps found: the language pack's name (empty for none) and the error of the first
 // entry that could not be read, if any.
@@ -66,7 +64,7 @@ struct TSettingsRead {
 // The reading steps on a loaded document with QuotedStrings set: the keys of the first block of
 // "Option" into the window, then the strategy. An entry that cannot be read leaves its control as it
 // was and the reading goes on with the next one.
-[[nodiscard]] TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsWindow& window);
+[[nodiscard]] TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window);
 
 // The writing steps: the eleven keys into the open block, in their order.
-void WriteSettings(TDVIniFile& ini, const ISettingsWindow& window);
+void WriteSettings(TDVIniFile& ini, const ISettingsValues& window);

@@ -20,31 +20,31 @@ void ReadSettingsFile(const std::filesystem::path& path, TJobEntries& entries, c
   ini.SetDecimalSeparator(decimalSeparator);
   ini.LoadFromFile(path);
   ini.SetQuotedStrings(true);
-  TJobEntriesWindow window(entries);
+  TJobEntriesValues window(entries);
   ReadSettings(ini, window).RaiseFirstFailure();
 }
 
-void TJobEntriesWindow::SetSpinValue(std::string_view name, double value) {
+void TJobEntriesValues::SetSpinValue(std::string_view name, double value) {
   Field(name, TFieldKind::fkFloat).Set(entries_, value);
 }
 
-void TJobEntriesWindow::SetSpinIntValue(std::string_view name, std::int32_t value) {
+void TJobEntriesValues::SetSpinIntValue(std::string_view name, std::int32_t value) {
   Field(name, TFieldKind::fkInteger).Set(entries_, value);
 }
 
-double TJobEntriesWindow::SpinValue(std::string_view name) const {
+double TJobEntriesValues::SpinValue(std::string_view name) const {
   return Field(name, TFieldKind::fkFloat).Get(entries_);
 }
 
-std::int32_t TJobEntriesWindow::SpinIntValue(std::string_view name) const {
+std::int32_t TJobEntriesValues::SpinIntValue(std::string_view name) const {
   return static_cast<std::int32_t>(Field(name, TFieldKind::fkInteger).Get(entries_));
 }
 
-void TJobEntriesWindow::SelectRadio(std::string_view name) {
+void TJobEntriesValues::SelectRadio(std::string_view name) {
   for (const TStrategy& s : kStrategies)
     if (name == s.Button) entries_.Mode = s.Mode;
 }
 
-bool TJobEntriesWindow::RadioSelected(std::string_view name) const {
+bool TJobEntriesValues::RadioSelected(std::string_view name) const {
   return name == StrategyOfMode(entries_.Mode).Button;
 }

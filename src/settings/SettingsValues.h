@@ -7,7 +7,7 @@
 #include <string>
 
 #include "dvTools/dvIniTools.h"
-#include "settings/SettingsWindow.h"
+#include "settings/SettingsEntries.h"
 #include "toolpath/FacingJob.h"
 
 // Reads the entries of the settings file at `path` into `entries`; keys that are missing keep their
@@ -16,11 +16,11 @@
 void ReadSettingsFile(const std::filesystem::path& path, TJobEntries& entries,
                       char decimalSeparator = DefaultDecimalSeparator());
 
-// A window made of a job's entries alone: spin edits, the box and the strategy buttons by their component
-// names, as the job's field table names them; it has no pages, components or font.
-class TJobEntriesWindow : public ISettingsWindow {
+// The settings values of a job's entries alone: spin edits, the box and the strategy buttons by their
+// component names, as the job's field table names them.
+class TJobEntriesValues : public ISettingsValues {
  public:
-  explicit TJobEntriesWindow(TJobEntries& entries) : entries_(entries) {}
+  explicit TJobEntriesValues(TJobEntries& entries) : entries_(entries) {}
 
   void SetSpinValue(std::string_view name, double value) override;
   void SetSpinIntValue(std::string_view name, std::int32_t value) override;
@@ -42,12 +42,6 @@ class TJobEntriesWindow : public ISettingsWindow {
   }
   void SelectRadio(std::string_view name) override;
   [[nodiscard]] bool RadioSelected(std::string_view name) const override;
-  [[nodiscard]] int PageCount() const override { return 0; }
-  void SetPageCaption(int, const QString&) override {}
-  void SetCaption(std::string_view, const QString&) override {}
-  void VisitComponents(const std::function<void(const TComponentInfo&)>&) const override {}
-  void SetFontName(const QString&) override {}
-  void SetFontCharset(int) override {}
 
  private:
   TJobEntries& entries_;

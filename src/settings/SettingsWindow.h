@@ -1,7 +1,7 @@
 #pragma once
-// What the settings file and the language packs need of the main window, and nothing more. The real
-// window implements it in the application; tests implement it with plain members, so every step of the
-// settings and the packs runs without a display.
+// What the language packs need of the main window besides its values (SettingsEntries.h): captions,
+// components and font. The real window implements it in the application; tests implement it with plain
+// members, so every step of the settings and the packs runs without a display.
 
 #include <QString>
 
@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "settings/SettingsEntries.h"
 
 // The kinds of component a window owns, as far as a language pack cares: only plain labels are
 // re-captioned by name (the ruled label is not a plain label).
@@ -33,39 +35,8 @@ struct TComponentInfo {
   std::string Name;  // the component name, such as "Label1"
 };
 
-class ISettingsWindow {
+class ISettingsWindow : public ISettingsValues {
  public:
-  virtual ~ISettingsWindow() = default;
-
-  // Spin edits by component name ("edtXPos", "edtSpeed", ...): floating point or integer.
-  virtual void SetSpinValue(std::string_view name, double value) = 0;
-  virtual void SetSpinIntValue(std::string_view name, std::int32_t value) = 0;
-  [[nodiscard]] virtual double SpinValue(std::string_view name) const = 0;
-  [[nodiscard]] virtual std::int32_t SpinIntValue(std::string_view name) const = 0;
-
-  // The edge-clean box chkClearEnd.
-  virtual void SetClearEnd(bool ticked) = 0;
-  [[nodiscard]] virtual bool ClearEnd() const = 0;
-
-  // The spiral's opt-in centre pass (the preview window's box); a window without it keeps it off.
-  virtual void SetFinishCentre(bool on) { (void)on; }
-  [[nodiscard]] virtual bool FinishCentre() const { return false; }
-
-  // The controller's choices: kDialect..., kCoolant... (FacingJob.h) and the dwell in seconds. A window
-  // without them keeps the defaults.
-  virtual void SetOutputChoices(int dialect, int coolant, double dwell) {
-    (void)dialect, (void)coolant, (void)dwell;
-  }
-  virtual void OutputChoices(int& dialect, int& coolant, double& dwell) const {
-    dialect = 0;
-    coolant = -1;
-    dwell = 0;
-  }
-
-  // Radio buttons by component name; selecting one clears the others of its group.
-  virtual void SelectRadio(std::string_view name) = 0;
-  [[nodiscard]] virtual bool RadioSelected(std::string_view name) const = 0;
-
   // Captions: a page by its 0-based index, a label, radio button or check box by its component name.
   [[nodiscard]] virtual int PageCount() const = 0;
   virtual void SetPageCaption(int index, const QString& caption) = 0;

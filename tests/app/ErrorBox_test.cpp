@@ -5,7 +5,6 @@
 #include <QLocale>
 
 #include "app/AppSeams.h"
-#include "settings/HeaderPath.h"
 
 // The first letter stays as the file name has it; only the later letters are lowered.
 TEST(ApplicationTitle, FileNameUpToFirstDotLaterLettersLowered) {
@@ -79,19 +78,3 @@ TEST(TimeSeparator, TakenFromTheLocaleShortTimeFormat) {
     EXPECT_EQ(TimeSeparatorOf(QLocale(r.language, r.territory)), r.separator) << int(r.language);
 }
 
-TEST(HeaderPath, GbkBytesWithQuestionMarksForTheRest) {
-  const struct {
-    const char* path;  // UTF-8
-    std::string gbk;
-  } rows[] = {
-      {"/tmp/plate.nc", "/tmp/plate.nc"},
-      {"/tmp/\xe5\xb9\xb3\xe9\x9d\xa2.nc", "/tmp/\xc6\xbd\xc3\xe6.nc"},
-      {"/tmp/caf\xc3\xa9.nc", "/tmp/caf\xa8\xa6.nc"},
-      {"/tmp/\xc3\x9f\xf0\x9f\x98\x80.nc", "/tmp/??.nc"},  // sharp s and an emoji (one "?" per character)
-      // What the codec would silently drop is marked too: a soft hyphen and a zero-width space.
-      {"/tmp/a\xc2\xad"
-       "b\xe2\x80\x8b.nc",
-       "/tmp/a?b?.nc"},
-  };
-  for (const auto& r : rows) EXPECT_EQ(HeaderPathBytes(QString::fromUtf8(r.path)), r.gbk) << r.path;
-}

@@ -11,7 +11,6 @@
 #include "GrblChecker.h"
 #include "TempDir.h"
 #include "cli/CliSupport.h"
-#include "settings/HeaderPath.h"
 #include "toolpath/GenerateCode.h"
 
 namespace fs = std::filesystem;
@@ -234,19 +233,6 @@ TEST(CliSupport, ParsesWholeNumbers) {
               {" 5", std::nullopt},
               {"5x", std::nullopt}};
   for (const auto& r : rows) EXPECT_EQ(ParseWholeNumber(r.text), r.value) << r.text;
-}
-
-TEST(CliSupport, EncodesPathsToGbk) {
-  const struct {
-    const char* utf8;
-    const char* gbk;
-  } rows[] = {
-      {"/tmp/plate.nc", "/tmp/plate.nc"},
-      {"/\xE6\x95\xB0\xE6\x8E\xA7/a.nc", "/\xCA\xFD\xBF\xD8/a.nc"},  // 数控
-      {"/\xF0\x9F\x98\x80.nc", "/?.nc"},                             // an emoji GBK lacks
-      {"/\xED\x95\x9C.nc", "/?.nc"},                                 // Hangul syllable 한
-  };
-  for (const auto& r : rows) EXPECT_EQ(HeaderPathBytesOfLocalPath(r.utf8), r.gbk) << r.utf8;
 }
 
 namespace {

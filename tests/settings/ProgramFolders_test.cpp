@@ -16,6 +16,7 @@
 #include "TestSupport.h"
 #include "dvTools/dvError.h"
 #include "settings/ProgramFolders.h"
+#include "settings/LanguagePack.h"
 #include "settings/Settings.h"
 
 namespace fs = std::filesystem;

@@ -11,6 +11,7 @@
 #include "TempDir.h"
 #include "TestSupport.h"
 #include "dvTools/dvError.h"
+#include "settings/LanguagePack.h"
 #include "settings/Settings.h"
 #include "settings/SettingsValues.h"
 
