@@ -39,7 +39,7 @@ TJobEntries BigJob(int layers = 100) {
 }
 
 TProgramRequest Request(const TJobEntries& e, const fs::path& out) {
-  return {e, out, out.string(), "2011-06-18 14:05"};
+  return {CheckJob(e), out, out.string(), "2011-06-18 14:05"};
 }
 
 // The machine's own pace: the bytes in 1 MB blocks straight to a new file, synced, renamed into place.

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,8 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(!run->Output.empty() || !run->PreviewFile.empty() || run->Stats, "a run has something to do");
   Check(run->RapidRate > 0 && std::isfinite(run->RapidRate), "the rapid rate is a positive number");
 
+  std::optional<TCheckedJob> job;
   try {
-    CheckJob(run->Entries);
+    job.emplace(CheckJob(run->Entries));
   } catch (const EDVError& e) {
     Check(*e.what() != '\0', "a refusal says why");
     return 0;
@@ -80,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (lines < 20000) {
     TCountingSink sink;
     TGCodeFile list(sink);
-    WriteProgram({run->Entries, {}, std::string(4096, 'p'), "2011-06-18 14:05"}, list);
+    WriteProgram({*job, {}, std::string(4096, 'p'), "2011-06-18 14:05"}, list);
     Check(sink.lines <= lines, "the line estimate bounds the program");
     Check(sink.bytes <= bytes, "the byte estimate bounds the program");
   }

@@ -26,7 +26,7 @@ struct TProgressOptions {
 // The options the main window's Generate uses (tests change them).
 [[nodiscard]] TProgressOptions& GenerateProgressOptions();
 
-// As GenerateCode(request), with the dialog for a large program. Raises EDVError as GenerateCode does,
-// and TGenerationCancelled when the user cancels.
+// GenerateCode(request) with the dialog for a large program. Raises EDVError as GenerateCode does, and
+// TGenerationCancelled when the user cancels.
 void GenerateWithProgress(QWidget* parent, const TProgramRequest& request,
                           const TProgressOptions& options = GenerateProgressOptions());

@@ -22,6 +22,7 @@ class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QRadioButton;
+class TCheckedJob;
 struct TJobEntries;
 
 class TfrmSkimplane : public QWidget {
@@ -46,9 +47,9 @@ class TfrmSkimplane : public QWidget {
   bool FinishCentre = false;
   // The controller's dwell after the spindle start, seconds: kept in Skimplane.ini, no control of its own.
   double Dwell = 0;
-  // Builds and writes the program for the window's values to `path` (raises EDVError on refusal or a
-  // write failure).
-  void GenerateCode(const QString& path);
+  // Builds and writes the program of a job made of the window's values to `path`, with progress for a
+  // large one (raises EDVError on a write failure, TGenerationCancelled on Cancel).
+  void GenerateCode(const TCheckedJob& job, const QString& path);
   [[nodiscard]] const TAppSeams& Seams() const { return seams_; }
   // The executable's folder with its trailing separator.
   [[nodiscard]] QString ExecutableFolder() const;

@@ -35,27 +35,25 @@ TJobEntries TfrmSkimplane::ReadJobEntries() const {
   return e;
 }
 
-void TfrmSkimplane::GenerateCode(const QString& path) {
-  TProgramRequest request;
-  request.Entries = ReadJobEntries();
-  request.OutputPath = std::filesystem::path(QFile::encodeName(path).toStdString());
-  request.HeaderPath = HeaderPathBytes(path.toStdU32String());
+void TfrmSkimplane::GenerateCode(const TCheckedJob& job, const QString& path) {
   const QDateTime now = seams_.Now ? seams_.Now() : QDateTime::currentDateTime();
   const char separator = seams_.TimeSeparator ? seams_.TimeSeparator() : ':';
-  request.DateTime = FormatHeaderDateTime(now.date().year(), now.date().month(), now.date().day(),
-                                          now.time().hour(), now.time().minute(), separator);
+  const TProgramRequest request{job, std::filesystem::path(QFile::encodeName(path).toStdString()),
+                                HeaderPathBytes(path.toStdU32String()),
+                                FormatHeaderDateTime(now.date().year(), now.date().month(), now.date().day(),
+                                                     now.time().hour(), now.time().minute(), separator)};
   GenerateWithProgress(this, request);
 }
 
 void TfrmSkimplane::btnGenerateClick() {
   RunHandler([this] {
     // A job that would be refused is refused before the user picks a file for it.
-    CheckJob(ReadJobEntries());
+    const TCheckedJob job = CheckJob(ReadJobEntries());
     if (!seams_.ChooseSaveFile) return;
     const std::optional<QString> path = seams_.ChooseSaveFile(this);
     if (!path) return;
     try {
-      GenerateCode(*path);
+      GenerateCode(job, *path);
     } catch (const TGenerationCancelled&) {
       return;  // nothing written, nothing to report
     }

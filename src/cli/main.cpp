@@ -42,7 +42,7 @@ std::string HeaderPath(const std::string& output) {
 }
 
 void Run(const TCliRun& run) {
-  CheckJob(run.Entries);
+  const TCheckedJob job = CheckJob(run.Entries);
   TPreviewReport report;
   if (!run.PreviewFile.empty() || run.Stats)
     report = MakePreviewReport(run.Entries, !run.PreviewFile.empty(), run.RapidRate);
@@ -58,7 +58,7 @@ void Run(const TCliRun& run) {
 
   if (program) {
     TGCodeFile list(*program);
-    WriteProgram({run.Entries, {}, HeaderPath(run.Output), run.Time.empty() ? Now() : run.Time}, list);
+    WriteProgram({job, {}, HeaderPath(run.Output), run.Time.empty() ? Now() : run.Time}, list);
     program->Finish();
   }
   if (drawing) {

@@ -29,7 +29,7 @@ void Include(TRectMM& r, double x, double y) {
 }  // namespace
 
 TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer) {
-  CheckJob(entries);
+  const TCheckedJob job = CheckJob(entries);
   if (everyLayer) {
     const double lines = EstimateProgramLines(entries);
     if (lines > kMaxPreviewLines) {
@@ -41,7 +41,7 @@ TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer) {
   TPreviewSink sink(everyLayer);
   TGCodeFile list(sink);
   // The header's path and time do not change a single move.
-  WriteProgram({entries, {}, {}, "0000-00-00 00:00"}, list);
+  WriteProgram({job, {}, {}, "0000-00-00 00:00"}, list);
   TToolpathPreview preview;
   preview.Face = FaceRect(entries.XPos, entries.YPos);
   preview.Radius = entries.Knit / 2;

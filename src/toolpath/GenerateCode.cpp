@@ -1,5 +1,6 @@
 #include "toolpath/GenerateCode.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "toolpath/Dialect.h"
@@ -23,6 +24,24 @@ void DoLayer(const TFacingJob& job, TGCodeFile& list) {
   }
 }
 
+// Passes every line on and calls the hook every so many lines.
+class TProgressSink final : public TGCodeSink {
+ public:
+  TProgressSink(TGCodeSink& inner, const TProgressHook& hook)
+      : inner_(inner), hook_(hook), step_(std::max<std::uint64_t>(hook.EveryLines, 1)) {}
+  void AddLine(std::string_view line) override {
+    inner_.AddLine(line);
+    if (++lines_ % step_ == 0) hook_.Tick(lines_);
+  }
+  void Save() override { inner_.Save(); }
+
+ private:
+  TGCodeSink& inner_;
+  const TProgressHook& hook_;
+  std::uint64_t step_;
+  std::uint64_t lines_ = 0;
+};
+
 }  // namespace
 
 void AddProgramStart(const TFacingJob& job, TGCodeFile& list) {
@@ -34,8 +53,7 @@ void AddProgramEnd(const TFacingJob& job, TGCodeFile& list) {
 }
 
 void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
-  CheckJob(request.Entries);
-  TFacingJob job = MakeFacingJob(request.Entries, request.HeaderPath);
+  TFacingJob job = MakeFacingJob(request.Job.Entries(), request.HeaderPath);
   const TDialect& dialect = DialectFor(job.Dialect);
   dialect.AddHeader(job, request.DateTime, list);
   dialect.AddStart(job, list);
@@ -56,10 +74,10 @@ void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
   dialect.AddEnd(job, list);
 }
 
-void GenerateCode(const TProgramRequest& request) {
-  CheckJob(request.Entries);  // before the temporary file exists
-  TGCodeFileSink sink(request.OutputPath);
-  TGCodeFile list(sink);
+void GenerateCode(const TProgramRequest& request, const TProgressHook& progress) {
+  TGCodeFileSink file(request.OutputPath);
+  TProgressSink counted(file, progress);
+  TGCodeFile list(progress.Tick ? static_cast<TGCodeSink&>(counted) : file);
   WriteProgram(request, list);
   list.Save();
 }

@@ -93,7 +93,7 @@ double EstimateProgramBytes(const TJobEntries& e) {
   return std::isnan(bytes) ? INFINITY : bytes;
 }
 
-void CheckJob(const TJobEntries& e) {
+TCheckedJob CheckJob(const TJobEntries& e) {
   const struct {
     const char* name;
     double value;
@@ -159,4 +159,5 @@ void CheckJob(const TJobEntries& e) {
                      " is too small for sizes this large: the passes would not move on");
     }
   }
+  return TCheckedJob(e);
 }

@@ -20,8 +20,22 @@ inline constexpr double kMaxProgramBytes = 8589934592.0;  // 8 GiB
 // An upper estimate of the program's size in bytes, line breaks and header included.
 [[nodiscard]] double EstimateProgramBytes(const TJobEntries& entries);
 
+class TCheckedJob;
+
 // Raises EDVError when the job must be refused: an entry that is not a finite number, an unknown
 // strategy, a feed or spindle speed of zero or less, a pass step (diameter - overlap) of zero or less,
 // sizes whose arithmetic overflows, or a program of more than kMaxProgramLines lines or kMaxProgramBytes
-// bytes.
-void CheckJob(const TJobEntries& entries);
+// bytes. Otherwise returns the job as checked, which is what the program's writers take.
+[[nodiscard]] TCheckedJob CheckJob(const TJobEntries& entries);
+
+// A job that passed CheckJob. Only CheckJob makes one, so a writer that takes it need not check again and
+// a run checks its job exactly once.
+class TCheckedJob {
+ public:
+  [[nodiscard]] const TJobEntries& Entries() const { return entries_; }
+
+ private:
+  explicit TCheckedJob(const TJobEntries& entries) : entries_(entries) {}
+  friend TCheckedJob CheckJob(const TJobEntries& entries);
+  TJobEntries entries_;
+};

@@ -20,7 +20,7 @@ namespace {
 std::string Program(const TJobEntries& e, const std::string& headerPath, const std::string& time) {
   TGCodeMemorySink sink;
   TGCodeFile list(sink);
-  WriteProgram({e, {}, headerPath, time}, list);
+  WriteProgram({CheckJob(e), {}, headerPath, time}, list);
   return sink.Text();
 }
 

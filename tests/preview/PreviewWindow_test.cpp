@@ -377,7 +377,7 @@ TEST(GenerateWithProgress, CancelLeavesTheOldFileAndAFullRunWritesIt) {
     TempDir dir;
     const fs::path target = dir / "job.nc";
     WriteBytes(target, "old program");
-    const TProgramRequest request{Plate(), target, "job.nc", "2011-06-18 14:05"};
+    const TProgramRequest request{CheckJob(Plate()), target, "job.nc", "2011-06-18 14:05"};
     int steps = 0;
     bool visible = false;
     TProgressOptions options;

@@ -16,7 +16,7 @@ const std::string kTime = "2011-06-18 14:05";
 std::string Program(const TJobEntries& e, const std::string& headerPath) {
   TGCodeMemorySink sink;
   TGCodeFile list(sink);
-  WriteProgram({e, {}, headerPath, kTime}, list);
+  WriteProgram({CheckJob(e), {}, headerPath, kTime}, list);
   return sink.Text();
 }
 

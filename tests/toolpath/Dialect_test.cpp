@@ -22,14 +22,14 @@ const std::string kTime = "2011-06-18 14:05";
 std::vector<std::string> Lines(const TJobEntries& e, const std::string& path = "D:\\nc\\plate.nc") {
   TGCodeMemorySink sink;
   TGCodeFile list(sink);
-  WriteProgram({e, {}, path, kTime}, list);
+  WriteProgram({CheckJob(e), {}, path, kTime}, list);
   return sink.Lines();
 }
 
 std::string Text(const TJobEntries& e) {
   TGCodeMemorySink sink;
   TGCodeFile list(sink);
-  WriteProgram({e, {}, "D:\\nc\\plate.nc", kTime}, list);
+  WriteProgram({CheckJob(e), {}, "D:\\nc\\plate.nc", kTime}, list);
   return sink.Text();
 }
 
@@ -40,7 +40,7 @@ std::string ReadBytes(const fs::path& path) {
 
 std::string ErrorOf(const TJobEntries& e) {
   try {
-    CheckJob(e);
+    (void)CheckJob(e);
   } catch (const EDVError& error) {
     return error.what();
   }
@@ -281,7 +281,7 @@ TEST(Dialect, EstimatesBoundEveryChoice) {
             e.YPos = 7;
             TGCodeMemorySink sink;
             TGCodeFile list(sink);
-            WriteProgram({e, {}, std::string(4096, 'p'), kTime}, list);
+            WriteProgram({CheckJob(e), {}, std::string(4096, 'p'), kTime}, list);
             EXPECT_LE(static_cast<double>(sink.Lines().size()), EstimateProgramLines(e))
                 << dialect << " " << coolant << " " << dwell << " " << mode << " " << size;
             EXPECT_LE(static_cast<double>(sink.Text().size()), EstimateProgramBytes(e));

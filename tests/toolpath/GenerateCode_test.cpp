@@ -20,7 +20,7 @@ const std::string kPlatePath = "D:\\nc\\plate.nc";
 const std::string kPlateTime = "2011-06-18 14:05";
 
 TProgramRequest Request(const TJobEntries& e, fs::path out = {}) {
-  return {e, std::move(out), kPlatePath, kPlateTime};
+  return {CheckJob(e), std::move(out), kPlatePath, kPlateTime};
 }
 
 std::vector<std::string> Lines(const TJobEntries& e) {
@@ -328,7 +328,7 @@ TEST(GenerateCode, RefusesZigzagsWhosePassStepIsLostInRounding) {
         "The pass step (diameter - overlap) 32 is too small for sizes this large: the passes would not move "
         "on";
     // Checked first, so that a job that is not refused fails here instead of writing without end.
-    ASSERT_EQ(ErrorOf([&] { CheckJob(e); }), expected) << row.mode;
+    ASSERT_EQ(ErrorOf([&] { (void)CheckJob(e); }), expected) << row.mode;
     EXPECT_EQ(ErrorOf([&] { GenerateCode(Request(e, dir / "keep.nc")); }), expected) << row.mode;
     EXPECT_EQ(ReadBytes(dir / "keep.nc"), "old program");
     EXPECT_EQ(FilesIn(dir.path()), 1);
@@ -336,7 +336,7 @@ TEST(GenerateCode, RefusesZigzagsWhosePassStepIsLostInRounding) {
   // The same pass step on sizes it can move across is written as usual.
   TJobEntries fine;
   fine.Mode = kModeXZigzag, fine.XPos = 100, fine.YPos = 1024, fine.Knit = 64, fine.Cross = 32;
-  EXPECT_EQ(ErrorOf([&] { CheckJob(fine); }), "");
+  EXPECT_EQ(ErrorOf([&] { (void)CheckJob(fine); }), "");
 }
 
 // A layer count of zero or less cuts one layer, so it must count as one layer in the limits as well.
@@ -355,7 +355,7 @@ TEST(GenerateCode, LayerCountsOfOneOrLessAreRefusedAlikeOverTheLimits) {
       TJobEntries e;
       job.change(e);
       e.Layer = layers;
-      EXPECT_EQ(ErrorOf([&] { CheckJob(e); }), job.message) << layers;
+      EXPECT_EQ(ErrorOf([&] { (void)CheckJob(e); }), job.message) << layers;
     }
   }
 }
@@ -392,12 +392,12 @@ TEST(GenerateCode, HeaderPathCannotEndTheCommentOrAddLines) {
   for (const auto& r : rows) {
     TGCodeMemorySink sink;
     TGCodeFile list(sink);
-    WriteProgram({Plate(), {}, r.path, kPlateTime}, list);
+    WriteProgram({CheckJob(Plate()), {}, r.path, kPlateTime}, list);
     ASSERT_EQ(sink.Lines().size(), 48u) << r.shown;
     EXPECT_EQ(sink.Lines()[2], "( " + r.shown + " \xB4\xB4\xBD\xA8\xD3\xDA 2011-06-18 14:05 )");
   }
   TempDir dir;
-  GenerateCode({Plate(), dir / "plate (2).nc", (dir / "plate (2).nc").string(), kPlateTime});
+  GenerateCode({CheckJob(Plate()), dir / "plate (2).nc", (dir / "plate (2).nc").string(), kPlateTime});
   EXPECT_NE(ReadBytes(dir / "plate (2).nc").find("( " + dir.path().string() + "/plate [2].nc "),
             std::string::npos);
   EXPECT_EQ(FilesIn(dir.path()), 1);
