@@ -9,5 +9,7 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 echo "Installing: ${missing[*]}"
 SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-$SUDO apt-get update
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y "${missing[@]}"
+# Another install running at the same time (a second build tree) is waited for, not failed on.
+lock=(-o DPkg::Lock::Timeout=900)
+$SUDO apt-get "${lock[@]}" update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get "${lock[@]}" install -y "${missing[@]}"
