@@ -31,6 +31,7 @@ double TProgramFigures::CycleMinutes(double rapidRate) const {
 
 void TProgramReader::AddLine(std::string_view line) {
   ++figures_.Lines;
+  if (tick_ && figures_.Lines % tickEvery_ == 0) tick_(figures_.Lines);
   if (!line.empty() && line.front() == '(') {
     if (line.find(kIsoLayerMark) != std::string_view::npos || line.starts_with(kAsciiLayerMark)) {
       ++layer_;

@@ -28,7 +28,7 @@ void Include(TRectMM& r, double x, double y) {
 
 }  // namespace
 
-TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer) {
+TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer, const TReadProgress& progress) {
   CheckJob(entries);
   if (everyLayer) {
     const double lines = EstimateProgramLines(entries);
@@ -39,6 +39,7 @@ TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer) {
     }
   }
   TPreviewSink sink(everyLayer);
+  if (progress.Tick) sink.SetTick(progress.Tick, progress.Every);
   TGCodeFile list(sink);
   // The header's path and time do not change a single move.
   WriteProgram({entries, {}, {}, "0000-00-00 00:00"}, list);
@@ -48,6 +49,36 @@ TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer) {
   preview.Figures = sink.Figures();
   preview.Layers = sink.Layers();
   return preview;
+}
+
+namespace {
+
+// Sums the figures and sweeps the first layer's moves into the raster as they come.
+class TMeasureSink final : public TProgramReader {
+ public:
+  TMeasureSink(const TRectMM& face, double radius, std::size_t cellBudget)
+      : sweep_(face, radius, cellBudget) {}
+  [[nodiscard]] TUncutArea Uncut() const { return sweep_.Result(); }
+
+ protected:
+  void OnMove(const TMove& move) override {
+    if (move.Layer == 0) sweep_.Add(move);
+  }
+
+ private:
+  TLevelSweep sweep_;
+};
+
+}  // namespace
+
+TProgramMeasure MeasureProgram(const TJobEntries& entries, std::size_t cellBudget,
+                               const TReadProgress& progress) {
+  CheckJob(entries);
+  TMeasureSink sink(FaceRect(entries.XPos, entries.YPos), entries.Knit / 2, cellBudget);
+  if (progress.Tick) sink.SetTick(progress.Tick, progress.Every);
+  TGCodeFile list(sink);
+  WriteProgram({entries, {}, {}, "0000-00-00 00:00"}, list);
+  return {sink.Figures(), sink.Uncut()};
 }
 
 TPreviewScene BuildScene(const TToolpathPreview& preview, std::size_t layer, bool allPaths,

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,10 +23,28 @@ struct TToolpathPreview {
   std::vector<TLayerPath> Layers;  // every layer, or only the last one (see BuildPreview)
 };
 
+// Reports the lines read so far while a program is read back; an exception thrown from it stops the work.
+struct TReadProgress {
+  std::function<void(std::uint64_t lines)> Tick;
+  std::uint64_t Every = 1 << 16;  // lines between two calls
+};
+
 // Builds the job's program (refused as Generate refuses it, with EDVError) and reads it back. With
 // everyLayer the moves of every layer are kept, and a program of more than kMaxPreviewLines lines is
-// refused; without it only the last layer's moves are kept and any program the generator accepts is read.
-[[nodiscard]] TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer = true);
+// refused; without it only the first layer's moves are kept and any program the generator accepts is read.
+[[nodiscard]] TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer = true,
+                                            const TReadProgress& progress = {});
+
+// The figures of the job's program and what its first layer leaves standing, as BuildScene tells them
+// for layer 0, with the moves streamed from the generator into the sums and the raster: no move is kept,
+// so the memory stays the raster's whatever the program's size. Refuses what Generate refuses (EDVError).
+struct TProgramMeasure {
+  TProgramFigures Figures;
+  TUncutArea Uncut;
+};
+[[nodiscard]] TProgramMeasure MeasureProgram(const TJobEntries& entries,
+                                             std::size_t cellBudget = kDefaultCellBudget,
+                                             const TReadProgress& progress = {});
 
 enum class TPathStyle { psFeed, psLiftedFeed, psRapid };
 
