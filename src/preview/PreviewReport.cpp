@@ -1,5 +1,7 @@
 #include "preview/PreviewReport.h"
 
+#include <utility>
+
 #include "preview/PreviewSvg.h"
 #include "preview/ToolpathPreview.h"
 
@@ -20,6 +22,9 @@ TPreviewReport MakePreviewReport(const TJobEntries& entries, bool svg, double ra
   const TFigureValues values = FigureValues(preview.Figures, rapidRate, scene.Uncut, scene.Layer);
   report.Figures = FigureRows(values);
   report.Json = FigureJson(values);
-  report.Svg = PreviewSvg(scene, report.Figures);
+  // The drawing carries what the window shows: the figures and where the cutter centre goes.
+  auto rows = report.Figures;
+  for (auto& row : ExtentRows(values)) rows.push_back(std::move(row));
+  report.Svg = PreviewSvg(scene, rows);
   return report;
 }

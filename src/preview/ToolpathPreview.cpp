@@ -176,6 +176,14 @@ std::vector<std::pair<std::string, std::string>> FigureRows(const TFigureValues&
   };
 }
 
+std::vector<std::pair<std::string, std::string>> ExtentRows(const TFigureValues& v) {
+  if (!v.HasExtents) return {{"Cutter centre", "no moves"}};
+  const auto range = [](double lo, double hi) { return Fixed(lo, 3) + " to " + Fixed(hi, 3) + " mm"; };
+  return {{"Cutter centre X", range(v.Min.X, v.Max.X)},
+          {"Cutter centre Y", range(v.Min.Y, v.Max.Y)},
+          {"Cutter centre Z", range(v.Min.Z, v.Max.Z)}};
+}
+
 namespace {
 
 // A JSON number with `decimals` decimals; null for what is not a finite number.

@@ -102,6 +102,10 @@ struct TFigureValues {
 // The figures as English label and value rows, for the command line and the SVG drawing.
 [[nodiscard]] std::vector<std::pair<std::string, std::string>> FigureRows(const TFigureValues& values);
 
+// Where the cutter centre goes over the whole program, as English label and value rows: X, Y and Z from
+// the least to the greatest, or one row saying there is no move.
+[[nodiscard]] std::vector<std::pair<std::string, std::string>> ExtentRows(const TFigureValues& values);
+
 // The figures as one JSON object, for scripts: the keys are documented in the README and stay as they are.
 // Lengths and areas in mm and mm^2 with three decimals; a figure that cannot be told is null.
 [[nodiscard]] std::string FigureJson(const TFigureValues& values);
