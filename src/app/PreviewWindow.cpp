@@ -560,11 +560,17 @@ void InstallPreview(TfrmSkimplane& form) {
             QObject::connect(box, &QComboBox::currentIndexChanged, window, &TPreviewWindow::Follow);
         }
       }
+      bool shown = false;
       try {
-        window->SetJob(form.ReadJobEntries());
+        shown = window->SetJob(form.ReadJobEntries());
       } catch (...) {
         if (fresh) delete window;
         throw;
+      }
+      if (!shown && fresh) {
+        // Cancelled before there was anything to show.
+        delete window;
+        return;
       }
       window->show();
       window->raise();
