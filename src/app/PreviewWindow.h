@@ -84,9 +84,9 @@ class TPreviewCanvas final : public QWidget {
 
 // When the preview's work shows a progress dialog with Cancel, and how often it looks at it.
 struct TPreviewProgressOptions {
-  // Programs estimated above this many lines get the dialog: reading back and sweeping run at roughly 2 to
-  // 4 million lines a second here, so this is about half a second of work.
-  double MinLines = 1'000'000;
+  // Programs estimated above this many lines get the dialog: the window reads back, sweeps and lays out
+  // roughly 0.8 million lines a second here (preview_window_bench), so this is under half a second of work.
+  double MinLines = 300'000;
   // The dialog is updated (and Cancel looked at) once per this many lines.
   std::uint64_t StepLines = 1 << 15;
   // Called at each update after the dialog has its value: lets tests press Cancel.
