@@ -350,10 +350,13 @@ TPreviewWindow::TPreviewWindow(QWidget* parent, TPreviewCaptions captions)
 }
 
 bool TPreviewWindow::SetJob(const TJobEntries& entries) {
+  // Only one job at a time: the dialog's events could otherwise start another inside this one. The
+  // dialog keeps the user's hands off both windows meanwhile; a change that arrives anyway is followed
+  // once the job is done (FollowNow).
+  if (busy_) return false;
   CheckJob(entries);
   const TPreviewProgressOptions& options = PreviewProgressOptions();
   const double estimate = EstimateProgramLines(entries);
-  // Only one job at a time: the dialog's events could otherwise start another inside this one.
   busy_ = true;
   const std::unique_ptr<bool, void (*)(bool*)> idle(&busy_, [](bool* busy) { *busy = false; });
 

@@ -101,8 +101,8 @@ class TPreviewWindow final : public QWidget {
  public:
   explicit TPreviewWindow(QWidget* parent = nullptr, TPreviewCaptions captions = {});
   // Builds the job's program and shows it, with a progress dialog when it is large; raises EDVError for a
-  // job Generate would refuse or one too large to draw. Returns false when the user cancelled. Refused or
-  // cancelled, the window keeps what it showed before.
+  // job Generate would refuse or one too large to draw. Returns false when the user cancelled (or a job is
+  // being built already). Refused or cancelled, the window keeps what it showed before.
   bool SetJob(const TJobEntries& entries);
 
   // Where the entries come from while the window follows them: a change (Follow) reads them again once

@@ -277,6 +277,34 @@ TEST_F(PreviewInteractionTest, CancelLeavesTheWindowAsItWasAndUsable) {
   EXPECT_TRUE(log.errors.empty());
 }
 
+// An entry changed while a job is being built: the job is not started again inside itself, and the change
+// is drawn once the job is done.
+TEST_F(PreviewInteractionTest, AChangeDuringAJobIsFollowedAfterIt) {
+  TPreviewWindow* w = Open();
+  ASSERT_NE(w, nullptr);
+  w->FollowDelayMs = 0;
+  TPreviewProgressOptions& options = PreviewProgressOptions();
+  options.MinLines = 0;
+  options.StepLines = 8;
+  int steps = 0;
+  bool nested = true;
+  options.OnStep = [&](QProgressDialog&) {
+    if (++steps != 2) return;
+    form->edtXPos->SetValue(90);
+    nested = w->SetJob(form->ReadJobEntries());
+  };
+  form->edtYPos->SetValue(120);
+  QTRY_VERIFY_WITH_TIMEOUT(!w->FollowPending() && !w->Busy() && steps > 2, 5000);
+  options = savedOptions;
+  QTRY_VERIFY_WITH_TIMEOUT(!w->FollowPending() && !w->Busy(), 5000);
+  EXPECT_FALSE(nested);
+  TJobEntries want;
+  want.XPos = 90;
+  want.YPos = 120;
+  EXPECT_EQ(w->Preview().Figures.FeedLength, BuildPreview(want).Figures.FeedLength);
+  EXPECT_TRUE(w->lblStatus->text().isEmpty());
+}
+
 // Cancelled while opening, there is no window: nothing was there to show.
 TEST_F(PreviewInteractionTest, CancelWhileOpeningOpensNothing) {
   TPreviewProgressOptions& options = PreviewProgressOptions();
