@@ -7,7 +7,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -303,6 +305,42 @@ TEST_F(PreviewInteractionTest, AChangeDuringAJobIsFollowedAfterIt) {
   want.YPos = 120;
   EXPECT_EQ(w->Preview().Figures.FeedLength, BuildPreview(want).Figures.FeedLength);
   EXPECT_TRUE(w->lblStatus->text().isEmpty());
+}
+
+// Paths that land on the pixels of one just drawn add nothing: a scene whose every path and swept band
+// comes many times over, either way round, paints exactly as the scene with each once.
+TEST(PaintPreviewScene, PathsOnTheSamePixelsAreDrawnOnce) {
+  const struct {
+    const char* name;
+    TJobEntries job;
+    int copies;
+  } rows[] = {
+      {"plate", Plate(), 3},
+      {"default job", TJobEntries{}, 40},
+  };
+  for (const auto& r : rows) {
+    const TPreviewScene once = BuildScene(BuildPreview(r.job), 0, true);
+    TPreviewScene many = once;
+    many.Paths.clear();
+    many.Swept.clear();
+    for (const TScenePath& p : once.Paths) {
+      for (int i = 0; i < r.copies; ++i) {
+        TScenePath copy = p;
+        if (i % 2) copy.Segment = {p.Segment.X1, p.Segment.Y1, p.Segment.X0, p.Segment.Y0};
+        many.Paths.push_back(copy);
+      }
+    }
+    for (const TSegmentMM& s : once.Swept)
+      for (int i = 0; i < r.copies; ++i) many.Swept.push_back(i % 2 ? TSegmentMM{s.X1, s.Y1, s.X0, s.Y0} : s);
+    const auto paint = [](const TPreviewScene& scene) {
+      QImage image(640, 480, QImage::Format_RGB32);
+      image.fill(Qt::white);
+      QPainter painter(&image);
+      PaintPreviewScene(painter, scene, QRectF(10, 10, 620, 460));
+      return image;
+    };
+    EXPECT_TRUE(paint(once) == paint(many)) << r.name;
+  }
 }
 
 // Cancelled while opening, there is no window: nothing was there to show.
