@@ -24,7 +24,7 @@ struct TRectMM {
 // The face from (0, 0) to (XPos, YPos), whichever sign the extents have.
 [[nodiscard]] TRectMM FaceRect(double xPos, double yPos);
 
-// About 4 million cells: a 3000 x 2000 face gets cells of 0.87 mm, the window's 150 x 200 face 0.09 mm.
+// About 4 million cells: a 3000 x 2000 face gets cells of 1.22 mm, the window's 150 x 200 face 0.09 mm.
 inline constexpr std::size_t kDefaultCellBudget = 4'000'000;
 
 // What a round cutter of radius r whose centre stays r inside the face can never reach: in each of the four
