@@ -33,10 +33,51 @@ void BM_PaintDefaultJob(benchmark::State& state) {
   }
 }
 
+// A zig-zag along Y of a million lines (3000 x 2000, diameter 0.1, passes 0.006 apart): where the
+// window's progress dialog starts.
+TJobEntries MillionLines() {
+  TJobEntries e;
+  e.XPos = 3000;
+  e.YPos = 2000;
+  e.Knit = 0.1;
+  e.Cross = 0.094;
+  e.Mode = kModeYZigzag;
+  return e;
+}
+
+// From the entries to the window's drawing data, without the dialog.
+void BM_PreviewWindowMillionLines(benchmark::State& state) {
+  TPreviewProgressOptions& options = PreviewProgressOptions();
+  const double minLines = options.MinLines;
+  options.MinLines = 1e12;
+  TPreviewWindow window;
+  window.resize(1000, 650);
+  for (auto _ : state) {
+    window.SetJob(MillionLines());
+    benchmark::DoNotOptimize(window.Scene().Uncut.UncutArea);
+  }
+  options.MinLines = minLines;
+  state.counters["lines"] = static_cast<double>(window.Preview().Figures.Lines);
+}
+
+// Painting it: half a million passes a hair apart on some 700 pixels.
+void BM_PaintMillionLines(benchmark::State& state) {
+  const TToolpathPreview p = BuildPreview(MillionLines());
+  const TPreviewScene scene = BuildScene(p, 0, false);
+  QImage image(720, 620, QImage::Format_RGB32);
+  for (auto _ : state) {
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    PaintPreviewScene(painter, scene, QRectF(10, 10, 700, 600));
+  }
+}
+
 }  // namespace
 
 BENCHMARK(BM_PreviewWindowDefaultJob)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintDefaultJob)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewWindowMillionLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintMillionLines)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -34,6 +34,15 @@ constexpr TCaption kCaptions[] = {
     {"PreviewUncutCorner", "角部未切削"},
     {"PreviewShareOfFace", "（占平面的 %1%，第 %2 层）"},
     {"PreviewColon", "："},
+    {"PreviewExtentX", "刀具中心 X"},
+    {"PreviewExtentY", "刀具中心 Y"},
+    {"PreviewExtentZ", "刀具中心 Z"},
+    {"PreviewExtentRange", "%1 至 %2 mm"},
+    {"PreviewExtentNone", "无移动"},
+    {"PreviewWorking", "正在计算预览…"},
+    {"PreviewCancel", "取消"},
+    {"PreviewCancelled", "已取消：图中仍是之前的作业"},
+    {"PreviewHint", "滚轮缩放，拖动平移，F 或 Home 适合窗口，Esc 关闭"},
 };
 
 }  // namespace

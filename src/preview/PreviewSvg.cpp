@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "dvTools/AtomicFileWriter.h"
 #include "preview/PreviewStyle.h"
@@ -12,6 +13,21 @@ namespace {
 constexpr double kDrawingSize = 800;  // px, the longer side of the drawing
 constexpr double kPad = 20;
 constexpr double kFigureLine = 18;
+
+struct TLegendEntry {
+  std::uint32_t Colour;
+  const char* Text;
+};
+// In the order and words of the window's legend.
+constexpr TLegendEntry kLegend[] = {
+    {kFeedColour, "cutting feed"},
+    {kLiftedFeedColour, "feed at retract height"},
+    {kRapidColour, "rapid (dashed)"},
+    {kSweptColour, "area the cutter sweeps"},
+    {kUncutInsideColour, "left uncut inside"},
+    {kUncutColour, "left in the corners (no round cutter reaches)"},
+    {kStartColour, "start"},
+};
 
 class TSvgOut {
  public:
@@ -135,7 +151,8 @@ std::string PreviewSvg(const TPreviewScene& scene,
                        const std::vector<std::pair<std::string, std::string>>& figures) {
   TSvgOut out(scene);
   const double drawingHeight = out.Height();
-  const double height = drawingHeight + kFigureLine * static_cast<double>(figures.size()) + kPad / 2;
+  const double height =
+      drawingHeight + kFigureLine * static_cast<double>(figures.size() + std::size(kLegend)) + kPad / 2;
   out.text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
   out.Attr("width", out.Width());
   out.Attr("height", height);
@@ -213,6 +230,25 @@ std::string PreviewSvg(const TPreviewScene& scene,
     out.Attr("y", y);
     out.text += '>';
     out.Escaped(label + ": " + value);
+    out.text += "</text>\n";
+    y += kFigureLine;
+  }
+  out.text += "</g>\n";
+
+  // The legend below the figures: a swatch of each colour and what it stands for, as in the window.
+  out.text += "<g id=\"legend\" font-family=\"sans-serif\" font-size=\"13\" fill=\"#000000\">\n";
+  for (const TLegendEntry& entry : kLegend) {
+    out.text += "<rect";
+    out.Attr("x", kPad);
+    out.Attr("y", y - 10);
+    out.Attr("width", 12);
+    out.Attr("height", 12);
+    out.Colour("fill", entry.Colour);
+    out.text += "/>\n<text";
+    out.Attr("x", kPad + 18);
+    out.Attr("y", y);
+    out.text += '>';
+    out.Escaped(entry.Text);
     out.text += "</text>\n";
     y += kFigureLine;
   }

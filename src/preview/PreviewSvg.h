@@ -2,7 +2,7 @@
 // The preview drawing as an SVG document: face outline, swept band, uncut cells (those inside the face in a
 // colour of their own, apart from the corners no round cutter reaches), the cutter-centre paths
 // of each layer (feed solid, rapid dashed, feed moves at retract height in their own colour), the start
-// point and the figures below.
+// point, the figures below and a legend of the colours under them.
 
 #include <filesystem>
 #include <string>

@@ -3,17 +3,47 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "toolpath/Dialect.h"
 
 namespace {
 
+// The program's numbers are short decimals ("-12.345"): read as a whole number of digits over a power of
+// ten, both exact in a double, their quotient is the double nearest the decimal, as std::from_chars gives it.
+bool ParseShortDecimal(const char* first, const char* last, double& value) {
+  bool negative = false;
+  if (first != last && *first == '-') {
+    negative = true;
+    ++first;
+  }
+  std::uint64_t digits = 0;
+  int count = 0, decimals = 0;
+  bool point = false;
+  for (const char* p = first; p != last; ++p) {
+    if (*p == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (*p < '0' || *p > '9' || ++count > 15) return false;
+    digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    decimals += point;
+  }
+  if (count == 0) return false;
+  static constexpr double kTens[] = {1,   10,  100,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  value = static_cast<double>(digits) / kTens[decimals];
+  if (negative) value = -value;
+  return true;
+}
+
 bool ParseNumber(std::string_view text, double& value) {
   if (text.empty()) return false;
   const char* first = text.data();
   const char* last = first + text.size();
   if (*first == '+') ++first;
+  if (ParseShortDecimal(first, last, value)) return true;
   const auto [end, ec] = std::from_chars(first, last, value);
   return ec == std::errc() && end == last && std::isfinite(value);
 }
@@ -31,6 +61,7 @@ double TProgramFigures::CycleMinutes(double rapidRate) const {
 
 void TProgramReader::AddLine(std::string_view line) {
   ++figures_.Lines;
+  if (tick_ && figures_.Lines % tickEvery_ == 0) tick_(figures_.Lines);
   if (!line.empty() && line.front() == '(') {
     if (line.find(kIsoLayerMark) != std::string_view::npos || line.starts_with(kAsciiLayerMark)) {
       ++layer_;

@@ -4,7 +4,9 @@
 // disagree with what the strategies wrote.
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "toolpath/GCodeFile.h"
@@ -56,6 +58,12 @@ class TProgramReader : public TGCodeSink {
  public:
   void AddLine(std::string_view line) override;
   [[nodiscard]] const TProgramFigures& Figures() const { return figures_; }
+  // Calls `tick` with the count of lines read after every `every` lines, for a progress display; an
+  // exception from it stops the program's writer.
+  void SetTick(std::function<void(std::uint64_t lines)> tick, std::uint64_t every) {
+    tick_ = std::move(tick);
+    tickEvery_ = every > 0 ? every : 1;
+  }
 
  protected:
   virtual void OnMove(const TMove& move) { (void)move; }
@@ -68,6 +76,8 @@ class TProgramReader : public TGCodeSink {
   int motion_ = 0;  // 0 rapid, 1 feed
   double feed_ = 0;
   int layer_ = 0;
+  std::function<void(std::uint64_t)> tick_;
+  std::uint64_t tickEvery_ = 0;
 };
 
 // One layer's moves: from the layer mark (for the first layer, from the program's start) to the next.

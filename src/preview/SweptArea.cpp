@@ -157,73 +157,156 @@ TRectMM FaceRect(double xPos, double yPos) {
   return {std::min(0.0, xPos), std::min(0.0, yPos), std::max(0.0, xPos), std::max(0.0, yPos)};
 }
 
+namespace {
+
+// The piece of `m` at or below `top` (the top of the cutting level), if any.
+bool PieceAtLevel(const TMove& m, double top, TSegmentMM& piece) {
+  const bool fromIn = m.From.Z <= top, toIn = m.To.Z <= top;
+  if (fromIn && toIn) {
+    piece = {m.From.X, m.From.Y, m.To.X, m.To.Y};
+    return true;
+  }
+  if (fromIn == toIn) return false;
+  // Only the piece below the level cuts on it.
+  const double t = (top - m.From.Z) / (m.To.Z - m.From.Z);
+  const double cx = m.From.X + (m.To.X - m.From.X) * t, cy = m.From.Y + (m.To.Y - m.From.Y) * t;
+  piece = fromIn ? TSegmentMM{m.From.X, m.From.Y, cx, cy} : TSegmentMM{cx, cy, m.To.X, m.To.Y};
+  return true;
+}
+
+}  // namespace
+
 std::vector<TSegmentMM> CuttingSegments(std::span<const TMove> moves, double level) {
   std::vector<TSegmentMM> segments;
   const double top = level + kLevelTolerance;
   for (const TMove& m : moves) {
-    const bool fromIn = m.From.Z <= top, toIn = m.To.Z <= top;
-    if (fromIn && toIn) {
-      segments.push_back({m.From.X, m.From.Y, m.To.X, m.To.Y});
-    } else if (fromIn != toIn) {
-      // Only the piece below the level cuts on it.
-      const double t = (top - m.From.Z) / (m.To.Z - m.From.Z);
-      const double cx = m.From.X + (m.To.X - m.From.X) * t, cy = m.From.Y + (m.To.Y - m.From.Y) * t;
-      if (fromIn)
-        segments.push_back({m.From.X, m.From.Y, cx, cy});
-      else
-        segments.push_back({cx, cy, m.To.X, m.To.Y});
-    }
+    TSegmentMM piece;
+    if (!PieceAtLevel(m, top, piece)) continue;
     // A retract or plunge where the last path ended adds nothing to it.
-    const std::size_t n = segments.size();
-    if (n >= 2) {
-      const TSegmentMM& s = segments[n - 1];
-      const TSegmentMM& before = segments[n - 2];
-      if (s.X0 == s.X1 && s.Y0 == s.Y1 && s.X0 == before.X1 && s.Y0 == before.Y1) segments.pop_back();
-    }
+    if (!segments.empty() && piece.X0 == piece.X1 && piece.Y0 == piece.Y1 && piece.X0 == segments.back().X1 &&
+        piece.Y0 == segments.back().Y1)
+      continue;
+    segments.push_back(piece);
   }
   return segments;
 }
 
-TUncutArea ComputeUncutArea(const TRectMM& face, double radius, std::span<const TMove> moves, double level,
-                            std::size_t cellBudget) {
-  TUncutArea result;
-  result.Face = face;
-  result.FaceArea = face.Width() * face.Height();
-  if (!(result.FaceArea > 0) || !std::isfinite(result.FaceArea)) {
-    result.FaceArea = 0;
-    return result;
+void TLevelSweep::Add(const TMove& move) {
+  const double deepest = std::min(move.From.Z, move.To.Z);
+  // The program's levels lie thousandths apart, far more than the tolerance: nothing swept above a
+  // deeper level cuts on it.
+  if (!any_ || deepest < level_) {
+    if (any_) raster_.Clear();
+    level_ = deepest;
+    any_ = true;
+  }
+  TSegmentMM piece;
+  if (PieceAtLevel(move, level_ + kLevelTolerance, piece)) raster_.Add(piece);
+}
+
+TSweptRaster::TSweptRaster(const TRectMM& face, double radius, std::size_t cellBudget) : radius_(radius) {
+  TUncutArea& r = shape_;
+  r.Face = face;
+  r.FaceArea = face.Width() * face.Height();
+  if (!(r.FaceArea > 0) || !std::isfinite(r.FaceArea)) {
+    r.FaceArea = 0;
+    return;
   }
   cellBudget = std::max<std::size_t>(cellBudget, 1);
   const double budget = static_cast<double>(cellBudget);
-  const double side = std::sqrt(result.FaceArea / budget);
+  const double side = std::sqrt(r.FaceArea / budget);
   const double columns = std::clamp(std::ceil(face.Width() / side), 1.0, budget);
   const double rows =
       std::clamp(std::ceil(face.Height() / side), 1.0, std::max(1.0, std::floor(budget / columns)));
-  const int nx = static_cast<int>(columns), ny = static_cast<int>(rows);
-  const double hx = face.Width() / nx, hy = face.Height() / ny;
-  result.Columns = nx;
-  result.Rows = ny;
-  result.CellWidth = hx;
-  result.CellHeight = hy;
+  r.Columns = static_cast<int>(columns);
+  r.Rows = static_cast<int>(rows);
+  r.CellWidth = face.Width() / r.Columns;
+  r.CellHeight = face.Height() / r.Rows;
+}
 
+void TSweptRaster::Clear() {
+  std::fill(marks_.begin(), marks_.end(), 0);
+}
+
+void TSweptRaster::MarkRows(int row0, int row1, double lo, double hi) {
+  const TUncutArea& r = shape_;
+  const double i0 = std::clamp(std::ceil((lo - r.Face.X0) / r.CellWidth - 0.5), 0.0, double(r.Columns));
+  const double i1 = std::clamp(std::floor((hi - r.Face.X0) / r.CellWidth - 0.5), -1.0, r.Columns - 1.0);
+  if (i1 < i0) return;
+  if (marks_.empty()) marks_.assign(static_cast<std::size_t>(r.Columns + 1) * (r.Rows + 1), 0);
+  const std::size_t stride = static_cast<std::size_t>(r.Columns) + 1;
+  const std::size_t c0 = static_cast<std::size_t>(i0), c1 = static_cast<std::size_t>(i1) + 1;
+  std::int32_t* first = marks_.data() + static_cast<std::size_t>(row0) * stride;
+  std::int32_t* after = marks_.data() + (static_cast<std::size_t>(row1) + 1) * stride;
+  ++first[c0];
+  --first[c1];
+  --after[c0];
+  ++after[c1];
+}
+
+void TSweptRaster::MarkRow(int row, double lo, double hi) {
+  MarkRows(row, row, lo, hi);
+}
+
+void TSweptRaster::Add(const TSegmentMM& s) {
+  const TUncutArea& r = shape_;
+  if (!(radius_ > 0) || r.Columns == 0) return;
+  const double hy = r.CellHeight, y0 = r.Face.Y0;
+  const int ny = r.Rows;
+  const auto rowY = [&](int j) { return y0 + (j + 0.5) * hy; };
+  const double yLo = std::min(s.Y0, s.Y1) - radius_, yHi = std::max(s.Y0, s.Y1) + radius_;
+  // Rows whose centre y = Y0 + (j + 0.5) * hy lies in [yLo, yHi].
+  const int j0 = static_cast<int>(std::clamp(std::ceil((yLo - y0) / hy - 0.5), 0.0, double(ny)));
+  const int j1 = static_cast<int>(std::clamp(std::floor((yHi - y0) / hy - 0.5), -1.0, ny - 1.0));
+  const auto row = [&](int j) {
+    const TInterval in = CapsuleOnLine(s, radius_, rowY(j));
+    if (!in.Empty()) MarkRow(j, in.Lo, in.Hi);
+  };
+  if (s.X0 != s.X1 || s.Y0 == s.Y1) {
+    for (int j = j0; j <= j1; ++j) row(j);
+    return;
+  }
+  // A pass along Y: every row whose centre lies between the two ends meets the band itself, the same
+  // interval [X - r, X + r] (the end discs are no wider); the rows beyond meet only an end disc.
+  const double lo = std::min(s.Y0, s.Y1), hi = std::max(s.Y0, s.Y1);
+  int a = static_cast<int>(std::clamp(std::ceil((lo - y0) / hy - 0.5), double(j0), j1 + 1.0));
+  while (a > j0 && rowY(a - 1) >= lo) --a;
+  while (a <= j1 && rowY(a) < lo) ++a;
+  int b = static_cast<int>(std::clamp(std::floor((hi - y0) / hy - 0.5), a - 1.0, double(j1)));
+  while (b < j1 && rowY(b + 1) <= hi) ++b;
+  while (b >= a && rowY(b) > hi) --b;
+  for (int j = j0; j < a; ++j) row(j);
+  if (a <= b) {
+    const TInterval band = CapsuleOnLine(s, radius_, rowY(a));
+    if (!band.Empty()) MarkRows(a, b, band.Lo, band.Hi);
+  }
+  for (int j = std::max(b + 1, a); j <= j1; ++j) row(j);
+}
+
+TUncutArea TSweptRaster::Result() const {
+  TUncutArea result = shape_;
+  if (result.Columns == 0) return result;
+  const int nx = result.Columns, ny = result.Rows;
+  const double hx = result.CellWidth, hy = result.CellHeight;
+  const TRectMM& face = result.Face;
+
+  // The differences summed along each row and down each column: the number of paths over each cell.
   std::vector<std::uint8_t> cut(static_cast<std::size_t>(nx) * ny, kUncut);
-  if (radius > 0) {
-    for (const TSegmentMM& s : CuttingSegments(moves, level)) {
-      const double yLo = std::min(s.Y0, s.Y1) - radius, yHi = std::max(s.Y0, s.Y1) + radius;
-      // Rows whose centre y = Y0 + (j + 0.5) * hy lies in [yLo, yHi].
-      const int j0 = static_cast<int>(std::clamp(std::ceil((yLo - face.Y0) / hy - 0.5), 0.0, double(ny)));
-      const int j1 = static_cast<int>(std::clamp(std::floor((yHi - face.Y0) / hy - 0.5), -1.0, ny - 1.0));
-      for (int j = j0; j <= j1; ++j) {
-        const TInterval in = CapsuleOnLine(s, radius, face.Y0 + (j + 0.5) * hy);
-        if (in.Empty()) continue;
-        const double i0 = std::clamp(std::ceil((in.Lo - face.X0) / hx - 0.5), 0.0, double(nx));
-        const double i1 = std::clamp(std::floor((in.Hi - face.X0) / hx - 0.5), -1.0, nx - 1.0);
-        if (i1 < i0) continue;
-        std::uint8_t* row = cut.data() + static_cast<std::size_t>(j) * nx;
-        std::fill(row + static_cast<int>(i0), row + static_cast<int>(i1) + 1, kCut);
+  if (!marks_.empty()) {
+    const std::size_t stride = static_cast<std::size_t>(nx) + 1;
+    std::vector<std::int64_t> above(static_cast<std::size_t>(nx), 0);
+    for (int j = 0; j < ny; ++j) {
+      const std::int32_t* marks = marks_.data() + static_cast<std::size_t>(j) * stride;
+      std::uint8_t* row = cut.data() + static_cast<std::size_t>(j) * nx;
+      std::int64_t run = 0;
+      for (int i = 0; i < nx; ++i) {
+        run += marks[i];
+        above[static_cast<std::size_t>(i)] += run;
+        if (above[static_cast<std::size_t>(i)] > 0) row[i] = kCut;
       }
     }
   }
+  const double radius = radius_;
 
   // The cells no cutter that stays inside can reach are told from the rest before anything is counted.
   const TCornerCount corners = radius > 0 ? MarkCorners(cut, nx, ny, hx, hy, radius) : TCornerCount{};
@@ -251,4 +334,12 @@ TUncutArea ComputeUncutArea(const TRectMM& face, double radius, std::span<const 
   }
   result.UncutArea = result.InsideArea + result.CornerArea;
   return result;
+}
+
+TUncutArea ComputeUncutArea(const TRectMM& face, double radius, std::span<const TMove> moves, double level,
+                            std::size_t cellBudget) {
+  TSweptRaster raster(face, radius, cellBudget);
+  if (radius > 0)
+    for (const TSegmentMM& s : CuttingSegments(moves, level)) raster.Add(s);
+  return raster.Result();
 }

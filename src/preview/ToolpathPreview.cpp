@@ -28,7 +28,7 @@ void Include(TRectMM& r, double x, double y) {
 
 }  // namespace
 
-TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer) {
+TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer, const TReadProgress& progress) {
   const TCheckedJob job = CheckJob(entries);
   if (everyLayer) {
     const double lines = EstimateProgramLines(entries);
@@ -39,6 +39,7 @@ TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer) {
     }
   }
   TPreviewSink sink(everyLayer);
+  if (progress.Tick) sink.SetTick(progress.Tick, progress.Every);
   TGCodeFile list(sink);
   // The header's path and time do not change a single move.
   WriteProgram({job, {}, {}, "0000-00-00 00:00"}, list);
@@ -48,6 +49,36 @@ TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer) {
   preview.Figures = sink.Figures();
   preview.Layers = sink.Layers();
   return preview;
+}
+
+namespace {
+
+// Sums the figures and sweeps the first layer's moves into the raster as they come.
+class TMeasureSink final : public TProgramReader {
+ public:
+  TMeasureSink(const TRectMM& face, double radius, std::size_t cellBudget)
+      : sweep_(face, radius, cellBudget) {}
+  [[nodiscard]] TUncutArea Uncut() const { return sweep_.Result(); }
+
+ protected:
+  void OnMove(const TMove& move) override {
+    if (move.Layer == 0) sweep_.Add(move);
+  }
+
+ private:
+  TLevelSweep sweep_;
+};
+
+}  // namespace
+
+TProgramMeasure MeasureProgram(const TJobEntries& entries, std::size_t cellBudget,
+                               const TReadProgress& progress) {
+  const TCheckedJob job = CheckJob(entries);
+  TMeasureSink sink(FaceRect(entries.XPos, entries.YPos), entries.Knit / 2, cellBudget);
+  if (progress.Tick) sink.SetTick(progress.Tick, progress.Every);
+  TGCodeFile list(sink);
+  WriteProgram({job, {}, {}, "0000-00-00 00:00"}, list);
+  return {sink.Figures(), sink.Uncut()};
 }
 
 TPreviewScene BuildScene(const TToolpathPreview& preview, std::size_t layer, bool allPaths,
@@ -143,6 +174,14 @@ std::vector<std::pair<std::string, std::string>> FigureRows(const TFigureValues&
       {"Left uncut in the corners",
        Fixed(v.UncutCorner, 3) + " mm\u00B2 (" + Fixed(v.CornerShare() * 100, 2) + " % of the face" + layer},
   };
+}
+
+std::vector<std::pair<std::string, std::string>> ExtentRows(const TFigureValues& v) {
+  if (!v.HasExtents) return {{"Cutter centre", "no moves"}};
+  const auto range = [](double lo, double hi) { return Fixed(lo, 3) + " to " + Fixed(hi, 3) + " mm"; };
+  return {{"Cutter centre X", range(v.Min.X, v.Max.X)},
+          {"Cutter centre Y", range(v.Min.Y, v.Max.Y)},
+          {"Cutter centre Z", range(v.Min.Z, v.Max.Z)}};
 }
 
 namespace {

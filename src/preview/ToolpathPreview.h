@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,10 +23,28 @@ struct TToolpathPreview {
   std::vector<TLayerPath> Layers;  // every layer, or only the last one (see BuildPreview)
 };
 
+// Reports the lines read so far while a program is read back; an exception thrown from it stops the work.
+struct TReadProgress {
+  std::function<void(std::uint64_t lines)> Tick;
+  std::uint64_t Every = 1 << 16;  // lines between two calls
+};
+
 // Builds the job's program (refused as Generate refuses it, with EDVError) and reads it back. With
 // everyLayer the moves of every layer are kept, and a program of more than kMaxPreviewLines lines is
-// refused; without it only the last layer's moves are kept and any program the generator accepts is read.
-[[nodiscard]] TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer = true);
+// refused; without it only the first layer's moves are kept and any program the generator accepts is read.
+[[nodiscard]] TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer = true,
+                                            const TReadProgress& progress = {});
+
+// The figures of the job's program and what its first layer leaves standing, as BuildScene tells them
+// for layer 0, with the moves streamed from the generator into the sums and the raster: no move is kept,
+// so the memory stays the raster's whatever the program's size. Refuses what Generate refuses (EDVError).
+struct TProgramMeasure {
+  TProgramFigures Figures;
+  TUncutArea Uncut;
+};
+[[nodiscard]] TProgramMeasure MeasureProgram(const TJobEntries& entries,
+                                             std::size_t cellBudget = kDefaultCellBudget,
+                                             const TReadProgress& progress = {});
 
 enum class TPathStyle { psFeed, psLiftedFeed, psRapid };
 
@@ -82,6 +101,10 @@ struct TFigureValues {
 
 // The figures as English label and value rows, for the command line and the SVG drawing.
 [[nodiscard]] std::vector<std::pair<std::string, std::string>> FigureRows(const TFigureValues& values);
+
+// Where the cutter centre goes over the whole program, as English label and value rows: X, Y and Z from
+// the least to the greatest, or one row saying there is no move.
+[[nodiscard]] std::vector<std::pair<std::string, std::string>> ExtentRows(const TFigureValues& values);
 
 // The figures as one JSON object, for scripts: the keys are documented in the README and stay as they are.
 // Lengths and areas in mm and mm^2 with three decimals; a figure that cannot be told is null.

@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "WorkedExample.h"
 #include "dvTools/dvError.h"
+#include "preview/PreviewReport.h"
 #include "preview/PreviewSvg.h"
 
 namespace {
@@ -20,6 +21,9 @@ struct TSvgCount {
   std::map<std::string, std::string> uncutFill, uncutPath;  // by id: "uncut-corners", "uncut-inside"
   QString error;
 };
+
+// The legend below the figures: one swatch and text per colour of the drawing.
+constexpr int kLegendEntries = 7;
 
 TSvgCount Parse(const std::string& svg) {
   TSvgCount c;
@@ -80,7 +84,7 @@ TEST(PreviewSvg, PlateIsWellFormedWithOneLinePerPlanarMove) {
   EXPECT_FALSE(c.uncutPath["uncut-corners"].empty());  // the four corners
   EXPECT_EQ(c.uncutPath["uncut-inside"], "");          // and nothing else
   EXPECT_TRUE(c.face);
-  EXPECT_EQ(c.texts, static_cast<int>(figures.size()));
+  EXPECT_EQ(c.texts, static_cast<int>(figures.size()) + kLegendEntries);
   EXPECT_DOUBLE_EQ(scene.StartX, 3);
   EXPECT_DOUBLE_EQ(scene.StartY, 3);
   EXPECT_NEAR(scene.Uncut.Share(), (36 - 9 * std::numbers::pi) / 240, 2e-4);
@@ -110,7 +114,53 @@ TEST(PreviewSvg, OneLayerOnlyAndEscapedText) {
   ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
   const std::map<std::string, int> expected = {{"layer-1/feed", 9}, {"layer-1/rapid", 1}};
   EXPECT_EQ(c.lines, expected);
-  EXPECT_EQ(c.texts, 1);
+  EXPECT_EQ(c.texts, 1 + kLegendEntries);
+}
+
+// The drawing the command line writes carries what the window shows: the figures, where the cutter centre
+// goes, and the legend of every colour drawn.
+TEST(PreviewSvg, ReportCarriesExtentsAndLegend) {
+  const struct {
+    const char* name;
+    TJobEntries job;
+    std::vector<std::string> texts;
+  } rows[] = {
+      {"plate",
+       Plate(),
+       {">Lines: 48<", ">Cutter centre X: 3.000 to 17.000 mm<", ">Cutter centre Y: 0.000 to 9.000 mm<",
+        ">Cutter centre Z: -2.000 to 2.000 mm<"}},
+      {"one layer",
+       [] {
+         TJobEntries e = Plate();
+         e.Layer = 1;
+         return e;
+       }(),
+       {">Lines: 29<", ">Cutter centre Z: -1.000 to 2.000 mm<"}},
+  };
+  const char* const legend[][2] = {{"#1F4E9C", "cutting feed"},
+                                   {"#E08A00", "feed at retract height"},
+                                   {"#9A2FB0", "rapid (dashed)"},
+                                   {"#C9DDF2", "area the cutter sweeps"},
+                                   {"#D400C8", "left uncut inside"},
+                                   {"#E0301E", "left in the corners (no round cutter reaches)"},
+                                   {"#14A33C", "start"}};
+  for (const auto& r : rows) {
+    const TPreviewReport report = MakePreviewReport(r.job, true, kDefaultRapidRate);
+    const TSvgCount c = Parse(report.Svg);
+    ASSERT_TRUE(c.error.isEmpty()) << r.name << ": " << c.error.toStdString();
+    EXPECT_EQ(c.texts, static_cast<int>(report.Figures.size()) + 3 + kLegendEntries) << r.name;
+    for (const std::string& t : r.texts)
+      EXPECT_NE(report.Svg.find(t), std::string::npos) << r.name << ": " << t;
+    const std::string legendGroup = report.Svg.substr(report.Svg.find("<g id=\"legend\""));
+    for (const auto& [colour, text] : legend) {
+      const std::size_t swatch = legendGroup.find(std::string("fill=\"") + colour + "\"/>\n<text");
+      ASSERT_NE(swatch, std::string::npos) << r.name << ": " << colour;
+      EXPECT_NE(legendGroup.find(std::string(">") + text + "<", swatch), std::string::npos) << text;
+    }
+    // The text figures stay as they were: the extents are in the JSON.
+    for (const auto& [label, value] : report.Figures)
+      EXPECT_EQ(label.find("Cutter centre"), std::string::npos);
+  }
 }
 
 TEST(PreviewSvg, WritesSafelyAndReportsFailures) {

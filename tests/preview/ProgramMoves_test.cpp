@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <numbers>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -70,6 +74,62 @@ TEST(ProgramReader, TheSavedProgramGivesTheSameFigures) {
   EXPECT_DOUBLE_EQ(reader.Figures().FeedLength, built.FeedLength);
   EXPECT_DOUBLE_EQ(reader.Figures().RapidLength, built.RapidLength);
   EXPECT_DOUBLE_EQ(reader.Figures().FeedMinutes, built.FeedMinutes);
+}
+
+// Every number reads as the double nearest its decimal, the short ones the program writes as much as long
+// ones, exponents and what is no number at all (the word is passed over, the axis keeps its place).
+TEST(ProgramReader, NumbersReadToTheNearestDouble) {
+  const auto readX = [](const std::string& word, bool& given) {
+    TProgramReader reader;
+    reader.AddLine("G00 X7.000 Y0.000 Z0.000");
+    reader.AddLine("G00 X" + word);
+    given = reader.Figures().Max.X != 7 || reader.Figures().Min.X != 7;
+    return reader.Figures().Max.X != 7 ? reader.Figures().Max.X : reader.Figures().Min.X;
+  };
+  const struct {
+    const char* word;
+    bool number;
+    double value;
+  } rows[] = {
+      {"1.000", true, 1},
+      {"-2.500", true, -2.5},
+      {"+3.125", true, 3.125},
+      {"0.1", true, 0.1},
+      {"-0.001", true, -0.001},
+      {"2999.999", true, 2999.999},
+      {"12.", true, 12},
+      {".5", true, 0.5},
+      {"123456789012.345", true, 123456789012.345},
+      {"1234567890123456.5", true, 1234567890123456.5},  // more digits than the short way reads
+      {"0.30000000000000004", true, 0.30000000000000004},
+      {"1e2", true, 100},
+      {"-", false, 0},
+      {".", false, 0},
+      {"1.2.3", false, 0},
+      {"1-2", false, 0},
+      {"nan", false, 0},
+      {"inf", false, 0},
+      {"", false, 0},
+  };
+  for (const auto& r : rows) {
+    bool given = false;
+    const double x = readX(r.word, given);
+    EXPECT_EQ(given, r.number) << r.word;
+    if (r.number) {
+      EXPECT_EQ(x, r.value) << r.word;
+    }
+  }
+  // Random short decimals as the program writes them, against the standard reading.
+  std::mt19937_64 random(42);
+  for (int i = 0; i < 20000; ++i) {
+    const long long thousandths = static_cast<long long>(random() % 20'000'000'000ULL) - 10'000'000'000LL;
+    char text[40];
+    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(thousandths) / 1000);
+    double want = 0;
+    std::from_chars(text, text + std::strlen(text), want);
+    bool given = false;
+    ASSERT_EQ(readX(text, given), want == 7 ? 7 : want) << text;
+  }
 }
 
 TEST(ProgramReader, ModalWordsAndWhatIsPassedOver) {

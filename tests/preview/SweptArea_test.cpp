@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <random>
 #include <string>
@@ -243,6 +245,176 @@ TEST(UncutArea, RasterStaysWithinItsBudget) {
     EXPECT_NEAR(inside, static_cast<double>(u.InsideCells) * cell, 1e-9 * u.FaceArea + 1e-12);
     EXPECT_NEAR(corners, static_cast<double>(u.CornerCells) * cell, 1e-9 * u.FaceArea + 1e-12);
   }
+}
+
+// Each cell's verdict against the plain definition: cut when its centre lies within the radius of some
+// segment. Cells whose centre lies within a hair of a capsule's edge may go either way. Passes along Y
+// (marked as whole rectangles), along X, slanted, points, segments running off the face and a face of
+// negative extents, on rasters coarser and finer than the cutter.
+TEST(SweptRaster, EveryCellAsTheDistanceTellsIt) {
+  const auto distance = [](const TSegmentMM& s, double x, double y) {
+    const double dx = s.X1 - s.X0, dy = s.Y1 - s.Y0, l2 = dx * dx + dy * dy;
+    const double t = l2 > 0 ? std::clamp(((x - s.X0) * dx + (y - s.Y0) * dy) / l2, 0.0, 1.0) : 0;
+    return std::hypot(x - (s.X0 + t * dx), y - (s.Y0 + t * dy));
+  };
+  const struct {
+    const char* name;
+    TRectMM face;
+    double radius;
+    std::size_t budget;
+    std::vector<TSegmentMM> segments;
+  } rows[] = {
+      {"passes along Y, cells finer than the cutter",
+       FaceRect(20, 12),
+       3,
+       20'000,
+       {{3, 3, 3, 9}, {8.5, 9, 8.5, 3}, {14, 3, 14, 9}}},
+      {"passes along Y, cells coarser than the cutter",
+       FaceRect(30, 20),
+       0.05,
+       600,
+       {{0.5, 0.05, 0.5, 19.95}, {0.5015, 19.95, 0.5015, 0.05}, {17.5, 4, 17.5, 4.5}, {20.5, 4, 20.5, 4.4}}},
+      {"passes along Y ending between two rows' centres",
+       FaceRect(10, 10),
+       0.7,
+       100,
+       {{2, 2.5, 2, 7.5}, {5, 2.49, 5, 7.51}, {8, 2.51, 8, 7.49}}},
+      {"passes along X and a point",
+       FaceRect(20, 12),
+       3,
+       5'000,
+       {{3, 3, 17, 3}, {17, 9, 3, 9}, {10, 6, 10, 6}}},
+      {"slanted and running off the face",
+       FaceRect(20, 12),
+       2.5,
+       7'777,
+       {{-5, -3, 25, 15}, {0, 12, 20, 0}, {10, -4, 10, 30}, {-3, 6, 24, 6}}},
+      {"negative extents", FaceRect(-15, -9), 1.2, 3'000, {{-2, -2, -2, -7}, {-13, -2, -4, -6.5}}},
+      {"a segment far outside", FaceRect(10, 10), 1, 400, {{50, 50, 60, 70}, {-20, 5, -20, 6}}},
+  };
+  for (const auto& r : rows) {
+    TSweptRaster raster(r.face, r.radius, r.budget);
+    for (const TSegmentMM& s : r.segments) raster.Add(s);
+    const TUncutArea u = raster.Result();
+    // The uncut cells, inside and in the corners alike, from the joined rectangles.
+    std::vector<bool> uncut(static_cast<std::size_t>(u.Columns) * u.Rows, false);
+    for (const auto* rects : {&u.Inside, &u.Corners})
+      for (const TRectMM& rect : *rects) {
+        const int i0 = static_cast<int>(std::lround((rect.X0 - u.Face.X0) / u.CellWidth));
+        const int i1 = static_cast<int>(std::lround((rect.X1 - u.Face.X0) / u.CellWidth));
+        const int j0 = static_cast<int>(std::lround((rect.Y0 - u.Face.Y0) / u.CellHeight));
+        const int j1 = static_cast<int>(std::lround((rect.Y1 - u.Face.Y0) / u.CellHeight));
+        for (int j = j0; j < j1; ++j)
+          for (int i = i0; i < i1; ++i) uncut[static_cast<std::size_t>(j) * u.Columns + i] = true;
+      }
+    int wrong = 0, cutCells = 0;
+    for (int j = 0; j < u.Rows; ++j) {
+      for (int i = 0; i < u.Columns; ++i) {
+        const double x = u.Face.X0 + (i + 0.5) * u.CellWidth, y = u.Face.Y0 + (j + 0.5) * u.CellHeight;
+        double nearest = INFINITY;
+        for (const TSegmentMM& s : r.segments) nearest = std::min(nearest, distance(s, x, y));
+        if (std::abs(nearest - r.radius) < 1e-9) continue;
+        const bool cut = nearest < r.radius;
+        cutCells += cut;
+        if (cut == uncut[static_cast<std::size_t>(j) * u.Columns + i] && ++wrong <= 5)
+          ADD_FAILURE() << r.name << ": cell " << i << ", " << j << (cut ? " should be cut" : " is not cut");
+      }
+    }
+    EXPECT_EQ(wrong, 0) << r.name;
+    if (std::string(r.name) != "a segment far outside") {
+      EXPECT_GT(cutCells, 0) << r.name;
+    }
+  }
+}
+
+// A raster cleared forgets every path: the same as a new one.
+TEST(SweptRaster, ClearForgetsEveryPath) {
+  TSweptRaster raster(FaceRect(20, 12), 3, 10'000);
+  raster.Add({3, 3, 17, 9});
+  raster.Add({3, 3, 3, 9});
+  raster.Clear();
+  raster.Add({3, 3, 17, 3});
+  const TUncutArea once = raster.Result();
+  const TUncutArea fresh =
+      ComputeUncutArea(FaceRect(20, 12), 3, std::vector<TMove>{Feed(3, 3, 0, 17, 3, 0)}, 0, 10'000);
+  EXPECT_EQ(once.InsideCells, fresh.InsideCells);
+  EXPECT_EQ(once.CornerCells, fresh.CornerCells);
+  EXPECT_EQ(once.InsideArea, fresh.InsideArea);
+}
+
+// Streamed one move at a time, the deepest level only known at the end: the same cells as all the moves at
+// once on the layer's level. The moves above it come first, between and last.
+TEST(LevelSweep, SameAsAllMovesOnTheDeepestLevel) {
+  const struct {
+    const char* name;
+    std::vector<TMove> moves;
+  } rows[] = {
+      {"approach, plunge, passes, retract",
+       {Feed(3, 3, 2, 3, 3, 2), Feed(3, 3, 2, 3, 3, -1), Feed(3, 3, -1, 17, 3, -1),
+        Feed(17, 3, -1, 17, 9, -1), Feed(17, 9, -1, 17, 9, 2), Feed(17, 9, 2, 3, 9, 2)}},
+      {"a shallow level, then a deeper one",
+       {Feed(3, 3, 0, 17, 9, 0), Feed(17, 9, 0, 3, 9, -0.5), Feed(3, 9, -0.5, 3, 3, -0.5),
+        Feed(3, 3, -0.5, 9, 3, -2), Feed(9, 3, -2, 17, 3, -2)}},
+      {"a ramp down and a pass at the bottom", {Feed(3, 3, 1, 17, 9, -1), Feed(17, 9, -1, 3, 9, -1)}},
+      {"nothing", {}},
+  };
+  for (const auto& r : rows) {
+    TLevelSweep sweep(FaceRect(20, 12), 3, 50'000);
+    double level = INFINITY;
+    for (const TMove& m : r.moves) {
+      sweep.Add(m);
+      level = std::min({level, m.From.Z, m.To.Z});
+    }
+    const TUncutArea streamed = sweep.Result();
+    const TUncutArea whole = ComputeUncutArea(FaceRect(20, 12), 3, r.moves, level, 50'000);
+    EXPECT_EQ(streamed.InsideCells, whole.InsideCells) << r.name;
+    EXPECT_EQ(streamed.CornerCells, whole.CornerCells) << r.name;
+    EXPECT_EQ(streamed.InsideArea, whole.InsideArea) << r.name;
+    EXPECT_EQ(streamed.CornerArea, whole.CornerArea) << r.name;
+  }
+}
+
+// The figures streamed from the generator without keeping a move are those of the kept moves, to the last
+// bit: every strategy, several layers, both retract modes, the centre pass, faces of negative extents.
+TEST(MeasureProgram, SameFiguresAsThePreviewOfTheFirstLayer) {
+  std::mt19937 random(15);
+  const auto uniform = [&](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(random);
+  };
+  for (int i = 0; i < 36; ++i) {
+    const double diameter = uniform(0.5, 10);
+    TJobEntries e = Job(std::round(uniform(1, 220) * 10) / 10 * (i % 5 == 0 ? -1 : 1),
+                        std::round(uniform(1, 220) * 10) / 10, diameter, uniform(-0.3, 0.9) * diameter,
+                        kModeSpiral + i % 3, i % 2 == 0, 1 + i % 3);
+    e.FinishCentre = i % 4 == 0;
+    e.ZUpAbs = i % 6 == 1;
+    const std::string name = "job " + std::to_string(i);
+    const std::size_t budget = 20'000 + 997 * static_cast<std::size_t>(i);
+    const TToolpathPreview p = BuildPreview(e);
+    const TPreviewScene scene = BuildScene(p, 0, true, budget);
+    const TProgramMeasure m = MeasureProgram(e, budget);
+    EXPECT_EQ(m.Figures.Lines, p.Figures.Lines) << name;
+    EXPECT_EQ(m.Figures.FeedLength, p.Figures.FeedLength) << name;
+    EXPECT_EQ(m.Uncut.InsideCells, scene.Uncut.InsideCells) << name;
+    EXPECT_EQ(m.Uncut.CornerCells, scene.Uncut.CornerCells) << name;
+    EXPECT_EQ(m.Uncut.InsideArea, scene.Uncut.InsideArea) << name;
+    EXPECT_EQ(m.Uncut.CornerArea, scene.Uncut.CornerArea) << name;
+  }
+}
+
+// The reader reports its progress every so many lines, and an exception from the report ends the run.
+TEST(MeasureProgram, ProgressTicksAndStops) {
+  std::vector<std::uint64_t> ticks;
+  TReadProgress progress{[&](std::uint64_t lines) { ticks.push_back(lines); }, 10};
+  const TProgramMeasure m = MeasureProgram(Job(20, 12, 6, 0.5, kModeSpiral, true, 2), 1000, progress);
+  ASSERT_EQ(m.Figures.Lines, 48u);
+  EXPECT_EQ(ticks, (std::vector<std::uint64_t>{10, 20, 30, 40}));
+
+  struct TStop {};
+  progress.Tick = [](std::uint64_t lines) {
+    if (lines == 20) throw TStop{};
+  };
+  EXPECT_THROW((void)BuildPreview(Job(20, 12, 6, 0.5, kModeSpiral, true, 2), true, progress), TStop);
 }
 
 }  // namespace
