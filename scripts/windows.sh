@@ -8,10 +8,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-# wine (the wrapper) with wine64 runs 64-bit programs; no 32-bit Wine is needed.
-scripts/install-packages.sh build-essential cmake ninja-build g++-mingw-w64-x86-64-posix \
-  googletest libcli11-dev wine wine64
-
 build=build/windows
 # A throwaway Wine prefix inside the build folder: never the user's own ~/.wine.
 export WINEPREFIX="$root/$build/wineprefix"
@@ -20,8 +16,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
 
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j"$(nproc)"
+# Installs what is missing (mingw-w64, Wine, ...), configures and builds.
+scripts/setup.sh windows
 
 # One Wine server for the whole run, so every test program does not start its own; stopped at the end
 # (only the one of this prefix).
