@@ -15,6 +15,8 @@ export WINEDEBUG=-all
 # No Mono or Gecko: nothing here needs them, and Wine would otherwise offer to fetch them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
+# Wine hands the arguments to the program in the locale's character set: UTF-8.
+export LC_ALL=C.UTF-8
 
 # Installs what is missing (mingw-w64, Wine, ...), configures and builds.
 scripts/setup.sh windows
@@ -109,6 +111,19 @@ for pair in worked-example:plate-2-layers-relative worked-example-absolute:plate
   cmp -s <(without_path "$work/windows/${pair%%:*}.nc") <(without_path "tests/data/${pair#*:}.nc") ||
     fail "${pair%%:*}.nc against tests/data/${pair#*:}.nc"
 done
+
+# A file name outside ASCII (and with brackets): the same name on disk, and in the header's path line the
+# same GBK bytes after the last separator.
+name="平面 ü (2)"
+run_both utf8 --x 20 --y 12 --time "$time" -o "$name.nc" --preview "$name.svg"
+for side in linux windows; do
+  [ -s "$work/$side/$name.nc" ] && [ -s "$work/$side/$name.svg" ] || fail "$side: no file named $name"
+done
+cmp -s <(without_path "$work/linux/$name.nc") <(without_path "$work/windows/$name.nc") || fail "$name.nc"
+file_name_shown() { sed -n 3p "$1" | sed 's/.*[\\/]//'; }
+cmp -s <(file_name_shown "$work/linux/$name.nc") <(file_name_shown "$work/windows/$name.nc") ||
+  fail "the header's path line of $name.nc"
+compared=$((compared + 1))
 
 # Standard output: binary on Windows, so CR LF stays CR LF and the path line is "-" on both.
 run_both stdout --x 20 --y 12 --layers 2 --time "$time" -o -
