@@ -24,6 +24,9 @@
 #include "dvTools/AtomicFileWriter.h"
 #include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
+#ifdef _WIN32
+#include "dvTools/WindowsText.h"
+#endif
 #include "preview/PreviewReport.h"
 #include "settings/HeaderPath.h"
 #include "toolpath/GenerateCode.h"
@@ -63,12 +66,7 @@ std::vector<std::string> Utf8Arguments() {
   int count = 0;
   wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   if (!wide) return args;
-  for (int i = 0; i < count; ++i) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string arg(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
-    if (size > 1) ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), size, nullptr, nullptr);
-    args.push_back(std::move(arg));
-  }
+  for (int i = 0; i < count; ++i) args.push_back(Utf8FromWide(wide[i]));
   ::LocalFree(wide);
   return args;
 }
@@ -116,6 +114,7 @@ void Run(const TCliRun& run) {
 
 int main(int argc, char** argv) {
   int exitCode = 0;
+  const char* const* arguments = argv;
 #ifdef _WIN32
   const std::vector<std::string> args = Utf8Arguments();
   std::vector<const char*> utf8Argv;
@@ -123,10 +122,10 @@ int main(int argc, char** argv) {
   utf8Argv.push_back(nullptr);
   if (!args.empty()) {
     argc = static_cast<int>(args.size());
-    argv = const_cast<char**>(utf8Argv.data());
+    arguments = utf8Argv.data();
   }
 #endif
-  const auto run = ParseCliArguments(argc, argv, std::cout, std::cerr, exitCode);
+  const auto run = ParseCliArguments(argc, arguments, std::cout, std::cerr, exitCode);
   if (!run) return exitCode;
   try {
     Run(*run);
