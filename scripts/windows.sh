@@ -130,6 +130,11 @@ run_both stdout --x 20 --y 12 --layers 2 --time "$time" -o -
 cmp -s "$work/linux/stdout.out" "$work/windows/stdout.out" || fail "program on standard output"
 compared=$((compared + 1))
 
+# The null device is written through, as /dev/null is on Linux: nothing is left in the folder.
+before=$(ls -A "$work/windows" | wc -l)
+(cd "$work/windows" && wine "$windows_cli" --x 20 --y 12 -o NUL) || fail "-o NUL"
+[ "$(ls -A "$work/windows" | wc -l)" = "$before" ] || fail "-o NUL left a file behind"
+
 # The figures (text lines end in CR LF on the Windows console).
 run_both stats --x 20 --y 12 --layers 2 --stats --json
 cmp -s "$work/linux/stats.out" <(tr -d '\r' <"$work/windows/stats.out") || fail "--stats --json"

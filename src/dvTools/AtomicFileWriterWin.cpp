@@ -44,6 +44,8 @@ int FlushToDisk(int descriptor) {
     errno = EBADF;
     return -1;
   }
+  // A console, a pipe or a device such as NUL has nothing to put on a disk.
+  if (::GetFileType(handle) != FILE_TYPE_DISK) return 0;
   if (::FlushFileBuffers(handle)) return 0;
   const DWORD error = ::GetLastError();
   // A console or a pipe cannot be flushed; that is no failure of the write (see SyncNotPossible).
@@ -54,7 +56,18 @@ int FlushToDisk(int descriptor) {
 
 std::atomic<TFileSyncFunction> gSync{&FlushToDisk};
 
+// The device a name stands for ("NUL", "CON", "COM1", also with a folder before them): "\\.\NUL".
+// Empty for every other name.
+std::wstring DeviceName(const fs::path& p) {
+  wchar_t full[MAX_PATH];
+  const DWORD n = ::GetFullPathNameW(p.c_str(), MAX_PATH, full, nullptr);
+  if (n < 4 || n >= MAX_PATH || std::wstring_view(full, 4) != L"\\\\.\\") return {};
+  return std::wstring(full, n);
+}
+
 fs::path FullPath(const fs::path& p) {
+  const std::wstring device = DeviceName(p);
+  if (!device.empty()) return device;  // normalising would cut "\\.\" down to a folder
   std::error_code ec;
   fs::path full = fs::absolute(p, ec);
   return ec ? p : full.lexically_normal();
@@ -153,6 +166,17 @@ bool SetUnnamedTemporaryForTesting(bool allowed) {
 }
 
 AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks(FullPath(target))) {
+  // A device is written through: moving a file over it would fail or replace it.
+  if (!DeviceName(target).empty()) {
+    mode_ = TMode::mDirect;
+    fd_ = ::_wopen(target_.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd_ < 0) {
+      const int error_number = errno;
+      throw EDVError(CannotCreateFileMessage(target_, error_number));
+    }
+    buffer_.reserve(kBlockSize);
+    return;
+  }
   std::error_code ec;
   const fs::file_status status = fs::status(target_, ec);
   const bool exists = !ec && fs::exists(status);
@@ -164,7 +188,7 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
   }
   buffer_.reserve(kBlockSize);
 
-  // A device is written through: moving a file over it would fail or replace it.
+  // Anything else that is no regular file is written through as well.
   if (exists && !fs::is_regular_file(status)) {
     mode_ = TMode::mDirect;
     fd_ = ::_wopen(target_.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);

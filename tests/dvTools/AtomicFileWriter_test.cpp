@@ -320,3 +320,17 @@ TEST(AtomicFileWriter, ASignalDuringTheWriteLeavesNothingBehind) {
   }
 }
 #endif
+
+#ifdef _WIN32
+// The null device in any folder is written through, never replaced: no temporary file is made beside it.
+TEST(AtomicFileWriter, TheNullDeviceIsWrittenThrough) {
+  TempDir dir;
+  for (const fs::path& target : {fs::path("NUL"), dir / "NUL"}) {
+    WriteFileAtomically(target, "program");
+    AtomicFileWriter writer(target);
+    writer.Write(std::string(3 << 20, 'x'));
+    writer.Commit();
+  }
+  EXPECT_EQ(FilesIn(dir.path()), 0);
+}
+#endif
