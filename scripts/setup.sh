@@ -11,6 +11,10 @@ packages=(build-essential cmake ninja-build pkg-config
   fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n xvfb xauth openbox xdotool x11-apps
   libpython3.11 libedit2 libtirpc3)  # the last three: what LinuxCNC's rs274 needs to run (see below)
 [ "$preset" = fuzz ] && packages+=(clang libclang-rt-14-dev)
+# The Windows cross build needs no Qt: mingw-w64's -posix compilers, GoogleTest's sources, CLI11's headers,
+# and Wine for the tests (the wrapper wine with wine64 runs 64-bit programs; no 32-bit Wine needed).
+[ "$preset" = windows ] && packages=(build-essential cmake ninja-build g++-mingw-w64-x86-64-posix
+  googletest libcli11-dev wine wine64)
 
 scripts/install-packages.sh "${packages[@]}"
 

@@ -2,6 +2,7 @@
 // Test helpers that need a process of their own: running the built command-line tool, and running a piece
 // of code where files may not grow beyond a few kilobytes (a stand-in for a full disk).
 
+#ifndef _WIN32  // fork, exec, setrlimit: the suites that use these helpers are POSIX only
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -84,3 +85,4 @@ inline std::string ErrorOnFullDisk(const std::function<void()>& body) {
   ::waitpid(child, &status, 0);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? message : "<crashed>";
 }
+#endif

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CliSupport.h"
+#include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
 #include "settings/SettingsValues.h"
 #include "toolpath/Dialect.h"
@@ -101,7 +102,7 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
     const bool fromFile = !settingsFile.empty();
     if (fromFile) {
       try {
-        ReadSettingsFile(settingsFile, e);
+        ReadSettingsFile(PathFromUtf8(settingsFile), e);
       } catch (const EDVError& error) {
         err << "skimplane-cli: " << error.what() << "\n";
         exitCode = kUsageError;

@@ -4,17 +4,29 @@
 // refused as too large), the creation of every output, the writing and syncing of every output; only then
 // are the outputs put in place, one after the other. A run that fails therefore replaces nothing.
 
+#ifdef _WIN32
+#include <windows.h>
+// windows.h first
+#include <shellapi.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/CliOptions.h"
 #include "cli/CliSupport.h"
 #include "dvTools/AtomicFileWriter.h"
+#include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
+#ifdef _WIN32
+#include "dvTools/WindowsText.h"
+#endif
 #include "preview/PreviewReport.h"
 #include "settings/HeaderPath.h"
 #include "toolpath/GenerateCode.h"
@@ -27,7 +39,11 @@ namespace {
 std::string Now() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   return FormatHeaderDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                               local.tm_min);
 }
@@ -36,10 +52,27 @@ std::string Now() {
 std::string HeaderPath(const std::string& output) {
   if (output == kStandardOutputName) return std::string(kStandardOutputName);
   std::error_code ec;
-  fs::path full = fs::absolute(output, ec);
-  full = ec ? fs::path(output) : full.lexically_normal();
-  return HeaderPathBytesOfUtf8(full.string());  // file names are UTF-8 bytes here
+  fs::path full = fs::absolute(PathFromUtf8(output), ec);
+  full = ec ? PathFromUtf8(output) : full.lexically_normal();
+  return HeaderPathBytesOfUtf8(Utf8FromPath(full));
 }
+
+#ifdef _WIN32
+constexpr int kStandardOutput = 1;
+
+// The arguments as UTF-8, whatever the console's code page: a file name in any script stays whole.
+std::vector<std::string> Utf8Arguments() {
+  std::vector<std::string> args;
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (!wide) return args;
+  for (int i = 0; i < count; ++i) args.push_back(Utf8FromWide(wide[i]));
+  ::LocalFree(wide);
+  return args;
+}
+#else
+constexpr int kStandardOutput = STDOUT_FILENO;
+#endif
 
 void Run(const TCliRun& run) {
   const TCheckedJob job = CheckJob(run.Entries);
@@ -49,12 +82,12 @@ void Run(const TCliRun& run) {
 
   std::unique_ptr<TGCodeFileSink> program;
   if (run.Output == kStandardOutputName) {
-    program = std::make_unique<TGCodeFileSink>(STDOUT_FILENO, "standard output");
+    program = std::make_unique<TGCodeFileSink>(kStandardOutput, "standard output");
   } else if (!run.Output.empty()) {
-    program = std::make_unique<TGCodeFileSink>(run.Output);
+    program = std::make_unique<TGCodeFileSink>(PathFromUtf8(run.Output));
   }
   std::unique_ptr<AtomicFileWriter> drawing;
-  if (!run.PreviewFile.empty()) drawing = std::make_unique<AtomicFileWriter>(run.PreviewFile);
+  if (!run.PreviewFile.empty()) drawing = std::make_unique<AtomicFileWriter>(PathFromUtf8(run.PreviewFile));
 
   if (program) {
     TGCodeFile list(*program);
@@ -81,7 +114,18 @@ void Run(const TCliRun& run) {
 
 int main(int argc, char** argv) {
   int exitCode = 0;
-  const auto run = ParseCliArguments(argc, argv, std::cout, std::cerr, exitCode);
+  const char* const* arguments = argv;
+#ifdef _WIN32
+  const std::vector<std::string> args = Utf8Arguments();
+  std::vector<const char*> utf8Argv;
+  for (const std::string& arg : args) utf8Argv.push_back(arg.c_str());
+  utf8Argv.push_back(nullptr);
+  if (!args.empty()) {
+    argc = static_cast<int>(args.size());
+    arguments = utf8Argv.data();
+  }
+#endif
+  const auto run = ParseCliArguments(argc, arguments, std::cout, std::cerr, exitCode);
   if (!run) return exitCode;
   try {
     Run(*run);

@@ -10,10 +10,6 @@
 #include "dvTools/BoundedRead.h"
 #include "dvTools/dvError.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
@@ -350,62 +346,8 @@ void RegistryFileStore::WriteInteger(std::string_view name, std::int32_t value) 
 
 // ---------------------------------------------------------------------------------------------------------
 
-#ifdef _WIN32
-namespace {
-
-class WindowsMachineRegistry : public RegistryStore {
- public:
-  ~WindowsMachineRegistry() override { CloseKey(); }
-  bool OpenKey(std::string_view path, bool canCreate) override {
-    CloseKey();
-    const std::string sub(path);
-    LONG rc;
-    if (canCreate) {
-      rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           KEY_ALL_ACCESS, nullptr, &key_, nullptr);
-    } else {
-      rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_ALL_ACCESS, &key_);
-    }
-    if (rc != ERROR_SUCCESS) key_ = nullptr;
-    return key_ != nullptr;
-  }
-  // Closing does not force the key to disk.
-  void CloseKey() override {
-    if (key_) RegCloseKey(key_);
-    key_ = nullptr;
-  }
-  bool ValueExists(std::string_view name) override {
-    const std::string n(name);
-    return key_ && RegQueryValueExA(key_, n.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  }
-  std::int32_t ReadInteger(std::string_view name) override {
-    const std::string n(name);
-    DWORD type = 0, data = 0, size = sizeof data;
-    if (!key_ ||
-        RegQueryValueExA(key_, n.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof data)
-      throw EDVError("Invalid data type for '" + n + "'");
-    return static_cast<std::int32_t>(data);
-  }
-  void WriteInteger(std::string_view name, std::int32_t value) override {
-    const std::string n(name);
-    const DWORD data = static_cast<DWORD>(value);
-    if (!key_ || RegSetValueExA(key_, n.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                                sizeof data) != ERROR_SUCCESS)
-      throw EDVError("Failed to set data for '" + n + "'");
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-}  // namespace
-
-std::unique_ptr<RegistryStore> MakeMachineRegistry(const std::filesystem::path&) {
-  return std::make_unique<WindowsMachineRegistry>();
-}
-#else
+// On Windows the system registry takes its place (WindowsRegistry.cpp).
+#ifndef _WIN32
 std::unique_ptr<RegistryStore> MakeMachineRegistry(const std::filesystem::path& hiveFile) {
   return std::make_unique<RegistryFileStore>(hiveFile);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The machine-wide registry hive (HKEY_LOCAL_MACHINE) as the window position keeper uses it.
 //
-// On Windows it is the system registry. Elsewhere the hive is kept in a text file beside the executable
-// (Skimplane.reg) in the format of registry export files:
+// On Windows it is the system registry (per user there, see WindowsRegistry.h). Elsewhere the hive is kept in
+// a text file beside the executable (Skimplane.reg) in the format of registry export files:
 //
 //   Windows Registry Editor Version 5.00
 //
@@ -100,5 +100,6 @@ class RegistryFileStore : public RegistryStore {
   std::optional<std::string> key_;  // full path of the open key
 };
 
-// The platform's HKEY_LOCAL_MACHINE: the system registry on Windows, else the hive file `hiveFile`.
+// The platform's HKEY_LOCAL_MACHINE: the system registry on Windows (WindowsRegistryStore, which keeps
+// the values under HKEY_CURRENT_USER), else the hive file `hiveFile`.
 [[nodiscard]] std::unique_ptr<RegistryStore> MakeMachineRegistry(const std::filesystem::path& hiveFile);

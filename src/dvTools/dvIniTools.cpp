@@ -1,7 +1,11 @@
 #include "dvTools/dvIniTools.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <langinfo.h>
 #include <locale.h>
+#endif
 
 #include <cerrno>
 #include <charconv>
@@ -63,9 +67,40 @@ int HexDigit(char c) {
   return -1;
 }
 
+#ifdef _WIN32
+// The user's decimal separator from the regional settings; a separator of more than one character
+// cannot be written into a byte-oriented file that older copies read.
+char QueryDecimalSeparator() {
+  wchar_t radix[8] = {};
+  const int n = ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, radix, 8);
+  return n == 2 && radix[0] > 0x20 && radix[0] < 0x7F ? static_cast<char>(radix[0]) : '.';
+}
+
+// Windows has no strtod_l; the text is plain (digits, one point, an exponent) by now, which from_chars
+// reads the same in every locale. A value too small for a double becomes zero, as strtod makes it.
+double ParsePlainNumber(const std::string& plain, const char*& end) {
+  double value = 0;
+  const char* first = plain.data() + (plain.front() == '+' ? 1 : 0);
+  const auto [ptr, ec] = std::from_chars(first, plain.data() + plain.size(), value);
+  end = ptr;
+  if (ec == std::errc::result_out_of_range) {
+    const std::size_t e = plain.find('e');
+    const bool tiny = e != std::string::npos && e + 1 < plain.size() && plain[e + 1] == '-';
+    return tiny ? (plain.front() == '-' ? -0.0 : 0.0) : HUGE_VAL;
+  }
+  return value;
+}
+#else
 locale_t ClassicLocale() {
   static const locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
   return classic;
+}
+
+double ParsePlainNumber(const std::string& plain, const char*& end) {
+  char* stop = nullptr;
+  const double value = strtod_l(plain.c_str(), &stop, ClassicLocale());
+  end = stop;
+  return value;
 }
 
 char QueryDecimalSeparator() {
@@ -77,6 +112,7 @@ char QueryDecimalSeparator() {
   freelocale(user);
   return separator;
 }
+#endif
 
 }  // namespace
 
@@ -200,8 +236,8 @@ bool TryParseIniFloat(std::string_view text, char decimalSeparator, double& valu
     if (exponentDigits == 0) return false;
   }
   if (i != text.size()) return false;
-  char* end = nullptr;
-  const double parsed = strtod_l(plain.c_str(), &end, ClassicLocale());
+  const char* end = nullptr;
+  const double parsed = ParsePlainNumber(plain, end);
   if (end != plain.c_str() + plain.size() || std::isinf(parsed)) return false;  // too large for a double
   value = parsed;
   return true;

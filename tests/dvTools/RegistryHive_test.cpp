@@ -1,7 +1,9 @@
 // The registry hive kept in a registry export file: reading values of every kind, writing dwords, keeping
 // what it does not understand, and a store whose file cannot be written.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <climits>
 #include <filesystem>
@@ -272,7 +274,9 @@ TEST(RegistryFileStore, AHiveThatCannotBeWrittenCannotBeOpened) {
       {"missing folder", dir / "missing" / "Skimplane.reg"},
       {"a file where the folder should be", dir / "plain-file" / "Skimplane.reg"},
       {"a folder where the file should be", dir / "folder-as-file" / "Skimplane.reg"},
+#ifndef _WIN32
       {"a folder nobody may write into", "/proc/Skimplane.reg"},
+#endif
   };
   for (const auto& r : rows) {
     RegistryFileStore store(r.file);
@@ -289,6 +293,8 @@ TEST(RegistryFileStore, AHiveThatCannotBeWrittenCannotBeOpened) {
   EXPECT_EQ(ReadBytes(dir / "wide.reg"), wide);
 }
 
+#ifndef _WIN32
+// A folder's POSIX permissions, which Windows does not have.
 TEST(RegistryFileStore, AnExistingKeyInAFolderThatBecameReadOnlyCannotBeOpened) {
   if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the super-user";
   TempDir dir;
@@ -304,3 +310,4 @@ TEST(RegistryFileStore, AnExistingKeyInAFolderThatBecameReadOnlyCannotBeOpened) 
   EXPECT_FALSE(store.OpenKey("Software\\K", true));
   EXPECT_EQ(ReadBytes(file), before);
 }
+#endif

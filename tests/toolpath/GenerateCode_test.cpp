@@ -5,7 +5,9 @@
 #include <cmath>
 #include <limits>
 
+#ifndef _WIN32
 #include "ChildProcess.h"
+#endif
 #include "TempDir.h"
 #include "TestSupport.h"
 #include "WorkedExample.h"
@@ -398,7 +400,7 @@ TEST(GenerateCode, HeaderPathCannotEndTheCommentOrAddLines) {
   }
   TempDir dir;
   GenerateCode({CheckJob(Plate()), dir / "plate (2).nc", (dir / "plate (2).nc").string(), kPlateTime});
-  EXPECT_NE(ReadBytes(dir / "plate (2).nc").find("( " + dir.path().string() + "/plate [2].nc "),
+  EXPECT_NE(ReadBytes(dir / "plate (2).nc").find("( " + (dir / "plate [2].nc").string() + " "),
             std::string::npos);
   EXPECT_EQ(FilesIn(dir.path()), 1);
 }
@@ -441,6 +443,8 @@ TEST(GenerateCode, SaveFailuresKeepTheOldFile) {
   EXPECT_EQ(FilesIn(dir.path()), 1);
 }
 
+#ifndef _WIN32
+// The full disk is a file size limit in a forked child (setrlimit): POSIX only.
 TEST(GenerateCode, FullDiskGivesStreamWriteErrorAndKeepsTheOldFile) {
   TempDir dir;
   WriteBytes(dir / "full.nc", "old program");
@@ -450,6 +454,7 @@ TEST(GenerateCode, FullDiskGivesStreamWriteErrorAndKeepsTheOldFile) {
   EXPECT_EQ(ReadBytes(dir / "full.nc"), "old program");
   EXPECT_EQ(FilesIn(dir.path()), 1);
 }
+#endif
 
 TEST(FormatHeaderDateTime, PadsEveryField) {
   const struct {

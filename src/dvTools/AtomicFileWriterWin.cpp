@@ -1,0 +1,315 @@
+// The safe file writer on Windows. The bytes go to a temporary ".NAME.tmpXXXXXX" beside the target,
+// which is flushed to disk and then moved over the target in one step (MoveFileExW with
+// MOVEFILE_REPLACE_EXISTING and MOVEFILE_WRITE_THROUGH), so a crash or a full disk leaves either the old
+// file or the new one. Ctrl+C, Ctrl+Break and closing the console remove the temporary file. A target
+// that is no regular file (a device such as NUL) is written through, never replaced. File names are
+// UTF-8 and reach the system as UTF-16.
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <random>
+
+#include "dvTools/AtomicFileWriter.h"
+#include "dvTools/Utf8Path.h"
+#include "dvTools/WindowsText.h"
+
+namespace fs = std::filesystem;
+
+std::string SystemReason(int errorNumber) {
+  std::string reason = std::strerror(errorNumber);
+  while (!reason.empty() &&
+         (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\r' || reason.back() == '\n')) {
+    reason.pop_back();
+  }
+  return reason;
+}
+
+namespace {
+
+constexpr std::size_t kBlockSize = 1 << 20;  // large blocks keep the number of system calls small
+constexpr std::size_t kDirectWriteSize = 1 << 16;
+constexpr std::size_t kMaxNameUnits = 255;  // UTF-16 units of one name on NTFS and FAT
+
+// The C library's descriptor flushed to disk: 0, or -1 with errno set.
+int FlushToDisk(int descriptor) {
+  const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(descriptor));
+  if (handle == INVALID_HANDLE_VALUE) {
+    errno = EBADF;
+    return -1;
+  }
+  // A console, a pipe or a device such as NUL has nothing to put on a disk.
+  if (::GetFileType(handle) != FILE_TYPE_DISK) return 0;
+  if (::FlushFileBuffers(handle)) return 0;
+  const DWORD error = ::GetLastError();
+  // A console or a pipe cannot be flushed; that is no failure of the write (see SyncNotPossible).
+  errno =
+      error == ERROR_INVALID_HANDLE || error == ERROR_INVALID_FUNCTION ? EINVAL : ErrnoOfSystemError(error);
+  return -1;
+}
+
+std::atomic<TFileSyncFunction> gSync{&FlushToDisk};
+
+// The device a name stands for ("NUL", "CON", "COM1", also with a folder before them): "\\.\NUL".
+// Empty for every other name.
+std::wstring DeviceName(const fs::path& p) {
+  wchar_t full[MAX_PATH];
+  const DWORD n = ::GetFullPathNameW(p.c_str(), MAX_PATH, full, nullptr);
+  if (n < 4 || n >= MAX_PATH || std::wstring_view(full, 4) != L"\\\\.\\") return {};
+  return std::wstring(full, n);
+}
+
+fs::path FullPath(const fs::path& p) {
+  const std::wstring device = DeviceName(p);
+  if (!device.empty()) return device;  // normalising would cut "\\.\" down to a folder
+  std::error_code ec;
+  fs::path full = fs::absolute(p, ec);
+  return ec ? p : full.lexically_normal();
+}
+
+// Replacing a link would cut it: the file it names is written instead, also when that does not exist yet.
+fs::path FollowLinks(fs::path p) {
+  std::error_code ec;
+  if (!fs::is_symlink(p, ec)) return p;
+  for (int hops = 0; hops < 40; ++hops) {
+    if (!fs::is_symlink(p, ec)) break;
+    const fs::path to = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = to.is_absolute() ? to : p.parent_path() / to;
+  }
+  const fs::path folder = fs::weakly_canonical(p.parent_path(), ec);
+  return ec ? FullPath(p) : folder / p.filename();
+}
+
+fs::path TemporaryNameBeside(const fs::path& target) {
+  static std::atomic<unsigned> counter{0};
+  static thread_local std::mt19937 random{std::random_device{}() ^
+                                          static_cast<unsigned>(::GetCurrentProcessId())};
+  constexpr std::wstring_view kDigits = L"0123456789abcdefghijklmnopqrstuvwxyz";
+  std::wstring suffix = L".tmp";
+  unsigned value = random() ^ (counter++ * 2654435761u);
+  for (int i = 0; i < 6; ++i, value /= 36) suffix += kDigits[value % 36];
+  const std::wstring name = target.filename().wstring();
+  return target.parent_path() / (L"." + name.substr(0, kMaxNameUnits - 1 - suffix.size()) + suffix);
+}
+
+// Named temporary files are removed when the console tells the process to stop. The handler runs on a
+// thread of its own; the names wait in fixed slots.
+constexpr int kCleanupSlots = 16;
+struct TCleanupSlot {
+  std::atomic<int> state{0};  // 0 free, 1 being filled or emptied, 2 holds a name
+  wchar_t path[32768];
+};
+TCleanupSlot gCleanup[kCleanupSlots];
+
+BOOL WINAPI RemoveTemporaries(DWORD) {
+  for (auto& slot : gCleanup) {
+    if (slot.state.load() == 2) ::DeleteFileW(slot.path);
+  }
+  return FALSE;  // the next handler, in the end the system's, ends the process as it would have
+}
+
+int RegisterTemporary(const fs::path& path) {
+  if (path.native().size() >= std::size(gCleanup[0].path)) return -1;
+  static std::once_flag once;
+  std::call_once(once, [] { ::SetConsoleCtrlHandler(RemoveTemporaries, TRUE); });
+  for (int i = 0; i < kCleanupSlots; ++i) {
+    int expected = 0;
+    if (gCleanup[i].state.compare_exchange_strong(expected, 1)) {
+      std::wmemcpy(gCleanup[i].path, path.c_str(), path.native().size() + 1);
+      gCleanup[i].state.store(2);
+      return i;
+    }
+  }
+  return -1;
+}
+
+void UnregisterTemporary(int& slot) {
+  if (slot < 0) return;
+  gCleanup[slot].state.store(1);
+  gCleanup[slot].path[0] = L'\0';
+  gCleanup[slot].state.store(0);
+  slot = -1;
+}
+
+bool SyncNotPossible(int error_number) {
+  return error_number == EINVAL || error_number == EROFS || error_number == ENOTSUP;
+}
+
+}  // namespace
+
+EStreamWriteError::EStreamWriteError(fs::path file, int errorNumber)
+    : EDVError("Stream write error"), file_(std::move(file)), errorNumber_(errorNumber) {}
+
+std::string EStreamWriteError::Detail() const {
+  return "Cannot write file \"" + Utf8FromPath(file_) + "\". " + SystemReason(errorNumber_);
+}
+
+std::string CannotCreateFileMessage(const fs::path& target, int error_number) {
+  return "Cannot create file \"" + Utf8FromPath(FullPath(target)) + "\". " + SystemReason(error_number);
+}
+
+TFileSyncFunction SetFileSyncForTesting(TFileSyncFunction sync) {
+  return gSync.exchange(sync ? sync : &FlushToDisk);
+}
+
+// There is no unnamed temporary file on Windows; the setting is kept for the tests' sake.
+bool SetUnnamedTemporaryForTesting(bool allowed) {
+  static std::atomic<bool> unnamed{true};
+  return unnamed.exchange(allowed);
+}
+
+AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks(FullPath(target))) {
+  // A device is written through: moving a file over it would fail or replace it.
+  if (!DeviceName(target).empty()) {
+    mode_ = TMode::mDirect;
+    fd_ = ::_wopen(target_.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd_ < 0) {
+      const int error_number = errno;
+      throw EDVError(CannotCreateFileMessage(target_, error_number));
+    }
+    buffer_.reserve(kBlockSize);
+    return;
+  }
+  std::error_code ec;
+  const fs::file_status status = fs::status(target_, ec);
+  const bool exists = !ec && fs::exists(status);
+  if (exists) {
+    if (fs::is_directory(status)) throw EDVError(CannotCreateFileMessage(target_, EISDIR));
+    const DWORD attributes = ::GetFileAttributesW(target_.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+      throw EDVError(CannotCreateFileMessage(target_, EACCES));
+  }
+  buffer_.reserve(kBlockSize);
+
+  // Anything else that is no regular file is written through as well.
+  if (exists && !fs::is_regular_file(status)) {
+    mode_ = TMode::mDirect;
+    fd_ = ::_wopen(target_.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd_ < 0) {
+      const int error_number = errno;
+      throw EDVError(CannotCreateFileMessage(target_, error_number));
+    }
+    return;
+  }
+
+  mode_ = TMode::mNamed;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp_ = TemporaryNameBeside(target_);
+    fd_ = ::_wopen(temp_.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                   _S_IREAD | _S_IWRITE);
+    if (fd_ >= 0 || errno != EEXIST) break;
+  }
+  if (fd_ < 0) {
+    const int error_number = errno;
+    temp_.clear();
+    throw EDVError(CannotCreateFileMessage(target_, error_number));
+  }
+  cleanupSlot_ = RegisterTemporary(temp_);
+}
+
+AtomicFileWriter::AtomicFileWriter(int descriptor, std::string name)
+    : target_(PathFromUtf8(name)), mode_(TMode::mDescriptor), fd_(descriptor) {
+  // CR LF stays CR LF: the C library would otherwise turn each LF of a text-mode descriptor into CR LF.
+  (void)::_setmode(fd_, _O_BINARY);
+  buffer_.reserve(kBlockSize);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  Discard();
+}
+
+void AtomicFileWriter::Discard() noexcept {
+  if (fd_ >= 0 && mode_ != TMode::mDescriptor) ::_close(fd_);
+  fd_ = -1;
+  if (mode_ == TMode::mNamed && !temp_.empty()) ::DeleteFileW(temp_.c_str());
+  UnregisterTemporary(cleanupSlot_);
+}
+
+void AtomicFileWriter::Fail(int errorNumber) {
+  throw EStreamWriteError(target_, errorNumber);
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+  if (bytes.empty()) return;
+  if (fd_ < 0 || finished_) Fail(EBADF);
+  if (buffer_.size() + bytes.size() > kBlockSize) Flush();
+  if (buffer_.empty() && bytes.size() >= kDirectWriteSize) {
+    WriteAll(bytes);
+    return;
+  }
+  buffer_.append(bytes);
+}
+
+void AtomicFileWriter::Flush() {
+  WriteAll(buffer_);
+  buffer_.clear();
+}
+
+void AtomicFileWriter::WriteAll(std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(left, std::size_t{1} << 30));
+    const int n = ::_write(fd_, p, chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail(errno);
+    }
+    // A full disk may take part of a block and then nothing: that is no progress.
+    if (n == 0) Fail(ENOSPC);
+    p += n;
+    left -= static_cast<std::size_t>(n);
+    written_ += static_cast<std::size_t>(n);
+  }
+}
+
+void AtomicFileWriter::Finish() {
+  if (finished_) return;
+  if (fd_ < 0) Fail(EBADF);
+  Flush();
+  if (gSync.load()(fd_) != 0) {
+    const int error_number = errno;
+    if (mode_ == TMode::mNamed || !SyncNotPossible(error_number)) Fail(error_number);
+  }
+  finished_ = true;
+}
+
+void AtomicFileWriter::Commit() {
+  Finish();
+  if (mode_ == TMode::mDirect || mode_ == TMode::mDescriptor) {
+    if (mode_ == TMode::mDirect && ::_close(fd_) != 0) {
+      fd_ = -1;
+      Fail(errno);
+    }
+    fd_ = -1;
+    return;
+  }
+  if (::_close(fd_) != 0) {
+    const int error_number = errno;
+    fd_ = -1;
+    Discard();
+    Fail(error_number);
+  }
+  fd_ = -1;
+  // One step, on disk before it returns; the old file's name now holds the new bytes.
+  if (!::MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const int error_number = ErrnoOfSystemError(::GetLastError());
+    Discard();
+    throw EDVError(CannotCreateFileMessage(target_, error_number));
+  }
+  temp_.clear();
+  UnregisterTemporary(cleanupSlot_);
+}
+
+void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
+  AtomicFileWriter writer(target);
+  writer.Write(bytes);
+  writer.Commit();
+}
