@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The web page: builds the WebAssembly module and the page into build/web/, and serves it on localhost.
+# Usage: scripts/web.sh [build | serve | test]   (default: build, then serve on http://localhost:8016/)
+#   build   installs emscripten when missing, builds the module, copies the page into build/web/
+#   test    builds, then runs the module's tests under Node and the page's tests in headless Chromium
+#           (needs the command-line tool in build/default/bin: scripts/setup.sh builds it)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+command="${1:-serve}"
+port="${SKIMPLANE_WEB_PORT:-8016}"
+
+# Debian's emscripten runs its optimizer under Node with Debian's JavaScript packages (acorn).
+export NODE_PATH=/usr/share/nodejs
+scripts/install-packages.sh emscripten nodejs node-acorn
+
+build() {
+  cmake --preset web >/dev/null
+  cmake --build --preset web -j"$(nproc)"
+  rm -rf build/web
+  mkdir -p build/web
+  cp build/web-cmake/out/skimplane-core.mjs build/web-cmake/out/skimplane-core.wasm build/web/
+  cp -r web/. build/web/
+  rm -rf build/web/test build/web/node_modules build/web/package.json
+  echo "Built build/web/ ($(du -cb build/web/* | tail -1 | cut -f1) bytes)."
+}
+
+case "$command" in
+  build)
+    build
+    ;;
+  test)
+    build
+    scripts/install-packages.sh chromium npm
+    # The browser driver comes from npm; no lock file is kept (see web/.npmrc).
+    (cd web && npm install --no-package-lock --no-audit --no-fund --loglevel=error)
+    node --test web/test/
+    ;;
+  serve)
+    build
+    echo "Serving http://localhost:$port/ (Ctrl-C ends)"
+    cd build/web && exec python3 -m http.server --bind 127.0.0.1 "$port"
+    ;;
+  *)
+    echo "usage: scripts/web.sh [build | serve | test]" >&2
+    exit 2
+    ;;
+esac
