@@ -19,8 +19,9 @@ build() {
   rm -rf build/web
   mkdir -p build/web
   cp build/web-cmake/out/skimplane-core.mjs build/web-cmake/out/skimplane-core.wasm build/web/
-  cp -r web/. build/web/
-  rm -rf build/web/test build/web/node_modules build/web/package.json
+  cp web/index.html web/style.css web/app.js web/lang.js web/skimplane.mjs build/web/
+  mkdir -p build/web/images
+  cp resources/images/{face,cutter,overlap,spiral,along-x,along-y,about,icon}.png build/web/images/
   echo "Built build/web/ ($(du -cb build/web/* | tail -1 | cut -f1) bytes)."
 }
 
