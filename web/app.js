@@ -181,6 +181,18 @@ function showFigures(stats) {
   }
 }
 
+// The drawing's own figures below the face are listed in the page's language instead: the picture ends
+// a margin below the face.
+function cropToFace(svg) {
+  const face = svg?.querySelector('#face');
+  if (!face) return;
+  const width = Number(svg.getAttribute('width'));
+  const height = Number(face.getAttribute('y')) * 2 + Number(face.getAttribute('height'));
+  svg.setAttribute('viewBox', `0 0 ${width} ${height}`);
+  svg.setAttribute('height', String(height));
+  svg.querySelector('#figures')?.remove();
+}
+
 let updates = 0;
 
 // Runs after every change: checks the job, draws it and lists its figures.
@@ -191,6 +203,7 @@ function refresh() {
   try {
     const { stats, svg } = sk.preview(currentJob(true));
     $('drawing').innerHTML = svg;
+    cropToFace($('drawing').querySelector('svg'));
     showFigures(stats);
     $('preview-error').textContent = '';
   } catch (error) {

@@ -124,6 +124,13 @@ describe('generate', () => {
     assert.match(plain.split('\r\n')[2], /^\( facing\.nc /);
   });
 
+  test('control characters of a file name cannot break the header\'s comment', () => {
+    const text = Buffer.from(sk.generate({ time: '2011-06-18 14:05', fileName: 'a\nG00 Z-50\u0000.nc' })).toString('latin1');
+    const lines = text.split('\r\n');
+    assert.match(lines[2], /^\( a\?G00 Z-50\?\.nc /);
+    assert.equal(lines[3].startsWith('( '), true);
+  });
+
   test('a program too large for the page is refused, not built', () => {
     assert.throws(() => sk.generate({ x: 3000, y: 2000, diameter: 0.1, overlap: 0.01, layers: 1000 }),
       /more than the page can keep in memory/);
