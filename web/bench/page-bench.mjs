@@ -36,7 +36,7 @@ const browser = await puppeteer.launch({
 });
 try {
   const page = await browser.newPage();
-  await page.setViewport({ width: 1120, height: 760 });
+  await page.setViewport({ width: 1120, height: 860 });
   const loadStart = Date.now();
   await page.goto(`${server.origin}/`);
   await page.waitForSelector('body[data-ready="true"]');
