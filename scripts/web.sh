@@ -21,8 +21,8 @@ build() {
   cmake --build --preset web -j"$(nproc)"
   rm -rf build/web
   mkdir -p build/web
-  cp build/web-cmake/out/skimplane-core.mjs build/web-cmake/out/skimplane-core.wasm build/web/
-  cp web/index.html web/style.css web/app.js web/lang.js web/skimplane.mjs build/web/
+  cp build/web-cmake/out/skimplane-core.js build/web/
+  cp web/index.html web/style.css web/app.js web/lang.js web/skimplane-api.js web/skimplane.mjs build/web/
   mkdir -p build/web/images
   cp resources/images/{face,cutter,overlap,spiral,along-x,along-y,about,icon}.png build/web/images/
   echo "Built build/web/ ($(find build/web -type f -printf "%s\n" | awk "{ s += \$1 } END { print s }") bytes)."

@@ -1,9 +1,12 @@
 // The page: the window's four pages of entries, Generate (a download), the live preview with its figures,
 // the entries kept in the browser, and Skimplane.ini in and out. Every number goes to the generator as
-// the text entered; the generator itself (skimplane.mjs) decides what it takes and what it refuses.
+// the text entered; the generator itself (skimplane-api.js) decides what it takes and what it refuses.
+// A classic script after skimplane-core.js, skimplane-api.js and lang.js, so that the page also runs from
+// a folder opened as a file.
 
-import loadSkimplane, { headerTime } from './skimplane.mjs';
-import { captions } from './lang.js';
+(() => {
+const { load: loadSkimplane, headerTime } = globalThis.Skimplane;
+const { captions } = globalThis.SkimplaneCaptions;
 
 const numberFields = ['x', 'y', 'diameter', 'overlap', 'stepDown', 'retract', 'layers', 'spindle', 'feed'];
 const storageKey = 'skimplane.entries';
@@ -343,7 +346,7 @@ async function start() {
   restore();
   applyLanguage();
   try {
-    sk = await loadSkimplane;
+    sk = await loadSkimplane();
   } catch (error) {
     setStatus(`WebAssembly: ${error.message}`, true);
     return;
@@ -355,3 +358,4 @@ async function start() {
 }
 
 start();
+})();

@@ -1,8 +1,9 @@
 // The page's texts: the window's own Chinese captions, and the English ones of the shipped pack
 // packs/English.lng under the same keys (a test holds them to the pack). The keys are the pack's; the
-// page's own few texts (Generate, the files) have keys of their own.
+// page's own few texts (Generate, the files) have keys of their own. A classic script, as the page's others.
 
-export const captions = {
+(() => {
+const captions = {
   zh: {
     Sheet1: '材质平面', Sheet2: '铣刀选项', Sheet3: '运动选项', Sheet4: '关于',
     Label1: '长度：', Label2: '* Y轴方向，向前', Label3: '宽度：', Label4: '* X轴方向，向右',
@@ -53,5 +54,8 @@ export const captions = {
 };
 
 // The keys the page takes from the language pack; the rest are its own.
-export const packKeys = Object.keys(captions.en).filter(
+const packKeys = Object.keys(captions.en).filter(
   (key) => !['Generate', 'FileName', 'Import', 'Export', 'Language', 'Refused', 'Written', 'Imported'].includes(key));
+
+globalThis.SkimplaneCaptions = Object.freeze({ captions, packKeys });
+})();

@@ -5,8 +5,10 @@ import { readFileSync } from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
 
-import { captions, packKeys } from '../lang.js';
+import '../lang.js';
 import { root } from './support.mjs';
+
+const { captions, packKeys } = globalThis.SkimplaneCaptions;
 
 function packTexts(file) {
   const texts = {};

@@ -5,6 +5,7 @@
 import assert from 'node:assert/strict';
 import { existsSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { after, before, test } from 'node:test';
 
 import { cliProgram, hasCli, removeFolder, tempFolder, webDir } from './support.mjs';
@@ -178,5 +179,28 @@ test('a reload finds the entries kept, the retract mode relative again', { skip 
 
 test('the page asked for nothing outside its own folder', { skip }, async () => {
   assert.deepEqual(foreign, []);
-  assert.ok(server.requests.includes('/skimplane-core.wasm'));
+  assert.ok(server.requests.includes('/skimplane-core.js'));
+});
+
+test('the page works from its folder opened as a file, with no server', { skip }, async () => {
+  const local = await browser.newPage();
+  try {
+    const asked = [];
+    local.on('request', (request) => asked.push(request.url()));
+    const session = await local.createCDPSession();
+    await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    await local.goto(pathToFileURL(path.join(webDir, 'index.html')).href);
+    await local.waitForSelector('body[data-ready="true"]');
+    assert.equal(await local.$eval('#figure-list dd[data-figure="PreviewLines"]', (e) => e.textContent), '79');
+    await local.evaluate(() => {
+      document.getElementById('fileName').value = 'from-a-folder.nc';
+    });
+    await local.click('#generate');
+    const bytes = await waitForDownload('from-a-folder.nc');
+    assert.match(bytes.toString('latin1'), /^\( Skimplane v1\.3 /);
+    assert.deepEqual(asked.filter((url) => !url.startsWith('file:') && !url.startsWith('blob:') &&
+      !url.startsWith('data:')), []);
+  } finally {
+    await local.close();
+  }
 });
