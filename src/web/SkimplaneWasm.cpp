@@ -66,8 +66,7 @@ int HexValue(char c) {
 std::string PercentDecoded(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-        HexValue(text[i + 2]) >= 0) {
+    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
       out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
       i += 2;
     } else {
@@ -219,6 +218,22 @@ std::string JobLines(const TJobEntries& e) {
   return out;
 }
 
+// The decimal separator a Skimplane.ini was written with: the window writes the user's own, a point or a
+// comma. A file whose entries all read with a point is taken as written with one; a file that reads
+// fully only with a comma, with a comma.
+char SeparatorOf(std::string_view bytes) {
+  for (const char separator : {'.', ','}) {
+    TJobEntries entries;
+    TDVIniFile ini;
+    ini.SetDecimalSeparator(separator);
+    ini.LoadFromBytes(bytes);
+    ini.SetQuotedStrings(true);
+    TJobEntriesValues window(entries);
+    if (!ReadSettings(ini, window).FirstFailure) return separator;
+  }
+  return '.';
+}
+
 }  // namespace
 
 extern "C" {
@@ -256,13 +271,14 @@ int skPreview(const char* jobText, int svg) {
 
 // The entries of a Skimplane.ini's bytes as "key=value" lines. An entry that cannot be read keeps the
 // initial value and its message follows as the line "error=..." (the first such message only), as the
-// window reads the file at start.
+// window reads the file at start. Numbers are read with the separator the file was written with.
 int skReadSettings(const char* bytes, int size) {
   return Answer([&] {
+    const std::string_view file(bytes, static_cast<std::size_t>(size));
     TJobEntries entries;
     TDVIniFile ini;
-    ini.SetDecimalSeparator('.');
-    ini.LoadFromBytes(std::string_view(bytes, static_cast<std::size_t>(size)));
+    ini.SetDecimalSeparator(SeparatorOf(file));
+    ini.LoadFromBytes(file);
     ini.SetQuotedStrings(true);
     TJobEntriesValues window(entries);
     const TSettingsRead read = ReadSettings(ini, window);
@@ -279,15 +295,16 @@ int skReadSettings(const char* bytes, int size) {
 }
 
 // Skimplane.ini with the job's entries: written into `previous` (the bytes of an existing file, which
-// keeps everything else it holds) or, when `previousSize` is zero, a new file as the window's first exit
-// writes it.
+// keeps everything else it holds and its decimal separator) or, when `previousSize` is zero, a new file
+// as the window's first exit writes it with a point.
 int skWriteSettings(const char* jobText, const char* previous, int previousSize) {
   return Answer([&] {
     const TWebJob job = ParseJob(jobText);
+    const std::string_view file(previous, static_cast<std::size_t>(previousSize));
     TDVIniFile ini;
-    ini.SetDecimalSeparator('.');
+    ini.SetDecimalSeparator(previousSize > 0 ? SeparatorOf(file) : '.');
     if (previousSize > 0) {
-      ini.LoadFromBytes(std::string_view(previous, static_cast<std::size_t>(previousSize)));
+      ini.LoadFromBytes(file);
       ini.SetQuotedStrings(true);
       ini.OpenRootKey("Option");  // the window's entries live in the first block of "Option"
       ini.OpenSubKey();

@@ -199,6 +199,15 @@ describe('settings', () => {
     assert.deepEqual(Buffer.from(sk.generate({ ...read, time: '2011-06-18 14:05', fileName: file })), readFileSync(file));
   });
 
+  test('a file written with a decimal comma is read and written again with it', () => {
+    const comma = readFileSync(path.join(testData, 'settings', 'first-exit-comma.ini'));
+    assert.deepEqual(sk.readSettings(comma), sk.readSettings(sk.writeSettings({})));
+    assert.deepEqual(Buffer.from(sk.writeSettings({}, comma)), comma);
+    const written = Buffer.from(sk.writeSettings({ overlap: 0.25, x: 12.5 }, comma)).toString('latin1');
+    assert.match(written, /\r\n {2}Length:12,5\r\n/);
+    assert.match(written, /\r\n {2}Cross:0,25\r\n/);
+  });
+
   test('writing into an existing file keeps everything else it holds', () => {
     const previous = readFileSync(path.join(testData, 'settings', 'chinese-simplified-gbk.lng'));
     const written = Buffer.from(sk.writeSettings({ x: 42 }, previous));
