@@ -12,7 +12,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "cli/CliSupport.h"
 #include "dvTools/dvError.h"
@@ -182,7 +181,7 @@ TWebJob ParseJob(std::string_view text) {
 // Runs one call: 0 with the answer in `result`, or 1 with the message there.
 template <typename F>
 int Answer(F&& call) {
-  result.clear();
+  result = std::string();  // a large program's buffer is given back before the next call
   secondSize = 0;
   try {
     call();
@@ -250,7 +249,6 @@ int skGenerate(const char* jobText) {
                      " bytes, more than the page can keep in memory (" +
                      std::to_string(static_cast<long long>(kMaxWebProgramBytes)) +
                      "); the desktop program writes it");
-    result.reserve(static_cast<std::size_t>(bytes));
     TGCodeStringSink sink(result);
     TGCodeFile list(sink);
     WriteProgram({job.Entries, {}, HeaderPathBytesOfUtf8(job.FileName), job.Time}, list);
