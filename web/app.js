@@ -9,6 +9,11 @@ const { load: loadSkimplane, headerTime } = globalThis.Skimplane;
 const { captions } = globalThis.SkimplaneCaptions;
 
 const numberFields = ['x', 'y', 'diameter', 'overlap', 'stepDown', 'retract', 'layers', 'spindle', 'feed'];
+// The steps of the window's spin edits: the arrow keys, and Page Up / Page Down for the large one.
+const steps = {
+  x: [10, 100], y: [10, 100], diameter: [1, 10], overlap: [0.1, 10], stepDown: [0.1, 10], retract: [0.1, 10],
+  layers: [1, 10], spindle: [100, 1000], feed: [10, 100],
+};
 const storageKey = 'skimplane.entries';
 const initial = {
   x: '150', y: '200', diameter: '6', overlap: '0.5', stepDown: '1', retract: '2', layers: '1', spindle: '5000',
@@ -308,7 +313,20 @@ function applyLanguage() {
   showFigures(lastFigures);
 }
 
+// Up and Down change an entry by its step, Page Up and Page Down by its large step, as in the window.
+// An entry that is not a number is left for its message.
+function spin(event) {
+  const [step, large] = steps[event.target.id];
+  const by = { ArrowUp: step, ArrowDown: -step, PageUp: large, PageDown: -large }[event.key];
+  const value = Number(event.target.value.trim().replace(',', '.'));
+  if (by === undefined || event.target.value.trim() === '' || !Number.isFinite(value)) return;
+  event.preventDefault();
+  event.target.value = String(Number((value + by).toFixed(10)));
+  refresh();
+}
+
 function wire() {
+  for (const field of numberFields) $(field).addEventListener('keydown', spin);
   for (const element of document.querySelectorAll('#app input, #app select')) {
     if (element.type === 'file' || element.id === 'fileName') continue;
     element.addEventListener(element.type === 'radio' || element.type === 'checkbox' || element.tagName === 'SELECT' ? 'change' : 'input', refresh);

@@ -108,6 +108,21 @@ test('a changed entry redraws the preview and its figures', { skip }, async () =
   assert.match(await figure('PreviewUncutCorner'), /^7\.726 mm²/);
 });
 
+test('the arrow and page keys step an entry as the window\'s spin edits do', { skip }, async () => {
+  await openTab('cutter');
+  await enter('overlap', '0.5');
+  await page.focus('#overlap');
+  await page.keyboard.press('ArrowUp');
+  assert.equal(await page.$eval('#overlap', (e) => e.value), '0.6');
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('ArrowDown');
+  assert.equal(await page.$eval('#overlap', (e) => e.value), '0.4');
+  await page.keyboard.press('PageUp');
+  assert.equal(await page.$eval('#overlap', (e) => e.value), '10.4');
+  await enter('overlap', '0.5');
+  assert.equal(await figure('PreviewLines'), '48');
+});
+
 test('Generate downloads the desktop tool\'s program byte for byte', { skip }, async () => {
   const folder = tempFolder();
   try {
