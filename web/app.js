@@ -224,6 +224,19 @@ function refresh() {
   document.body.dataset.updates = String(++updates);
 }
 
+// A change redraws as soon as the page is free: while a slow drawing runs (a large face with a small
+// cutter can take a second), the keys typed meanwhile are gathered into one redraw after it.
+let pending = null;
+function scheduleRefresh() {
+  if (pending !== null) clearTimeout(pending);
+  document.body.dataset.pending = 'true';
+  pending = setTimeout(() => {
+    pending = null;
+    document.body.dataset.pending = 'false';
+    refresh();
+  }, 0);
+}
+
 // --- Commands ------------------------------------------------------------------------------------------
 
 function download(bytes, name, type) {
@@ -322,14 +335,14 @@ function spin(event) {
   if (by === undefined || event.target.value.trim() === '' || !Number.isFinite(value)) return;
   event.preventDefault();
   event.target.value = String(Number((value + by).toFixed(10)));
-  refresh();
+  scheduleRefresh();
 }
 
 function wire() {
   for (const field of numberFields) $(field).addEventListener('keydown', spin);
   for (const element of document.querySelectorAll('#app input, #app select')) {
     if (element.type === 'file' || element.id === 'fileName') continue;
-    element.addEventListener(element.type === 'radio' || element.type === 'checkbox' || element.tagName === 'SELECT' ? 'change' : 'input', refresh);
+    element.addEventListener(element.type === 'radio' || element.type === 'checkbox' || element.tagName === 'SELECT' ? 'change' : 'input', scheduleRefresh);
   }
   $('fileName').addEventListener('input', save);
   $('generate').addEventListener('click', generate);

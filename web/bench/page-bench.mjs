@@ -49,7 +49,9 @@ try {
     for (let i = 0; i < count; ++i) {
       const started = performance.now();
       input.value = i % 2 === 0 ? '151' : '150';
+      const before = document.body.dataset.updates;
       input.dispatchEvent(new Event('input', { bubbles: true }));
+      while (document.body.dataset.updates === before) await new Promise((resolve) => setTimeout(resolve, 0));
       await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
       out.push(performance.now() - started);
     }

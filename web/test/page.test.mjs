@@ -68,7 +68,8 @@ async function enter(id, value) {
   await page.click(`#${id}`, { clickCount: 3 });
   await page.keyboard.press('Backspace');
   await page.type(`#${id}`, value);
-  await page.waitForFunction((count) => Number(document.body.dataset.updates) > count, {}, before);
+  await page.waitForFunction((count) => Number(document.body.dataset.updates) > count &&
+    document.body.dataset.pending !== 'true', {}, before);
 }
 
 async function openTab(id) {
@@ -114,6 +115,8 @@ test('the arrow and page keys step an entry as the window\'s spin edits do', { s
   await page.focus('#overlap');
   await page.keyboard.press('ArrowUp');
   assert.equal(await page.$eval('#overlap', (e) => e.value), '0.6');
+  await page.waitForFunction(() => document.body.dataset.pending !== 'true');
+  assert.equal(await figure('PreviewFeedPath'), '142.340 mm');
   await page.keyboard.press('ArrowDown');
   await page.keyboard.press('ArrowDown');
   assert.equal(await page.$eval('#overlap', (e) => e.value), '0.4');
