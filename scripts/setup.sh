@@ -11,6 +11,10 @@ packages=(build-essential cmake ninja-build pkg-config
   fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n xvfb xauth openbox xdotool x11-apps
   libpython3.11 libedit2 libtirpc3)  # the last three: what LinuxCNC's rs274 needs to run (see below)
 [ "$preset" = fuzz ] && packages+=(clang libclang-rt-14-dev)
+# The web page's module, its Node tests and its browser tests (scripts/web.sh test, which also installs the
+# browser driver from npm). Node and npm from Debian unless the machine has them already.
+[ "$preset" = default ] && packages+=(emscripten node-acorn chromium)
+[ "$preset" = default ] && ! command -v npm >/dev/null && packages+=(nodejs npm)
 
 scripts/install-packages.sh "${packages[@]}"
 

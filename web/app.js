@@ -63,6 +63,17 @@ function fileName() {
 
 // --- Kept in the browser -------------------------------------------------------------------------------
 
+// The browser keeps a few MB per page: an imported file larger than this lasts for the visit only.
+const maxKeptSettingsBytes = 256 * 1024;
+// As the desktop program, a settings file above 16 MiB is not read.
+const maxSettingsBytes = 16 * 1024 * 1024;
+
+function base64(bytes) {
+  let text = '';
+  for (let at = 0; at < bytes.length; at += 8192) text += String.fromCharCode(...bytes.subarray(at, at + 8192));
+  return btoa(text);
+}
+
 function save() {
   const kept = { language, dwell, fileName: $('fileName').value, rapidRate: $('rapidRate').value };
   for (const field of numberFields) kept[field] = $(field).value;
@@ -70,7 +81,7 @@ function save() {
   kept.edgeClean = $('edgeClean').checked;
   kept.finishCentre = $('finishCentre').checked;
   kept.controller = $('controller').selectedIndex;
-  kept.settings = settingsBytes ? btoa(String.fromCharCode(...settingsBytes)) : null;
+  kept.settings = settingsBytes && settingsBytes.length <= maxKeptSettingsBytes ? base64(settingsBytes) : null;
   try {
     localStorage.setItem(storageKey, JSON.stringify(kept));
   } catch {
@@ -272,8 +283,12 @@ function generate() {
 }
 
 async function importSettings(file) {
-  const bytes = new Uint8Array(await file.arrayBuffer());
   clearMessages();
+  if (file.size > maxSettingsBytes) {
+    setStatus(`Cannot open file "${file.name}". Larger than the limit of 16 MiB (16777216 bytes)`, true);
+    return;
+  }
+  const bytes = new Uint8Array(await file.arrayBuffer());
   try {
     applyJob(sk.readSettings(bytes));
     setStatus(text('Imported').replace('%1', file.name), false);

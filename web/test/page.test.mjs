@@ -175,6 +175,16 @@ test('Skimplane.ini is imported into the entries and exported again', { skip }, 
   assert.match(exported, /\r\n {2}Mode:2\r\n {2}Dialect:grbl\r\n/);
 });
 
+test('a settings file above 16 MiB is not read, as the desktop program reads none', { skip }, async () => {
+  const file = path.join(downloads, 'huge.ini');
+  writeFileSync(file, Buffer.alloc(16 * 1024 * 1024 + 1, 0x20));
+  await (await page.$('#import-file')).uploadFile(file);
+  await page.waitForFunction(() => document.getElementById('status').textContent.includes('16 MiB'));
+  assert.equal(await page.$eval('#status', (e) => e.textContent),
+    'Cannot open file "huge.ini". Larger than the limit of 16 MiB (16777216 bytes)');
+  assert.equal(await page.$eval('#x', (e) => e.value), '33.5');
+});
+
 test('the English switch takes the shipped pack\'s captions', { skip }, async () => {
   await page.click('#language');
   assert.equal(await page.$eval('#tab-face', (e) => e.textContent), 'Workpiece');
