@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "cli/CliSupport.h"
 #include "dvTools/dvError.h"
@@ -178,6 +180,20 @@ TWebJob ParseJob(std::string_view text) {
   return job;
 }
 
+// Checks the job and makes the generator's request. The check either returns the checked job that the
+// writers take or only raises, depending on the generator's version; both are served, so the module builds
+// beside either.
+template <typename Checked = decltype(CheckJob(std::declval<const TJobEntries&>())),
+          typename Request = TProgramRequest>
+Request CheckedRequest(const TJobEntries& entries, std::string headerPath, std::string time) {
+  if constexpr (std::is_void_v<Checked>) {
+    (void)CheckJob(entries);
+    return Request{entries, {}, std::move(headerPath), std::move(time)};
+  } else {
+    return Request{CheckJob(entries), {}, std::move(headerPath), std::move(time)};
+  }
+}
+
 // Runs one call: 0 with the answer in `result`, or 1 with the message there.
 template <typename F>
 int Answer(F&& call) {
@@ -242,7 +258,8 @@ int skGenerate(const char* jobText) {
   return Answer([&] {
     const TWebJob job = ParseJob(jobText);
     if (job.Time.empty()) throw EDVError("time: a date and time \"YYYY-MM-DD HH:MM\" is needed");
-    CheckJob(job.Entries);
+    const TProgramRequest request =
+        CheckedRequest(job.Entries, HeaderPathBytesOfUtf8(job.FileName), job.Time);
     const double bytes = EstimateProgramBytes(job.Entries);
     if (bytes > kMaxWebProgramBytes)
       throw EDVError("The program would have about " + std::to_string(static_cast<long long>(bytes)) +
@@ -251,7 +268,7 @@ int skGenerate(const char* jobText) {
                      "); the desktop program writes it");
     TGCodeStringSink sink(result);
     TGCodeFile list(sink);
-    WriteProgram({job.Entries, {}, HeaderPathBytesOfUtf8(job.FileName), job.Time}, list);
+    WriteProgram(request, list);
   });
 }
 
