@@ -15,6 +15,10 @@ packages=(build-essential cmake ninja-build pkg-config
 # and Wine for the tests (the wrapper wine with wine64 runs 64-bit programs; no 32-bit Wine needed).
 [ "$preset" = windows ] && packages=(build-essential cmake ninja-build g++-mingw-w64-x86-64-posix
   googletest libcli11-dev wine wine64)
+# The web page's module, its Node tests and its browser tests (scripts/web.sh test, which also installs the
+# browser driver from npm). Node and npm from Debian unless the machine has them already.
+[ "$preset" = default ] && packages+=(emscripten node-acorn chromium)
+[ "$preset" = default ] && ! command -v npm >/dev/null && packages+=(nodejs npm)
 
 scripts/install-packages.sh "${packages[@]}"
 

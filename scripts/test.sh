@@ -8,6 +8,8 @@ export QT_QPA_PLATFORM=offscreen
 
 scripts/setup.sh default
 ctest --preset default -j"$(nproc)"
+# The same core as WebAssembly: its module under Node against skimplane-cli, its page in headless Chromium.
+scripts/web.sh test
 # The Debian package: built, unpacked and checked.
 scripts/package.sh
 # The Windows build: cross-compiled, its tests under Wine, its programs equal to the Linux tool's.

@@ -1,0 +1,348 @@
+// The web page's entry points: a job in, the program, the figures, the drawing or Skimplane.ini out.
+//
+// A job comes as lines "key=value", each value percent-encoded UTF-8 (as encodeURIComponent writes it);
+// keys that are missing keep the window's initial values. Each call returns 0 and leaves its answer in
+// the result buffer (skResult, skResultSize), or returns 1 with the message of the refusal there, the
+// same words as the desktop program's. Nothing here touches a file: the program is built in memory.
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+#include "cli/CliSupport.h"
+#include "dvTools/dvError.h"
+#include "dvTools/dvIniTools.h"
+#include "preview/PreviewReport.h"
+#include "preview/ProgramMoves.h"
+#include "settings/HeaderPath.h"
+#include "settings/Settings.h"
+#include "settings/SettingsValues.h"
+#include "toolpath/Dialect.h"
+#include "toolpath/GenerateCode.h"
+#include "toolpath/JobFields.h"
+#include "toolpath/ProgramLimits.h"
+
+namespace {
+
+// The page keeps the whole program in the browser's memory, as a download: far below what a tab can
+// hold, yet above any program a real face needs (a few million lines, tens of MB).
+constexpr double kMaxWebProgramBytes = 256.0 * 1024 * 1024;
+
+std::string result;
+std::size_t secondSize = 0;  // skPreview: the SVG follows the figures' JSON in the same buffer
+
+// The program's lines as the file's bytes, each followed by CR LF.
+class TGCodeStringSink final : public TGCodeSink {
+ public:
+  explicit TGCodeStringSink(std::string& bytes) : bytes_(bytes) {}
+  void AddLine(std::string_view line) override {
+    bytes_.append(line);
+    bytes_.append("\r\n");
+  }
+
+ private:
+  std::string& bytes_;
+};
+
+struct TWebJob {
+  TJobEntries Entries;
+  std::string FileName = "facing.nc";
+  std::string Time;
+  double RapidRate = kDefaultRapidRate;
+};
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string PercentDecoded(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+[[noreturn]] void Refuse(const std::string& key, const std::string& value, const std::string& what) {
+  throw EDVError(key + ": \"" + value + "\" is not " + what);
+}
+
+bool Flag(const std::string& key, const std::string& value) {
+  if (value == "true" || value == "1") return true;
+  if (value == "false" || value == "0") return false;
+  Refuse(key, value, "true or false");
+}
+
+// The names the command-line tool takes for the numbers ("--step-down") and the API's ("stepDown").
+struct TApiField {
+  const char* Name;
+  const char* Option;
+};
+constexpr TApiField kApiFields[] = {{"x", "--x"},
+                                    {"y", "--y"},
+                                    {"diameter", "--diameter"},
+                                    {"overlap", "--overlap"},
+                                    {"stepDown", "--step-down"},
+                                    {"retract", "--retract"},
+                                    {"layers", "--layers"},
+                                    {"spindle", "--spindle"},
+                                    {"feed", "--feed"}};
+
+const TNumberField* FieldOfName(std::string_view name) {
+  for (const TApiField& a : kApiFields)
+    if (name == a.Name)
+      for (const TNumberField& f : kNumberFields)
+        if (std::string_view(f.Option) == a.Option) return &f;
+  return nullptr;
+}
+
+const char* NameOfField(const TNumberField& f) {
+  for (const TApiField& a : kApiFields)
+    if (std::string_view(f.Option) == a.Option) return a.Name;
+  return f.Key;
+}
+
+TWebJob ParseJob(std::string_view text) {
+  TWebJob job;
+  TJobEntries& e = job.Entries;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    const std::size_t equals = line.find('=');
+    if (line.empty() || equals == std::string_view::npos) continue;
+    const std::string key(line.substr(0, equals));
+    const std::string value = PercentDecoded(line.substr(equals + 1));
+    if (const TNumberField* f = FieldOfName(key)) {
+      if (f->Kind == TFieldKind::fkFloat) {
+        const auto v = ParseLength(value);
+        if (!v) Refuse(key, value, "a number");
+        f->Set(e, *v);
+      } else {
+        const auto v = ParseWholeNumber(value);
+        if (!v) Refuse(key, value, "a whole number within 32 bits");
+        f->Set(e, *v);
+      }
+    } else if (key == "absoluteRetract") {
+      e.ZUpAbs = Flag(key, value);
+    } else if (key == "edgeClean") {
+      e.ClearEnd = Flag(key, value);
+    } else if (key == "finishCentre") {
+      e.FinishCentre = Flag(key, value);
+    } else if (key == "strategy") {
+      bool known = false;
+      for (const TStrategy& s : kStrategies)
+        if (value == s.Name) e.Mode = s.Mode, known = true;
+      if (!known) Refuse(key, value, "one of spiral, x, y");
+    } else if (key == "dialect") {
+      const auto d = ParseDialect(value);
+      if (!d) Refuse(key, value, "one of iso, grbl");
+      e.Dialect = *d;
+    } else if (key == "coolant") {
+      if (value.empty()) {
+        e.Coolant = kCoolantDefault;
+      } else {
+        const auto c = ParseCoolant(value);
+        if (!c) Refuse(key, value, "one of off, mist, flood");
+        e.Coolant = *c;
+      }
+    } else if (key == "dwell") {
+      const auto v = ParseLength(value);
+      if (!v) Refuse(key, value, "a number");
+      e.Dwell = *v;
+    } else if (key == "time") {
+      if (value.empty()) continue;
+      const auto t = ParseHeaderTime(value);
+      if (!t) Refuse(key, value, "a date and time \"YYYY-MM-DD HH:MM\"");
+      job.Time = FormatHeaderDateTime(t->year, t->month, t->day, t->hour, t->minute);
+    } else if (key == "fileName") {
+      job.FileName = value;
+    } else if (key == "rapidRate") {
+      const auto v = ParseLength(value);
+      if (!v || !std::isfinite(*v) || !(*v > 0)) Refuse(key, value, "a number above zero");
+      job.RapidRate = *v;
+    }
+  }
+  return job;
+}
+
+// Checks the job and makes the generator's request. The check either returns the checked job that the
+// writers take or only raises, depending on the generator's version; both are served, so the module builds
+// beside either.
+template <typename Checked = decltype(CheckJob(std::declval<const TJobEntries&>())),
+          typename Request = TProgramRequest>
+Request CheckedRequest(const TJobEntries& entries, std::string headerPath, std::string time) {
+  if constexpr (std::is_void_v<Checked>) {
+    (void)CheckJob(entries);
+    return Request{entries, {}, std::move(headerPath), std::move(time)};
+  } else {
+    return Request{CheckJob(entries), {}, std::move(headerPath), std::move(time)};
+  }
+}
+
+// Runs one call: 0 with the answer in `result`, or 1 with the message there.
+template <typename F>
+int Answer(F&& call) {
+  result = std::string();  // a large program's buffer is given back before the next call
+  secondSize = 0;
+  try {
+    call();
+    return 0;
+  } catch (const std::exception& error) {
+    result = error.what();
+  } catch (...) {
+    result = "Unknown error";
+  }
+  secondSize = 0;
+  return 1;
+}
+
+std::string Number(double value) {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  return buffer;
+}
+
+// The entries as "key=value" lines, as ParseJob takes them.
+std::string JobLines(const TJobEntries& e) {
+  std::string out;
+  for (const TNumberField& f : kNumberFields)
+    out += std::string(NameOfField(f)) + "=" + Number(f.Get(e)) + "\n";
+  out += std::string("absoluteRetract=") + (e.ZUpAbs ? "true" : "false") + "\n";
+  out += std::string("strategy=") + StrategyOfMode(e.Mode).Name + "\n";
+  out += std::string("edgeClean=") + (e.ClearEnd ? "true" : "false") + "\n";
+  out += std::string("finishCentre=") + (e.FinishCentre ? "true" : "false") + "\n";
+  out += std::string("dialect=") + (e.Dialect == kDialectGrbl ? "grbl" : "iso") + "\n";
+  static const char* const coolants[] = {"off", "mist", "flood"};
+  out += std::string("coolant=") + (e.Coolant >= 0 && e.Coolant <= 2 ? coolants[e.Coolant] : "") + "\n";
+  out += "dwell=" + Number(e.Dwell) + "\n";
+  return out;
+}
+
+// The decimal separator a Skimplane.ini was written with: the window writes the user's own, a point or a
+// comma. A file whose entries all read with a point is taken as written with one; a file that reads
+// fully only with a comma, with a comma.
+char SeparatorOf(std::string_view bytes) {
+  for (const char separator : {'.', ','}) {
+    TJobEntries entries;
+    TDVIniFile ini;
+    ini.SetDecimalSeparator(separator);
+    ini.LoadFromBytes(bytes);
+    ini.SetQuotedStrings(true);
+    TJobEntriesValues window(entries);
+    if (!ReadSettings(ini, window).FirstFailure) return separator;
+  }
+  return '.';
+}
+
+}  // namespace
+
+extern "C" {
+
+// The program's bytes (GBK, CR LF). The time must be given: the page has the user's clock.
+int skGenerate(const char* jobText) {
+  return Answer([&] {
+    const TWebJob job = ParseJob(jobText);
+    if (job.Time.empty()) throw EDVError("time: a date and time \"YYYY-MM-DD HH:MM\" is needed");
+    const TProgramRequest request =
+        CheckedRequest(job.Entries, HeaderPathBytesOfUtf8(job.FileName), job.Time);
+    const double bytes = EstimateProgramBytes(job.Entries);
+    if (bytes > kMaxWebProgramBytes)
+      throw EDVError("The program would have about " + std::to_string(static_cast<long long>(bytes)) +
+                     " bytes, more than the page can keep in memory (" +
+                     std::to_string(static_cast<long long>(kMaxWebProgramBytes)) +
+                     "); the desktop program writes it");
+    TGCodeStringSink sink(result);
+    TGCodeFile list(sink);
+    WriteProgram(request, list);
+  });
+}
+
+// The figures as the JSON of "--stats --json", followed by the SVG drawing when `svg` is not zero;
+// skSecondSize tells the drawing's length.
+int skPreview(const char* jobText, int svg) {
+  return Answer([&] {
+    const TWebJob job = ParseJob(jobText);
+    TPreviewReport report = MakePreviewReport(job.Entries, svg != 0, job.RapidRate);
+    result = std::move(report.Json);
+    result += report.Svg;
+    secondSize = report.Svg.size();
+  });
+}
+
+// The entries of a Skimplane.ini's bytes as "key=value" lines. An entry that cannot be read keeps the
+// initial value and its message follows as the line "error=..." (the first such message only), as the
+// window reads the file at start. Numbers are read with the separator the file was written with.
+int skReadSettings(const char* bytes, int size) {
+  return Answer([&] {
+    const std::string_view file(bytes, static_cast<std::size_t>(size));
+    TJobEntries entries;
+    TDVIniFile ini;
+    ini.SetDecimalSeparator(SeparatorOf(file));
+    ini.LoadFromBytes(file);
+    ini.SetQuotedStrings(true);
+    TJobEntriesValues window(entries);
+    const TSettingsRead read = ReadSettings(ini, window);
+    result = JobLines(entries);
+    try {
+      read.RaiseFirstFailure();
+    } catch (const std::exception& error) {
+      std::string message = error.what();
+      for (char& c : message)
+        if (c == '\n' || c == '\r') c = ' ';
+      result += "error=" + message + "\n";
+    }
+  });
+}
+
+// Skimplane.ini with the job's entries: written into `previous` (the bytes of an existing file, which
+// keeps everything else it holds and its decimal separator) or, when `previousSize` is zero, a new file
+// as the window's first exit writes it with a point.
+int skWriteSettings(const char* jobText, const char* previous, int previousSize) {
+  return Answer([&] {
+    const TWebJob job = ParseJob(jobText);
+    const std::string_view file(previous, static_cast<std::size_t>(previousSize));
+    TDVIniFile ini;
+    ini.SetDecimalSeparator(previousSize > 0 ? SeparatorOf(file) : '.');
+    if (previousSize > 0) {
+      ini.LoadFromBytes(file);
+      ini.SetQuotedStrings(true);
+      ini.OpenRootKey("Option");  // the window's entries live in the first block of "Option"
+      ini.OpenSubKey();
+    } else {
+      ini.SetQuotedStrings(true);
+      ini.OpenRootKey("Option");  // the window's entries live in the first block of "Option"
+      ini.AddSubKey();
+    }
+    TJobEntries entries = job.Entries;
+    TJobEntriesValues window(entries);
+    WriteSettings(ini, window);
+    result = ini.SaveToBytes();
+  });
+}
+
+const char* skResult() {
+  return result.data();
+}
+int skResultSize() {
+  return static_cast<int>(result.size());
+}
+int skSecondSize() {
+  return static_cast<int>(secondSize);
+}
+
+}  // extern "C"

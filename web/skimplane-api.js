@@ -1,0 +1,150 @@
+// Skimplane's generator in the browser and under Node: the desktop program's C++ core built as
+// WebAssembly (skimplane-core.js, loaded before this script), behind a small stable API. A classic script,
+// so that the page also runs from a folder opened as a file; skimplane.mjs offers the same as an ES module.
+//
+// A job is a plain object; every field is optional and takes the window's initial value when missing:
+// x, y, diameter, overlap, stepDown, retract (numbers, mm), absoluteRetract (boolean), layers, spindle,
+// feed (whole numbers), strategy ('spiral' | 'x' | 'y'), edgeClean, finishCentre (booleans), dialect
+// ('iso' | 'grbl'), coolant ('off' | 'mist' | 'flood', or '' for the dialect's own), dwell (seconds),
+// time ('YYYY-MM-DD HH:MM', now when missing), fileName (the header's path, 'facing.nc' when missing),
+// rapidRate (mm/min, for the cycle time). A refused job throws an Error with the desktop program's message.
+
+(() => {
+  // The job's fields in the order of the window's pages.
+  const jobFields = [
+    'x', 'y', 'diameter', 'overlap', 'stepDown', 'retract', 'absoluteRetract', 'layers', 'spindle', 'feed',
+    'strategy', 'edgeClean', 'finishCentre', 'dialect', 'coolant', 'dwell',
+  ];
+
+  // The window's initial values.
+  const defaultJob = Object.freeze({
+    x: 150, y: 200, diameter: 6, overlap: 0.5, stepDown: 1, retract: 2, absoluteRetract: false, layers: 1,
+    spindle: 5000, feed: 120, strategy: 'spiral', edgeClean: true, finishCentre: false, dialect: 'iso',
+    coolant: '', dwell: 0,
+  });
+
+  function pad(n) {
+    return String(n).padStart(2, '0');
+  }
+
+  // "YYYY-MM-DD HH:MM" of a Date in local time, as the header shows it.
+  function headerTime(date = new Date()) {
+    return `${date.getFullYear()}-${pad(date.getMonth() + 1)}-${pad(date.getDate())} ` +
+      `${pad(date.getHours())}:${pad(date.getMinutes())}`;
+  }
+
+  function jobText(job) {
+    if (job === null || typeof job !== 'object') throw new TypeError('a job must be an object');
+    const known = [...jobFields, 'time', 'fileName', 'rapidRate'];
+    let text = '';
+    for (const key of known) {
+      const value = job[key];
+      if (value === undefined || value === null) continue;
+      text += `${key}=${encodeURIComponent(String(value))}\n`;
+    }
+    return text;
+  }
+
+  function parseJobLines(text) {
+    const job = {};
+    let error = null;
+    for (const line of text.split('\n')) {
+      const at = line.indexOf('=');
+      if (at < 0) continue;
+      const key = line.slice(0, at);
+      const value = line.slice(at + 1);
+      if (key === 'error') error = value;
+      else if (['strategy', 'dialect', 'coolant'].includes(key)) job[key] = value;
+      else if (['absoluteRetract', 'edgeClean', 'finishCentre'].includes(key)) job[key] = value === 'true';
+      else job[key] = Number(value);
+    }
+    return { job, error };
+  }
+
+  function makeApi(core) {
+    const encoder = new TextEncoder();
+    const decoder = new TextDecoder();
+
+    // Copies bytes into the module's memory for the length of one call.
+    function withBytes(bytes, call) {
+      const pointer = core._malloc(Math.max(bytes.length, 1));
+      try {
+        core.HEAPU8.set(bytes, pointer);
+        return call(pointer, bytes.length);
+      } finally {
+        core._free(pointer);
+      }
+    }
+    function withText(text, call) {
+      return withBytes(encoder.encode(`${text}\0`), (pointer) => call(pointer));
+    }
+    function resultBytes() {
+      const at = core._skResult();
+      return core.HEAPU8.slice(at, at + core._skResultSize());
+    }
+    function check(status) {
+      if (status !== 0) throw new Error(decoder.decode(resultBytes()));
+    }
+    function job(given) {
+      const text = jobText(given);
+      return given.time === undefined || given.time === null ? `${text}time=${encodeURIComponent(headerTime())}\n` : text;
+    }
+    function report(given, svg) {
+      check(withText(jobText(given), (p) => core._skPreview(p, svg ? 1 : 0)));
+      const all = resultBytes();
+      const svgBytes = core._skSecondSize();
+      const stats = JSON.parse(decoder.decode(all.subarray(0, all.length - svgBytes)));
+      return { stats, svg: svg ? decoder.decode(all.subarray(all.length - svgBytes)) : '' };
+    }
+
+    return Object.freeze({
+      // The program's bytes: GBK, every line ending in CR LF, exactly as the desktop program writes it.
+      generate(given) {
+        check(withText(job(given), (p) => core._skGenerate(p)));
+        return resultBytes();
+      },
+      // The figures of `skimplane-cli --stats --json`.
+      stats(given) {
+        return report(given, false).stats;
+      },
+      // The drawing of `skimplane-cli --preview`.
+      previewSvg(given) {
+        return report(given, true).svg;
+      },
+      // Both in one pass, for a page that shows them together.
+      preview(given) {
+        return report(given, true);
+      },
+      // The entries of a Skimplane.ini (its bytes). An entry that cannot be read keeps its initial value;
+      // the first such entry's message throws, with the job read nonetheless in the Error's `job`.
+      readSettings(bytes) {
+        const data = bytes instanceof Uint8Array ? bytes : encoder.encode(String(bytes));
+        check(withBytes(data, (p, n) => core._skReadSettings(p, n)));
+        const { job: read, error } = parseJobLines(decoder.decode(resultBytes()));
+        if (error !== null) {
+          const failure = new Error(error);
+          failure.job = read;
+          throw failure;
+        }
+        return read;
+      },
+      // Skimplane.ini with the job's entries; written into `previous` (an existing file's bytes, whose
+      // other contents it keeps) or, without one, as a new file.
+      writeSettings(given, previous) {
+        const old = previous instanceof Uint8Array ? previous : new Uint8Array();
+        const text = encoder.encode(`${jobText(given)}\0`);
+        check(withBytes(text, (jobPointer) => withBytes(old, (p, n) => core._skWriteSettings(jobPointer, p, n))));
+        return resultBytes();
+      },
+    });
+  }
+
+  let loading = null;
+  // The API, once the module has started; the same promise for every caller.
+  function load() {
+    loading ??= globalThis.createSkimplaneCore({}).then(makeApi);
+    return loading;
+  }
+
+  globalThis.Skimplane = Object.freeze({ load, jobFields, defaultJob, headerTime });
+})();
