@@ -12,7 +12,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 
 #include "cli/CliSupport.h"
@@ -180,18 +179,9 @@ TWebJob ParseJob(std::string_view text) {
   return job;
 }
 
-// Checks the job and makes the generator's request. The check either returns the checked job that the
-// writers take or only raises, depending on the generator's version; both are served, so the module builds
-// beside either.
-template <typename Checked = decltype(CheckJob(std::declval<const TJobEntries&>())),
-          typename Request = TProgramRequest>
-Request CheckedRequest(const TJobEntries& entries, std::string headerPath, std::string time) {
-  if constexpr (std::is_void_v<Checked>) {
-    (void)CheckJob(entries);
-    return Request{entries, {}, std::move(headerPath), std::move(time)};
-  } else {
-    return Request{CheckJob(entries), {}, std::move(headerPath), std::move(time)};
-  }
+// Checks the job, once, and makes the generator's request of it.
+TProgramRequest CheckedRequest(const TJobEntries& entries, std::string headerPath, std::string time) {
+  return TProgramRequest{CheckJob(entries), {}, std::move(headerPath), std::move(time)};
 }
 
 // Runs one call: 0 with the answer in `result`, or 1 with the message there.
