@@ -66,6 +66,15 @@ Lang:[%RootKey%]
   PreviewUncutCorner:角部未切削
   PreviewShareOfFace:（佔平面的 %1%，第 %2 層）
   PreviewColon:：
+  PreviewExtentX:刀具中心 X
+  PreviewExtentY:刀具中心 Y
+  PreviewExtentZ:刀具中心 Z
+  PreviewExtentRange:%1 至 %2 mm
+  PreviewExtentNone:無移動
+  PreviewWorking:正在計算預覽…
+  PreviewCancel:取消
+  PreviewCancelled:已取消：圖中仍是之前的作業
+  PreviewHint:滾輪縮放，拖動平移，F 或 Home 適合視窗，Esc 關閉
   Controller:控制器：
   Controllers:ISO（霧狀冷卻 M07）|ISO（液體冷卻 M08）|ISO（無冷卻）|GRBL 1.1（無冷卻）|GRBL 1.1（液體冷卻 M8）
 %]

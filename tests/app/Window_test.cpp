@@ -23,7 +23,9 @@
 #include "TestSupport.h"
 #include "app/Application.h"
 #include "app/FormSettingsWindow.h"
+#include "app/PreviewCaptions.h"
 #include "app/Skimplane_form.h"
+#include "dvTools/dvIniTools.h"
 
 namespace fs = std::filesystem;
 
@@ -322,6 +324,19 @@ TEST(WindowLanguage, QtDialogsSpeakTheWindowsLanguage) {
     EXPECT_EQ(box.button(QMessageBox::Ok)->text(), r.ok) << r.locale;
     form.reset();
     UseQtLanguage(QStringLiteral("zh_CN"));  // as the next program starts
+  }
+}
+
+// A key a shipped pack lacks shows its Chinese text in the middle of the pack's language.
+TEST(WindowLanguage, ShippedPacksCaptionEveryPreviewText) {
+  for (const char* pack : {"English.lng", "Chinese-Traditional.lng"}) {
+    TDVIniFile ini;
+    ini.LoadFromFile(std::string(SKIMPLANE_BIN_DIR) + "/packs/" + pack);
+    ini.SetQuotedStrings(true);
+    ini.OpenRootKey("Lang");
+    ini.OpenSubKey();
+    for (const std::string& key : TPreviewCaptions::Keys())
+      EXPECT_TRUE(ini.ValueExists(key)) << pack << " " << key;
   }
 }
 
