@@ -23,7 +23,7 @@ void BM_PreviewWindowDefaultJob(benchmark::State& state) {
 
 // Painting the scene alone at the window's size.
 void BM_PaintDefaultJob(benchmark::State& state) {
-  const TToolpathPreview p = BuildPreview(TJobEntries{});
+  const TToolpathPreview p = BuildPreview(CheckJob(TJobEntries{}));
   const TPreviewScene scene = BuildScene(p, 0, false);
   QImage image(720, 620, QImage::Format_RGB32);
   for (auto _ : state) {
@@ -62,7 +62,7 @@ void BM_PreviewWindowMillionLines(benchmark::State& state) {
 
 // Painting it: half a million passes a hair apart on some 700 pixels.
 void BM_PaintMillionLines(benchmark::State& state) {
-  const TToolpathPreview p = BuildPreview(MillionLines());
+  const TToolpathPreview p = BuildPreview(CheckJob(MillionLines()));
   const TPreviewScene scene = BuildScene(p, 0, false);
   QImage image(720, 620, QImage::Format_RGB32);
   for (auto _ : state) {

@@ -23,7 +23,7 @@ TJobEntries LargeFace(int mode, double diameter, double overlap) {
 }
 
 void UncutArea(benchmark::State& state, const TJobEntries& job) {
-  const TToolpathPreview p = BuildPreview(job, false);
+  const TToolpathPreview p = BuildPreview(CheckJob(job), false);
   const TLayerPath& layer = p.Layers.back();
   double share = 0;
   for (auto _ : state) {
@@ -77,7 +77,7 @@ void BM_FiguresFourMillionLinesAlongY(benchmark::State& state) {
   const TJobEntries job = FourMillionLinesAlongY();
   std::uint64_t lines = 0;
   for (auto _ : state) {
-    const TProgramMeasure m = MeasureProgram(job);
+    const TProgramMeasure m = MeasureProgram(CheckJob(job));
     lines = m.Figures.Lines;
     benchmark::DoNotOptimize(m.Uncut.UncutArea);
   }
@@ -90,20 +90,20 @@ void BM_FiguresFourMillionLinesAlongX(benchmark::State& state) {
   job.Mode = kModeXZigzag;
   job.XPos = 2000;
   job.YPos = 3000;
-  for (auto _ : state) benchmark::DoNotOptimize(MeasureProgram(job).Uncut.UncutArea);
+  for (auto _ : state) benchmark::DoNotOptimize(MeasureProgram(CheckJob(job)).Uncut.UncutArea);
 }
 
 // What the window does when it opens on its default job: build, read back, scene with the uncut area.
 void BM_PreviewDefaultJob(benchmark::State& state) {
   for (auto _ : state) {
-    const TToolpathPreview p = BuildPreview(TJobEntries{});
+    const TToolpathPreview p = BuildPreview(CheckJob(TJobEntries{}));
     const TPreviewScene scene = BuildScene(p, p.Layers.size() - 1, false);
     benchmark::DoNotOptimize(scene.Uncut.UncutArea);
   }
 }
 
 void BM_PreviewDefaultJobSvg(benchmark::State& state) {
-  const TToolpathPreview p = BuildPreview(TJobEntries{});
+  const TToolpathPreview p = BuildPreview(CheckJob(TJobEntries{}));
   const TPreviewScene scene = BuildScene(p, 0, true);
   const auto rows = FigureRows(FigureValues(p.Figures, kDefaultRapidRate, scene.Uncut, 0));
   for (auto _ : state) benchmark::DoNotOptimize(PreviewSvg(scene, rows));

@@ -354,7 +354,7 @@ bool TPreviewWindow::SetJob(const TJobEntries& entries) {
   // dialog keeps the user's hands off both windows meanwhile; a change that arrives anyway is followed
   // once the job is done (FollowNow).
   if (busy_) return false;
-  (void)CheckJob(entries);  // a refused job is said before any dialog opens
+  const TCheckedJob job = CheckJob(entries);  // a refused job is said before any dialog opens
   const TPreviewProgressOptions& options = PreviewProgressOptions();
   const double estimate = EstimateProgramLines(entries);
   busy_ = true;
@@ -387,7 +387,7 @@ bool TPreviewWindow::SetJob(const TJobEntries& entries) {
   TToolpathPreview preview;
   TPreviewScene scene;
   try {
-    preview = BuildPreview(entries, true, progress);
+    preview = BuildPreview(job, true, progress);
     if (progress.Tick) progress.Tick(static_cast<std::uint64_t>(preview.Figures.Lines));
     scene = BuildScene(preview, 0, false);
   } catch (const TPreviewCancelled&) {

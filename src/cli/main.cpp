@@ -78,7 +78,7 @@ void Run(const TCliRun& run) {
   const TCheckedJob job = CheckJob(run.Entries);
   TPreviewReport report;
   if (!run.PreviewFile.empty() || run.Stats)
-    report = MakePreviewReport(run.Entries, !run.PreviewFile.empty(), run.RapidRate);
+    report = MakePreviewReport(job, !run.PreviewFile.empty(), run.RapidRate);
 
   std::unique_ptr<TGCodeFileSink> program;
   if (run.Output == kStandardOutputName) {

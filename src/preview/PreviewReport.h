@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "toolpath/FacingJob.h"
+#include "toolpath/ProgramLimits.h"
 
 struct TPreviewReport {
   std::string Svg;  // empty unless asked for
@@ -16,5 +16,5 @@ struct TPreviewReport {
 
 // Builds the drawing of every layer (with the first layer's swept band and uncut cells) when `svg` is set,
 // and the figures, all in memory, so that a caller can refuse before it writes any file. Raises EDVError
-// for a refused job or a program too large to draw.
-[[nodiscard]] TPreviewReport MakePreviewReport(const TJobEntries& entries, bool svg, double rapidRate);
+// for a program too large to draw.
+[[nodiscard]] TPreviewReport MakePreviewReport(const TCheckedJob& job, bool svg, double rapidRate);

@@ -28,8 +28,8 @@ void Include(TRectMM& r, double x, double y) {
 
 }  // namespace
 
-TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer, const TReadProgress& progress) {
-  const TCheckedJob job = CheckJob(entries);
+TToolpathPreview BuildPreview(const TCheckedJob& job, bool everyLayer, const TReadProgress& progress) {
+  const TJobEntries& entries = job.Entries();
   if (everyLayer) {
     const double lines = EstimateProgramLines(entries);
     if (lines > kMaxPreviewLines) {
@@ -71,9 +71,9 @@ class TMeasureSink final : public TProgramReader {
 
 }  // namespace
 
-TProgramMeasure MeasureProgram(const TJobEntries& entries, std::size_t cellBudget,
+TProgramMeasure MeasureProgram(const TCheckedJob& job, std::size_t cellBudget,
                                const TReadProgress& progress) {
-  const TCheckedJob job = CheckJob(entries);
+  const TJobEntries& entries = job.Entries();
   TMeasureSink sink(FaceRect(entries.XPos, entries.YPos), entries.Knit / 2, cellBudget);
   if (progress.Tick) sink.SetTick(progress.Tick, progress.Every);
   TGCodeFile list(sink);

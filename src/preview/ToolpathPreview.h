@@ -12,6 +12,7 @@
 #include "preview/ProgramMoves.h"
 #include "preview/SweptArea.h"
 #include "toolpath/FacingJob.h"
+#include "toolpath/ProgramLimits.h"
 
 // Drawing keeps every move in memory; beyond this many lines a drawing says nothing more anyway.
 inline constexpr double kMaxPreviewLines = 2'000'000;
@@ -29,20 +30,20 @@ struct TReadProgress {
   std::uint64_t Every = 1 << 16;  // lines between two calls
 };
 
-// Builds the job's program (refused as Generate refuses it, with EDVError) and reads it back. With
+// Builds the checked job's program and reads it back. With
 // everyLayer the moves of every layer are kept, and a program of more than kMaxPreviewLines lines is
 // refused; without it only the first layer's moves are kept and any program the generator accepts is read.
-[[nodiscard]] TToolpathPreview BuildPreview(const TJobEntries& entries, bool everyLayer = true,
+[[nodiscard]] TToolpathPreview BuildPreview(const TCheckedJob& job, bool everyLayer = true,
                                             const TReadProgress& progress = {});
 
 // The figures of the job's program and what its first layer leaves standing, as BuildScene tells them
 // for layer 0, with the moves streamed from the generator into the sums and the raster: no move is kept,
-// so the memory stays the raster's whatever the program's size. Refuses what Generate refuses (EDVError).
+// so the memory stays the raster's whatever the program's size.
 struct TProgramMeasure {
   TProgramFigures Figures;
   TUncutArea Uncut;
 };
-[[nodiscard]] TProgramMeasure MeasureProgram(const TJobEntries& entries,
+[[nodiscard]] TProgramMeasure MeasureProgram(const TCheckedJob& job,
                                              std::size_t cellBudget = kDefaultCellBudget,
                                              const TReadProgress& progress = {});
 

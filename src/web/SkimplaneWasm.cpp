@@ -267,7 +267,7 @@ int skGenerate(const char* jobText) {
 int skPreview(const char* jobText, int svg) {
   return Answer([&] {
     const TWebJob job = ParseJob(jobText);
-    TPreviewReport report = MakePreviewReport(job.Entries, svg != 0, job.RapidRate);
+    TPreviewReport report = MakePreviewReport(CheckJob(job.Entries), svg != 0, job.RapidRate);
     result = std::move(report.Json);
     result += report.Svg;
     secondSize = report.Svg.size();

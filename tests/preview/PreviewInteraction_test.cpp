@@ -174,7 +174,7 @@ TEST_F(PreviewInteractionTest, TheDrawingFollowsEveryEntry) {
     r.change(*form);
     EXPECT_TRUE(w->FollowPending()) << r.name;
     QTRY_VERIFY_WITH_TIMEOUT(!w->FollowPending() && !w->Busy(), 5000);
-    const TToolpathPreview fresh = BuildPreview(form->ReadJobEntries());
+    const TToolpathPreview fresh = BuildPreview(CheckJob(form->ReadJobEntries()));
     EXPECT_EQ(w->Preview().Figures.Lines, fresh.Figures.Lines) << r.name;
     EXPECT_EQ(w->Preview().Figures.FeedLength, fresh.Figures.FeedLength) << r.name;
     const TFigureValues values =
@@ -212,7 +212,8 @@ TEST_F(PreviewInteractionTest, ARefusedEntryIsSaidInTheWindow) {
 
 // Where the cutter centre goes, in the window's words.
 TEST(PreviewExtentText, RangesAndAProgramWithoutMoves) {
-  TFigureValues plate = FigureValues(BuildPreview(Plate()).Figures, kDefaultRapidRate, TUncutArea{}, 0);
+  TFigureValues plate =
+      FigureValues(BuildPreview(CheckJob(Plate())).Figures, kDefaultRapidRate, TUncutArea{}, 0);
   TFigureValues none;
   EXPECT_EQ(PreviewExtentText(plate),
             QString::fromUtf8("刀具中心 X：3.000 至 17.000 mm\n刀具中心 Y：0.000 至 9.000 mm\n"
@@ -303,7 +304,7 @@ TEST_F(PreviewInteractionTest, AChangeDuringAJobIsFollowedAfterIt) {
   TJobEntries want;
   want.XPos = 90;
   want.YPos = 120;
-  EXPECT_EQ(w->Preview().Figures.FeedLength, BuildPreview(want).Figures.FeedLength);
+  EXPECT_EQ(w->Preview().Figures.FeedLength, BuildPreview(CheckJob(want)).Figures.FeedLength);
   EXPECT_TRUE(w->lblStatus->text().isEmpty());
 }
 
@@ -319,7 +320,7 @@ TEST(PaintPreviewScene, PathsOnTheSamePixelsAreDrawnOnce) {
       {"default job", TJobEntries{}, 40},
   };
   for (const auto& r : rows) {
-    const TPreviewScene once = BuildScene(BuildPreview(r.job), 0, true);
+    const TPreviewScene once = BuildScene(BuildPreview(CheckJob(r.job)), 0, true);
     TPreviewScene many = once;
     many.Paths.clear();
     many.Swept.clear();

@@ -62,7 +62,7 @@ TSvgCount Parse(const std::string& svg) {
 }
 
 TEST(PreviewSvg, PlateIsWellFormedWithOneLinePerPlanarMove) {
-  const TToolpathPreview p = BuildPreview(Plate());
+  const TToolpathPreview p = BuildPreview(CheckJob(Plate()));
   const TPreviewScene scene = BuildScene(p, 1, true);
   const auto figures = FigureRows(FigureValues(p.Figures, kDefaultRapidRate, scene.Uncut, scene.Layer));
   TSvgCount c = Parse(PreviewSvg(scene, figures));
@@ -93,7 +93,7 @@ TEST(PreviewSvg, PlateIsWellFormedWithOneLinePerPlanarMove) {
 // The window's default job leaves material inside the face: drawn in a colour of its own, apart from the
 // corners, and both figures are in the drawing's text.
 TEST(PreviewSvg, InsideMaterialHasAColourOfItsOwn) {
-  const TToolpathPreview p = BuildPreview(TJobEntries{});
+  const TToolpathPreview p = BuildPreview(CheckJob(TJobEntries{}));
   const TPreviewScene scene = BuildScene(p, 0, true);
   const auto figures = FigureRows(FigureValues(p.Figures, kDefaultRapidRate, scene.Uncut, scene.Layer));
   const std::string svg = PreviewSvg(scene, figures);
@@ -108,7 +108,7 @@ TEST(PreviewSvg, InsideMaterialHasAColourOfItsOwn) {
 }
 
 TEST(PreviewSvg, OneLayerOnlyAndEscapedText) {
-  const TToolpathPreview p = BuildPreview(Plate());
+  const TToolpathPreview p = BuildPreview(CheckJob(Plate()));
   const TPreviewScene scene = BuildScene(p, 0, false);
   const TSvgCount c = Parse(PreviewSvg(scene, {{"<&\">", "a & b"}}));
   ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
@@ -145,7 +145,7 @@ TEST(PreviewSvg, ReportCarriesExtentsAndLegend) {
                                    {"#E0301E", "left in the corners (no round cutter reaches)"},
                                    {"#14A33C", "start"}};
   for (const auto& r : rows) {
-    const TPreviewReport report = MakePreviewReport(r.job, true, kDefaultRapidRate);
+    const TPreviewReport report = MakePreviewReport(CheckJob(r.job), true, kDefaultRapidRate);
     const TSvgCount c = Parse(report.Svg);
     ASSERT_TRUE(c.error.isEmpty()) << r.name << ": " << c.error.toStdString();
     EXPECT_EQ(c.texts, static_cast<int>(report.Figures.size()) + 3 + kLegendEntries) << r.name;
@@ -165,7 +165,7 @@ TEST(PreviewSvg, ReportCarriesExtentsAndLegend) {
 
 TEST(PreviewSvg, WritesSafelyAndReportsFailures) {
   TempDir dir;
-  const TPreviewScene scene = BuildScene(BuildPreview(Plate()), 0, true);
+  const TPreviewScene scene = BuildScene(BuildPreview(CheckJob(Plate())), 0, true);
   WritePreviewSvg(dir / "plate.svg", scene, {});
   EXPECT_TRUE(Parse(ReadBytes(dir / "plate.svg")).error.isEmpty());
   EXPECT_THROW(WritePreviewSvg(dir / "missing" / "plate.svg", scene, {}), EDVError);

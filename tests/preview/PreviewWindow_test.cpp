@@ -181,7 +181,7 @@ TEST_F(PreviewWindowTest, FinishCentreBoxIsTheMainWindowsChoice) {
 
 // The window's wording of each figure, the cycle time when it cannot be told included.
 TEST(PreviewFigureText, EveryFigureAndEveryCycleTime) {
-  const TProgramFigures plate = BuildPreview(Plate()).Figures;
+  const TProgramFigures plate = BuildPreview(CheckJob(Plate())).Figures;
   TProgramFigures stalled = plate;
   stalled.FeedTimeKnown = false;
   TUncutArea corners;
@@ -272,7 +272,7 @@ static std::function<QColor(double, double)> PaintedAtTenPixelsPerMm(const TPrev
 // The plate painted at 10 pixels a millimetre: the corners a round cutter cannot reach are marked, the
 // swept band and the feed paths are where the moves put them.
 TEST(PaintPreviewScene, PixelsWhereTheMovesAre) {
-  const TToolpathPreview p = BuildPreview(Plate());
+  const TToolpathPreview p = BuildPreview(CheckJob(Plate()));
   const TPreviewScene scene = BuildScene(p, 0, false);
   const auto pixel = PaintedAtTenPixelsPerMm(scene);
   const struct {
@@ -301,7 +301,7 @@ TEST(PaintPreviewScene, PixelsWhereTheMovesAre) {
 // The default job painted at 10 pixels a millimetre: the fin the spiral leaves between X 77.5 and 78 and
 // the notch at the bottom edge in the colour of material left inside, the corners in their own.
 TEST(PaintPreviewScene, MaterialLeftInsideHasAColourOfItsOwn) {
-  const TPreviewScene scene = BuildScene(BuildPreview(TJobEntries{}), 0, false);
+  const TPreviewScene scene = BuildScene(BuildPreview(CheckJob(TJobEntries{})), 0, false);
   const auto pixel = PaintedAtTenPixelsPerMm(scene);
   // The uncut colours over the face at 75 %.
   const auto over = [](std::uint32_t rgb) {

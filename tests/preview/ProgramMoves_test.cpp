@@ -37,7 +37,7 @@ struct TPlateFigures {
 };
 
 TEST(ProgramReader, FiguresOfTheWorkedExampleByHand) {
-  const TToolpathPreview p = BuildPreview(Plate());
+  const TToolpathPreview p = BuildPreview(CheckJob(Plate()));
   const TProgramFigures& f = p.Figures;
   EXPECT_EQ(f.Lines, 48u);
   EXPECT_EQ(f.Layers, 2);
@@ -68,7 +68,7 @@ TEST(ProgramReader, TheSavedProgramGivesTheSameFigures) {
   std::size_t start = 0;
   for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
     reader.AddLine(std::string_view(text).substr(start, end - start));
-  const TProgramFigures built = BuildPreview(Plate()).Figures;
+  const TProgramFigures built = BuildPreview(CheckJob(Plate())).Figures;
   EXPECT_EQ(reader.Figures().Lines, built.Lines);
   EXPECT_EQ(reader.Figures().Layers, 2);
   EXPECT_DOUBLE_EQ(reader.Figures().FeedLength, built.FeedLength);
@@ -266,7 +266,7 @@ TEST(ProgramReader, ExtentsOfTheCutterCentre) {
   }
   // The worked example: its edge clean runs down to the face's edge at (6, 0); the start and the end sit
   // 2 above the top, the second layer cuts at -2.
-  const TProgramFigures plate = BuildPreview(Plate()).Figures;
+  const TProgramFigures plate = BuildPreview(CheckJob(Plate())).Figures;
   ASSERT_TRUE(plate.HasExtents);
   EXPECT_DOUBLE_EQ(plate.Min.X, 3);
   EXPECT_DOUBLE_EQ(plate.Max.X, 17);
@@ -279,24 +279,24 @@ TEST(ProgramReader, ExtentsOfTheCutterCentre) {
 TEST(BuildPreview, RefusesWhatTheGeneratorRefusesAndWhatIsTooLargeToDraw) {
   TJobEntries zeroStep = Plate();
   zeroStep.Cross = 6;
-  EXPECT_THROW((void)BuildPreview(zeroStep), EDVError);
+  EXPECT_THROW((void)BuildPreview(CheckJob(zeroStep)), EDVError);
   TJobEntries unknown = Plate();
   unknown.Mode = 7;
-  EXPECT_THROW((void)BuildPreview(unknown), EDVError);
+  EXPECT_THROW((void)BuildPreview(CheckJob(unknown)), EDVError);
 
   TJobEntries huge = Plate();
   huge.XPos = 3000;
   huge.YPos = 2000;
   huge.Layer = 5000;
   try {
-    (void)BuildPreview(huge);
+    (void)BuildPreview(CheckJob(huge));
     ADD_FAILURE() << "no refusal";
   } catch (const EDVError& e) {
     EXPECT_NE(std::string(e.what()).find("too many to draw"), std::string::npos) << e.what();
   }
   // The figures alone keep only the first layer and read any program the generator writes.
   huge.Layer = 50;
-  const TToolpathPreview first = BuildPreview(huge, false);
+  const TToolpathPreview first = BuildPreview(CheckJob(huge), false);
   EXPECT_EQ(first.Figures.Layers, 50);
   ASSERT_EQ(first.Layers.size(), 1u);
   EXPECT_EQ(first.Layers[0].Index, 0);
@@ -321,7 +321,7 @@ TEST(FigureRows, TimeTextAndRows) {
       {1.0912841, "0:01:05"}, {61.5, "1:01:30"}, {0, "0:00:00"}, {NAN, "unknown"}, {INFINITY, "unknown"}};
   for (const auto& t : times) EXPECT_EQ(FormatMinutes(t.minutes), t.text) << t.minutes;
 
-  const TProgramFigures f = BuildPreview(Plate()).Figures;
+  const TProgramFigures f = BuildPreview(CheckJob(Plate())).Figures;
   const auto rows = FigureRows(FigureValues(f, 5000, PlateUncut(), 1));
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"Lines", "48"},
@@ -345,7 +345,7 @@ TEST(FigureRows, TimeTextAndRows) {
 }
 
 TEST(FigureValues, NumbersAndWhyTheCycleTimeIsUnknown) {
-  const TProgramFigures f = BuildPreview(Plate()).Figures;
+  const TProgramFigures f = BuildPreview(CheckJob(Plate())).Figures;
   TProgramFigures stalled = f;
   stalled.FeedTimeKnown = false;
   const struct {
@@ -386,7 +386,7 @@ TEST(FigureValues, NumbersAndWhyTheCycleTimeIsUnknown) {
 
 // The JSON figures, byte for byte: scripts read these keys.
 TEST(FigureJson, KeysAndValues) {
-  const TProgramFigures f = BuildPreview(Plate()).Figures;
+  const TProgramFigures f = BuildPreview(CheckJob(Plate())).Figures;
   EXPECT_EQ(FigureJson(FigureValues(f, 5000, PlateUncut(), 0)),
             "{\n"
             "  \"lines\": 48,\n"

@@ -55,7 +55,7 @@ TEST(UncutArea, InsideAndCornersOfSmallJobsByHand) {
       {"face the size of the cutter", Job(6, 6, 6, 0.5, kModeSpiral, false), 0, corners},
   };
   for (const auto& r : rows) {
-    const TToolpathPreview p = BuildPreview(r.job);
+    const TToolpathPreview p = BuildPreview(CheckJob(r.job));
     for (const TLayerPath& layer : p.Layers) {
       const TUncutArea u = ComputeUncutArea(p.Face, p.Radius, layer.Moves, layer.CutLevel());
       const double face = p.Face.Width() * p.Face.Height();
@@ -79,7 +79,7 @@ TEST(UncutArea, InsideAndCornersOfSmallJobsByHand) {
 // Y = X + 50 - 3 sqrt 2: 25.75 mm^2. At the bottom edge the passes at X 3 and X 8.5 both start at Y 3, and
 // between their two discs a notch of 2.77 mm^2 reaches the edge.
 TEST(UncutArea, TheDefaultJobLeavesAFinAndANotchInside) {
-  const TToolpathPreview p = BuildPreview(TJobEntries{});
+  const TToolpathPreview p = BuildPreview(CheckJob(TJobEntries{}));
   ASSERT_EQ(p.Layers.size(), 1u);
   const TUncutArea u = ComputeUncutArea(p.Face, p.Radius, p.Layers[0].Moves, p.Layers[0].CutLevel());
   const double fin = 0.5 * (77.75 + 50 - 3 * std::sqrt(2.0) - 72);
@@ -125,7 +125,7 @@ TEST(UncutArea, CentrePassLeavesNothingInsideOnRandomSpiralJobs) {
                              std::to_string(e.Knit) + " c " + std::to_string(e.Cross) +
                              (e.ClearEnd ? " clean" : "");
     const auto inside = [](const TJobEntries& job) {
-      const TToolpathPreview p = BuildPreview(job);
+      const TToolpathPreview p = BuildPreview(CheckJob(job));
       return ComputeUncutArea(p.Face, p.Radius, p.Layers[0].Moves, p.Layers[0].CutLevel(), 1'000'000);
     };
     leftWithout += inside(e).InsideArea > 0;
@@ -148,7 +148,8 @@ TEST(UncutArea, CornersNeverExceedWhatARoundCutterMustLeave) {
   for (const auto& f : faces) {
     for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
       for (bool clearEnd : {true, false}) {
-        const TToolpathPreview p = BuildPreview(Job(f.x, f.y, f.diameter, f.overlap, mode, clearEnd));
+        const TToolpathPreview p =
+            BuildPreview(CheckJob(Job(f.x, f.y, f.diameter, f.overlap, mode, clearEnd)));
         const TLayerPath& layer = p.Layers[0];
         for (std::size_t budget : {kDefaultCellBudget, std::size_t{10'000}, std::size_t{37}}) {
           const TUncutArea u = ComputeUncutArea(p.Face, p.Radius, layer.Moves, layer.CutLevel(), budget);
@@ -390,9 +391,9 @@ TEST(MeasureProgram, SameFiguresAsThePreviewOfTheFirstLayer) {
     e.ZUpAbs = i % 6 == 1;
     const std::string name = "job " + std::to_string(i);
     const std::size_t budget = 20'000 + 997 * static_cast<std::size_t>(i);
-    const TToolpathPreview p = BuildPreview(e);
+    const TToolpathPreview p = BuildPreview(CheckJob(e));
     const TPreviewScene scene = BuildScene(p, 0, true, budget);
-    const TProgramMeasure m = MeasureProgram(e, budget);
+    const TProgramMeasure m = MeasureProgram(CheckJob(e), budget);
     EXPECT_EQ(m.Figures.Lines, p.Figures.Lines) << name;
     EXPECT_EQ(m.Figures.FeedLength, p.Figures.FeedLength) << name;
     EXPECT_EQ(m.Uncut.InsideCells, scene.Uncut.InsideCells) << name;
@@ -406,7 +407,8 @@ TEST(MeasureProgram, SameFiguresAsThePreviewOfTheFirstLayer) {
 TEST(MeasureProgram, ProgressTicksAndStops) {
   std::vector<std::uint64_t> ticks;
   TReadProgress progress{[&](std::uint64_t lines) { ticks.push_back(lines); }, 10};
-  const TProgramMeasure m = MeasureProgram(Job(20, 12, 6, 0.5, kModeSpiral, true, 2), 1000, progress);
+  const TProgramMeasure m =
+      MeasureProgram(CheckJob(Job(20, 12, 6, 0.5, kModeSpiral, true, 2)), 1000, progress);
   ASSERT_EQ(m.Figures.Lines, 48u);
   EXPECT_EQ(ticks, (std::vector<std::uint64_t>{10, 20, 30, 40}));
 
@@ -414,7 +416,8 @@ TEST(MeasureProgram, ProgressTicksAndStops) {
   progress.Tick = [](std::uint64_t lines) {
     if (lines == 20) throw TStop{};
   };
-  EXPECT_THROW((void)BuildPreview(Job(20, 12, 6, 0.5, kModeSpiral, true, 2), true, progress), TStop);
+  EXPECT_THROW((void)BuildPreview(CheckJob(Job(20, 12, 6, 0.5, kModeSpiral, true, 2)), true, progress),
+               TStop);
 }
 
 }  // namespace
