@@ -127,6 +127,7 @@ compared=$((compared + 1))
 
 # Standard output: binary on Windows, so CR LF stays CR LF and the path line is "-" on both.
 run_both stdout --x 20 --y 12 --layers 2 --time "$time" -o -
+[ -s "$work/windows/stdout.out" ] || fail "no program on standard output"
 cmp -s "$work/linux/stdout.out" "$work/windows/stdout.out" || fail "program on standard output"
 compared=$((compared + 1))
 
@@ -137,11 +138,13 @@ before=$(ls -A "$work/windows" | wc -l)
 
 # The figures (text lines end in CR LF on the Windows console).
 run_both stats --x 20 --y 12 --layers 2 --stats --json
+[ -s "$work/windows/stats.out" ] || fail "no figures"
 cmp -s "$work/linux/stats.out" <(tr -d '\r' <"$work/windows/stats.out") || fail "--stats --json"
 compared=$((compared + 1))
 
 # A refused job and a file that cannot be written: the same messages and exit codes.
 run_both refused --diameter 1 --overlap 2 -o refused.nc
+[ -s "$work/windows/refused.err" ] || fail "no message for a refused job"
 cmp -s "$work/linux/refused.err" <(tr -d '\r' <"$work/windows/refused.err") || fail "refused job message"
 [ ! -e "$work/windows/refused.nc" ] || fail "a refused job left a file"
 compared=$((compared + 1))

@@ -61,7 +61,8 @@ class TDVWinPos : public QObject {
  public:
   // The owner is the form (a top-level widget; null raises EDVError). The keeper becomes its child,
   // named "DVWinPos1", and touches no registry yet. Its registry is the platform's HKEY_LOCAL_MACHINE:
-  // the system registry on Windows, elsewhere the hive file `hiveFile` (the application names it).
+  // the system registry on Windows (the user's hive there, see WindowsRegistry.h), elsewhere the hive
+  // file `hiveFile` (the application names it).
   TDVWinPos(QWidget* owner, const std::filesystem::path& hiveFile);
   // The same with any registry; the keeper owns it.
   TDVWinPos(QWidget* owner, std::unique_ptr<RegistryStore> registry);

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -332,5 +336,22 @@ TEST(AtomicFileWriter, TheNullDeviceIsWrittenThrough) {
     writer.Commit();
   }
   EXPECT_EQ(FilesIn(dir.path()), 0);
+}
+
+// Standard output starts in text mode on Windows, where each LF would gain a CR: the program's CR LF
+// must arrive as CR LF, and a lone LF as LF.
+TEST(AtomicFileWriter, ADescriptorInTextModeGetsTheBytesUnchanged) {
+  TempDir dir;
+  const int fd = ::_wopen((dir / "out.nc").c_str(), _O_WRONLY | _O_CREAT | _O_TEXT, _S_IREAD | _S_IWRITE);
+  ASSERT_GE(fd, 0);
+  {
+    AtomicFileWriter writer(fd, "standard output");
+    writer.Write("G00 X1\r\nlone\n");
+    writer.Write(std::string(100 << 10, '\n'));
+    writer.Commit();
+  }
+  ::_close(fd);
+  // Compared without a full diff: gtest's diff of two long strings needs memory of their product.
+  EXPECT_TRUE(ReadBytes(dir / "out.nc") == "G00 X1\r\nlone\n" + std::string(100 << 10, '\n'));
 }
 #endif
