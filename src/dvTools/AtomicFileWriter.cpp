@@ -15,20 +15,9 @@
 
 namespace fs = std::filesystem;
 
-std::string SystemReason(int errorNumber) {
-  std::string reason = std::strerror(errorNumber);
-  while (!reason.empty() &&
-         (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\r' || reason.back() == '\n')) {
-    reason.pop_back();
-  }
-  return reason;
-}
-
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 20;      // large blocks keep the number of system calls small
 constexpr std::size_t kWritebackSize = 1 << 19;  // blocks of this size start their disk writes at once
-constexpr std::size_t kDirectWriteSize = 1 << 16;
 constexpr std::size_t kMaxNameBytes = NAME_MAX;
 
 std::atomic<TFileSyncFunction> gSync{&::fsync};
@@ -131,13 +120,6 @@ bool SyncNotPossible(int error_number) {
 
 }  // namespace
 
-EStreamWriteError::EStreamWriteError(fs::path file, int errorNumber)
-    : EDVError("Stream write error"), file_(std::move(file)), errorNumber_(errorNumber) {}
-
-std::string EStreamWriteError::Detail() const {
-  return "Cannot write file \"" + file_.string() + "\". " + SystemReason(errorNumber_);
-}
-
 std::string CannotCreateFileMessage(const fs::path& target, int error_number) {
   return "Cannot create file \"" + FullPath(target).string() + "\". " + SystemReason(error_number);
 }
@@ -160,7 +142,6 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
       throw EDVError(CannotCreateFileMessage(target_, EACCES));
     }
   }
-  buffer_.reserve(kBlockSize);
 
   // A device or a pipe is written through: renaming a file over /dev/null would replace the device.
   if (exists && !S_ISREG(st.st_mode)) {
@@ -195,41 +176,13 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
 }
 
 AtomicFileWriter::AtomicFileWriter(int descriptor, std::string name)
-    : target_(std::move(name)), mode_(TMode::mDescriptor), fd_(descriptor) {
-  buffer_.reserve(kBlockSize);
-}
-
-AtomicFileWriter::~AtomicFileWriter() {
-  Discard();
-}
+    : target_(std::move(name)), mode_(TMode::mDescriptor), fd_(descriptor) {}
 
 void AtomicFileWriter::Discard() noexcept {
   if (fd_ >= 0 && mode_ != TMode::mDescriptor) ::close(fd_);
   fd_ = -1;
   if (mode_ == TMode::mNamed && !temp_.empty()) ::unlink(temp_.c_str());
   UnregisterTemporary(cleanupSlot_);
-}
-
-void AtomicFileWriter::Fail(int errorNumber) {
-  throw EStreamWriteError(target_, errorNumber);
-}
-
-void AtomicFileWriter::Write(std::string_view bytes) {
-  if (bytes.empty()) return;
-  if (fd_ < 0 || finished_) Fail(EBADF);
-  if (buffer_.size() + bytes.size() > kBlockSize) Flush();
-  // A block that is large already goes straight to the file: copying it into the buffer gains nothing.
-  // Only behind an empty buffer, or it would overtake the bytes waiting there.
-  if (buffer_.empty() && bytes.size() >= kDirectWriteSize) {
-    WriteAll(bytes);
-    return;
-  }
-  buffer_.append(bytes);
-}
-
-void AtomicFileWriter::Flush() {
-  WriteAll(buffer_);
-  buffer_.clear();
 }
 
 void AtomicFileWriter::WriteAll(std::string_view bytes) {
@@ -329,10 +282,4 @@ void AtomicFileWriter::Commit() {
     (void)gSync.load()(dir);
     ::close(dir);
   }
-}
-
-void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
-  AtomicFileWriter writer(target);
-  writer.Write(bytes);
-  writer.Commit();
 }

@@ -22,19 +22,8 @@
 
 namespace fs = std::filesystem;
 
-std::string SystemReason(int errorNumber) {
-  std::string reason = std::strerror(errorNumber);
-  while (!reason.empty() &&
-         (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\r' || reason.back() == '\n')) {
-    reason.pop_back();
-  }
-  return reason;
-}
-
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 20;  // large blocks keep the number of system calls small
-constexpr std::size_t kDirectWriteSize = 1 << 16;
 constexpr std::size_t kMaxNameUnits = 255;  // UTF-16 units of one name on NTFS and FAT
 
 // The C library's descriptor flushed to disk: 0, or -1 with errno set.
@@ -144,13 +133,6 @@ bool SyncNotPossible(int error_number) {
 
 }  // namespace
 
-EStreamWriteError::EStreamWriteError(fs::path file, int errorNumber)
-    : EDVError("Stream write error"), file_(std::move(file)), errorNumber_(errorNumber) {}
-
-std::string EStreamWriteError::Detail() const {
-  return "Cannot write file \"" + Utf8FromPath(file_) + "\". " + SystemReason(errorNumber_);
-}
-
 std::string CannotCreateFileMessage(const fs::path& target, int error_number) {
   return "Cannot create file \"" + Utf8FromPath(FullPath(target)) + "\". " + SystemReason(error_number);
 }
@@ -174,7 +156,6 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
       const int error_number = errno;
       throw EDVError(CannotCreateFileMessage(target_, error_number));
     }
-    buffer_.reserve(kBlockSize);
     return;
   }
   std::error_code ec;
@@ -186,7 +167,6 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
       throw EDVError(CannotCreateFileMessage(target_, EACCES));
   }
-  buffer_.reserve(kBlockSize);
 
   // Anything else that is no regular file is written through as well.
   if (exists && !fs::is_regular_file(status)) {
@@ -218,11 +198,6 @@ AtomicFileWriter::AtomicFileWriter(int descriptor, std::string name)
     : target_(PathFromUtf8(name)), mode_(TMode::mDescriptor), fd_(descriptor) {
   // CR LF stays CR LF: the C library would otherwise turn each LF of a text-mode descriptor into CR LF.
   (void)::_setmode(fd_, _O_BINARY);
-  buffer_.reserve(kBlockSize);
-}
-
-AtomicFileWriter::~AtomicFileWriter() {
-  Discard();
 }
 
 void AtomicFileWriter::Discard() noexcept {
@@ -230,26 +205,6 @@ void AtomicFileWriter::Discard() noexcept {
   fd_ = -1;
   if (mode_ == TMode::mNamed && !temp_.empty()) ::DeleteFileW(temp_.c_str());
   UnregisterTemporary(cleanupSlot_);
-}
-
-void AtomicFileWriter::Fail(int errorNumber) {
-  throw EStreamWriteError(target_, errorNumber);
-}
-
-void AtomicFileWriter::Write(std::string_view bytes) {
-  if (bytes.empty()) return;
-  if (fd_ < 0 || finished_) Fail(EBADF);
-  if (buffer_.size() + bytes.size() > kBlockSize) Flush();
-  if (buffer_.empty() && bytes.size() >= kDirectWriteSize) {
-    WriteAll(bytes);
-    return;
-  }
-  buffer_.append(bytes);
-}
-
-void AtomicFileWriter::Flush() {
-  WriteAll(buffer_);
-  buffer_.clear();
 }
 
 void AtomicFileWriter::WriteAll(std::string_view bytes) {
@@ -306,10 +261,4 @@ void AtomicFileWriter::Commit() {
   }
   temp_.clear();
   UnregisterTemporary(cleanupSlot_);
-}
-
-void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
-  AtomicFileWriter writer(target);
-  writer.Write(bytes);
-  writer.Commit();
 }

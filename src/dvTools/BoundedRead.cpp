@@ -2,17 +2,68 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
+#include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
+// The few calls that differ: the C library's UTF-16 ones on Windows.
+#ifdef _WIN32
+using TStat = struct _stat64;
+int OpenForReading(const std::filesystem::path& path) {
+  return ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
+int StatOf(int fd, TStat& st) {
+  return ::_fstat64(fd, &st);
+}
+bool IsFolder(const TStat& st) {
+  return (st.st_mode & _S_IFMT) == _S_IFDIR;
+}
+bool IsRegular(const TStat& st) {
+  return (st.st_mode & _S_IFMT) == _S_IFREG;
+}
+long long ReadSome(int fd, char* buffer, unsigned size) {
+  return ::_read(fd, buffer, size);
+}
+void Close(int fd) {
+  ::_close(fd);
+}
+#else
+using TStat = struct stat;
+int OpenForReading(const std::filesystem::path& path) {
+  // Without O_NONBLOCK the open of a pipe waits until someone writes to it.
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+}
+int StatOf(int fd, TStat& st) {
+  return ::fstat(fd, &st);
+}
+bool IsFolder(const TStat& st) {
+  return S_ISDIR(st.st_mode);
+}
+bool IsRegular(const TStat& st) {
+  return S_ISREG(st.st_mode);
+}
+long long ReadSome(int fd, char* buffer, unsigned size) {
+  return ::read(fd, buffer, size);
+}
+void Close(int fd) {
+  ::close(fd);
+}
+#endif
+
 [[noreturn]] void ThrowCannotOpen(const std::filesystem::path& path, const std::string& reason) {
-  throw EDVError("Cannot open file \"" + path.string() + "\". " + reason);
+  throw EDVError("Cannot open file \"" + Utf8FromPath(path) + "\". " + reason);
 }
 
 std::string SizeText(std::size_t bytes) {
@@ -25,17 +76,21 @@ std::string SizeText(std::size_t bytes) {
 }  // namespace
 
 std::string ReadRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
-  // Without O_NONBLOCK the open of a pipe waits until someone writes to it.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+#ifdef _WIN32
+  // Windows refuses to open a folder as a file ("Permission denied"): say what it is instead.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) ThrowCannotOpen(path, SystemReason(EISDIR));
+#endif
+  const int fd = OpenForReading(path);
   if (fd < 0) ThrowCannotOpen(path, SystemReason(errno));
   struct Closer {
     int fd;
-    ~Closer() { ::close(fd); }
+    ~Closer() { Close(fd); }
   } closer{fd};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) ThrowCannotOpen(path, SystemReason(errno));
-  if (S_ISDIR(st.st_mode)) ThrowCannotOpen(path, SystemReason(EISDIR));
-  if (!S_ISREG(st.st_mode)) ThrowCannotOpen(path, "Not a regular file");
+  TStat st{};
+  if (StatOf(fd, st) != 0) ThrowCannotOpen(path, SystemReason(errno));
+  if (IsFolder(st)) ThrowCannotOpen(path, SystemReason(EISDIR));
+  if (!IsRegular(st)) ThrowCannotOpen(path, "Not a regular file");
   const std::string tooLarge = "Larger than the limit of " + SizeText(maxBytes);
   if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) ThrowCannotOpen(path, tooLarge);
   // The size may change while we read (or be told as 0, as some system files do): the limit is kept on
@@ -44,7 +99,7 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::size_t maxBy
   bytes.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[1 << 16];
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    const long long n = ReadSome(fd, buffer, sizeof buffer);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;

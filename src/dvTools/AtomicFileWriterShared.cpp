@@ -1,0 +1,68 @@
+// What the safe file writer does alike on every system: its messages and its one buffer. Opening,
+// writing out, syncing and putting the file in place are the system's (AtomicFileWriter.cpp for POSIX,
+// AtomicFileWriterWin.cpp for Windows).
+
+#include <cstring>
+
+#include "dvTools/AtomicFileWriter.h"
+#include "dvTools/Utf8Path.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kBlockSize = 1 << 20;  // large blocks keep the number of system calls small
+constexpr std::size_t kDirectWriteSize = 1 << 16;
+
+}  // namespace
+
+std::string SystemReason(int errorNumber) {
+  std::string reason = std::strerror(errorNumber);
+  while (!reason.empty() &&
+         (reason.back() == '.' || reason.back() == ' ' || reason.back() == '\r' || reason.back() == '\n')) {
+    reason.pop_back();
+  }
+  return reason;
+}
+
+EStreamWriteError::EStreamWriteError(fs::path file, int errorNumber)
+    : EDVError("Stream write error"), file_(std::move(file)), errorNumber_(errorNumber) {}
+
+std::string EStreamWriteError::Detail() const {
+  return "Cannot write file \"" + Utf8FromPath(file_) + "\". " + SystemReason(errorNumber_);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  Discard();
+}
+
+void AtomicFileWriter::Fail(int errorNumber) {
+  throw EStreamWriteError(target_, errorNumber);
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+  if (bytes.empty()) return;
+  if (fd_ < 0 || finished_) Fail(EBADF);
+  if (buffer_.size() + bytes.size() > kBlockSize) Flush();
+  // A block that is large already goes straight to the file: copying it into the buffer gains nothing.
+  // Only behind an empty buffer, or it would overtake the bytes waiting there. A caller that gathers its
+  // own blocks (the program's file sink) so never has its bytes copied twice, and the buffer here is made
+  // only once small pieces come.
+  if (buffer_.empty() && bytes.size() >= kDirectWriteSize) {
+    WriteAll(bytes);
+    return;
+  }
+  if (buffer_.capacity() < kBlockSize) buffer_.reserve(kBlockSize);
+  buffer_.append(bytes);
+}
+
+void AtomicFileWriter::Flush() {
+  WriteAll(buffer_);
+  buffer_.clear();
+}
+
+void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
+  AtomicFileWriter writer(target);
+  writer.Write(bytes);
+  writer.Commit();
+}
