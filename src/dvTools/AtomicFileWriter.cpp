@@ -1,4 +1,5 @@
 #include "dvTools/AtomicFileWriter.h"
+#include "dvTools/AtomicFileWriterPaths.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -14,6 +15,9 @@
 #include <system_error>
 
 namespace fs = std::filesystem;
+using dvFileWriting::FollowLinks;
+using dvFileWriting::FullPath;
+using dvFileWriting::TemporaryNameBeside;
 
 namespace {
 
@@ -22,39 +26,6 @@ constexpr std::size_t kMaxNameBytes = NAME_MAX;
 
 std::atomic<TFileSyncFunction> gSync{&::fsync};
 std::atomic<bool> gUnnamedAllowed{true};
-
-fs::path FullPath(const fs::path& p) {
-  std::error_code ec;
-  fs::path full = fs::absolute(p, ec);
-  return ec ? p : full.lexically_normal();
-}
-
-// Replacing a link would cut it: the file it names is written instead, also when that does not exist yet.
-fs::path FollowLinks(fs::path p) {
-  std::error_code ec;
-  if (!fs::is_symlink(p, ec)) return p;
-  for (int hops = 0; hops < 40; ++hops) {
-    if (!fs::is_symlink(p, ec)) break;
-    const fs::path to = fs::read_symlink(p, ec);
-    if (ec) break;
-    p = to.is_absolute() ? to : p.parent_path() / to;
-  }
-  const fs::path folder = fs::weakly_canonical(p.parent_path(), ec);
-  return ec ? FullPath(p) : folder / p.filename();
-}
-
-// ".NAME.tmpXXXXXX": hidden, beside the target, and never longer than a name may be, so a target whose
-// own name is at the limit still gets one.
-fs::path TemporaryNameBeside(const fs::path& target) {
-  static std::atomic<unsigned> counter{0};
-  static thread_local std::mt19937 random{std::random_device{}() ^ static_cast<unsigned>(::getpid())};
-  constexpr std::string_view kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::string suffix = ".tmp";
-  unsigned value = random() ^ (counter++ * 2654435761u);
-  for (int i = 0; i < 6; ++i, value /= 36) suffix += kDigits[value % 36];
-  const std::string name = target.filename().string();
-  return target.parent_path() / ("." + name.substr(0, kMaxNameBytes - 1 - suffix.size()) + suffix);
-}
 
 // Named temporary files are removed when the process is told to stop. The handler may only use what is
 // safe in a signal handler, so the names wait in fixed slots.
@@ -120,9 +91,15 @@ bool SyncNotPossible(int error_number) {
 
 }  // namespace
 
-std::string CannotCreateFileMessage(const fs::path& target, int error_number) {
-  return "Cannot create file \"" + FullPath(target).string() + "\". " + SystemReason(error_number);
+namespace dvFileWriting {
+
+fs::path FullPath(const fs::path& p) {
+  std::error_code ec;
+  fs::path full = fs::absolute(p, ec);
+  return ec ? p : full.lexically_normal();
 }
+
+}  // namespace dvFileWriting
 
 TFileSyncFunction SetFileSyncForTesting(TFileSyncFunction sync) {
   return gSync.exchange(sync ? sync : &::fsync);
@@ -163,7 +140,7 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
   }
   mode_ = TMode::mNamed;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp_ = TemporaryNameBeside(target_);
+    temp_ = TemporaryNameBeside(target_, kMaxNameBytes, static_cast<unsigned>(::getpid()));
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0 || errno != EEXIST) break;
   }
@@ -242,7 +219,7 @@ void AtomicFileWriter::Commit() {
   if (mode_ == TMode::mUnnamed) {
     // The complete file gets a name only now, for the moment until the rename.
     for (int attempt = 0; attempt < 100; ++attempt) {
-      temp_ = TemporaryNameBeside(target_);
+      temp_ = TemporaryNameBeside(target_, kMaxNameBytes, static_cast<unsigned>(::getpid()));
       const std::string self = "/proc/self/fd/" + std::to_string(fd_);
       cleanupSlot_ = RegisterTemporary(temp_);
       int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp_.c_str(), AT_SYMLINK_FOLLOW);

@@ -2,9 +2,13 @@
 // writing out, syncing and putting the file in place are the system's (AtomicFileWriter.cpp for POSIX,
 // AtomicFileWriterWin.cpp for Windows).
 
+#include <atomic>
 #include <cstring>
+#include <random>
+#include <string_view>
 
 #include "dvTools/AtomicFileWriter.h"
+#include "dvTools/AtomicFileWriterPaths.h"
 #include "dvTools/Utf8Path.h"
 
 namespace fs = std::filesystem;
@@ -15,6 +19,44 @@ constexpr std::size_t kBlockSize = 1 << 20;  // large blocks keep the number of 
 constexpr std::size_t kDirectWriteSize = 1 << 16;
 
 }  // namespace
+
+namespace dvFileWriting {
+
+fs::path FollowLinks(fs::path p) {
+  std::error_code ec;
+  if (!fs::is_symlink(p, ec)) return p;
+  for (int hops = 0; hops < 40; ++hops) {
+    if (!fs::is_symlink(p, ec)) break;
+    const fs::path to = fs::read_symlink(p, ec);
+    if (ec) break;
+    p = to.is_absolute() ? to : p.parent_path() / to;
+  }
+  const fs::path folder = fs::weakly_canonical(p.parent_path(), ec);
+  return ec ? FullPath(p) : folder / p.filename();
+}
+
+fs::path TemporaryNameBeside(const fs::path& target, std::size_t maxNameUnits, unsigned processId) {
+  using TText = fs::path::string_type;
+  static std::atomic<unsigned> counter{0};
+  static thread_local std::mt19937 random{std::random_device{}() ^ processId};
+  constexpr std::string_view kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
+  TText suffix = fs::path(".tmp").native();
+  unsigned value = random() ^ (counter++ * 2654435761u);
+  for (int i = 0; i < 6; ++i, value /= 36) suffix += static_cast<TText::value_type>(kDigits[value % 36]);
+  const TText name = target.filename().native();
+  return target.parent_path() /
+         (fs::path(".").native() + name.substr(0, maxNameUnits - 1 - suffix.size()) + suffix);
+}
+
+std::string CannotCreateFile(const fs::path& target, int errorNumber) {
+  return "Cannot create file \"" + Utf8FromPath(FullPath(target)) + "\". " + SystemReason(errorNumber);
+}
+
+}  // namespace dvFileWriting
+
+std::string CannotCreateFileMessage(const fs::path& target, int error_number) {
+  return dvFileWriting::CannotCreateFile(target, error_number);
+}
 
 std::string SystemReason(int errorNumber) {
   std::string reason = std::strerror(errorNumber);

@@ -17,10 +17,14 @@
 #include <random>
 
 #include "dvTools/AtomicFileWriter.h"
+#include "dvTools/AtomicFileWriterPaths.h"
 #include "dvTools/Utf8Path.h"
 #include "dvTools/WindowsText.h"
 
 namespace fs = std::filesystem;
+using dvFileWriting::FollowLinks;
+using dvFileWriting::FullPath;
+using dvFileWriting::TemporaryNameBeside;
 
 namespace {
 
@@ -52,40 +56,6 @@ std::wstring DeviceName(const fs::path& p) {
   const DWORD n = ::GetFullPathNameW(p.c_str(), MAX_PATH, full, nullptr);
   if (n < 4 || n >= MAX_PATH || std::wstring_view(full, 4) != L"\\\\.\\") return {};
   return std::wstring(full, n);
-}
-
-fs::path FullPath(const fs::path& p) {
-  const std::wstring device = DeviceName(p);
-  if (!device.empty()) return device;  // normalising would cut "\\.\" down to a folder
-  std::error_code ec;
-  fs::path full = fs::absolute(p, ec);
-  return ec ? p : full.lexically_normal();
-}
-
-// Replacing a link would cut it: the file it names is written instead, also when that does not exist yet.
-fs::path FollowLinks(fs::path p) {
-  std::error_code ec;
-  if (!fs::is_symlink(p, ec)) return p;
-  for (int hops = 0; hops < 40; ++hops) {
-    if (!fs::is_symlink(p, ec)) break;
-    const fs::path to = fs::read_symlink(p, ec);
-    if (ec) break;
-    p = to.is_absolute() ? to : p.parent_path() / to;
-  }
-  const fs::path folder = fs::weakly_canonical(p.parent_path(), ec);
-  return ec ? FullPath(p) : folder / p.filename();
-}
-
-fs::path TemporaryNameBeside(const fs::path& target) {
-  static std::atomic<unsigned> counter{0};
-  static thread_local std::mt19937 random{std::random_device{}() ^
-                                          static_cast<unsigned>(::GetCurrentProcessId())};
-  constexpr std::wstring_view kDigits = L"0123456789abcdefghijklmnopqrstuvwxyz";
-  std::wstring suffix = L".tmp";
-  unsigned value = random() ^ (counter++ * 2654435761u);
-  for (int i = 0; i < 6; ++i, value /= 36) suffix += kDigits[value % 36];
-  const std::wstring name = target.filename().wstring();
-  return target.parent_path() / (L"." + name.substr(0, kMaxNameUnits - 1 - suffix.size()) + suffix);
 }
 
 // Named temporary files are removed when the console tells the process to stop. The handler runs on a
@@ -133,9 +103,17 @@ bool SyncNotPossible(int error_number) {
 
 }  // namespace
 
-std::string CannotCreateFileMessage(const fs::path& target, int error_number) {
-  return "Cannot create file \"" + Utf8FromPath(FullPath(target)) + "\". " + SystemReason(error_number);
+namespace dvFileWriting {
+
+fs::path FullPath(const fs::path& p) {
+  const std::wstring device = DeviceName(p);
+  if (!device.empty()) return device;  // normalising would cut "\\.\" down to a folder
+  std::error_code ec;
+  fs::path full = fs::absolute(p, ec);
+  return ec ? p : full.lexically_normal();
 }
+
+}  // namespace dvFileWriting
 
 TFileSyncFunction SetFileSyncForTesting(TFileSyncFunction sync) {
   return gSync.exchange(sync ? sync : &FlushToDisk);
@@ -181,7 +159,7 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
 
   mode_ = TMode::mNamed;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp_ = TemporaryNameBeside(target_);
+    temp_ = TemporaryNameBeside(target_, kMaxNameUnits, static_cast<unsigned>(::GetCurrentProcessId()));
     fd_ = ::_wopen(temp_.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                    _S_IREAD | _S_IWRITE);
     if (fd_ >= 0 || errno != EEXIST) break;
