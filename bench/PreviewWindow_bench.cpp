@@ -21,9 +21,9 @@ void BM_PreviewWindowDefaultJob(benchmark::State& state) {
   }
 }
 
-// Painting the scene alone at the window's size.
-void BM_PaintDefaultJob(benchmark::State& state) {
-  const TToolpathPreview p = BuildPreview(CheckJob(TJobEntries{}));
+// Painting a job's scene alone at the window's size.
+void PaintJob(benchmark::State& state, const TJobEntries& job) {
+  const TToolpathPreview p = BuildPreview(CheckJob(job));
   const TPreviewScene scene = BuildScene(p, 0, false);
   QImage image(720, 620, QImage::Format_RGB32);
   for (auto _ : state) {
@@ -31,6 +31,10 @@ void BM_PaintDefaultJob(benchmark::State& state) {
     QPainter painter(&image);
     PaintPreviewScene(painter, scene, QRectF(10, 10, 700, 600));
   }
+}
+
+void BM_PaintDefaultJob(benchmark::State& state) {
+  PaintJob(state, TJobEntries{});
 }
 
 // A zig-zag along Y of a million lines (3000 x 2000, diameter 0.1, passes 0.006 apart): where the
@@ -62,14 +66,7 @@ void BM_PreviewWindowMillionLines(benchmark::State& state) {
 
 // Painting it: half a million passes a hair apart on some 700 pixels.
 void BM_PaintMillionLines(benchmark::State& state) {
-  const TToolpathPreview p = BuildPreview(CheckJob(MillionLines()));
-  const TPreviewScene scene = BuildScene(p, 0, false);
-  QImage image(720, 620, QImage::Format_RGB32);
-  for (auto _ : state) {
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    PaintPreviewScene(painter, scene, QRectF(10, 10, 700, 600));
-  }
+  PaintJob(state, MillionLines());
 }
 
 }  // namespace

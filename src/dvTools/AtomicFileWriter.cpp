@@ -27,20 +27,12 @@ constexpr std::size_t kMaxNameBytes = NAME_MAX;
 std::atomic<TFileSyncFunction> gSync{&::fsync};
 std::atomic<bool> gUnnamedAllowed{true};
 
-// Named temporary files are removed when the process is told to stop. The handler may only use what is
-// safe in a signal handler, so the names wait in fixed slots.
-constexpr int kCleanupSlots = 16;
-struct TCleanupSlot {
-  std::atomic<int> state{0};  // 0 free, 1 being filled or emptied, 2 holds a name
-  char path[PATH_MAX];
-};
-TCleanupSlot gCleanup[kCleanupSlots];
+// Named temporary files are removed when the process is told to stop; the handler only unlinks, which is
+// safe in a signal handler.
 constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 extern "C" void RemoveTemporariesAndStop(int signal_number) {
-  for (auto& slot : gCleanup) {
-    if (slot.state.load() == 2) ::unlink(slot.path);
-  }
+  dvFileWriting::gTemporaryNames.ForEach([](const char* path) { ::unlink(path); });
   // The handler was reset to the default on entry: the signal now ends the process as it would have.
   ::raise(signal_number);
 }
@@ -63,25 +55,8 @@ void InstallCleanupHandlers() {
 }
 
 int RegisterTemporary(const fs::path& path) {
-  if (path.native().size() >= PATH_MAX) return -1;
   InstallCleanupHandlers();
-  for (int i = 0; i < kCleanupSlots; ++i) {
-    int expected = 0;
-    if (gCleanup[i].state.compare_exchange_strong(expected, 1)) {
-      std::memcpy(gCleanup[i].path, path.c_str(), path.native().size() + 1);
-      gCleanup[i].state.store(2);
-      return i;
-    }
-  }
-  return -1;
-}
-
-void UnregisterTemporary(int& slot) {
-  if (slot < 0) return;
-  gCleanup[slot].state.store(1);
-  gCleanup[slot].path[0] = '\0';
-  gCleanup[slot].state.store(0);
-  slot = -1;
+  return dvFileWriting::gTemporaryNames.Add(path);
 }
 
 // A sync that a pipe, a terminal or a device cannot do is no failure of the write.
@@ -159,7 +134,7 @@ void AtomicFileWriter::Discard() noexcept {
   if (fd_ >= 0 && mode_ != TMode::mDescriptor) ::close(fd_);
   fd_ = -1;
   if (mode_ == TMode::mNamed && !temp_.empty()) ::unlink(temp_.c_str());
-  UnregisterTemporary(cleanupSlot_);
+  dvFileWriting::gTemporaryNames.Remove(cleanupSlot_);
 }
 
 void AtomicFileWriter::WriteAll(std::string_view bytes) {
@@ -226,7 +201,7 @@ void AtomicFileWriter::Commit() {
       if (linked != 0 && errno == ENOENT) linked = ::linkat(fd_, "", AT_FDCWD, temp_.c_str(), AT_EMPTY_PATH);
       if (linked == 0) break;
       const int error_number = errno;
-      UnregisterTemporary(cleanupSlot_);
+      dvFileWriting::gTemporaryNames.Remove(cleanupSlot_);
       temp_.clear();
       if (error_number != EEXIST) {
         Discard();
@@ -252,7 +227,7 @@ void AtomicFileWriter::Commit() {
     throw EDVError(CannotCreateFileMessage(target_, error_number));
   }
   temp_.clear();
-  UnregisterTemporary(cleanupSlot_);
+  dvFileWriting::gTemporaryNames.Remove(cleanupSlot_);
   // Make the rename itself durable.
   const int dir = ::open(target_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {

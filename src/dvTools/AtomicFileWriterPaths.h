@@ -1,6 +1,7 @@
 #pragma once
 // Inside the safe file writer: the path rules both systems' halves share. Not for other callers.
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -20,5 +21,37 @@ namespace dvFileWriting {
 
 // "Cannot create file \"<full path>\". <reason>"
 [[nodiscard]] std::string CannotCreateFile(const std::filesystem::path& target, int errorNumber);
+
+// The names of the temporary files a stop must remove (a signal on Linux, the console's Ctrl+C on
+// Windows), in fixed slots that the system's stop handler may read without taking a lock or memory.
+class TTemporaryNames {
+ public:
+  // The slot now holding `path`, or -1 when every slot is taken or the name is too long for one.
+  int Add(const std::filesystem::path& path);
+  // Frees the slot, if any, and sets it to -1.
+  void Remove(int& slot);
+  // Calls remove(name) for each name held; for the stop handler.
+  template <typename F>
+  void ForEach(F remove) {
+    for (auto& slot : slots_)
+      if (slot.state.load() == kHeld) remove(slot.path);
+  }
+
+ private:
+  enum : int { kFree, kBusy, kHeld };
+#ifdef _WIN32
+  static constexpr std::size_t kPathUnits = 32768;  // the longest path Windows takes
+#else
+  static constexpr std::size_t kPathUnits = 4096;  // PATH_MAX
+#endif
+  struct TSlot {
+    std::atomic<int> state{kFree};
+    std::filesystem::path::value_type path[kPathUnits];
+  };
+  TSlot slots_[16];
+};
+
+// The one table of the process.
+extern TTemporaryNames gTemporaryNames;
 
 }  // namespace dvFileWriting

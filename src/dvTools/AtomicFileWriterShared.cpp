@@ -48,6 +48,30 @@ fs::path TemporaryNameBeside(const fs::path& target, std::size_t maxNameUnits, u
          (fs::path(".").native() + name.substr(0, maxNameUnits - 1 - suffix.size()) + suffix);
 }
 
+TTemporaryNames gTemporaryNames;
+
+int TTemporaryNames::Add(const fs::path& path) {
+  const auto& name = path.native();
+  if (name.size() >= kPathUnits) return -1;
+  for (int i = 0; i < static_cast<int>(std::size(slots_)); ++i) {
+    int expected = kFree;
+    if (slots_[i].state.compare_exchange_strong(expected, kBusy)) {
+      std::char_traits<fs::path::value_type>::copy(slots_[i].path, name.c_str(), name.size() + 1);
+      slots_[i].state.store(kHeld);
+      return i;
+    }
+  }
+  return -1;
+}
+
+void TTemporaryNames::Remove(int& slot) {
+  if (slot < 0) return;
+  slots_[slot].state.store(kBusy);
+  slots_[slot].path[0] = 0;
+  slots_[slot].state.store(kFree);
+  slot = -1;
+}
+
 std::string CannotCreateFile(const fs::path& target, int errorNumber) {
   return "Cannot create file \"" + Utf8FromPath(FullPath(target)) + "\". " + SystemReason(errorNumber);
 }

@@ -59,44 +59,20 @@ std::wstring DeviceName(const fs::path& p) {
 }
 
 // Named temporary files are removed when the console tells the process to stop. The handler runs on a
-// thread of its own; the names wait in fixed slots.
-constexpr int kCleanupSlots = 16;
-struct TCleanupSlot {
-  std::atomic<int> state{0};  // 0 free, 1 being filled or emptied, 2 holds a name
-  wchar_t path[32768];
-};
-TCleanupSlot gCleanup[kCleanupSlots];
+// thread of its own.
 
 BOOL WINAPI RemoveTemporaries(DWORD) {
-  for (auto& slot : gCleanup) {
-    if (slot.state.load() == 2) ::DeleteFileW(slot.path);
-  }
+  dvFileWriting::gTemporaryNames.ForEach([](const wchar_t* path) { ::DeleteFileW(path); });
   return FALSE;  // the next handler, in the end the system's, ends the process as it would have
 }
 
 int RegisterTemporary(const fs::path& path) {
-  if (path.native().size() >= std::size(gCleanup[0].path)) return -1;
   static std::once_flag once;
   std::call_once(once, [] { ::SetConsoleCtrlHandler(RemoveTemporaries, TRUE); });
-  for (int i = 0; i < kCleanupSlots; ++i) {
-    int expected = 0;
-    if (gCleanup[i].state.compare_exchange_strong(expected, 1)) {
-      std::wmemcpy(gCleanup[i].path, path.c_str(), path.native().size() + 1);
-      gCleanup[i].state.store(2);
-      return i;
-    }
-  }
-  return -1;
+  return dvFileWriting::gTemporaryNames.Add(path);
 }
 
-void UnregisterTemporary(int& slot) {
-  if (slot < 0) return;
-  gCleanup[slot].state.store(1);
-  gCleanup[slot].path[0] = L'\0';
-  gCleanup[slot].state.store(0);
-  slot = -1;
-}
-
+// A sync that a console, a pipe or a device cannot do is no failure of the write.
 bool SyncNotPossible(int error_number) {
   return error_number == EINVAL || error_number == EROFS || error_number == ENOTSUP;
 }
@@ -182,7 +158,7 @@ void AtomicFileWriter::Discard() noexcept {
   if (fd_ >= 0 && mode_ != TMode::mDescriptor) ::_close(fd_);
   fd_ = -1;
   if (mode_ == TMode::mNamed && !temp_.empty()) ::DeleteFileW(temp_.c_str());
-  UnregisterTemporary(cleanupSlot_);
+  dvFileWriting::gTemporaryNames.Remove(cleanupSlot_);
 }
 
 void AtomicFileWriter::WriteAll(std::string_view bytes) {
@@ -238,5 +214,5 @@ void AtomicFileWriter::Commit() {
     throw EDVError(CannotCreateFileMessage(target_, error_number));
   }
   temp_.clear();
-  UnregisterTemporary(cleanupSlot_);
+  dvFileWriting::gTemporaryNames.Remove(cleanupSlot_);
 }
