@@ -17,6 +17,7 @@
 namespace fs = std::filesystem;
 using dvFileWriting::FollowLinks;
 using dvFileWriting::FullPath;
+using dvFileWriting::SyncNotPossible;
 using dvFileWriting::TemporaryNameBeside;
 
 namespace {
@@ -57,11 +58,6 @@ void InstallCleanupHandlers() {
 int RegisterTemporary(const fs::path& path) {
   InstallCleanupHandlers();
   return dvFileWriting::gTemporaryNames.Add(path);
-}
-
-// A sync that a pipe, a terminal or a device cannot do is no failure of the write.
-bool SyncNotPossible(int error_number) {
-  return error_number == EINVAL || error_number == EROFS || error_number == ENOTSUP;
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #pragma once
-// Inside the safe file writer: the path rules both systems' halves share. Not for other callers.
+// Inside the safe file writer: the rules both systems' halves share (paths, temporary names, syncs).
+// Not for other callers.
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -21,6 +23,11 @@ namespace dvFileWriting {
 
 // "Cannot create file \"<full path>\". <reason>"
 [[nodiscard]] std::string CannotCreateFile(const std::filesystem::path& target, int errorNumber);
+
+// A sync that a pipe, a terminal, a console or a device cannot do is no failure of the write.
+[[nodiscard]] inline bool SyncNotPossible(int errorNumber) {
+  return errorNumber == EINVAL || errorNumber == EROFS || errorNumber == ENOTSUP;
+}
 
 // The names of the temporary files a stop must remove (a signal on Linux, the console's Ctrl+C on
 // Windows), in fixed slots that the system's stop handler may read without taking a lock or memory.

@@ -24,6 +24,7 @@
 namespace fs = std::filesystem;
 using dvFileWriting::FollowLinks;
 using dvFileWriting::FullPath;
+using dvFileWriting::SyncNotPossible;
 using dvFileWriting::TemporaryNameBeside;
 
 namespace {
@@ -70,11 +71,6 @@ int RegisterTemporary(const fs::path& path) {
   static std::once_flag once;
   std::call_once(once, [] { ::SetConsoleCtrlHandler(RemoveTemporaries, TRUE); });
   return dvFileWriting::gTemporaryNames.Add(path);
-}
-
-// A sync that a console, a pipe or a device cannot do is no failure of the write.
-bool SyncNotPossible(int error_number) {
-  return error_number == EINVAL || error_number == EROFS || error_number == ENOTSUP;
 }
 
 }  // namespace
