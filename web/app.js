@@ -142,7 +142,8 @@ function entriesOfMessage(message) {
     [/^The diameter/, ['diameter']],
     [/^The overlap/, ['overlap']],
     [/^The step-down/, ['stepDown']],
-    [/^The retract height/, ['retract']],
+    [/^The retract height|^The absolute retract height/, ['retract']],
+    [/^The depth of the last layer/, ['stepDown', 'layers']],
     [/GRBL|dwell|dialect|coolant/, ['controller']],
   ];
   for (const [pattern, fields] of rules) if (pattern.test(message)) return fields;

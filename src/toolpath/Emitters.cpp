@@ -1,10 +1,12 @@
 #include "toolpath/Emitters.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <string_view>
 
 #include "toolpath/NumStr.h"
+#include "toolpath/RapidPlan.h"
 
 namespace {
 
@@ -46,20 +48,25 @@ class LineBuilder {
 
 void AddMoveX(TGCodeFile& list, int g, double x) {
   LineBuilder().Text("G0").Int(g).Text(" X").Num(x).AppendTo(list);
+  list.Observe(g, x, NAN, NAN);
 }
 
 void AddMoveY(TGCodeFile& list, int g, double y) {
   LineBuilder().Text("G0").Int(g).Text(" Y").Num(y).AppendTo(list);
+  list.Observe(g, NAN, y, NAN);
 }
 
 void AddMoveXY(TGCodeFile& list, int g, double x, double y) {
   LineBuilder().Text("G0").Int(g).Text(" X").Num(x).Text(" Y").Num(y).AppendTo(list);
+  list.Observe(g, x, y, NAN);
 }
 
 void AddMoveFZ(TGCodeFile& list, int g, int32_t f, double z) {
   LineBuilder().Text("G0").Int(g).Text(" F").Int(f).Text(" Z").Num(z).AppendTo(list);
+  list.Observe(g, NAN, NAN, z);
 }
 
 void AddRetract(const TFacingJob& job, TGCodeFile& list) {
-  AddMoveFZ(list, 0, 1000, job.ZUpAbs ? job.ZUp : job.CutZ + job.ZUp);
+  const double specified = job.ZUpAbs ? job.ZUp : job.CutZ + job.ZUp;
+  AddMoveFZ(list, 0, 1000, job.Rapids ? job.Rapids->EdgeCleanHeight(job, specified) : specified);
 }

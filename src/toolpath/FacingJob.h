@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+class TRapidPlan;
+
 // The window's entries, read from its controls once per run.
 struct TJobEntries {
   double XPos = 150, YPos = 200, Knit = 6 /* diameter */, Cross = 0.5, ZPos = 1 /* step-down */, ZUp = 2;
@@ -57,6 +59,8 @@ struct TFacingJob {
   int Coolant = 1;  // resolved: never kCoolantDefault
   double Dwell = 0;
   std::string FileName;  // the output file as the header's third line shows it (GBK bytes)
+  // How high each crossing at retract height must go (see RapidPlan.h); none: as the job asks.
+  TRapidPlan* Rapids = nullptr;
 };
 
 // The job at the start of a run, before the first layer.

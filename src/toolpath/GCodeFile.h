@@ -67,9 +67,18 @@ class TGCodeMemorySink final : public TGCodeSink {
   std::vector<std::string> lines_;
 };
 
+// Told of every move as the emitters write it: g 0 (rapid) or 1 (feed), the axes the line names, NaN for
+// the others. What the moves sweep can be worked out without reading the lines back.
+class TMoveObserver {
+ public:
+  virtual ~TMoveObserver() = default;
+  virtual void Move(int g, double x, double y, double z) = 0;
+};
+
 class TGCodeFile {
  public:
-  explicit TGCodeFile(TGCodeSink& sink) : sink_(&sink) {}
+  explicit TGCodeFile(TGCodeSink& sink, TMoveObserver* observer = nullptr)
+      : sink_(&sink), observer_(observer) {}
   TGCodeFile(const TGCodeFile&) = delete;
   TGCodeFile& operator=(const TGCodeFile&) = delete;
 
@@ -77,10 +86,14 @@ class TGCodeFile {
     ++count_;
     sink_->AddLine(line);
   }
+  void Observe(int g, double x, double y, double z) {
+    if (observer_) observer_->Move(g, x, y, z);
+  }
   void Save() { sink_->Save(); }
   [[nodiscard]] std::uint64_t Count() const { return count_; }
 
  private:
   TGCodeSink* sink_;
+  TMoveObserver* observer_;
   std::uint64_t count_ = 0;
 };

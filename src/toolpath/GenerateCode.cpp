@@ -6,9 +6,8 @@
 #include "toolpath/Dialect.h"
 #include "toolpath/Emitters.h"
 #include "toolpath/ProgramLimits.h"
+#include "toolpath/RapidPlan.h"
 #include "toolpath/Strategies.h"
-
-namespace {
 
 void DoLayer(const TFacingJob& job, TGCodeFile& list) {
   switch (job.Mode) {
@@ -23,6 +22,8 @@ void DoLayer(const TFacingJob& job, TGCodeFile& list) {
       break;
   }
 }
+
+namespace {
 
 // Passes every line on and calls the hook every so many lines.
 class TProgressSink final : public TGCodeSink {
@@ -57,8 +58,11 @@ void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
   const TDialect& dialect = DialectFor(job.Dialect);
   dialect.AddHeader(job, request.DateTime, list);
   dialect.AddStart(job, list);
+  const std::unique_ptr<TRapidPlan> rapids = TRapidPlan::Make(job);
+  job.Rapids = rapids.get();
   // At least one layer is cut, also for a layer count of zero or less.
   do {
+    if (rapids) rapids->StartLayer();
     DoLayer(job, list);
     // Counting down only from above zero keeps the most negative layer count from wrapping around.
     if (job.LayersLeft > 0) --job.LayersLeft;
@@ -66,7 +70,8 @@ void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
       dialect.AddLayerMark(job.LayerCount - job.LayersLeft + 1, list);
       job.CutZ = job.CutZ - job.ZStep;
       // The retract between layers sits ZUp above the level just cut, not above the new one.
-      AddMoveFZ(list, 0, 1000, job.ZUpAbs ? job.ZUp : (job.CutZ + job.ZStep) + job.ZUp);
+      const double retract = job.ZUpAbs ? job.ZUp : (job.CutZ + job.ZStep) + job.ZUp;
+      AddMoveFZ(list, 0, 1000, rapids ? rapids->TransitionHeight(job, retract) : retract);
       AddMoveXY(list, 1, job.Radius, job.Radius);
       AddMoveFZ(list, 1, job.Fro, job.CutZ);
     }

@@ -14,9 +14,8 @@ namespace {
 // GRBL's line buffer holds 80 bytes with the terminator; longer lines are refused.
 constexpr std::size_t kMaxLine = 79;
 
-// Below this every number has at most six whole digits, so each move line stays far within kMaxLine;
-// GRBL's single-precision numbers are no longer exact to the thousandth well before it anyway.
-constexpr double kMaxCoordinate = 1e6;
+// The job check keeps every coordinate below 1000000 mm: at most six whole digits, so each move line
+// stays far within kMaxLine.
 
 void Add(TGCodeFile& list, std::initializer_list<std::string_view> parts) {
   std::string line;
@@ -84,12 +83,10 @@ class TGrblDialect final : public TDialect {
     list.Add("M2");
   }
 
-  void Check(const TJobEntries& e, double largest) const override {
+  void Check(const TJobEntries& e, double) const override {
     if (e.Coolant == kCoolantMist)
       throw EDVError(
           "GRBL 1.1 has no mist coolant (M7) in its stock build: choose flood or no coolant for GRBL");
-    if (!(largest < kMaxCoordinate))
-      throw EDVError("The sizes of this job are too large for GRBL: coordinates must stay below 1000000 mm");
   }
 };
 

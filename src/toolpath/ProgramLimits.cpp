@@ -12,6 +12,8 @@
 namespace {
 
 std::string Shortest(double value) {
+  // Whole numbers as a machinist writes them (1000000, not 1e+06).
+  if (std::fabs(value) < 1e15 && value == std::trunc(value)) return std::to_string(static_cast<long long>(value));
   char buffer[64];
   return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
@@ -36,6 +38,62 @@ double LargestCoordinate(const TJobEntries& e) {
   double largest = 0;
   for (double v : values) largest = std::max(largest, std::fabs(v));
   return largest;
+}
+
+// What the cutter can actually cut: a face it fits inside, levels that go down, a retract that clears the
+// top. Each refusal names the entry, its value and the rule.
+void CheckGeometry(const TJobEntries& e) {
+  const struct {
+    const char* name;
+    double value;
+  } sizes[] = {{"X size", e.XPos}, {"Y size", e.YPos}, {"diameter", e.Knit}};
+  for (const auto& s : sizes) {
+    if (!(s.value > 0))
+      throw EDVError(std::string("The ") + s.name + " must be above zero, but it is " + Shortest(s.value));
+  }
+  // The cutter centre keeps its radius inside every edge: a face narrower than the cutter has no room for
+  // it, and every pass would cut beside the face.
+  for (const auto& s : {sizes[0], sizes[1]}) {
+    if (s.value < e.Knit) {
+      throw EDVError(std::string("The ") + s.name + " " + Shortest(s.value) +
+                     " is smaller than the cutter diameter " + Shortest(e.Knit) +
+                     ": the cutter does not fit inside the face");
+    }
+  }
+  if (e.ZPos < 0) {
+    throw EDVError("The step-down must not be below zero, but it is " + Shortest(e.ZPos) +
+                   ": every layer would cut above the one before");
+  }
+  if (e.ZPos == 0 && e.Layer > 1) {
+    throw EDVError("The step-down is 0 with " + std::to_string(e.Layer) +
+                   " layers: every layer would cut the same level; enter a step-down above zero or one layer");
+  }
+  if (!e.ZUpAbs && !(e.ZUp > 0)) {
+    throw EDVError("The retract height must be above zero, but it is " + Shortest(e.ZUp) +
+                   ": a relative retract at or below the cut drags the cutter through the stock");
+  }
+  if (e.ZUpAbs && !(e.ZUp > 0)) {
+    throw EDVError("The absolute retract height must be above the top of the face (Z0), but it is " +
+                   Shortest(e.ZUp) + ": the cutter would cross the stock at that height");
+  }
+  // No controller reads seven whole digits sensibly (GRBL's single-precision numbers are no longer exact to
+  // the thousandth well before), and a mistyped size should not make a program at all.
+  const struct {
+    const char* name;
+    double value;
+  } lengths[] = {{"X size", e.XPos},   {"Y size", e.YPos},    {"diameter", e.Knit},
+                 {"overlap", e.Cross}, {"step-down", e.ZPos}, {"retract height", e.ZUp}};
+  for (const auto& l : lengths) {
+    if (!(std::fabs(l.value) < kMaxCoordinate)) {
+      throw EDVError(std::string("The ") + l.name + " must stay below 1000000 mm, but it is " +
+                     Shortest(l.value));
+    }
+  }
+  const double depth = EffectiveLayers(e) * e.ZPos;
+  if (!(depth < kMaxCoordinate)) {
+    throw EDVError("The depth of the last layer (" + std::to_string(EffectiveLayers(e)) + " layers x step-down " +
+                   Shortest(e.ZPos) + ") must stay below 1000000 mm, but it is " + Shortest(depth));
+  }
 }
 
 std::string Whole(double value) {
@@ -114,6 +172,8 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   if (e.Speed <= 0)
     throw EDVError("The spindle speed must be above zero, but it is " + std::to_string(e.Speed));
 
+  CheckGeometry(e);
+
   // The pass step is what moves every pass on; without it the spiral and the zig-zags never end.
   const double radius = e.Knit / 2;
   const double step = radius * 2 - e.Cross;
@@ -133,7 +193,13 @@ TCheckedJob CheckJob(const TJobEntries& e) {
     if (!std::isfinite(v)) throw EDVError("The sizes of this job are too large to be computed");
   }
 
-  CheckOutputChoices(e, LargestCoordinate(e));
+  // Each entry is below the bound, but sums of them can still reach it.
+  const double largest = LargestCoordinate(e);
+  if (!(largest < kMaxCoordinate)) {
+    throw EDVError("The sizes of this job are too large: its coordinates could reach " + Shortest(largest) +
+                   " mm, but they must stay below 1000000 mm");
+  }
+  CheckOutputChoices(e, largest);
 
   const double lines = EstimateProgramLines(e);
   if (!(lines <= kMaxProgramLines)) {

@@ -20,10 +20,15 @@ inline constexpr double kMaxProgramBytes = 8589934592.0;  // 8 GiB
 // An upper estimate of the program's size in bytes, line breaks and header included.
 [[nodiscard]] double EstimateProgramBytes(const TJobEntries& entries);
 
+// No coordinate of a program may reach this, in any dialect.
+inline constexpr double kMaxCoordinate = 1e6;
+
 class TCheckedJob;
 
 // Raises EDVError when the job must be refused: an entry that is not a finite number, an unknown
-// strategy, a feed or spindle speed of zero or less, a pass step (diameter - overlap) of zero or less,
+// strategy, a feed or spindle speed of zero or less, a face size or diameter of zero or less, a face
+// narrower than the cutter, a step-down below zero (or of zero with more than one layer), a retract at or
+// below the cut (relative) or the top of the face (absolute), a coordinate of 1000000 mm or more, a pass step (diameter - overlap) of zero or less,
 // sizes whose arithmetic overflows, or a program of more than kMaxProgramLines lines or kMaxProgramBytes
 // bytes. Otherwise returns the job as checked, which is what the program's writers take.
 [[nodiscard]] TCheckedJob CheckJob(const TJobEntries& entries);

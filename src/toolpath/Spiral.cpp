@@ -13,13 +13,17 @@ enum TSpiralAxis { saDone = 0, saY = 1, saX = 2, saStart = 5 };
 void EdgeClean(const TFacingJob& job, TGCodeFile& list) {
   const double R = job.Radius, C = job.Cross, X = job.XPos, Y = job.YPos, Z = job.CutZ;
   const auto plunge = [&] { AddMoveFZ(list, 1, job.Fro, Z); };
+  // On a face less than two cutters wide (or tall) the diagonals' turning points lie beside the face; the
+  // cutter centre stays on the face, so the cutter never reaches more than its radius past an edge.
+  const auto onX = [X](double x) { return std::clamp(x, 0.0, X); };
+  const auto onY = [Y](double y) { return std::clamp(y, 0.0, Y); };
 
   AddRetract(job, list);
-  AddMoveXY(list, 0, R * 3 - C, R);  // where the first turn's leftward leg ended
+  AddMoveXY(list, 0, onX(R * 3 - C), R);  // where the first turn's leftward leg ended
   plunge();
   if (Y > X) {
-    AddMoveXY(list, 1, X / 2, X / 2 - R * 2);
-    AddMoveX(list, 1, X / 2 + R * 2);
+    AddMoveXY(list, 1, X / 2, onY(X / 2 - R * 2));
+    AddMoveX(list, 1, onX(X / 2 + R * 2));
     AddMoveXY(list, 1, X - R, R);
     AddRetract(job, list);
     AddMoveY(list, 0, Y - R);
@@ -27,7 +31,7 @@ void EdgeClean(const TFacingJob& job, TGCodeFile& list) {
     AddMoveXY(list, 1, X / 2, Y - X / 2);
     AddMoveXY(list, 1, R, Y - R);
   } else {
-    AddMoveXY(list, 1, Y / 2, Y / 2 - R * 2);
+    AddMoveXY(list, 1, Y / 2, onY(Y / 2 - R * 2));
     AddMoveY(list, 1, Y / 2);
     AddMoveXY(list, 1, R, Y - R);
     AddRetract(job, list);

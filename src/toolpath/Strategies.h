@@ -20,6 +20,9 @@ void DoSpiral(const TFacingJob& job, TGCodeFile& list);
 // The pass step of the centre pass's back-and-forth rows: the spiral's own, but never above 1.5 R, so that
 // neighbouring rows overlap.
 [[nodiscard]] double CentrePassStep(double radius, double cross);
+// The passes of one layer, by the job's strategy.
+void DoLayer(const TFacingJob& job, TGCodeFile& list);
+
 // Back-and-forth passes along X, one row per pass step in Y, then (ClearEnd) the two turning sides.
 void DoXZigzag(const TFacingJob& job, TGCodeFile& list);
 // The same along Y, one column per pass step in X.

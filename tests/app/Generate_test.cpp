@@ -165,8 +165,8 @@ TEST_F(GenerateTest, RefusalsAndWriteFailuresGoToTheErrorBoxAndWriteNothing) {
   } rows[] = {
       {"pass step zero", kept, [](TfrmSkimplane& f) { f.edtCross->SetValue(6); },
        "The pass step (diameter - overlap) must be above zero, but diameter 6 - overlap 6 = 0."},
-      {"pass step negative", kept, [](TfrmSkimplane& f) { f.edtKnit->SetValue(-2); },
-       "The pass step (diameter - overlap) must be above zero..."},
+      {"diameter negative", kept, [](TfrmSkimplane& f) { f.edtKnit->SetValue(-2); },
+       "The diameter must be above zero, but it is -2."},
       {"missing folder", missing, [](TfrmSkimplane&) {}, CannotCreateFileMessage(missing, ENOENT) + "."},
       {"feed zero", kept, [](TfrmSkimplane& f) { f.edtFro->SetValue(0); },
        "The feed must be above zero, but it is 0."},

@@ -268,12 +268,12 @@ TEST(WindowGenerate, ARefusedJobIsRefusedBeforeTheSaveDialog) {
   } rows[] = {
       {"pass step", [](TfrmSkimplane& f) { f.edtCross->SetValue(6); }, "pass step"},
       {"pass step below zero", [](TfrmSkimplane& f) { f.edtKnit->SetValue(0.25); }, "pass step"},
-      {"huge program",
+      {"huge face",
        [](TfrmSkimplane& f) {
          f.edtXPos->SetValue(1e9);
          f.edtYPos->SetValue(1e9);
        },
-       "lines"},
+       "must stay below 1000000 mm"},
   };
   for (const auto& r : rows) {
     TSeamLog log;

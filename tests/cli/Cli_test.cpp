@@ -65,10 +65,10 @@ TEST(SkimplaneCli, OptionsReachTheJob) {
   } rows[] = {
       {{}, TJobEntries{}},
       {{"--x", "20.5", "--y=12"}, job([](TJobEntries& e) { e.XPos = 20.5, e.YPos = 12; })},
-      {{"--x", "-5", "--y", "0"}, job([](TJobEntries& e) { e.XPos = -5, e.YPos = 0; })},
+      {{"--x", "7.5", "--y", "8"}, job([](TJobEntries& e) { e.XPos = 7.5, e.YPos = 8; })},
       {{"--diameter", "6.125", "--overlap", "0.125"},
        job([](TJobEntries& e) { e.Knit = 6.125, e.Cross = 0.125; })},
-      {{"--step-down", "0", "--layers", "3"}, job([](TJobEntries& e) { e.ZPos = 0, e.Layer = 3; })},
+      {{"--step-down", "0.25", "--layers", "3"}, job([](TJobEntries& e) { e.ZPos = 0.25, e.Layer = 3; })},
       {{"--retract", "5", "--absolute-retract", "--layers", "2"},
        job([](TJobEntries& e) { e.ZUp = 5, e.ZUpAbs = true, e.Layer = 2; })},
       {{"--spindle", "1", "--feed", "7"}, job([](TJobEntries& e) { e.Speed = 1, e.Fro = 7; })},
@@ -141,10 +141,10 @@ TEST(SkimplaneCli, BadInputIsRefusedAndNothingIsWritten) {
       {{"--feed", "0"}, 1, "skimplane-cli: The feed must be above zero, but it is 0\n"},
       {{"--feed", "-5"}, 1, "skimplane-cli: The feed must be above zero, but it is -5\n"},
       {{"--spindle", "0"}, 1, "skimplane-cli: The spindle speed must be above zero, but it is 0\n"},
-      {{"--x", "1e300", "--strategy", "x", "--layers", "1000000"},
-       1,
-       "skimplane-cli: The program would have about 52502741674 bytes, more than the limit of 8589934592 "
-       "bytes\n"},
+      // A face beside the stock and numbers no controller reads: refused, not written.
+      {{"--x", "-50"}, 1, "skimplane-cli: The X size must be above zero, but it is -50\n"},
+      {{"--x", "1e300"}, 1, "skimplane-cli: The X size must stay below 1000000 mm, but it is 1e+300\n"},
+      {{"--retract", "-1"}, 1, "skimplane-cli: The retract height must be above zero, but it is -1"},
       // The value as given, not a number of 309 digits.
       {{"--rapid-rate", "-1e308", "--stats"}, 2, "--rapid-rate: \"-1e308\" is not a number above zero"},
       {{"--rapid-rate", "0", "--stats"}, 2, "--rapid-rate: \"0\" is not a number above zero"},

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -142,8 +144,8 @@ TEST(UncutArea, CentrePassLeavesNothingInsideOnRandomSpiralJobs) {
 TEST(UncutArea, CornersNeverExceedWhatARoundCutterMustLeave) {
   const struct {
     double x, y, diameter, overlap;
-  } faces[] = {{20, 12, 6, 0.5}, {150, 200, 6, 0.5}, {6, 6, 6, 0.5},         {5, 9, 6, 0.5},
-               {4, 4, 6, 1},     {31, 17, 4, 1.25},  {40, 40, 10, -3},       {-20, 12, 6, 0.5},
+  } faces[] = {{20, 12, 6, 0.5}, {150, 200, 6, 0.5}, {6, 6, 6, 0.5},         {6.5, 9, 6, 0.5},
+               {6, 7, 6, 1},     {31, 17, 4, 1.25},  {40, 40, 10, -3},       {20, 6, 6, 0.5},
                {9, 50, 7, 3},    {100, 7, 2.5, 0.2}, {13.7, 21.3, 3.3, 0.05}};
   for (const auto& f : faces) {
     for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
@@ -384,12 +386,13 @@ TEST(MeasureProgram, SameFiguresAsThePreviewOfTheFirstLayer) {
   };
   for (int i = 0; i < 36; ++i) {
     const double diameter = uniform(0.5, 10);
-    TJobEntries e = Job(std::round(uniform(1, 220) * 10) / 10 * (i % 5 == 0 ? -1 : 1),
+    TJobEntries e = Job(std::round(uniform(1, 220) * 10) / 10,
                         std::round(uniform(1, 220) * 10) / 10, diameter, uniform(-0.3, 0.9) * diameter,
                         kModeSpiral + i % 3, i % 2 == 0, 1 + i % 3);
     e.FinishCentre = i % 4 == 0;
     e.ZUpAbs = i % 6 == 1;
     const std::string name = "job " + std::to_string(i);
+    if (!ErrorOf([&] { (void)CheckJob(e); }).empty()) continue;  // a face narrower than the cutter
     const std::size_t budget = 20'000 + 997 * static_cast<std::size_t>(i);
     const TToolpathPreview p = BuildPreview(CheckJob(e));
     const TPreviewScene scene = BuildScene(p, 0, true, budget);

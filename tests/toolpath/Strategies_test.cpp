@@ -65,9 +65,10 @@ TEST(DoSpiral, EdgeCleanFollowsTheFaceShape) {
        "G00 F1000 Z1.000, G00 X8.500 Y3.000, G01 F120 Z-1.000, G01 X6.000 Y0.000, G01 Y6.000, "
        "G01 X3.000 Y9.000, G00 F1000 Z1.000, G00 X17.000, G01 F120 Z-1.000, G01 X14.000 Y6.000, "
        "G01 X17.000 Y3.000"},
-      // square: the same column as a wide face
+      // square: the same column as a wide face; its first turning point (Y -1) would lie beside the face,
+      // so the cutter centre stops on the face's edge
       {10, 10, true,
-       "G00 F1000 Z2.000, G00 X8.500 Y3.000, G01 F120 Z-1.000, G01 X5.000 Y-1.000, G01 Y5.000, "
+       "G00 F1000 Z2.000, G00 X8.500 Y3.000, G01 F120 Z-1.000, G01 X5.000 Y0.000, G01 Y5.000, "
        "G01 X3.000 Y7.000, G00 F1000 Z2.000, G00 X7.000, G01 F120 Z-1.000, G01 X5.000 Y5.000, "
        "G01 X7.000 Y3.000"},
       // the default job, taller than wide

@@ -1,0 +1,142 @@
+#pragma once
+// The machine as the last judge: a height map of the face (its top at Z0, air beside it) that replays a
+// program's lines, as either dialect writes them, with a flat cutter of radius R, and reports what would
+// hurt the machine or the part:
+//   - a rapid (G00, or any move between a retract and the next plunge) whose disc meets material above the
+//     cutter's bottom, or that goes down into material;
+//   - any point below the job's deepest level;
+//   - a feed move whose cutter centre leaves the face.
+// Feed moves lower the cells whose centres lie under the cutter's disc. A cell-sized raster cannot tell a
+// cut's rim from a sliver beside it, so a rapid is checked over its disc less the outer eighth of the
+// radius.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TMaterialModel {
+ public:
+  TMaterialModel(double sizeX, double sizeY, double radius, double deepest)
+      : sizeX_(sizeX), sizeY_(sizeY), radius_(radius), deepest_(deepest) {
+    cell_ = std::max(radius / 10, std::sqrt(sizeX * sizeY / 2e6));
+    nx_ = static_cast<int>(std::ceil(sizeX / cell_));
+    ny_ = static_cast<int>(std::ceil(sizeY / cell_));
+    height_.assign(static_cast<std::size_t>(nx_) * static_cast<std::size_t>(ny_), 0.0);
+  }
+
+  // Replays one line of the program; its problems are added to Problems().
+  void Line(std::string_view line) {
+    ++lineNumber_;
+    double x = x_, y = y_, z = z_;
+    bool moves = false, zWord = false;
+    for (std::size_t i = 0; i < line.size();) {
+      const char letter = line[i];
+      if (letter == '(') {  // a comment runs to its closing parenthesis
+        const auto close = line.find(')', i);
+        i = close == std::string_view::npos ? line.size() : close + 1;
+        continue;
+      }
+      if (letter == ' ') {
+        ++i;
+        continue;
+      }
+      const std::string number(line.substr(i + 1, line.find(' ', i) - i - 1));
+      i += 1 + number.size();
+      const double value = std::strtod(number.c_str(), nullptr);
+      if (letter == 'G' && (value == 0 || value == 1)) motion_ = static_cast<int>(value);
+      if (letter == 'X') x = value, moves = true;
+      if (letter == 'Y') y = value, moves = true;
+      if (letter == 'Z') z = value, moves = true, zWord = true;
+    }
+    if (!moves) return;
+    if (z < deepest_ - 0.0006) Report("goes to Z" + std::to_string(z) + ", below the deepest level");
+    if (std::isnan(x_) || std::isnan(y_) || std::isnan(z_)) {  // the first move comes from above
+      x_ = x, y_ = y, z_ = z;
+      return;
+    }
+    if (zWord && z != z_) {
+      if (x != x_ || y != y_) Report("moves along Z and across at once");
+      Vertical(z);
+    }
+    if (x != x_ || y != y_) Across(x, y);
+    x_ = x, y_ = y;
+  }
+
+  [[nodiscard]] const std::vector<std::string>& Problems() const { return problems_; }
+  // The lowest height the material is left at, for the tests' own sanity.
+  [[nodiscard]] double Lowest() const { return *std::min_element(height_.begin(), height_.end()); }
+
+ private:
+  void Vertical(double z) {
+    if (z > z_) {
+      traversing_ = motion_ == 0;  // a retract: what follows until the next plunge crosses the face
+    } else {
+      if (motion_ == 0 && Highest(x_, y_, x_, y_, radius_ * 7 / 8) > z + 1e-6) Report("rapids down into material");
+      if (motion_ == 1) {
+        Lower(x_, y_, x_, y_, z);
+        traversing_ = false;
+      }
+    }
+    z_ = z;
+  }
+
+  void Across(double x, double y) {
+    if (motion_ == 0 || traversing_) {
+      const double highest = Highest(x_, y_, x, y, radius_ * 7 / 8);
+      if (highest > z_ + 1e-6)
+        Report("crosses material at Z" + std::to_string(highest) + " at Z" + std::to_string(z_));
+      return;
+    }
+    const double tolerance = 0.0006;  // the program's numbers are rounded to the thousandth
+    for (auto [px, py] : {std::pair{x_, y_}, std::pair{x, y}}) {
+      if (px < -tolerance || py < -tolerance || px > sizeX_ + tolerance || py > sizeY_ + tolerance)
+        Report("feeds to X" + std::to_string(px) + " Y" + std::to_string(py) + ", off the face");
+    }
+    Lower(x_, y_, x, y, z_);
+  }
+
+  template <class TVisit>
+  void ForCells(double ax, double ay, double bx, double by, double reach, TVisit visit) {
+    const auto index = [this](double v, int n) { return std::clamp(static_cast<int>(std::floor(v / cell_)), 0, n - 1); };
+    if (std::max(ax, bx) + reach < 0 || std::max(ay, by) + reach < 0 || std::min(ax, bx) - reach > sizeX_ ||
+        std::min(ay, by) - reach > sizeY_)
+      return;
+    const double dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+    for (int j = index(std::min(ay, by) - reach, ny_); j <= index(std::max(ay, by) + reach, ny_); ++j) {
+      for (int i = index(std::min(ax, bx) - reach, nx_); i <= index(std::max(ax, bx) + reach, nx_); ++i) {
+        const double cx = (i + 0.5) * cell_, cy = (j + 0.5) * cell_;
+        if (cx > sizeX_ || cy > sizeY_) continue;  // the last cells reach past the face: air there
+        const double t = length2 > 0 ? std::clamp(((cx - ax) * dx + (cy - ay) * dy) / length2, 0.0, 1.0) : 0;
+        const double ex = ax + t * dx - cx, ey = ay + t * dy - cy;
+        if (ex * ex + ey * ey <= reach * reach) visit(height_[static_cast<std::size_t>(j) * nx_ + i]);
+      }
+    }
+  }
+
+  double Highest(double ax, double ay, double bx, double by, double reach) {
+    double highest = -INFINITY;
+    ForCells(ax, ay, bx, by, reach, [&](double h) { highest = std::max(highest, h); });
+    return highest;
+  }
+
+  void Lower(double ax, double ay, double bx, double by, double z) {
+    ForCells(ax, ay, bx, by, radius_, [&](double& h) { h = std::min(h, z); });
+  }
+
+  void Report(const std::string& what) {
+    if (problems_.size() < 5) problems_.push_back("line " + std::to_string(lineNumber_) + " " + what);
+  }
+
+  double sizeX_, sizeY_, radius_, deepest_;
+  double cell_;
+  int nx_, ny_;
+  std::vector<double> height_;
+  double x_ = NAN, y_ = NAN, z_ = NAN;
+  int motion_ = 0;
+  bool traversing_ = false;
+  int lineNumber_ = 0;
+  std::vector<std::string> problems_;
+};
