@@ -31,10 +31,10 @@ struct TPoint {
 class TCutMap {
  public:
   TCutMap(double sizeX, double sizeY, double radius) : radius_(radius) {
-    // A cell of a 24th of the radius leaves at most a twentieth of the radius unchecked at the disc's rim;
+    // A cell of a 16th of the radius leaves at most a tenth of the radius unchecked at the disc's rim;
     // a face too large for that within the cell budget is taken as uncut everywhere.
     constexpr double kMaxCells = 4'000'000;
-    double cell = radius / 24;
+    double cell = radius / 16;
     if (sizeX / cell * (sizeY / cell) > kMaxCells) cell = std::sqrt(sizeX * sizeY / kMaxCells);
     if (!(cell <= radius / 12)) return;
     nx_ = static_cast<std::size_t>(std::ceil(sizeX / cell));
@@ -169,16 +169,18 @@ std::unique_ptr<TRapidPlan> TRapidPlan::Make(const TFacingJob& job) {
   const double lowest = job.ZUp - layers * job.ZStep;
   if (lowest > 1e-9 * (job.ZUp + layers * job.ZStep)) return nullptr;
 
+  auto plan = std::make_unique<TRapidPlan>();
+  TCutMap map(job.XPos, job.YPos, job.Radius);
+  if (!map.Usable()) return plan;  // every crossing clears the top of the face
+
   TFacingJob layer = job;
   layer.CutZ = 0 - job.ZStep;
   layer.Rapids = nullptr;
-  TCutMap map(job.XPos, job.YPos, job.Radius);
   TLayerRecorder recorder(map, {job.Radius, job.Radius});
   TDiscardSink discard;
   TGCodeFile list(discard, &recorder);
   DoLayer(layer, list);
 
-  auto plan = std::make_unique<TRapidPlan>();
   plan->edgeClean_ = recorder.Crossings();
   plan->transition_ = map.Meets({recorder.At(), {job.Radius, job.Radius}}, recorder.Cuts());
   return plan;

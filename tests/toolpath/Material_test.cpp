@@ -55,6 +55,11 @@ TEST(MaterialModel, WorkedJobsAndKnownCrossingsHurtNothing) {
   TJobEntries notch = Plate();
   notch.ClearEnd = false, notch.Layer = 4;
   jobs.push_back(notch);
+  // A face too large for the map of what a layer cuts: every crossing clears the top instead.
+  TJobEntries large;
+  large.XPos = 100, large.YPos = 90, large.Knit = 1, large.Cross = -0.2, large.Layer = 4, large.ClearEnd = false;
+  large.Mode = kModeXZigzag;
+  jobs.push_back(large);
   for (const auto& e : jobs) EXPECT_EQ(Joined(ProblemsOf(e)), "") << Describe(e);
 }
 

@@ -81,6 +81,9 @@ describe('generate', () => {
     [{ y: Infinity }, null],
     [{ x: 1e300, y: 1e300, diameter: 0.001, overlap: 0 }, null],
     [{ dialect: 'grbl', coolant: 'flood', x: 2e6 }, null],
+    [{ x: -50 }, 'The X size must be above zero, but it is -50'],
+    [{ stepDown: 0, layers: 3 }, null],
+    [{ retract: 0, absoluteRetract: true }, null],
   ];
   for (const [job, message] of refusals) {
     test(`refuses ${JSON.stringify(job)} with the desktop message`, { skip: noCli }, () => {
