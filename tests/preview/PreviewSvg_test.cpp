@@ -18,6 +18,7 @@ struct TSvgCount {
   std::map<std::string, int> lines;  // "layer-1/feed" -> number of <line> elements
   int sweptLines = 0, sweptDiscs = 0, texts = 0;
   bool start = false, face = false;
+  double startX = 0, startY = 0, faceLeft = 0, faceTop = 0, faceWidth = 0, faceHeight = 0;
   std::map<std::string, std::string> uncutFill, uncutPath;  // by id: "uncut-corners", "uncut-inside"
   QString error;
 };
@@ -43,13 +44,18 @@ TSvgCount Parse(const std::string& svg) {
         else if (groups.size() >= 2)
           ++c.lines[groups[groups.size() - 2] + "/" + groups.back()];
       } else if (name == "circle") {
-        if (a.value("id") == QStringLiteral("start")) c.start = true;
+        if (a.value("id") == QStringLiteral("start")) {
+          c.start = true;
+          c.startX = a.value("cx").toDouble(), c.startY = a.value("cy").toDouble();
+        }
         if (!groups.empty() && groups.back() == "swept") ++c.sweptDiscs;
       } else if (name == "path" && a.value("id").startsWith(QStringLiteral("uncut"))) {
         c.uncutFill[a.value("id").toString().toStdString()] = a.value("fill").toString().toStdString();
         c.uncutPath[a.value("id").toString().toStdString()] = a.value("d").toString().toStdString();
       } else if (name == "rect" && a.value("id") == QStringLiteral("face")) {
         c.face = true;
+        c.faceLeft = a.value("x").toDouble(), c.faceTop = a.value("y").toDouble();
+        c.faceWidth = a.value("width").toDouble(), c.faceHeight = a.value("height").toDouble();
       } else if (name == "text") {
         ++c.texts;
       }
@@ -84,6 +90,10 @@ TEST(PreviewSvg, PlateIsWellFormedWithOneLinePerPlanarMove) {
   EXPECT_FALSE(c.uncutPath["uncut-corners"].empty());  // the four corners
   EXPECT_EQ(c.uncutPath["uncut-inside"], "");          // and nothing else
   EXPECT_TRUE(c.face);
+  // Y grows upwards, as on the machine: the start corner (3, 3) of the 20 x 12 face is drawn a quarter of
+  // the face's height above its bottom-left corner, not below its top-left one.
+  EXPECT_NEAR(c.startX - c.faceLeft, c.faceWidth * 3 / 20, 1);
+  EXPECT_NEAR(c.faceTop + c.faceHeight - c.startY, c.faceHeight * 3 / 12, 1);
   EXPECT_EQ(c.texts, static_cast<int>(figures.size()) + kLegendEntries);
   EXPECT_DOUBLE_EQ(scene.StartX, 3);
   EXPECT_DOUBLE_EQ(scene.StartY, 3);

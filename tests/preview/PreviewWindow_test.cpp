@@ -284,6 +284,8 @@ TEST(PaintPreviewScene, PixelsWhereTheMovesAre) {
       {"uncut upper right corner", 19.7, 11.7, QColor(0xE0, 0x30, 0x1E)},
       {"swept, no path", 10, 6, QColor(0xC9, 0xDD, 0xF2)},
       {"feed path along X 3", 3, 6, QColor(0x1F, 0x4E, 0x9C)},
+      // Y grows upwards: the start mark's ring (5 px) lies below the start corner (3, 3), near the bottom.
+      {"start mark below the start corner", 3, 2.5, QColor(0x14, 0xA3, 0x3C)},
   };
   for (const auto& r : rows) {
     const QColor c = pixel(r.x, r.y);

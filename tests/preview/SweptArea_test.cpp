@@ -146,7 +146,9 @@ TEST(UncutArea, CornersNeverExceedWhatARoundCutterMustLeave) {
     double x, y, diameter, overlap;
   } faces[] = {{20, 12, 6, 0.5}, {150, 200, 6, 0.5}, {6, 6, 6, 0.5},         {6.5, 9, 6, 0.5},
                {6, 7, 6, 1},     {31, 17, 4, 1.25},  {40, 40, 10, -3},       {20, 6, 6, 0.5},
-               {9, 50, 7, 3},    {100, 7, 2.5, 0.2}, {13.7, 21.3, 3.3, 0.05}};
+               {9, 50, 7, 3},    {100, 7, 2.5, 0.2}, {13.7, 21.3, 3.3, 0.05},
+               // every cell a corner or arc cell: the figures stay numbers
+               {0.0012, 0.0012, 0.0012, 0}};
   for (const auto& f : faces) {
     for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
       for (bool clearEnd : {true, false}) {
