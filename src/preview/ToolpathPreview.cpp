@@ -51,30 +51,15 @@ TToolpathPreview BuildPreview(const TCheckedJob& job, bool everyLayer, const TRe
   return preview;
 }
 
-namespace {
-
-// Sums the figures and sweeps the first layer's moves into the raster as they come.
-class TMeasureSink final : public TProgramReader {
- public:
-  TMeasureSink(const TRectMM& face, double radius, std::size_t cellBudget)
-      : sweep_(face, radius, cellBudget) {}
-  [[nodiscard]] TUncutArea Uncut() const { return sweep_.Result(); }
-
- protected:
-  void OnMove(const TMove& move) override {
-    if (move.Layer == 0) sweep_.Add(move);
-  }
-
- private:
-  TLevelSweep sweep_;
-};
-
-}  // namespace
+void TFirstLevelMeasure::OnMove(const TMove& move) {
+  // Later layers may sweep another area (a finishing layer): the figures are the first level's.
+  if (move.Layer == 0) sweep_.Add(move);
+}
 
 TProgramMeasure MeasureProgram(const TCheckedJob& job, std::size_t cellBudget,
                                const TReadProgress& progress) {
   const TJobEntries& entries = job.Entries();
-  TMeasureSink sink(FaceRect(entries.XPos, entries.YPos), entries.Knit / 2, cellBudget);
+  TFirstLevelMeasure sink(FaceRect(entries.XPos, entries.YPos), entries.Knit / 2, cellBudget);
   if (progress.Tick) sink.SetTick(progress.Tick, progress.Every);
   TGCodeFile list(sink);
   WriteProgram({job, {}, {}, "0000-00-00 00:00"}, list);

@@ -43,6 +43,19 @@ struct TProgramMeasure {
   TProgramFigures Figures;
   TUncutArea Uncut;
 };
+// Reads a program's lines, sums its figures and sweeps its first layer's moves into the raster as they come.
+class TFirstLevelMeasure final : public TProgramReader {
+ public:
+  TFirstLevelMeasure(const TRectMM& face, double radius, std::size_t cellBudget)
+      : sweep_(face, radius, cellBudget) {}
+  [[nodiscard]] TUncutArea Uncut() const { return sweep_.Result(); }
+
+ protected:
+  void OnMove(const TMove& move) override;
+
+ private:
+  TLevelSweep sweep_;
+};
 [[nodiscard]] TProgramMeasure MeasureProgram(const TCheckedJob& job,
                                              std::size_t cellBudget = kDefaultCellBudget,
                                              const TReadProgress& progress = {});

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "preview/SweptArea.h"
+#include "toolpath/Dialect.h"
 #include "preview/ToolpathPreview.h"
 
 namespace {
@@ -381,6 +382,22 @@ TEST(LevelSweep, SameAsAllMovesOnTheDeepestLevel) {
 
 // The figures streamed from the generator without keeping a move are those of the kept moves, to the last
 // bit: every strategy, several layers, both retract modes, the centre pass, faces of negative extents.
+// The figures tell what the first level leaves, whatever later layers sweep: here the second layer clears
+// the whole face, the first only one row.
+TEST(MeasureProgram, FiguresAreTheFirstLevelsWhateverLaterLayersDo) {
+  const std::vector<std::string> first = {"G00 F1000 X3.000 Y3.000 Z2.000", "G01 F120 Z-1.000", "G01 X17.000"};
+  std::vector<std::string> both = first;
+  both.insert(both.end(), {"( " + std::string(kIsoLayerMark) + ": 2 )", "G00 F1000 Z1.000", "G01 X3.000 Y3.000",
+                           "G01 F120 Z-2.000", "G01 Y9.000", "G01 X17.000", "G01 Y3.000"});
+  const auto inside = [](const std::vector<std::string>& lines) {
+    TFirstLevelMeasure measure(FaceRect(20, 12), 3, kDefaultCellBudget);
+    for (const auto& line : lines) measure.AddLine(line);
+    return measure.Uncut().InsideCells;
+  };
+  EXPECT_GT(inside(first), 0u);
+  EXPECT_EQ(inside(both), inside(first));
+}
+
 TEST(MeasureProgram, SameFiguresAsThePreviewOfTheFirstLayer) {
   std::mt19937 random(15);
   const auto uniform = [&](double lo, double hi) {
