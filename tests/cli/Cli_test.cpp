@@ -453,6 +453,7 @@ TEST(SkimplaneCli, DialectCoolantAndDwell) {
       {{"--dialect", "grbl", "--coolant", "off"}, JobFor(kDialectGrbl, kCoolantOff, 0)},
       {{"--coolant", "off", "--dwell", "0"}, JobFor(kDialectIso, kCoolantOff, 0)},
       {{"--coolant", "flood"}, JobFor(kDialectIso, kCoolantFlood, 0)},
+      {{"--dwell", "3600"}, JobFor(kDialectIso, kCoolantDefault, 3600)},  // the bound itself is allowed
   };
   for (const auto& row : rows) {
     TempDir dir;
