@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "dvTools/EscapedText.h"
+
 #ifndef SKIMPLANE_VERSION_NUMBER
 #define SKIMPLANE_VERSION_NUMBER "0"
 #endif
@@ -42,5 +44,5 @@ bool AnswerInfoArguments(const std::vector<std::string>& args, std::ostream& out
 
 void ReportUnknownArguments(const std::vector<std::string>& args, std::ostream& err) {
   for (std::size_t i = 1; i < args.size(); ++i)
-    err << "skimplane: unknown argument '" << args[i] << "' ignored (try --help)\n";
+    err << "skimplane: unknown argument '" << EscapeControlBytes(args[i]) << "' ignored (try --help)\n";
 }

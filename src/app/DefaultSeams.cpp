@@ -65,12 +65,15 @@ TAppSeams DefaultSeams() {
     memory->lastFilter = dialog.selectedNameFilter();
     return memory->lastPath;
   };
+  // A message quotes file names and entries: "<b>" in a name is shown as typed, never read as markup.
   s.ShowMessage = [](QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
   };
   s.ShowError = [](QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
   };
   s.Now = [] { return QDateTime::currentDateTime(); };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CliSupport.h"
+#include "dvTools/EscapedText.h"
 #include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
 #include "settings/SettingsValues.h"
@@ -48,6 +49,12 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
   for (const TNumberField& f : kNumberFields) texts.push_back(fmt(f.Get(e)));
 
   CLI::App app{"Writes a G-code facing program (ISO or GRBL 1.1) for a rectangular face."};
+  // The parser's own messages quote what was typed (an unknown option, a strategy it does not know).
+  app.failure_message([](const CLI::App* a, const CLI::Error& error) {
+    const std::string text = CLI::FailureMessage::simple(a, error);
+    const std::string_view what = error.what();
+    return text.starts_with(what) ? EscapeControlBytes(what) + text.substr(what.size()) : text;
+  });
   app.set_version_flag("--version", SKIMPLANE_VERSION);
   for (std::size_t i = 0; i < std::size(kNumberFields); ++i) {
     const TNumberField& f = kNumberFields[i];
@@ -115,12 +122,14 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
       if (fromFile && app.count(f.Option) == 0) continue;
       if (f.Kind == TFieldKind::fkFloat) {
         const auto value = ParseLength(text);
-        if (!value) throw CLI::ValidationError(f.Option, "\"" + text + "\" is not a number");
+        if (!value)
+          throw CLI::ValidationError(f.Option, "\"" + EscapeControlBytes(text) + "\" is not a number");
         f.Set(e, *value);
       } else {
         const auto value = ParseWholeNumber(text);
         if (!value)
-          throw CLI::ValidationError(f.Option, "\"" + text + "\" is not a whole number within 32 bits");
+          throw CLI::ValidationError(
+              f.Option, "\"" + EscapeControlBytes(text) + "\" is not a whole number within 32 bits");
         f.Set(e, *value);
       }
     }
@@ -128,14 +137,15 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
       // Quoted as given: the number itself may be 300 digits long once printed.
       const auto value = ParseLength(rapidRate);
       if (!value || !std::isfinite(*value) || !(*value > 0))
-        throw CLI::ValidationError("--rapid-rate", "\"" + rapidRate + "\" is not a number above zero");
+        throw CLI::ValidationError("--rapid-rate",
+                                   "\"" + EscapeControlBytes(rapidRate) + "\" is not a number above zero");
       run.RapidRate = *value;
     }
     if (!run.Time.empty()) {
       const auto t = ParseHeaderTime(run.Time);
       if (!t)
-        throw CLI::ValidationError("--time",
-                                   "\"" + run.Time + "\" is not a date and time \"YYYY-MM-DD HH:MM\"");
+        throw CLI::ValidationError(
+            "--time", "\"" + EscapeControlBytes(run.Time) + "\" is not a date and time \"YYYY-MM-DD HH:MM\"");
       run.Time = FormatHeaderDateTime(t->year, t->month, t->day, t->hour, t->minute);
     }
     if (!fromFile || app.count("--strategy") > 0)
@@ -148,7 +158,8 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
     if (app.count("--dwell") > 0) {
       const auto value = ParseLength(dwell);
       if (!value || !(*value >= 0 && *value <= kMaxDwell))
-        throw CLI::ValidationError("--dwell", "\"" + dwell + "\" is not a number of seconds from 0 to 3600");
+        throw CLI::ValidationError(
+            "--dwell", "\"" + EscapeControlBytes(dwell) + "\" is not a number of seconds from 0 to 3600");
       e.Dwell = *value;
     }
     if (e.Dialect == kDialectGrbl && e.Coolant == kCoolantMist)

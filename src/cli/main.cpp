@@ -22,6 +22,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliSupport.h"
 #include "dvTools/AtomicFileWriter.h"
+#include "dvTools/EscapedText.h"
 #include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
 #ifdef _WIN32
@@ -133,8 +134,12 @@ int main(int argc, char** argv) {
     // The window says only "Stream write error"; here there is room for the file and the reason.
     std::cerr << "skimplane-cli: " << error.Detail() << "\n";
     return kGenerationError;
-  } catch (const std::exception& error) {
+  } catch (const EDVError& error) {
     std::cerr << "skimplane-cli: " << error.what() << "\n";
+    return kGenerationError;
+  } catch (const std::exception& error) {
+    // The standard library's messages (a file system error) quote paths as they are.
+    std::cerr << "skimplane-cli: " << EscapeControlBytes(error.what()) << "\n";
     return kGenerationError;
   }
   return 0;

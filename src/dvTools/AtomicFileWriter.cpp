@@ -28,9 +28,9 @@ constexpr std::size_t kMaxNameBytes = NAME_MAX;
 std::atomic<TFileSyncFunction> gSync{&::fsync};
 std::atomic<bool> gUnnamedAllowed{true};
 
-// Named temporary files are removed when the process is told to stop; the handler only unlinks, which is
-// safe in a signal handler.
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+// Named temporary files are removed when the process is told to stop, or is stopped by the file size
+// limit it ran into while writing; the handler only unlinks, which is safe in a signal handler.
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ};
 
 extern "C" void RemoveTemporariesAndStop(int signal_number) {
   dvFileWriting::gTemporaryNames.ForEach([](const char* path) { ::unlink(path); });
@@ -83,6 +83,12 @@ bool SetUnnamedTemporaryForTesting(bool allowed) {
 AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks(FullPath(target))) {
   struct stat st {};
   const bool exists = ::stat(target_.c_str(), &st) == 0;
+  // A target we cannot even look at is not replaced: a loop of links (ELOOP), which the rename would
+  // otherwise cut and put a regular file in its place, a name too long, a folder we may not search.
+  if (!exists && errno != ENOENT) {
+    const int error_number = errno;
+    throw EDVError(CannotCreateFileMessage(target_, error_number));
+  }
   if (exists) {
     if (S_ISDIR(st.st_mode)) throw EDVError(CannotCreateFileMessage(target_, EISDIR));
     // A file without write permission is read-only to us, even for a superuser who could open it anyway.

@@ -5,10 +5,11 @@
 //
 // On Linux the temporary file has no name until it is complete (O_TMPFILE), so not even a kill or a
 // power cut leaves a partial file behind; where the file system cannot do that, it is a hidden
-// ".NAME.tmpXXXXXX" beside the target that is removed on SIGINT, SIGTERM, SIGHUP and SIGPIPE as well.
+// ".NAME.tmpXXXXXX" beside the target that is removed on SIGINT, SIGTERM, SIGHUP, SIGPIPE and SIGXFSZ as
+// well.
 //
 // A target that is not a regular file (a device, a pipe) is written through, never replaced, and so is
-// the file a symbolic link names, also one that does not exist yet.
+// the file a symbolic link names, also one that does not exist yet. A loop of links is refused.
 
 #include <cstddef>
 #include <filesystem>
@@ -36,7 +37,8 @@ class EStreamWriteError : public EDVError {
 class AtomicFileWriter {
  public:
   // Creates the temporary file. Raises EDVError "Cannot create file \"<full path>\". <reason>" when the
-  // target cannot be written (read-only file, missing folder, a folder in its place, no access).
+  // target cannot be written (read-only file, missing folder, a folder in its place, no access, a loop of
+  // symbolic links).
   explicit AtomicFileWriter(const std::filesystem::path& target);
   // Writes to an open descriptor (standard output) that stays open; `name` stands for it in messages.
   AtomicFileWriter(int descriptor, std::string name);

@@ -9,6 +9,7 @@
 
 #include "dvTools/AtomicFileWriter.h"
 #include "dvTools/AtomicFileWriterPaths.h"
+#include "dvTools/EscapedText.h"
 #include "dvTools/Utf8Path.h"
 
 namespace fs = std::filesystem;
@@ -73,7 +74,8 @@ void TTemporaryNames::Remove(int& slot) {
 }
 
 std::string CannotCreateFile(const fs::path& target, int errorNumber) {
-  return "Cannot create file \"" + Utf8FromPath(FullPath(target)) + "\". " + SystemReason(errorNumber);
+  return "Cannot create file \"" + EscapeControlBytes(Utf8FromPath(FullPath(target))) + "\". " +
+         SystemReason(errorNumber);
 }
 
 }  // namespace dvFileWriting
@@ -95,7 +97,8 @@ EStreamWriteError::EStreamWriteError(fs::path file, int errorNumber)
     : EDVError("Stream write error"), file_(std::move(file)), errorNumber_(errorNumber) {}
 
 std::string EStreamWriteError::Detail() const {
-  return "Cannot write file \"" + Utf8FromPath(file_) + "\". " + SystemReason(errorNumber_);
+  return "Cannot write file \"" + EscapeControlBytes(Utf8FromPath(file_)) + "\". " +
+         SystemReason(errorNumber_);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "dvTools/EscapedText.h"
 #include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
 
@@ -63,7 +64,7 @@ void Close(int fd) {
 #endif
 
 [[noreturn]] void ThrowCannotOpen(const std::filesystem::path& path, const std::string& reason) {
-  throw EDVError("Cannot open file \"" + Utf8FromPath(path) + "\". " + reason);
+  throw EDVError("Cannot open file \"" + EscapeControlBytes(Utf8FromPath(path)) + "\". " + reason);
 }
 
 std::string SizeText(std::size_t bytes) {

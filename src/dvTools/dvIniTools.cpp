@@ -16,6 +16,7 @@
 
 #include "dvTools/AtomicFileWriter.h"
 #include "dvTools/BoundedRead.h"
+#include "dvTools/EscapedText.h"
 #include "dvTools/dvError.h"
 #include "dvTools/dvStrTools.h"
 
@@ -429,7 +430,8 @@ std::string TDVIniFile::ReadString(std::string_view name) {
 std::int32_t TDVIniFile::ReadInteger(std::string_view name) {
   const std::string text = ReadRawString(name);
   std::int32_t value = 0;
-  if (!TryParseIniInteger(text, value)) throw EDVError("'" + text + "' is not a valid integer value");
+  if (!TryParseIniInteger(text, value))
+    throw EDVError("'" + EscapeControlBytes(text) + "' is not a valid integer value");
   return value;
 }
 
@@ -437,7 +439,7 @@ double TDVIniFile::ReadFloat(std::string_view name) {
   const std::string text = ReadRawString(name);
   double value = 0;
   if (!TryParseIniFloat(text, decimalSeparator_, value))
-    throw EDVError("'" + text + "' is not a valid floating point value");
+    throw EDVError("'" + EscapeControlBytes(text) + "' is not a valid floating point value");
   return value;
 }
 
@@ -470,7 +472,7 @@ void TDVIniFile::WriteBool(std::string_view name, bool value) {
 void TDVIniFile::LoadFromFile(const fs::path& fileName) {
   std::error_code ec;
   if (fs::status(fileName, ec).type() == fs::file_type::not_found)
-    throw EDVError("Ini file:" + fileName.string() + " not found.");
+    throw EDVError("Ini file:" + EscapeControlBytes(fileName.string()) + " not found.");
   // Everything is read before the document is touched, so a read error leaves it as it was.
   LoadFromBytes(ReadRegularFile(fileName));
 }

@@ -5,6 +5,7 @@
 #include <exception>
 #include <system_error>
 
+#include "dvTools/EscapedText.h"
 #include "dvTools/dvError.h"
 #include "toolpath/FacingJob.h"
 #include "toolpath/JobFields.h"
@@ -30,7 +31,7 @@ template <std::size_t N>
 int NameIndex(const std::string_view (&names)[N], const std::string& value, const char* what) {
   for (std::size_t i = 0; i < N; ++i)
     if (names[i] == value) return static_cast<int>(i);
-  throw EDVError("'" + value + "' is not a valid " + what);
+  throw EDVError("'" + EscapeControlBytes(value) + "' is not a valid " + what);
 }
 
 // A value that is not a finite number would reach the job as one: "nan" and "inf" are refused like any
@@ -38,7 +39,8 @@ int NameIndex(const std::string_view (&names)[N], const std::string& value, cons
 double ReadFiniteFloat(TDVIniFile& ini, const char* key) {
   const double value = ini.ReadFloat(key);
   if (!std::isfinite(value))
-    throw EDVError("'" + ini.ReadRawString(key) + "' is not a valid floating point value");
+    throw EDVError("'" + EscapeControlBytes(ini.ReadRawString(key)) +
+                   "' is not a valid floating point value");
   return value;
 }
 
@@ -98,7 +100,7 @@ TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window) {
     if (!ini.ValueExists(kDwellKey)) return;
     const double value = ReadFiniteFloat(ini, kDwellKey);
     if (!(value >= 0 && value <= 3600))
-      throw EDVError("'" + ini.ReadRawString(kDwellKey) + "' is not a valid dwell");
+      throw EDVError("'" + EscapeControlBytes(ini.ReadRawString(kDwellKey)) + "' is not a valid dwell");
     dwell = value;
   });
   window.SetOutputChoices(dialect, coolant, dwell);

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "cli/CliSupport.h"
+#include "dvTools/EscapedText.h"
 #include "dvTools/dvError.h"
 #include "dvTools/dvIniTools.h"
 #include "preview/PreviewReport.h"
@@ -77,7 +78,7 @@ std::string PercentDecoded(std::string_view text) {
 }
 
 [[noreturn]] void Refuse(const std::string& key, const std::string& value, const std::string& what) {
-  throw EDVError(key + ": \"" + value + "\" is not " + what);
+  throw EDVError(EscapeControlBytes(key) + ": \"" + EscapeControlBytes(value) + "\" is not " + what);
 }
 
 bool Flag(const std::string& key, const std::string& value) {

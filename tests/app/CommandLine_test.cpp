@@ -39,10 +39,11 @@ TEST(CommandLine, VersionAndHelpAreAnsweredAndEverythingElseOpensTheWindow) {
 
 TEST(CommandLine, LeftoverArgumentsAreReportedOneLineEach) {
   std::ostringstream err;
-  ReportUnknownArguments({"skimplane", "plate.nc", "--x"}, err);
+  ReportUnknownArguments({"skimplane", "plate.nc", "--x", "\x1b]0;x\x07"}, err);
   EXPECT_EQ(err.str(),
             "skimplane: unknown argument 'plate.nc' ignored (try --help)\n"
-            "skimplane: unknown argument '--x' ignored (try --help)\n");
+            "skimplane: unknown argument '--x' ignored (try --help)\n"
+            "skimplane: unknown argument '\\x1b]0;x\\x07' ignored (try --help)\n");
   std::ostringstream none;
   ReportUnknownArguments({"skimplane"}, none);
   EXPECT_EQ(none.str(), "");

@@ -210,7 +210,10 @@ TEST(WindowStart, ABoxAtStartNeitherEndsTheProgramNorHidesTheBoxAtExit) {
       p.log.errors.push_back({title, text});
       // The user reads the box and presses its button.
       QTimer::singleShot(50, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+          EXPECT_EQ(box->textFormat(), Qt::PlainText);  // a name like "<h1>" shows as typed
+          box->accept();
+        }
       });
       realError(parent, title, text);
     };

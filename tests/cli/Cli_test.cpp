@@ -179,6 +179,45 @@ TEST(SkimplaneCli, OutputProblemsAreReported) {
   EXPECT_TRUE(FilesIn(dir.path()).empty());
 }
 
+// Whatever the user typed or a file holds is quoted with its control bytes shown, never sent to the
+// terminal; a loop of links as the output is refused. Nothing is written either way.
+TEST(SkimplaneCli, MessagesShowControlBytesAndALoopOfLinksIsRefused) {
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string shown;
+  } rows[] = {
+      {{"-o", "a\x1b[2J/x.nc"}, 1, "a\\x1b[2J/x.nc\". No such file or directory\n"},
+      {{"-o", "\xe8\xbe\x93\xe5\x87\xba/x.nc"}, 1, "/\xe8\xbe\x93\xe5\x87\xba/x.nc\". No such"},
+      {{"-o", "loop.nc"}, 1, "/loop.nc\". Too many levels of symbolic links\n"},
+      {{"--x", "1\x1b]0;owned\x07"}, 2, "--x: \"1\\x1b]0;owned\\x07\" is not a number"},
+      {{"--strategy", "\x1b[31mred"}, 2, "\\x1b[31mred"},
+      {{"--\x1b[31m"}, 2, "--\\x1b[31m"},
+      {{"--settings", "s\r.ini"}, 2, "skimplane-cli: Ini file:s\\x0d.ini not found.\n"},
+      {{"--settings", "bad.ini"}, 2, "'\\x1b[2J' is not a valid"},
+      {{"--settings", "\x1b[2J.ini"}, 2, "Cannot open file \"\\x1b[2J.ini\". Is a directory\n"},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    fs::create_symlink("loop.nc", dir / "loop.nc");
+    WriteBytes(dir / "bad.ini", "Option:[%RootKey%]\r\n[%\r\n  Knit:\x1b[2J\r\n%]\r\n");
+    fs::create_directory(dir / "\x1b[2J.ini");
+    auto args = r.args;
+    args.insert(args.end(), {"--time", kTime});
+    if (args[0] != "-o") args.insert(args.end(), {"-o", "job.nc"});
+    const auto result = RunCli(dir, args);
+    EXPECT_EQ(result.exitCode, r.exitCode) << r.shown;
+    EXPECT_NE(result.err.find(r.shown), std::string::npos) << result.err;
+    EXPECT_EQ(std::count_if(result.err.begin(), result.err.end(),
+                            [](char c) { return (c >= 0 && c < 0x20 && c != '\n') || c == 0x7f; }),
+              0)
+        << result.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "loop.nc"));
+    EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"\x1b[2J.ini", "bad.ini", "loop.nc"}))
+        << r.shown;
+  }
+}
+
 TEST(SkimplaneCli, HelpAndVersion) {
   TempDir dir;
   const auto help = RunCli(dir, {"--help"});

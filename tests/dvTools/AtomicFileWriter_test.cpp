@@ -258,6 +258,47 @@ TEST(AtomicFileWriter, LinksAreWrittenThroughAlsoWhenTheirFileIsMissing) {
 #endif
 
 #ifndef _WIN32
+// A loop of links names no file at all: replacing it would cut the links and report success.
+TEST(AtomicFileWriter, ALoopOfLinksIsRefusedAndKeptAsItIs) {
+  TempDir dir;
+  fs::create_symlink("loop.nc", dir / "loop.nc");
+  fs::create_symlink("b.nc", dir / "a.nc");
+  fs::create_symlink("a.nc", dir / "b.nc");
+  for (const char* name : {"loop.nc", "a.nc", "b.nc"})
+    EXPECT_EQ(ErrorOf(dir / name, "new"),
+              "Cannot create file \"" + (dir / name).string() + "\". Too many levels of symbolic links");
+  for (const char* name : {"loop.nc", "a.nc", "b.nc"}) EXPECT_TRUE(fs::is_symlink(dir / name)) << name;
+  EXPECT_EQ(FilesIn(dir.path()), 3);
+}
+
+// A write past the file size limit stops the process with SIGXFSZ: the named temporary file goes with it.
+TEST(AtomicFileWriter, TheFileSizeLimitStopsTheWriteAndLeavesNothingBehind) {
+  for (bool unnamed : {true, false}) {
+    TempDir dir;
+    WriteBytes(dir / "keep.nc", "old program");
+    const pid_t child = ::fork();
+    if (child == 0) {
+      SetUnnamedTemporaryForTesting(unnamed);
+      rlimit limit{1 << 16, 1 << 16};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      std::string program;
+      while (program.size() < (3 << 20)) program += "G01 X123.456 Y654.321\r\n";
+      try {
+        WriteFileAtomically(dir / "keep.nc", program);
+      } catch (...) {
+      }
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+    EXPECT_EQ(ReadBytes(dir / "keep.nc"), "old program");
+    EXPECT_EQ(FilesIn(dir.path()), 1) << (unnamed ? "unnamed" : "named");
+  }
+}
+#endif
+
+#ifndef _WIN32
 // Owners and groups by number (chown) are POSIX only.
 TEST(AtomicFileWriter, KeepsTheOwnerAndGroupOfAnotherUsersFile) {
   if (::geteuid() != 0) GTEST_SKIP() << "only a super-user may give a file to another user";

@@ -9,6 +9,7 @@
 #include <limits>
 #include <string>
 
+#include "dvTools/EscapedText.h"
 #include "dvTools/dvError.h"
 
 using namespace std::string_literals;
@@ -282,7 +283,7 @@ TEST(IniDocument, ReadIntegerIsStrict) {
       EXPECT_EQ(d.ini.ReadInteger("N"), r.value) << r.text;
     } else {
       EXPECT_EQ(ErrorOf([&] { (void)d.ini.ReadInteger("N"); }),
-                "'"s + r.text + "' is not a valid integer value");
+                "'"s + EscapeControlBytes(r.text) + "' is not a valid integer value");
     }
   }
   OpenDoc d;
@@ -315,7 +316,7 @@ TEST(IniDocument, ReadFloatUsesTheDocumentsSeparator) {
       EXPECT_EQ(d.ini.ReadFloat("F"), r.value) << r.text;
     } else {
       EXPECT_EQ(ErrorOf([&] { (void)d.ini.ReadFloat("F"); }),
-                "'"s + r.text + "' is not a valid floating point value");
+                "'"s + EscapeControlBytes(r.text) + "' is not a valid floating point value");
     }
   }
   OpenDoc d;
