@@ -218,3 +218,19 @@ std::uint32_t ElfHash(std::string_view text) {
 void CopyBytes(const char* source, char* destination, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) destination[i] = source[i];
 }
+
+std::string EscapeControlBytes(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+      continue;
+    }
+    const char escaped[] = {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+    out.append(escaped, sizeof escaped);
+  }
+  return out;
+}

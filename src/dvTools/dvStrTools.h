@@ -61,3 +61,8 @@ const char* BMSearch(const char* text, const char* pattern, std::int32_t textLen
 [[nodiscard]] std::uint32_t ElfHash(std::string_view text);
 
 void CopyBytes(const char* source, char* destination, std::size_t count);
+
+// The text for a message: control bytes (0 to 31 and 127) as \xNN, so that a name or a line from a file
+// can neither break the message's line nor send a terminal an escape sequence. Other bytes stay, so GBK
+// and UTF-8 text reads as it was.
+[[nodiscard]] std::string EscapeControlBytes(std::string_view text);

@@ -219,3 +219,16 @@ TEST(StrTools, CopyBytesFirstToLast) {
   CopyBytes("xy", buffer, 0);
   EXPECT_STREQ(buffer, "aaaaef");
 }
+
+TEST(StrTools, EscapeControlBytesShowsThemAsHex) {
+  const struct {
+    std::string in;
+    const char* out;
+  } rows[] = {
+      {"plain C:\\path", "plain C:\\path"},
+      {"\x1b[2J\r\n\t", "\\x1b[2J\\x0d\\x0a\\x09"},
+      {std::string("a\0b\x7f", 4), "a\\x00b\\x7f"},
+      {"\xc6\xbd\xc3\xe6", "\xc6\xbd\xc3\xe6"},  // GBK and UTF-8 bytes stay
+  };
+  for (const auto& r : rows) EXPECT_EQ(EscapeControlBytes(r.in), r.out) << r.out;
+}
