@@ -57,6 +57,13 @@ std::unique_ptr<TIniEntry> MakeEntry(std::string_view name, std::string_view val
   return entry;
 }
 
+// The text without spaces (byte 32 only) at either end.
+std::string_view TrimmedView(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
@@ -536,13 +543,15 @@ void TDVIniFile::LoadFromStrings(const std::vector<std::string>& lines) {
 }
 
 void TDVIniFile::ReadLine(std::string_view line, bool& insideBlock) {
-  const std::string text = TrimSpaces(line, 0);
+  // Views into the line, no copies: a large file is mostly these few comparisons per line.
+  const std::string_view text = TrimmedView(line);
   if (text.empty() || text[0] == ';') return;
   if (text.size() >= 2 && text[0] == '/' && text[1] == '/') return;
-  const std::int32_t colon = NthPos(":", text, 1);
+  const std::size_t colon = text.find(':');
+  const bool hasColon = colon != std::string_view::npos;
   // Nothing may stand between the colon and the marker; its letters may be in any case.
-  if (colon > 0 && UpperCase(TextAfter(":", text, 1)) == kRootKeyMarker) {
-    OpenRootKey(TrimSpaces(TextBefore(":", text, 1), 0));
+  if (hasColon && SameText(text.substr(colon + 1), kRootKeyMarker)) {
+    OpenRootKey(TrimmedView(text.substr(0, colon)));
     return;
   }
   if (text == "[%") {
@@ -555,9 +564,9 @@ void TDVIniFile::ReadLine(std::string_view line, bool& insideBlock) {
     insideBlock = false;
     return;
   }
-  if (colon > 0 && insideBlock) {
-    const std::string name = TrimSpaces(TextBefore(":", text, 1), 0);
-    const std::string value = TrimSpaces(TextAfter(":", text, 1), 0);
+  if (hasColon && insideBlock) {
+    const std::string_view name = TrimmedView(text.substr(0, colon));
+    const std::string_view value = TrimmedView(text.substr(colon + 1));
     ValidateEntry(name, value);
     // A value after a root key line inside an open block has no block to go to.
     if (!currentSubKey_) return;
