@@ -5,9 +5,9 @@
 #include <exception>
 #include <system_error>
 
+#include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
 #include "dvTools/dvStrTools.h"
-#include "dvTools/Utf8Path.h"
 #include "settings/SettingsValues.h"
 #include "toolpath/FacingJob.h"
 #include "toolpath/JobFields.h"

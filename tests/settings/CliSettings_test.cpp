@@ -94,7 +94,8 @@ TEST(CliSettings, ABrokenSettingsFileIsRefusedWithTheWindowsMessage) {
   } rows[] = {
       {"bad number", OptionBlock({"Length:7", "Knit:abc"}),
        "\"job.ini\", entry \"Knit\": 'abc' is not a valid floating point value"},
-      {"bad integer", OptionBlock({"Mode:two"}), "\"job.ini\", entry \"Mode\": 'two' is not a valid integer value"},
+      {"bad integer", OptionBlock({"Mode:two"}),
+       "\"job.ini\", entry \"Mode\": 'two' is not a valid integer value"},
       {"comma where a point is used", OptionBlock({"Cross:0,5"}),
        "\"job.ini\", entry \"Cross\": '0,5' is not a valid floating point value"},
       {"no Option block", "", "RootKey \"Option\" - subitem key not open."},

@@ -210,9 +210,10 @@ TEST(FormSettings, ErrorsAreShownInTheErrorBoxAndTheWindowKeepsWhatWasDone) {
        true},
       {"NUL byte",
        "Option:[%RootKey%]\r\n[%\r\n  Length:7\r\n\0\0\0\r\n  Knit:8\r\n  Mode:2\r\n%]\r\n"s,
-       {"\"<dir>/Skimplane.ini\", line 4 '\\x00\\x00\\x00': a NUL byte ends the text here; nothing after it is read.",
-        "\"<dir>/Skimplane.ini\", line 4 '\\x00\\x00\\x00': a NUL byte ends the text here; nothing after it is "
-        "read; the file was kept unchanged and the window's entries were not saved."},
+       {"\"<dir>/Skimplane.ini\", line 4 '\\x00\\x00\\x00': a NUL byte ends the text here; nothing after it "
+        "is read.",
+        "\"<dir>/Skimplane.ini\", line 4 '\\x00\\x00\\x00': a NUL byte ends the text here; nothing after it "
+        "is read; the file was kept unchanged and the window's entries were not saved."},
        7,
        false,
        "长度：",
@@ -254,7 +255,9 @@ TEST(FormSettings, ErrorsAreShownInTheErrorBoxAndTheWindowKeepsWhatWasDone) {
     EXPECT_EQ(p.Errors(), expected) << r.name;
     // The title is the executable's name ("skimplane") with its later letters lowered.
     for (const auto& e : p.log.errors) EXPECT_EQ(e.title, QStringLiteral("skimplane")) << r.name;
-    if (r.kept) EXPECT_EQ(ReadBytes(p.Ini()), r.settings) << r.name;
+    if (r.kept) {
+      EXPECT_EQ(ReadBytes(p.Ini()), r.settings) << r.name;
+    }
   }
 }
 
