@@ -291,7 +291,7 @@ async function importSettings(file) {
   }
   const bytes = new Uint8Array(await file.arrayBuffer());
   try {
-    applyJob(sk.readSettings(bytes));
+    applyJob(sk.readSettings(bytes, file.name));
     setStatus(text('Imported').replace('%1', file.name), false);
   } catch (error) {
     if (error.job) applyJob(error.job);

@@ -116,10 +116,11 @@
         return report(given, true);
       },
       // The entries of a Skimplane.ini (its bytes). An entry that cannot be read keeps its initial value;
-      // the first such entry's message throws, with the job read nonetheless in the Error's `job`.
-      readSettings(bytes) {
+      // the first such entry's message throws, with the job read nonetheless in the Error's `job`. The
+      // messages name the file by `name` (Skimplane.ini when none is given).
+      readSettings(bytes, name) {
         const data = bytes instanceof Uint8Array ? bytes : encoder.encode(String(bytes));
-        check(withBytes(data, (p, n) => core._skReadSettings(p, n)));
+        check(withText(name ?? '', (fileName) => withBytes(data, (p, n) => core._skReadSettings(p, n, fileName))));
         const { job: read, error } = parseJobLines(decoder.decode(resultBytes()));
         if (error !== null) {
           const failure = new Error(error);

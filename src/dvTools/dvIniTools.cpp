@@ -7,6 +7,7 @@
 #include <locale.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -55,6 +56,13 @@ std::unique_ptr<TIniEntry> MakeEntry(std::string_view name, std::string_view val
   entry->Name = std::move(trimmed);
   entry->Value = std::string(value);
   return entry;
+}
+
+// The text without spaces (byte 32 only) at either end.
+std::string_view TrimmedView(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
 }
 
 bool IsDigit(char c) {
@@ -285,6 +293,7 @@ TDVIniFile::~TDVIniFile() {
 
 void TDVIniFile::Clear() {
   ClearTreeItem(rootItem_, [this](PTreeItem item) { DoDeleteNode(item); });
+  rootKeys_.clear();
   currentRootKey_ = nullptr;
   currentSubKey_ = nullptr;
 }
@@ -348,7 +357,10 @@ void TDVIniFile::RaiseSubKeyNotOpen() const {
 void TDVIniFile::OpenRootKey(std::string_view name) {
   rootKeyName_ = std::string(name);
   PTreeItem item = nullptr;
-  if (!FindRootKey(name, item)) item = AppendNamedItem(rootItem_, name, kRootKeyValue);
+  if (!FindRootKey(name, item)) {
+    item = AppendNamedItem(rootItem_, name, kRootKeyValue);
+    rootKeys_.emplace(EntryHash(item), item);  // an earlier root key of the same key stays the one found
+  }
   currentRootKey_ = item;
   currentSubKey_ = nullptr;
 }
@@ -368,14 +380,11 @@ PTreeItem TDVIniFile::AddSubKey() {
 }
 
 bool TDVIniFile::FindRootKey(std::string_view name, PTreeItem& item) {
-  const std::uint32_t key = NameKey(name);
-  for (PTreeItem child = rootItem_->FirstChild; child; child = child->Next) {
-    if (EntryHash(child) == key) {
-      item = child;
-      return true;
-    }
-  }
-  return false;
+  // The index gives the first root key of the key, the one a walk over the root keys would meet first.
+  const auto found = rootKeys_.find(NameKey(name));
+  if (found == rootKeys_.end()) return false;
+  item = found->second;
+  return true;
 }
 
 bool TDVIniFile::FindSubKey(std::int32_t index, PTreeItem& item) {
@@ -470,6 +479,7 @@ void TDVIniFile::WriteBool(std::string_view name, bool value) {
 // ---- text format -------------------------------------------------------------------------------------
 
 void TDVIniFile::LoadFromFile(const fs::path& fileName) {
+  loadStop_ = {};
   std::error_code ec;
   if (fs::status(fileName, ec).type() == fs::file_type::not_found)
     throw EDVError("Ini file:" + EscapeControlBytes(fileName.string()) + " not found.");
@@ -477,24 +487,10 @@ void TDVIniFile::LoadFromFile(const fs::path& fileName) {
   LoadFromBytes(ReadRegularFile(fileName));
 }
 
-void TDVIniFile::LoadFromBytes(std::string_view bytes) {
-  bytes = bytes.substr(0, bytes.find('\0'));
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(bytes.substr(start));
-      break;
-    }
-    lines.emplace_back(bytes.substr(start, end - start));
-    start = end + ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
-  }
-  LoadFromStrings(lines);
-}
-
-void TDVIniFile::LoadFromStrings(const std::vector<std::string>& lines) {
+template <class TNextLine>
+void TDVIniFile::LoadLines(TNextLine next) {
   Clear();
+  loadStop_ = {};
   // Whatever the reader had open last is not the caller's cursor: after a load, also a failed one, no
   // root key is current (the root key name of the messages stays the last one read).
   struct TCursorReset {
@@ -502,17 +498,62 @@ void TDVIniFile::LoadFromStrings(const std::vector<std::string>& lines) {
     ~TCursorReset() { ini.currentRootKey_ = ini.currentSubKey_ = nullptr; }
   } reset{*this};
   bool insideBlock = false;
-  for (const std::string& line : lines) ReadLine(line, insideBlock);
+  std::size_t number = 0;
+  std::string_view line;
+  while (next(line)) {
+    ++number;
+    try {
+      ReadLine(line, insideBlock);
+    } catch (...) {
+      // The error goes on unchanged; the caller may name the line it came from.
+      loadStop_ = {number, false, std::string(line.substr(0, kLoadStopTextBytes))};
+      throw;
+    }
+  }
+}
+
+void TDVIniFile::LoadFromBytes(std::string_view bytes) {
+  // The lines are read straight from the bytes, without a list of copies of them.
+  const std::size_t nul = bytes.find('\0');
+  const std::string_view text = bytes.substr(0, nul);
+  std::size_t start = 0;
+  std::size_t lines = 0;
+  LoadLines([&](std::string_view& line) {
+    if (start >= text.size()) return false;  // a line break at the very end makes no extra line
+    const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+    line = text.substr(start, end - start);
+    start = end + ((end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ? 2 : 1);
+    ++lines;
+    return true;
+  });
+  if (nul == std::string_view::npos) return;
+  // The NUL ends the text in the last line read, or in a line of its own right after a line break.
+  const bool ownLine = text.empty() || text.back() == '\r' || text.back() == '\n';
+  const std::size_t lineStart = ownLine ? nul : text.find_last_of("\r\n") + 1;  // npos + 1: the first
+  const std::size_t lineEnd = std::min(bytes.find_first_of("\r\n", nul), bytes.size());
+  loadStop_ = {ownLine ? lines + 1 : lines, true,
+               std::string(bytes.substr(lineStart, std::min(lineEnd - lineStart, kLoadStopTextBytes)))};
+}
+
+void TDVIniFile::LoadFromStrings(const std::vector<std::string>& lines) {
+  std::size_t i = 0;
+  LoadLines([&](std::string_view& line) {
+    if (i == lines.size()) return false;
+    line = lines[i++];
+    return true;
+  });
 }
 
 void TDVIniFile::ReadLine(std::string_view line, bool& insideBlock) {
-  const std::string text = TrimSpaces(line, 0);
+  // Views into the line, no copies: a large file is mostly these few comparisons per line.
+  const std::string_view text = TrimmedView(line);
   if (text.empty() || text[0] == ';') return;
   if (text.size() >= 2 && text[0] == '/' && text[1] == '/') return;
-  const std::int32_t colon = NthPos(":", text, 1);
+  const std::size_t colon = text.find(':');
+  const bool hasColon = colon != std::string_view::npos;
   // Nothing may stand between the colon and the marker; its letters may be in any case.
-  if (colon > 0 && UpperCase(TextAfter(":", text, 1)) == kRootKeyMarker) {
-    OpenRootKey(TrimSpaces(TextBefore(":", text, 1), 0));
+  if (hasColon && SameText(text.substr(colon + 1), kRootKeyMarker)) {
+    OpenRootKey(TrimmedView(text.substr(0, colon)));
     return;
   }
   if (text == "[%") {
@@ -525,9 +566,9 @@ void TDVIniFile::ReadLine(std::string_view line, bool& insideBlock) {
     insideBlock = false;
     return;
   }
-  if (colon > 0 && insideBlock) {
-    const std::string name = TrimSpaces(TextBefore(":", text, 1), 0);
-    const std::string value = TrimSpaces(TextAfter(":", text, 1), 0);
+  if (hasColon && insideBlock) {
+    const std::string_view name = TrimmedView(text.substr(0, colon));
+    const std::string_view value = TrimmedView(text.substr(colon + 1));
     ValidateEntry(name, value);
     // A value after a root key line inside an open block has no block to go to.
     if (!currentSubKey_) return;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "dvTools/dvTreeList.h"
@@ -37,6 +38,17 @@ struct TSaveIniFile {
 [[nodiscard]] bool TryParseIniFloat(std::string_view text, char decimalSeparator, double& value);
 [[nodiscard]] bool TryParseIniInteger(std::string_view text, std::int32_t& value);
 
+// Where the last load stopped before the end of its text. Line is 1-based, 0 when the whole text was read.
+// AtNul: a NUL byte ended the text in that line (no error; nothing after it is read). Otherwise the line
+// could not be read and the load raised its error. Text: the line's first bytes (at most
+// kLoadStopTextBytes), for a message that shows the line.
+struct TIniLoadStop {
+  std::size_t Line = 0;
+  bool AtNul = false;
+  std::string Text;
+};
+inline constexpr std::size_t kLoadStopTextBytes = 80;
+
 class TDVIniFile {
  public:
   TDVIniFile();
@@ -49,12 +61,14 @@ class TDVIniFile {
   // Raises "Ini file:<name> not found." (document unchanged) or the file layer's error.
   void LoadFromFile(const std::filesystem::path& fileName);
   void LoadFromStrings(const std::vector<std::string>& lines);
-  // The file's bytes: lines end at CR LF, CR or LF; a NUL byte ends the text.
+  // The file's bytes: lines end at CR LF, CR or LF; a NUL byte ends the text (LoadStop tells where).
   void LoadFromBytes(std::string_view bytes);
   // Writes through the safe file writer: the file is the old one or the new one, never half of either.
   void SaveToFile(const std::filesystem::path& fileName);
   [[nodiscard]] std::vector<std::string> SaveToStrings();
   [[nodiscard]] std::string SaveToBytes();
+  // Where the last load stopped early, if it did.
+  [[nodiscard]] const TIniLoadStop& LoadStop() const { return loadStop_; }
 
   // When true, ReadString decodes quoted values.
   [[nodiscard]] bool QuotedStrings() const { return quotedStrings_; }
@@ -123,6 +137,9 @@ class TDVIniFile {
   // Makes a validated entry first, then the item under `parent`, so a rejected name adds nothing.
   PTreeItem AppendNamedItem(PTreeItem parent, std::string_view name, std::string_view value);
   void ReadLine(std::string_view line, bool& insideBlock);
+  // Clears the document and reads the lines that `next` hands out one by one (false: no more).
+  template <class TNextLine>
+  void LoadLines(TNextLine next);
 
   std::string rootKeyName_;
   TSaveIniFile* writer_ = nullptr;
@@ -132,4 +149,8 @@ class TDVIniFile {
   PTreeItem rootItem_ = nullptr;
   PTreeItem currentRootKey_ = nullptr;
   PTreeItem currentSubKey_ = nullptr;
+  // The first root key of each key, so that a load of many root keys does not scan all earlier ones for
+  // each new one. Root keys are appended only by OpenRootKey and removed only by Clear, which keep it.
+  std::unordered_map<std::uint32_t, PTreeItem> rootKeys_;
+  TIniLoadStop loadStop_;
 };

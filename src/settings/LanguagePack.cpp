@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "dvTools/Utf8Path.h"
 #include "dvTools/dvStrTools.h"
 
 #include <QByteArray>
@@ -96,9 +97,9 @@ void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {
   if (!std::filesystem::exists(path, ec)) return;
   TDVIniFile ini;
   ini.SetDecimalSeparator(place.DecimalSeparator);
-  ini.LoadFromFile(path);
+  LoadSettingsDocument(ini, path);
   ini.SetQuotedStrings(true);
-  const TSettingsRead read = ReadSettings(ini, window);
+  const TSettingsRead read = ReadSettings(ini, window, Utf8FromPath(path));
   // The pack is applied even after a bad entry; the entry's error is reported once the pack is in.
   if (!read.PackName.empty()) LoadLanguagePack(ini, window, LanguagePackFile(place, read.PackName));
   read.RaiseFirstFailure();

@@ -6,7 +6,10 @@
 #include <system_error>
 
 #include "dvTools/EscapedText.h"
+#include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
+#include "dvTools/dvStrTools.h"
+#include "settings/SettingsValues.h"
 #include "toolpath/FacingJob.h"
 #include "toolpath/JobFields.h"
 
@@ -44,7 +47,39 @@ double ReadFiniteFloat(TDVIniFile& ini, const char* key) {
   return value;
 }
 
+// Every message about a settings file begins with its name; control bytes of the name, of a line and of
+// a value are escaped.
+EDVError FileError(std::string_view fileName, std::string_view detail) {
+  return EDVError(EscapeControlBytes("\"" + std::string(fileName) + "\", " + std::string(detail)));
+}
+
+std::string LineDetail(const TIniLoadStop& stop, std::string_view reason) {
+  std::string text = stop.Text;
+  if (text.size() >= kLoadStopTextBytes) text += "...";
+  return "line " + std::to_string(stop.Line) + " '" + text + "': " + std::string(reason);
+}
+
+// Runs a load of `ini`; a line it could not read is named with the file.
+template <class TLoad>
+void LoadNamed(TDVIniFile& ini, std::string_view fileName, TLoad load) {
+  try {
+    load();
+  } catch (const EDVError& error) {
+    const TIniLoadStop& stop = ini.LoadStop();
+    if (stop.Line == 0 || stop.AtNul) throw;  // the file itself: its message names it already
+    throw FileError(fileName, LineDetail(stop, error.what()));
+  }
+}
+
 }  // namespace
+
+void LoadSettingsDocument(TDVIniFile& ini, const fs::path& path) {
+  LoadNamed(ini, Utf8FromPath(path), [&] { ini.LoadFromFile(path); });
+}
+
+void LoadSettingsBytes(TDVIniFile& ini, std::string_view bytes, std::string_view fileName) {
+  LoadNamed(ini, fileName, [&] { ini.LoadFromBytes(bytes); });
+}
 
 fs::path BesideExecutable(const std::string& exeFolder, std::string_view name) {
   std::string path = exeFolder;
@@ -54,21 +89,26 @@ fs::path BesideExecutable(const std::string& exeFolder, std::string_view name) {
   return fs::path(path + tail);
 }
 
-TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window) {
+TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window, std::string_view fileName) {
   ini.OpenRootKey(kOptionKey);
   ini.OpenSubKey();
   // One bad entry costs only its own control. Stopping at it would leave the later controls at their
   // design values, and the exit would then store those over the user's good entries.
   TSettingsRead read;
-  const auto entry = [&read](const auto& step) {
+  const auto entry = [&](std::string_view key, const auto& step) {
     try {
       step();
-    } catch (const EDVError&) {
-      if (!read.FirstFailure) read.FirstFailure = std::current_exception();
+    } catch (const EDVError& error) {
+      if (read.FirstFailure) return;
+      // Without the block no entry is read at all: that message is about the file, not about an entry.
+      read.FirstFailure = ini.IsSubKeyOpen()
+                              ? std::make_exception_ptr(FileError(
+                                    fileName, "entry \"" + std::string(key) + "\": " + error.what()))
+                              : std::current_exception();
     }
   };
   for (const TNumberField& f : kNumberFields)
-    entry([&] {
+    entry(f.Key, [&] {
       if (!ini.ValueExists(f.Key)) return;
       if (f.Kind == TFieldKind::fkFloat)
         window.SetSpinValue(f.Control, ReadFiniteFloat(ini, f.Key));
@@ -76,27 +116,27 @@ TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window) {
         window.SetSpinIntValue(f.Control, ini.ReadInteger(f.Key));
     });
   std::int32_t mode = 1;
-  entry([&] {
+  entry(kModeKey, [&] {
     if (ini.ValueExists(kModeKey)) mode = ini.ReadInteger(kModeKey);
   });
-  entry([&] {
+  entry(kClearEndKey, [&] {
     if (ini.ValueExists(kClearEndKey)) window.SetClearEnd(ini.ReadBool(kClearEndKey));
   });
-  entry([&] {
+  entry(kFinishCentreKey, [&] {
     if (ini.ValueExists(kFinishCentreKey)) window.SetFinishCentre(ini.ReadBool(kFinishCentreKey));
   });
   int dialect = 0, coolant = -1;
   double dwell = 0;
   window.OutputChoices(dialect, coolant, dwell);
-  entry([&] {
+  entry(kDialectKey, [&] {
     if (ini.ValueExists(kDialectKey))
       dialect = NameIndex(kDialectNames, ini.ReadString(kDialectKey), "dialect");
   });
-  entry([&] {
+  entry(kCoolantKey, [&] {
     if (ini.ValueExists(kCoolantKey))
       coolant = NameIndex(kCoolantNames, ini.ReadString(kCoolantKey), "coolant");
   });
-  entry([&] {
+  entry(kDwellKey, [&] {
     if (!ini.ValueExists(kDwellKey)) return;
     const double value = ReadFiniteFloat(ini, kDwellKey);
     if (!(value >= 0 && value <= 3600))
@@ -104,16 +144,29 @@ TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window) {
     dwell = value;
   });
   window.SetOutputChoices(dialect, coolant, dwell);
-  entry([&] {
+  entry(kLangKey, [&] {
     if (ini.ValueExists(kLangKey)) read.PackName = ini.ReadString(kLangKey);
   });
   // The strategy is chosen only once every key has been read; any number but 2 and 3 means spiral.
   window.SelectRadio(StrategyOfMode(mode).Button);
+  // The entries after a NUL byte were never read: that, not one of the entries, is what to report.
+  if (const TIniLoadStop& stop = ini.LoadStop(); stop.AtNul)
+    read.FirstFailure = std::make_exception_ptr(
+        FileError(fileName, LineDetail(stop, "a NUL byte ends the text here; nothing after it is read")));
   return read;
 }
 
 void TSettingsRead::RaiseFirstFailure() const {
   if (FirstFailure) std::rethrow_exception(FirstFailure);
+}
+
+std::string TSettingsRead::FirstFailureMessage() const {
+  try {
+    RaiseFirstFailure();
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  return {};
 }
 
 void WriteSettings(TDVIniFile& ini, const ISettingsValues& window) {
@@ -164,8 +217,16 @@ void SaveSettings(const ISettingsValues& window, const TSettingsPlace& place) {
       fs::create_directories(path.parent_path(), ec))
     fs::permissions(path.parent_path(), fs::perms::owner_all, fs::perm_options::replace, ec);
   if (fs::exists(path, ec)) {
-    ini.LoadFromFile(path);
+    LoadSettingsDocument(ini, path);
     ini.SetQuotedStrings(true);
+    // The file is read as the start reads it. A file without the block is refused by the first write below,
+    // as it always was; any other failure keeps the file as it is.
+    TJobEntries probe;
+    TJobEntriesValues probeValues(probe);
+    const TSettingsRead read = ReadSettings(ini, probeValues, Utf8FromPath(path));
+    if (read.FirstFailure && (ini.IsSubKeyOpen() || ini.LoadStop().AtNul))
+      throw EDVError(read.FirstFailureMessage() +
+                     "; the file was kept unchanged and the window's entries were not saved");
     ini.OpenRootKey(kOptionKey);
     ini.OpenSubKey();
   } else {

@@ -49,8 +49,15 @@ struct TSettingsPlace {
 
 // The start (LoadSettings, with the language pack) is in LanguagePack.h.
 
-// The exit: stores the entries into the settings file, creating it when it is missing.
+// The exit: stores the entries into the settings file, creating it when it is missing. A file that cannot
+// be read whole (a NUL byte, an entry that cannot be read) is kept as it is and the exit raises why:
+// storing the window's values would put its design values over the entries it could not read.
 void SaveSettings(const ISettingsValues& window, const TSettingsPlace& place);
+
+// Loads a settings file into `ini` from its path or its bytes. A line that cannot be read raises its
+// message with the file and the line: "<file>", line 3 '[%': RootKey not Open.
+void LoadSettingsDocument(TDVIniFile& ini, const std::filesystem::path& path);
+void LoadSettingsBytes(TDVIniFile& ini, std::string_view bytes, std::string_view fileName);
 
 // What the reading steps found: the language pack's name (empty for none) and the error of the first
 // entry that could not be read, if any.
@@ -59,12 +66,16 @@ struct TSettingsRead {
   std::exception_ptr FirstFailure;
   // Raises the first entry's error again; nothing when every entry was read.
   void RaiseFirstFailure() const;
+  // Its message; empty when every entry was read.
+  [[nodiscard]] std::string FirstFailureMessage() const;
 };
 
 // The reading steps on a loaded document with QuotedStrings set: the keys of the first block of
 // "Option" into the window, then the strategy. An entry that cannot be read leaves its control as it
-// was and the reading goes on with the next one.
-[[nodiscard]] TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window);
+// was and the reading goes on with the next one; its message names the file and the entry:
+//   "<file>", entry "Knit": 'abc' is not a valid floating point value
+// A NUL byte that ended the file's text is the failure reported, since the entries after it are missing.
+[[nodiscard]] TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window, std::string_view fileName);
 
 // The writing steps: the eleven keys into the open block, in their order.
 void WriteSettings(TDVIniFile& ini, const ISettingsValues& window);

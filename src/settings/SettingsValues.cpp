@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "dvTools/Utf8Path.h"
+
 #include "settings/Settings.h"
 #include "toolpath/JobFields.h"
 
@@ -18,10 +20,10 @@ const TNumberField& Field(std::string_view control, TFieldKind kind) {
 void ReadSettingsFile(const std::filesystem::path& path, TJobEntries& entries, char decimalSeparator) {
   TDVIniFile ini;
   ini.SetDecimalSeparator(decimalSeparator);
-  ini.LoadFromFile(path);
+  LoadSettingsDocument(ini, path);
   ini.SetQuotedStrings(true);
   TJobEntriesValues window(entries);
-  ReadSettings(ini, window).RaiseFirstFailure();
+  ReadSettings(ini, window, Utf8FromPath(path)).RaiseFirstFailure();
 }
 
 void TJobEntriesValues::SetSpinValue(std::string_view name, double value) {

@@ -226,16 +226,14 @@ std::string JobLines(const TJobEntries& e) {
 
 // The decimal separator a Skimplane.ini was written with: the window writes the user's own, a point or a
 // comma. A file whose entries all read with a point is taken as written with one; a file that reads
-// fully only with a comma, with a comma.
-char SeparatorOf(std::string_view bytes) {
+// fully only with a comma, with a comma. Tried on the document as loaded (with QuotedStrings set): only
+// the reading of numbers depends on the separator, so a large file is read once, not once per try.
+char SeparatorOf(TDVIniFile& ini) {
   for (const char separator : {'.', ','}) {
     TJobEntries entries;
-    TDVIniFile ini;
     ini.SetDecimalSeparator(separator);
-    ini.LoadFromBytes(bytes);
-    ini.SetQuotedStrings(true);
     TJobEntriesValues window(entries);
-    if (!ReadSettings(ini, window).FirstFailure) return separator;
+    if (!ReadSettings(ini, window, {}).FirstFailure) return separator;
   }
   return '.';
 }
@@ -277,17 +275,19 @@ int skPreview(const char* jobText, int svg) {
 
 // The entries of a Skimplane.ini's bytes as "key=value" lines. An entry that cannot be read keeps the
 // initial value and its message follows as the line "error=..." (the first such message only), as the
-// window reads the file at start. Numbers are read with the separator the file was written with.
-int skReadSettings(const char* bytes, int size) {
+// window reads the file at start. Numbers are read with the separator the file was written with. The
+// messages name the file by `name` (UTF-8; Skimplane.ini when empty).
+int skReadSettings(const char* bytes, int size, const char* name) {
   return Answer([&] {
     const std::string_view file(bytes, static_cast<std::size_t>(size));
+    const std::string fileName = name && *name ? name : "Skimplane.ini";
     TJobEntries entries;
     TDVIniFile ini;
-    ini.SetDecimalSeparator(SeparatorOf(file));
-    ini.LoadFromBytes(file);
+    LoadSettingsBytes(ini, file, fileName);
     ini.SetQuotedStrings(true);
+    ini.SetDecimalSeparator(SeparatorOf(ini));
     TJobEntriesValues window(entries);
-    const TSettingsRead read = ReadSettings(ini, window);
+    const TSettingsRead read = ReadSettings(ini, window, fileName);
     result = JobLines(entries);
     try {
       read.RaiseFirstFailure();
@@ -308,10 +308,11 @@ int skWriteSettings(const char* jobText, const char* previous, int previousSize)
     const TWebJob job = ParseJob(jobText);
     const std::string_view file(previous, static_cast<std::size_t>(previousSize));
     TDVIniFile ini;
-    ini.SetDecimalSeparator(previousSize > 0 ? SeparatorOf(file) : '.');
+    ini.SetDecimalSeparator('.');
     if (previousSize > 0) {
       ini.LoadFromBytes(file);
       ini.SetQuotedStrings(true);
+      ini.SetDecimalSeparator(SeparatorOf(ini));
       ini.OpenRootKey("Option");  // the window's entries live in the first block of "Option"
       ini.OpenSubKey();
     } else {

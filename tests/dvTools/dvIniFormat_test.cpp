@@ -265,6 +265,32 @@ TEST(IniFormat, FailedLoadKeepsWhatWasReadBeforeTheFailingLine) {
   EXPECT_EQ(ini.ReadRawString(std::string(255, 'n')).size(), 65535u);
 }
 
+// A load tells where it stopped before the end of its text, so a message can show the line.
+TEST(IniFormat, ALoadTellsTheLineWhereItStopped) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::size_t line;
+    bool atNul;
+    std::string text;
+  } rows[] = {
+      {"whole text", "A:[%RootKey%]\r\n[%\r\nx:1\r\n", 0, false, ""},
+      {"NUL inside a line", "A:[%RootKey%]\r\n[%\r\nx:1\0zz\r\ny:2\r\n"s, 3, true, "x:1\0zz"s},
+      {"NUL after a CR", "A:[%RootKey%]\r[%\r\0y:2\r\n"s, 3, true, "\0y:2"s},
+      {"NUL first", "\0A:[%RootKey%]"s, 1, true, "\0A:[%RootKey%]"s},
+      {"NUL after a last line break", "A:[%RootKey%]\n\0"s, 2, true, "\0"s},
+      {"long line", "x:" + std::string(100, 'v') + "\0"s, 1, true, "x:" + std::string(78, 'v')},
+      {"line that cannot be read", "A:[%RootKey%]\n[%\n:1\n\0"s, 3, false, ":1"},
+  };
+  for (const auto& r : rows) {
+    TDVIniFile ini;
+    (void)ErrorOf([&] { ini.LoadFromBytes(r.bytes); });
+    EXPECT_EQ(ini.LoadStop().Line, r.line) << r.what;
+    EXPECT_EQ(ini.LoadStop().AtNul, r.atNul) << r.what;
+    EXPECT_EQ(ini.LoadStop().Text, r.text) << r.what;
+  }
+}
+
 TEST(IniFormat, FileFailuresLeaveDocumentAndFileAsTheyWere) {
   TempDir dir;
   TDVIniFile ini;

@@ -24,6 +24,7 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using namespace std::string_literals;
 
 namespace {
 
@@ -198,6 +199,32 @@ TEST_F(DesktopTest, AnErrorBoxAtStartIsFollowedByTheBoxAtExit) {
     AnswerBox(exitBox, answer);
     EXPECT_EQ(Exited(), 0);
     EXPECT_EQ(ReadBytes(dir / "Skimplane.ini"), "");
+  }
+}
+
+TEST_F(DesktopTest, ASettingsFileThatCannotBeReadWholeKeepsItsBytesThroughStartAndClose) {
+  // The user's diameter 8, 4 layers and feed 300 stand after a NUL byte or beside an entry that cannot
+  // be read: the window opens with its design values for them and must not store those at exit.
+  const std::string entries = "  Knit:8\r\n  Layer:4\r\n  Fro:300\r\n%]\r\n";
+  const std::string rows[] = {
+      "Option:[%RootKey%]\r\n[%\r\n  Length:90\0\r\n"s + entries,
+      "Option:[%RootKey%]\r\n[%\r\n  Length:90\r\n  Width:abc\r\n" + entries,
+  };
+  for (const std::string& file : rows) {
+    SCOPED_TRACE(file.substr(25, 12));
+    WriteBytes(dir / "Skimplane.ini", file);
+    Start();
+    const std::string startBox = Window(kBoxTitle);
+    ASSERT_FALSE(startBox.empty()) << "no box at start";
+    AnswerBox(startBox);
+    const std::string window = Window(kMainTitle);
+    ASSERT_FALSE(window.empty());
+    PressClose(window);
+    const std::string exitBox = Window(kBoxTitle);
+    ASSERT_FALSE(exitBox.empty()) << "no box at exit";
+    AnswerBox(exitBox);
+    EXPECT_EQ(Exited(), 0);
+    EXPECT_EQ(ReadBytes(dir / "Skimplane.ini"), file);
   }
 }
 

@@ -9,6 +9,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace std::string_literals;
+
 namespace {
 
 const std::string kTime = "2011-06-18 14:05";
@@ -90,12 +92,17 @@ TEST(CliSettings, ABrokenSettingsFileIsRefusedWithTheWindowsMessage) {
     std::string file;  // empty name: no file at all
     std::string message;
   } rows[] = {
-      {"bad number", OptionBlock({"Length:7", "Knit:abc"}), "'abc' is not a valid floating point value"},
-      {"bad integer", OptionBlock({"Mode:two"}), "'two' is not a valid integer value"},
+      {"bad number", OptionBlock({"Length:7", "Knit:abc"}),
+       "\"job.ini\", entry \"Knit\": 'abc' is not a valid floating point value"},
+      {"bad integer", OptionBlock({"Mode:two"}),
+       "\"job.ini\", entry \"Mode\": 'two' is not a valid integer value"},
       {"comma where a point is used", OptionBlock({"Cross:0,5"}),
-       "'0,5' is not a valid floating point value"},
+       "\"job.ini\", entry \"Cross\": '0,5' is not a valid floating point value"},
       {"no Option block", "", "RootKey \"Option\" - subitem key not open."},
-      {"syntax", "[%\r\n", "RootKey not Open."},
+      {"syntax", "[%\r\n", "\"job.ini\", line 1 '[%': RootKey not Open."},
+      // The entries after a NUL byte would be lost without a word.
+      {"NUL byte", "Option:[%RootKey%]\r\n[%\r\n  Knit:8\0\r\n  Layer:4\r\n%]\r\n"s,
+       "\"job.ini\", line 3 '  Knit:8\\x00': a NUL byte ends the text here; nothing after it is read"},
   };
   for (const auto& r : rows) {
     TempDir dir;

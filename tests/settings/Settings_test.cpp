@@ -15,6 +15,8 @@
 #include "settings/Settings.h"
 #include "settings/SettingsValues.h"
 
+using namespace std::string_literals;
+
 namespace {
 
 const std::string kData = std::string(SKIMPLANE_TEST_DATA) + "/settings/";
@@ -23,6 +25,12 @@ std::string OptionBlock(std::initializer_list<const char*> values) {
   std::string text = "Option:[%RootKey%]\r\n[%\r\n";
   for (const char* v : values) text += std::string("  ") + v + "\r\n";
   return text + "%]\r\n";
+}
+
+// What a settings message reads for `file`: an entry or a line is named after the file's name.
+std::string Named(const std::filesystem::path& file, const std::string& message) {
+  const bool named = message.starts_with("entry ") || message.starts_with("line ");
+  return named ? "\"" + file.string() + "\", " + message : message;
 }
 
 struct TFolder {
@@ -257,8 +265,8 @@ TEST(SettingsSeparator, NumbersFollowTheUsersDecimalSeparator) {
   } rows[] = {
       {',', "Cross:0,5", nullptr},
       {'.', "Cross:0.5", nullptr},
-      {'.', "Cross:0,5", "'0,5' is not a valid floating point value"},
-      {',', "Cross:0.5", "'0.5' is not a valid floating point value"},
+      {'.', "Cross:0,5", "entry \"Cross\": '0,5' is not a valid floating point value"},
+      {',', "Cross:0.5", "entry \"Cross\": '0.5' is not a valid floating point value"},
   };
   for (const auto& r : rows) {
     TFolder f;
@@ -268,7 +276,7 @@ TEST(SettingsSeparator, NumbersFollowTheUsersDecimalSeparator) {
     window.floats["edtCross"] = 9;
     const std::string message = ErrorOf([&] { LoadSettings(window, f.place); });
     if (r.error) {
-      EXPECT_EQ(message, r.error) << r.line;
+      EXPECT_EQ(message, Named(f.Ini(), r.error)) << r.line;
       EXPECT_EQ(window.floats.at("edtCross"), 9) << r.line;
     } else {
       EXPECT_EQ(message, "") << r.line;
@@ -280,7 +288,7 @@ TEST(SettingsSeparator, NumbersFollowTheUsersDecimalSeparator) {
 TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) {
   const struct {
     std::string file;
-    const char* message;
+    std::string message;
     std::vector<std::string> log;  // what reached the window
     const char* strategy;
     bool clearEnd;
@@ -297,59 +305,67 @@ TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) 
        {},
        "opnDelta",
        true},
-      {Crlf({"[%", "  Length:1", "%]"}), "RootKey not Open.", {}, "opnDelta", true},
-      {Crlf({"Option:[%RootKey%]", "[%", "  :1", "%]"}), "Invaild field name", {}, "opnDelta", true},
+      {Crlf({"[%", "  Length:1", "%]"}), "line 1 '[%': RootKey not Open.", {}, "opnDelta", true},
+      {Crlf({"Option:[%RootKey%]", "[%", "  :1", "%]"}),
+       "line 3 '  :1': Invaild field name",
+       {},
+       "opnDelta",
+       true},
       {Crlf({"Option:[%RootKey%]", "[%", "  Length:1", "  " + std::string(256, 'N') + ":1", "%]"}),
-       "Invaild field (length > 255).",
+       "line 4 '  " + std::string(78, 'N') + "...': Invaild field (length > 255).",
        {},
        "opnDelta",
        true},
       // One bad entry: every other entry still arrives, before and after it.
       {OptionBlock({"Length:1", "Width:2", "Knit:abc", "Cross:3", "Mode:2"}),
-       "'abc' is not a valid floating point value",
+       "entry \"Knit\": 'abc' is not a valid floating point value",
        {"float edtXPos", "float edtYPos", "float edtCross"},
        "opnXArrow",
        true},
       {OptionBlock({"Width:abc", "Knit:8", "Mode:3"}),
-       "'abc' is not a valid floating point value",
+       "entry \"Width\": 'abc' is not a valid floating point value",
        {"float edtKnit"},
        "opnYArrow",
        true},
       {OptionBlock({"ZUp:", "Length:1"}),
-       "'' is not a valid floating point value",
+       "entry \"ZUp\": '' is not a valid floating point value",
        {"float edtXPos"},
        "opnDelta",
        true},
       {OptionBlock({"Length:1", "Layer:2", "Speed:1.5", "Fro:3"}),
-       "'1.5' is not a valid integer value",
+       "entry \"Speed\": '1.5' is not a valid integer value",
        {"float edtXPos", "int edtLayer", "int edtFro"},
        "opnDelta",
        true},
       {OptionBlock({"Fro:3", "Mode:spiral", "ClearEnd:FALSE"}),
-       "'spiral' is not a valid integer value",
+       "entry \"Mode\": 'spiral' is not a valid integer value",
        {"int edtFro"},
        "opnDelta",
        false},
       {OptionBlock({"Layer:99999999999"}),
-       "'99999999999' is not a valid integer value",
+       "entry \"Layer\": '99999999999' is not a valid integer value",
        {},
        "opnDelta",
        true},
       // Two bad entries: the first one in reading order is reported.
       {OptionBlock({"Speed:x", "Length:y", "Fro:4"}),
-       "'y' is not a valid floating point value",
+       "entry \"Length\": 'y' is not a valid floating point value",
        {"int edtFro"},
        "opnDelta",
        true},
       // Numbers that are not finite are no entries for a job.
       {OptionBlock({"Knit:nan", "Cross:0.25"}),
-       "'nan' is not a valid floating point value",
+       "entry \"Knit\": 'nan' is not a valid floating point value",
        {"float edtCross"},
        "opnDelta",
        true},
-      {OptionBlock({"Length:inf"}), "'inf' is not a valid floating point value", {}, "opnDelta", true},
+      {OptionBlock({"Length:inf"}),
+       "entry \"Length\": 'inf' is not a valid floating point value",
+       {},
+       "opnDelta",
+       true},
       {OptionBlock({"ZUp:-INF", "Mode:3"}),
-       "'-INF' is not a valid floating point value",
+       "entry \"ZUp\": '-INF' is not a valid floating point value",
        {},
        "opnYArrow",
        true},
@@ -358,7 +374,7 @@ TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) 
     TFolder f;
     WriteBytes(f.Ini(), r.file);
     TFakeSettingsWindow window;
-    EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }), r.message) << r.file;
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }), Named(f.Ini(), r.message)) << r.file;
     std::vector<std::string> entries;  // the numbers that reached the window
     for (const auto& step : window.log)
       if (step.starts_with("float ") || step.starts_with("int ")) entries.push_back(step);
@@ -374,29 +390,39 @@ TEST(SettingsLoad, APackIsAppliedAfterABadEntry) {
   WriteBytes(f.dir / "p.lng", Crlf({"Option:[%RootKey%]", "[%", "  FontName:Serif", "%]", "Lang:[%RootKey%]",
                                     "[%", "  Sheet1:Face", "%]"}));
   TFakeSettingsWindow window;
-  EXPECT_EDVERROR(LoadSettings(window, f.place), "'abc' is not a valid floating point value");
+  EXPECT_EDVERROR(LoadSettings(window, f.place),
+                  Named(f.Ini(), "entry \"Knit\": 'abc' is not a valid floating point value"));
   EXPECT_EQ(window.fontName, "Serif");
   EXPECT_EQ(window.pages.front(), "Face");
 }
 
 TEST(SettingsSave, AFailedSaveLeavesTheFileAsItWas) {
+  const std::string kKept = "; the file was kept unchanged and the window's entries were not saved";
   const struct {
     std::string file;
-    const char* message;
+    std::string message;
   } rows[] = {
       {"", "RootKey \"Option\" - subitem key not open."},
       {Crlf({"; nothing here"}), "RootKey \"Option\" - subitem key not open."},
       {Crlf({"Other:[%RootKey%]", "[%", "  A:1", "%]"}), "RootKey \"Option\" - subitem key not open."},
       {Crlf({"Option:[%RootKey%]", "Lang:[%RootKey%]", "[%", "%]"}),
        "RootKey \"Option\" - subitem key not open."},
-      {Crlf({"[%", "%]"}), "RootKey not Open."},
-      {Crlf({"Option:[%RootKey%]", "[%", "  : x", "%]"}), "Invaild field name"},
+      {Crlf({"[%", "%]"}), "line 1 '[%': RootKey not Open."},
+      {Crlf({"Option:[%RootKey%]", "[%", "  : x", "%]"}), "line 3 '  : x': Invaild field name"},
+      // A file that cannot be read whole: the window would store its design values over what it could
+      // not read.
+      {OptionBlock({"Knit:8", "Dialect:fanuc", "Fro:300"}),
+       "entry \"Dialect\": 'fanuc' is not a valid dialect" + kKept},
+      {OptionBlock({"Knit:8", "Cross:0,5"}),
+       "entry \"Cross\": '0,5' is not a valid floating point value" + kKept},
+      {"Option:[%RootKey%]\r\n[%\r\n  Knit:8\0\x1b[2J\r\n  Fro:300\r\n%]\r\n"s,
+       "line 3 '  Knit:8\\x00\\x1b[2J': a NUL byte ends the text here; nothing after it is read" + kKept},
   };
   for (const auto& r : rows) {
     TFolder f;
     WriteBytes(f.Ini(), r.file);
     TFakeSettingsWindow window;
-    EXPECT_EQ(ErrorOf([&] { SaveSettings(window, f.place); }), r.message) << r.file;
+    EXPECT_EQ(ErrorOf([&] { SaveSettings(window, f.place); }), Named(f.Ini(), r.message)) << r.file;
     EXPECT_EQ(ReadBytes(f.Ini()), r.file);
   }
 }
@@ -461,7 +487,7 @@ TEST(SettingsValues, ASettingsFileGivesTheWindowsEntries) {
       {OptionBlock({"Mode:2"}), "", {.Mode = 2}},
       // A bad entry costs only its own field.
       {OptionBlock({"Length:7", "Knit:x", "Fro:90"}),
-       "'x' is not a valid floating point value",
+       "entry \"Knit\": 'x' is not a valid floating point value",
        {.XPos = 7, .Fro = 90}},
       {"", "RootKey \"Option\" - subitem key not open.", {}},
   };
@@ -469,7 +495,8 @@ TEST(SettingsValues, ASettingsFileGivesTheWindowsEntries) {
     TempDir dir;
     WriteBytes(dir / "job.ini", r.file);
     TJobEntries v;
-    EXPECT_EQ(ErrorOf([&] { ReadSettingsFile(dir / "job.ini", v, '.'); }), r.message) << r.file;
+    EXPECT_EQ(ErrorOf([&] { ReadSettingsFile(dir / "job.ini", v, '.'); }), Named(dir / "job.ini", r.message))
+        << r.file;
     const auto& e = r.expected;
     EXPECT_EQ(
         std::tie(v.XPos, v.YPos, v.Knit, v.Cross, v.ZPos, v.ZUp, v.Layer, v.Speed, v.Fro, v.ClearEnd, v.Mode),
@@ -569,16 +596,16 @@ TEST(SettingsLoad, BadOutputChoicesAreRefusedAndCostOnlyThemselves) {
     const char* entry;
     std::string message;
   } rows[] = {
-      {"Dialect:fanuc", "'fanuc' is not a valid dialect"},
-      {"Coolant:air", "'air' is not a valid coolant"},
-      {"Dwell:-1", "'-1' is not a valid dwell"},
-      {"Dwell:abc", "'abc' is not a valid floating point value"},
+      {"Dialect:fanuc", "entry \"Dialect\": 'fanuc' is not a valid dialect"},
+      {"Coolant:air", "entry \"Coolant\": 'air' is not a valid coolant"},
+      {"Dwell:-1", "entry \"Dwell\": '-1' is not a valid dwell"},
+      {"Dwell:abc", "entry \"Dwell\": 'abc' is not a valid floating point value"},
   };
   for (const auto& r : rows) {
     TFolder f;
     WriteBytes(f.Ini(), OptionBlock({"Length:40", r.entry, "Coolant:flood"}));
     TFakeSettingsWindow window;
-    EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }), r.message) << r.entry;
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }), Named(f.Ini(), r.message)) << r.entry;
     EXPECT_EQ(window.SpinValue("edtXPos"), 40) << r.entry;
   }
 }

@@ -227,11 +227,22 @@ describe('settings', () => {
     const run = runCli(['--settings', ini, '--stats']);
     assert.equal(run.status, 2);
     const message = run.stderr.replace(/^skimplane-cli: /, '').replace(/\n$/, '');
-    assert.throws(() => sk.readSettings(bytes), (error) => {
+    assert.throws(() => sk.readSettings(bytes, ini), (error) => {
       assert.equal(error.message, message);
       assert.equal(error.job.x, 150);
       assert.equal(error.job.y, 77);
       assert.equal(error.job.strategy, 'y');
+      return true;
+    });
+  });
+
+  test('a NUL byte is reported with the file and its line, and the entries before it are kept', () => {
+    const bytes = Buffer.from('Option:[%RootKey%]\r\n[%\r\n  Width:77\r\n  Knit:8\0\x1b\r\n  Layer:4\r\n%]\r\n', 'latin1');
+    assert.throws(() => sk.readSettings(bytes, 'my.ini'), (error) => {
+      assert.equal(error.message,
+        '"my.ini", line 4 \'  Knit:8\\x00\\x1b\': a NUL byte ends the text here; nothing after it is read');
+      assert.equal(error.job.y, 77);
+      assert.equal(error.job.layers, 1);
       return true;
     });
   });
