@@ -52,67 +52,6 @@ QObject* TFormSettingsWindow::Component(std::string_view name) const {
   return o;
 }
 
-TSpinEdit* TFormSettingsWindow::Spin(std::string_view name) const {
-  auto* spin = qobject_cast<TSpinEdit*>(Component(name));
-  if (!spin) throw std::logic_error(std::string(name) + " is no spin edit");
-  return spin;
-}
-
-void TFormSettingsWindow::SetSpinValue(std::string_view name, double value) {
-  Spin(name)->SetValue(value);
-}
-
-void TFormSettingsWindow::SetSpinIntValue(std::string_view name, std::int32_t value) {
-  Spin(name)->SetIntValue(value);
-}
-
-double TFormSettingsWindow::SpinValue(std::string_view name) const {
-  return Spin(name)->Value();
-}
-
-std::int32_t TFormSettingsWindow::SpinIntValue(std::string_view name) const {
-  return Spin(name)->IntValue();
-}
-
-void TFormSettingsWindow::SetClearEnd(bool ticked) {
-  form_.chkClearEnd->setChecked(ticked);
-}
-
-bool TFormSettingsWindow::ClearEnd() const {
-  return form_.chkClearEnd->isChecked();
-}
-
-void TFormSettingsWindow::SetFinishCentre(bool on) {
-  form_.FinishCentre = on;
-}
-
-bool TFormSettingsWindow::FinishCentre() const {
-  return form_.FinishCentre;
-}
-
-void TFormSettingsWindow::SetOutputChoices(int dialect, int coolant, double dwell) {
-  form_.cmbController->setCurrentIndex(ControllerIndex(dialect, coolant));
-  form_.Dwell = dwell;
-}
-
-void TFormSettingsWindow::OutputChoices(int& dialect, int& coolant, double& dwell) const {
-  const TControllerEntry& entry = kControllerEntries[std::max(form_.cmbController->currentIndex(), 0)];
-  dialect = entry.Dialect;
-  coolant = entry.Coolant;
-  dwell = form_.Dwell;
-}
-
-void TFormSettingsWindow::SelectRadio(std::string_view name) {
-  auto* radio = qobject_cast<QRadioButton*>(Component(name));
-  if (!radio) throw std::logic_error(std::string(name) + " is no radio button");
-  radio->setChecked(true);  // the buttons of one page are exclusive: the others of its group clear
-}
-
-bool TFormSettingsWindow::RadioSelected(std::string_view name) const {
-  auto* radio = qobject_cast<QRadioButton*>(Component(name));
-  return radio && radio->isChecked();
-}
-
 int TFormSettingsWindow::PageCount() const {
   return form_.PageControl1->PageCount();
 }
@@ -180,10 +119,17 @@ TSettingsPlace PlaceOf(const TfrmSkimplane& form, char decimalSeparator) {
 void UseSettingsFile(TAppSeams& seams, char decimalSeparator) {
   seams.LoadSettings = [decimalSeparator](TfrmSkimplane& form) {
     TFormSettingsWindow window(form);
-    LoadSettings(window, PlaceOf(form, decimalSeparator));
+    TJobEntries entries = form.ReadJobEntries();
+    // What could be read is shown, also when an entry could not be.
+    try {
+      LoadSettings(window, entries, PlaceOf(form, decimalSeparator));
+    } catch (...) {
+      form.SetJobEntries(entries);
+      throw;
+    }
+    form.SetJobEntries(entries);
   };
   seams.SaveSettings = [decimalSeparator](TfrmSkimplane& form) {
-    const TFormSettingsWindow window(form);
-    SaveSettings(window, PlaceOf(form, decimalSeparator));
+    SaveSettings(form.ReadJobEntries(), PlaceOf(form, decimalSeparator));
   };
 }

@@ -9,24 +9,11 @@
 
 class QObject;
 class TfrmSkimplane;
-class TSpinEdit;
 
 class TFormSettingsWindow : public ISettingsWindow {
  public:
   explicit TFormSettingsWindow(TfrmSkimplane& form) : form_(form) {}
 
-  void SetSpinValue(std::string_view name, double value) override;
-  void SetSpinIntValue(std::string_view name, std::int32_t value) override;
-  [[nodiscard]] double SpinValue(std::string_view name) const override;
-  [[nodiscard]] std::int32_t SpinIntValue(std::string_view name) const override;
-  void SetClearEnd(bool ticked) override;
-  [[nodiscard]] bool ClearEnd() const override;
-  void SetFinishCentre(bool on) override;
-  [[nodiscard]] bool FinishCentre() const override;
-  void SetOutputChoices(int dialect, int coolant, double dwell) override;
-  void OutputChoices(int& dialect, int& coolant, double& dwell) const override;
-  void SelectRadio(std::string_view name) override;
-  [[nodiscard]] bool RadioSelected(std::string_view name) const override;
   [[nodiscard]] int PageCount() const override;
   void SetPageCaption(int index, const QString& caption) override;
   void SetCaption(std::string_view name, const QString& caption) override;
@@ -44,7 +31,6 @@ class TFormSettingsWindow : public ISettingsWindow {
 
  private:
   [[nodiscard]] QObject* Component(std::string_view name) const;
-  [[nodiscard]] TSpinEdit* Spin(std::string_view name) const;
 
   TfrmSkimplane& form_;
 };

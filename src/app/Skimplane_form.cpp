@@ -259,17 +259,18 @@ void TfrmSkimplane::BuildControls() {
   lblLangPack = findChild<TLabel*>(QStringLiteral("lblLangPack"));
 
   for (const auto& r : kSpinEdits) {
-    const TNumberField& field = *FieldByControl(r.name);
+    const TJobField& field = *FieldByControl(r.name);
     auto* spin = new TSpinEdit(
         field.Kind == TFieldKind::fkFloat ? TSpinEdit::TValueType::vtFloat : TSpinEdit::TValueType::vtInteger,
         page(r.page));
     spin->setObjectName(QLatin1String(r.name));
     spin->SetIncrement(field.Step);
     spin->SetLargeIncrement(field.LargeStep);
-    spin->SetValue(field.Design());
+    spin->SetValue(field.Default());
     spin->setGeometry(r.left, r.top, kSpinWidth, spin->sizeHint().height());
     spin->setProperty("TabOrder", r.tabOrder);
     SetTag(spin, 0);
+    controls_[r.name] = spin;
   }
 
   for (const auto& r : kChoices) {
@@ -283,6 +284,7 @@ void TfrmSkimplane::BuildControls() {
     button->setChecked(r.checked);
     button->setProperty("TabOrder", r.tabOrder);
     SetTag(button, 0);
+    controls_[r.name] = button;
   }
 
   auto* bevel = new TBevel(tabAbout);
@@ -292,21 +294,23 @@ void TfrmSkimplane::BuildControls() {
   ZQLabel1 = new TZQLabel(tabAbout);
   SetupZQLabel1(*ZQLabel1);
 
-  edtXPos = findChild<TSpinEdit*>(QStringLiteral("edtXPos"));
-  edtYPos = findChild<TSpinEdit*>(QStringLiteral("edtYPos"));
-  edtKnit = findChild<TSpinEdit*>(QStringLiteral("edtKnit"));
-  edtZPos = findChild<TSpinEdit*>(QStringLiteral("edtZPos"));
-  edtZUp = findChild<TSpinEdit*>(QStringLiteral("edtZUp"));
-  edtCross = findChild<TSpinEdit*>(QStringLiteral("edtCross"));
-  edtSpeed = findChild<TSpinEdit*>(QStringLiteral("edtSpeed"));
-  edtFro = findChild<TSpinEdit*>(QStringLiteral("edtFro"));
-  edtLayer = findChild<TSpinEdit*>(QStringLiteral("edtLayer"));
-  opnZUpRel = findChild<QRadioButton*>(QStringLiteral("opnZUpRel"));
-  opnZUpAbs = findChild<QRadioButton*>(QStringLiteral("opnZUpAbs"));
-  opnDelta = findChild<QRadioButton*>(QStringLiteral("opnDelta"));
-  opnXArrow = findChild<QRadioButton*>(QStringLiteral("opnXArrow"));
-  opnYArrow = findChild<QRadioButton*>(QStringLiteral("opnYArrow"));
-  chkClearEnd = findChild<QCheckBox*>(QStringLiteral("chkClearEnd"));
+  const auto spin = [this](const char* name) { return static_cast<TSpinEdit*>(Control(name)); };
+  const auto radio = [this](const char* name) { return static_cast<QRadioButton*>(Control(name)); };
+  edtXPos = spin("edtXPos");
+  edtYPos = spin("edtYPos");
+  edtKnit = spin("edtKnit");
+  edtZPos = spin("edtZPos");
+  edtZUp = spin("edtZUp");
+  edtCross = spin("edtCross");
+  edtSpeed = spin("edtSpeed");
+  edtFro = spin("edtFro");
+  edtLayer = spin("edtLayer");
+  opnZUpRel = radio("opnZUpRel");
+  opnZUpAbs = radio("opnZUpAbs");
+  opnDelta = radio("opnDelta");
+  opnXArrow = radio("opnXArrow");
+  opnYArrow = radio("opnYArrow");
+  chkClearEnd = static_cast<QCheckBox*>(Control("chkClearEnd"));
 
   const QList<QWidget*> untagged = {btnClose,  btnGenerate, PageControl1, tabFace, tabKnit,
                                     tabOption, tabAbout,    ZQLabel1,     bevel};

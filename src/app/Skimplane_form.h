@@ -10,6 +10,8 @@
 
 #include <exception>
 #include <functional>
+#include <map>
+#include <string>
 
 #include "app/AppSeams.h"
 #include "app/PreviewCaptions.h"
@@ -43,6 +45,8 @@ class TfrmSkimplane : public QWidget {
   // ---- what the other modules use ----
   // The job exactly as the controls hold it now, each control read once.
   [[nodiscard]] TJobEntries ReadJobEntries() const;
+  // Puts a job's entries into the controls (the settings file's, at start).
+  void SetJobEntries(const TJobEntries& entries);
   // The spiral's opt-in centre pass: chosen in the preview window, kept in Skimplane.ini.
   bool FinishCentre = false;
   // The controller's dwell after the spindle start, seconds: kept in Skimplane.ini, no control of its own.
@@ -113,6 +117,10 @@ class TfrmSkimplane : public QWidget {
   // The controls Tab visits now, in order.
   [[nodiscard]] QList<QWidget*> TabStops() const;
 
+  // The job's controls as they were made, by their component names.
+  [[nodiscard]] QWidget* Control(const char* name) const { return controls_.at(name); }
+
   TAppSeams seams_;
   bool destroyed_ = false;
+  std::map<std::string, QWidget*> controls_;
 };

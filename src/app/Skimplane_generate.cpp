@@ -17,22 +17,56 @@
 #include "toolpath/JobFields.h"
 #include "toolpath/ProgramLimits.h"
 
+namespace {
+
+// A radio button that says "on" for a flag has its "off" in the same group.
+const char* OffButtonOf(std::string_view control) {
+  return control == "opnZUpAbs" ? "opnZUpRel" : nullptr;
+}
+
+}  // namespace
+
 TJobEntries TfrmSkimplane::ReadJobEntries() const {
   TJobEntries e;
-  for (const TNumberField& f : kNumberFields) {
-    const auto* spin = findChild<TSpinEdit*>(QLatin1String(f.Control));
-    f.Set(e, f.Kind == TFieldKind::fkFloat ? spin->Value() : spin->IntValue());
+  for (const TJobField& f : kJobFields) {
+    if (!f.Control) continue;
+    if (f.IsNumber()) {
+      const auto* spin = static_cast<const TSpinEdit*>(Control(f.Control));
+      f.Set(e, f.Kind == TFieldKind::fkFloat ? spin->Value() : spin->IntValue());
+    } else {
+      f.Set(e, static_cast<const QAbstractButton*>(Control(f.Control))->isChecked());
+    }
   }
-  e.ZUpAbs = opnZUpAbs->isChecked();
-  for (const TStrategy& s : kStrategies)
-    if (findChild<QRadioButton*>(QLatin1String(s.Button))->isChecked()) e.Mode = s.Mode;
-  e.ClearEnd = chkClearEnd->isChecked();
+  for (const TChoiceWord& s : kStrategyWords)
+    if (static_cast<const QAbstractButton*>(Control(s.Control))->isChecked()) e.Mode = s.Value;
   e.FinishCentre = FinishCentre;
   const TControllerEntry& controller = kControllerEntries[std::max(cmbController->currentIndex(), 0)];
   e.Dialect = controller.Dialect;
   e.Coolant = controller.Coolant;
   e.Dwell = Dwell;
   return e;
+}
+
+void TfrmSkimplane::SetJobEntries(const TJobEntries& e) {
+  for (const TJobField& f : kJobFields) {
+    if (!f.Control) continue;
+    if (f.IsNumber()) {
+      auto* spin = static_cast<TSpinEdit*>(Control(f.Control));
+      if (f.Kind == TFieldKind::fkFloat)
+        spin->SetValue(f.Get(e));
+      else
+        spin->SetIntValue(static_cast<std::int32_t>(f.Get(e)));
+    } else {
+      const bool on = f.Get(e) != 0;
+      const char* off = OffButtonOf(f.Control);
+      static_cast<QAbstractButton*>(Control(on || !off ? f.Control : off))->setChecked(on || off);
+    }
+  }
+  // The buttons of one page are exclusive: the others of its group clear.
+  static_cast<QAbstractButton*>(Control(StrategyOfMode(e.Mode).Control))->setChecked(true);
+  FinishCentre = e.FinishCentre;
+  cmbController->setCurrentIndex(ControllerIndex(e.Dialect, e.Coolant));
+  Dwell = e.Dwell;
 }
 
 void TfrmSkimplane::GenerateCode(const TCheckedJob& job, const QString& path) {

@@ -2,11 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <cmath>
+#include <memory>
 #include <sstream>
 #include <vector>
 
-#include "cli/CliSupport.h"
 #include "dvTools/EscapedText.h"
 #include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
@@ -21,10 +22,15 @@
 
 namespace {
 
-std::vector<std::string> StrategyNames() {
-  std::vector<std::string> names;
-  for (const TStrategy& s : kStrategies) names.emplace_back(s.Name);
-  return names;
+std::vector<std::string> WordsOf(const TJobField& f) {
+  std::vector<std::string> words;
+  for (const TChoiceWord& w : f.Words) words.emplace_back(w.Word);
+  return words;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
 }
 
 }  // namespace
@@ -33,20 +39,19 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
                                          std::ostream& err, int& exitCode) {
   TCliRun run;
   TJobEntries& e = run.Entries;
-  std::string strategy = "spiral";
-  bool noEdgeClean = false;
   std::string settingsFile;
   std::string rapidRate;
 
-  // Numbers are taken as text and converted here, so that an empty or half-numeric value is an error
-  // rather than a silent zero. One text per field of the job's table, in its order.
+  // Numbers and choices are taken as text and converted here, so that an empty or half-numeric value is
+  // an error rather than a silent zero. One text (or flag) per field of the job's table, in its order.
   const auto fmt = [](double v) {
     std::ostringstream s;
     s << v;
     return s.str();
   };
-  std::vector<std::string> texts;
-  for (const TNumberField& f : kNumberFields) texts.push_back(fmt(f.Get(e)));
+  constexpr std::size_t kFields = std::size(kJobFields);
+  std::vector<std::string> texts(kFields);
+  const auto flags = std::make_unique<bool[]>(kFields);
 
   CLI::App app{"Writes a G-code facing program (ISO or GRBL 1.1) for a rectangular face."};
   // The parser's own messages quote what was typed (an unknown option, a strategy it does not know).
@@ -56,31 +61,33 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
     return text.starts_with(what) ? EscapeControlBytes(what) + text.substr(what.size()) : text;
   });
   app.set_version_flag("--version", SKIMPLANE_VERSION);
-  for (std::size_t i = 0; i < std::size(kNumberFields); ++i) {
-    const TNumberField& f = kNumberFields[i];
-    app.add_option(f.Option, texts[i], f.Help)
-        ->type_name(f.Kind == TFieldKind::fkFloat ? "FLOAT" : "INT")
-        ->capture_default_str();
-    if (f.Length == &TJobEntries::ZUp) {
-      app.add_flag("--absolute-retract", e.ZUpAbs,
-                   "retract to the height itself (default: above the cutting level)");
+  for (std::size_t i = 0; i < kFields; ++i) {
+    const TJobField& f = kJobFields[i];
+    switch (f.Kind) {
+      case TFieldKind::fkFloat:
+      case TFieldKind::fkInteger: {
+        texts[i] = fmt(f.Default());
+        auto* option = app.add_option(f.Option, texts[i], f.Help);
+        if (f.Unit)
+          option->type_name(Upper(f.Unit));  // the help says the range and the default
+        else
+          option->type_name(f.Kind == TFieldKind::fkFloat ? "FLOAT" : "INT")->capture_default_str();
+        break;
+      }
+      case TFieldKind::fkBool:
+        app.add_flag(f.Option, flags[i], f.Help);
+        break;
+      case TFieldKind::fkChoice: {
+        auto* option = app.add_option(f.Option, texts[i], f.Help)->check(CLI::IsMember(WordsOf(f)));
+        // A choice whose default has no word (the dialect's own coolant) shows none.
+        if (const char* word = f.WordOf(static_cast<int>(f.Default()))) {
+          texts[i] = word;
+          option->capture_default_str();
+        }
+        break;
+      }
     }
   }
-  app.add_option("--strategy", strategy, "clearing strategy")
-      ->check(CLI::IsMember(StrategyNames()))
-      ->capture_default_str();
-  app.add_flag("--no-edge-clean", noEdgeClean, "leave out the edge-clean pass of each layer");
-  bool finishCentre = false;
-  app.add_flag("--finish-centre", finishCentre,
-               "spiral: after each layer's spiral, clear what it left in the middle and at the start");
-  std::string dialect = "iso", coolant, dwell;
-  app.add_option("--dialect", dialect, "the controller the program is written for (README: dialects)")
-      ->check(CLI::IsMember({"iso", "grbl"}))
-      ->capture_default_str();
-  app.add_option("--coolant", coolant, "off, mist or flood (default: mist for iso, off for grbl)")
-      ->check(CLI::IsMember({"off", "mist", "flood"}));
-  app.add_option("--dwell", dwell, "seconds to wait after the spindle start, 0 to 3600 (default: 0)")
-      ->type_name("SECONDS");
   app.add_option("--time", run.Time,
                  "date and time for the header, \"YYYY-MM-DD HH:MM\" (default: now, local time)")
       ->type_name("TIME");
@@ -116,22 +123,43 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
         return std::nullopt;
       }
     }
-    for (std::size_t i = 0; i < std::size(kNumberFields); ++i) {
-      const TNumberField& f = kNumberFields[i];
-      const std::string& text = texts[i];
+    // With a settings file, only the options given change its entries.
+    for (std::size_t i = 0; i < kFields; ++i) {
+      const TJobField& f = kJobFields[i];
       if (fromFile && app.count(f.Option) == 0) continue;
-      if (f.Kind == TFieldKind::fkFloat) {
-        const auto value = ParseLength(text);
-        if (!value)
-          throw CLI::ValidationError(f.Option, "\"" + EscapeControlBytes(text) + "\" is not a number");
-        f.Set(e, *value);
-      } else {
-        const auto value = ParseWholeNumber(text);
-        if (!value)
-          throw CLI::ValidationError(
-              f.Option, "\"" + EscapeControlBytes(text) + "\" is not a whole number within 32 bits");
-        f.Set(e, *value);
+      const std::string& text = texts[i];
+      switch (f.Kind) {
+        case TFieldKind::fkFloat: {
+          const auto value = ParseLength(text);
+          if (f.Unit && (!value || !(*value >= f.Min && *value <= f.Max)))
+            throw CLI::ValidationError(f.Option, "\"" + EscapeControlBytes(text) + "\" is not a number of " +
+                                                     f.Unit + " from " + fmt(f.Min) + " to " + fmt(f.Max));
+          if (!value)
+            throw CLI::ValidationError(f.Option, "\"" + EscapeControlBytes(text) + "\" is not a number");
+          f.Set(e, *value);
+          break;
+        }
+        case TFieldKind::fkInteger: {
+          const auto value = ParseWholeNumber(text);
+          if (!value)
+            throw CLI::ValidationError(
+                f.Option, "\"" + EscapeControlBytes(text) + "\" is not a whole number within 32 bits");
+          f.Set(e, *value);
+          break;
+        }
+        case TFieldKind::fkBool:
+          f.Set(e, flags[i] != f.OptionNegates);
+          break;
+        case TFieldKind::fkChoice:
+          f.Set(e, text.empty() ? f.Default() : *f.ValueOf(text));
+          break;
       }
+    }
+    // A choice the controller cannot run (GRBL has no mist coolant) is an error of the options.
+    try {
+      CheckOutputChoices(e, 0);
+    } catch (const EDVError& error) {
+      throw CLI::ValidationError(error.what());
     }
     if (!rapidRate.empty() || app.count("--rapid-rate") > 0) {
       // Quoted as given: the number itself may be 300 digits long once printed.
@@ -148,24 +176,6 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
             "--time", "\"" + EscapeControlBytes(run.Time) + "\" is not a date and time \"YYYY-MM-DD HH:MM\"");
       run.Time = FormatHeaderDateTime(t->year, t->month, t->day, t->hour, t->minute);
     }
-    if (!fromFile || app.count("--strategy") > 0)
-      for (const TStrategy& s : kStrategies)
-        if (strategy == s.Name) e.Mode = s.Mode;
-    if (!fromFile || noEdgeClean) e.ClearEnd = !noEdgeClean;
-    if (finishCentre) e.FinishCentre = true;
-    if (!fromFile || app.count("--dialect") > 0) e.Dialect = *ParseDialect(dialect);
-    if (app.count("--coolant") > 0) e.Coolant = *ParseCoolant(coolant);
-    if (app.count("--dwell") > 0) {
-      const auto value = ParseLength(dwell);
-      if (!value || !(*value >= 0 && *value <= kMaxDwell))
-        throw CLI::ValidationError(
-            "--dwell", "\"" + EscapeControlBytes(dwell) + "\" is not a number of seconds from 0 to 3600");
-      e.Dwell = *value;
-    }
-    if (e.Dialect == kDialectGrbl && e.Coolant == kCoolantMist)
-      throw CLI::ValidationError("--coolant",
-                                 "GRBL 1.1 has no mist coolant (M7) in its stock build; "
-                                 "choose flood or off");
   } catch (const CLI::ParseError& error) {
     const int code = app.exit(error, out, err);
     exitCode = code == 0 ? 0 : kUsageError;

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
-#include "cli/CliSupport.h"
+#include "toolpath/JobFields.h"
 #include "dvTools/AtomicFileWriter.h"
 #include "dvTools/EscapedText.h"
 #include "dvTools/Utf8Path.h"

@@ -91,7 +91,7 @@ void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window) {
   if (ini.ValueExists("Controllers")) window.SetCaption("cmbController", text("Controllers"));
 }
 
-void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {
+void LoadSettings(ISettingsWindow& window, TJobEntries& entries, const TSettingsPlace& place) {
   const std::filesystem::path path = BesideExecutable(SettingsFolderOf(place), kSettingsFileName);
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return;
@@ -99,7 +99,7 @@ void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place) {
   ini.SetDecimalSeparator(place.DecimalSeparator);
   LoadSettingsDocument(ini, path);
   ini.SetQuotedStrings(true);
-  const TSettingsRead read = ReadSettings(ini, window, Utf8FromPath(path));
+  const TSettingsRead read = ReadSettings(ini, entries, Utf8FromPath(path));
   // The pack is applied even after a bad entry; the entry's error is reported once the pack is in.
   if (!read.PackName.empty()) LoadLanguagePack(ini, window, LanguagePackFile(place, read.PackName));
   read.RaiseFirstFailure();

@@ -37,6 +37,7 @@ void LoadLanguagePack(TDVIniFile& ini, ISettingsWindow& window, const std::files
 // Applies a loaded pack: the font, the credit, the pages, the translatable labels and the six choices.
 void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window);
 
-// The start: without a settings file nothing happens. Otherwise the entries go into the window, the
-// strategy button is selected, and a language pack named by "Lang" is loaded and applied.
-void LoadSettings(ISettingsWindow& window, const TSettingsPlace& place);
+// The start: without a settings file nothing happens. Otherwise its entries go into `entries` (the
+// window's, which it then shows, also when an entry could not be read), and a language pack named by
+// "Lang" is loaded and applied to the window.
+void LoadSettings(ISettingsWindow& window, TJobEntries& entries, const TSettingsPlace& place);

@@ -9,7 +9,6 @@
 #include "dvTools/Utf8Path.h"
 #include "dvTools/dvError.h"
 #include "dvTools/dvStrTools.h"
-#include "settings/SettingsValues.h"
 #include "toolpath/FacingJob.h"
 #include "toolpath/JobFields.h"
 
@@ -19,23 +18,6 @@ namespace {
 
 constexpr const char* kOptionKey = "Option";
 constexpr const char* kLangKey = "Lang";
-// Written only once the centre pass was chosen, so files of users who never did stay as they were.
-constexpr const char* kFinishCentreKey = "FinishCentre";
-
-// The controller's choices: written after the other entries and only once they differ from the defaults,
-// so files of users who never chose stay as they were. The names are the command-line tool's words.
-constexpr const char* kDialectKey = "Dialect";
-constexpr const char* kCoolantKey = "Coolant";
-constexpr const char* kDwellKey = "Dwell";
-constexpr std::string_view kDialectNames[] = {"iso", "grbl"};           // kDialectIso, kDialectGrbl
-constexpr std::string_view kCoolantNames[] = {"off", "mist", "flood"};  // kCoolantOff, Mist, Flood
-
-template <std::size_t N>
-int NameIndex(const std::string_view (&names)[N], const std::string& value, const char* what) {
-  for (std::size_t i = 0; i < N; ++i)
-    if (names[i] == value) return static_cast<int>(i);
-  throw EDVError("'" + EscapeControlBytes(value) + "' is not a valid " + what);
-}
 
 // A value that is not a finite number would reach the job as one: "nan" and "inf" are refused like any
 // other text that is no number.
@@ -89,11 +71,11 @@ fs::path BesideExecutable(const std::string& exeFolder, std::string_view name) {
   return fs::path(path + tail);
 }
 
-TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window, std::string_view fileName) {
+TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_view fileName) {
   ini.OpenRootKey(kOptionKey);
   ini.OpenSubKey();
-  // One bad entry costs only its own control. Stopping at it would leave the later controls at their
-  // design values, and the exit would then store those over the user's good entries.
+  // One bad entry costs only its own field. Stopping at it would leave the later fields at their design
+  // values, and the exit would then store those over the user's good entries.
   TSettingsRead read;
   const auto entry = [&](std::string_view key, const auto& step) {
     try {
@@ -107,48 +89,45 @@ TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window, std::string
                               : std::current_exception();
     }
   };
-  for (const TNumberField& f : kNumberFields)
+  for (const TJobField& f : kJobFields) {
+    if (!f.Key) continue;
     entry(f.Key, [&] {
+      // The strategy is the file's: without its number (or with one it cannot read) it is the spiral.
+      if (f.StoredAsNumber) f.Set(entries, f.Words[0].Value);
       if (!ini.ValueExists(f.Key)) return;
-      if (f.Kind == TFieldKind::fkFloat)
-        window.SetSpinValue(f.Control, ReadFiniteFloat(ini, f.Key));
-      else
-        window.SetSpinIntValue(f.Control, ini.ReadInteger(f.Key));
+      const auto invalid = [&] {
+        return EDVError("'" + EscapeControlBytes(ini.ReadRawString(f.Key)) + "' is not a valid " + f.Noun);
+      };
+      switch (f.Kind) {
+        case TFieldKind::fkFloat: {
+          const double value = ReadFiniteFloat(ini, f.Key);
+          if (!(value >= f.Min && value <= f.Max)) throw invalid();
+          f.Set(entries, value);
+          break;
+        }
+        case TFieldKind::fkInteger:
+          f.Set(entries, ini.ReadInteger(f.Key));
+          break;
+        case TFieldKind::fkBool:
+          f.Set(entries, ini.ReadBool(f.Key));
+          break;
+        case TFieldKind::fkChoice:
+          if (f.StoredAsNumber) {
+            // Any number but those of the other choices means the first (the strategy: spiral).
+            const std::int32_t value = ini.ReadInteger(f.Key);
+            f.Set(entries, f.WordOf(value) ? value : f.Words[0].Value);
+          } else {
+            const auto value = f.ValueOf(ini.ReadString(f.Key));
+            if (!value) throw invalid();
+            f.Set(entries, *value);
+          }
+          break;
+      }
     });
-  std::int32_t mode = 1;
-  entry(kModeKey, [&] {
-    if (ini.ValueExists(kModeKey)) mode = ini.ReadInteger(kModeKey);
-  });
-  entry(kClearEndKey, [&] {
-    if (ini.ValueExists(kClearEndKey)) window.SetClearEnd(ini.ReadBool(kClearEndKey));
-  });
-  entry(kFinishCentreKey, [&] {
-    if (ini.ValueExists(kFinishCentreKey)) window.SetFinishCentre(ini.ReadBool(kFinishCentreKey));
-  });
-  int dialect = 0, coolant = -1;
-  double dwell = 0;
-  window.OutputChoices(dialect, coolant, dwell);
-  entry(kDialectKey, [&] {
-    if (ini.ValueExists(kDialectKey))
-      dialect = NameIndex(kDialectNames, ini.ReadString(kDialectKey), "dialect");
-  });
-  entry(kCoolantKey, [&] {
-    if (ini.ValueExists(kCoolantKey))
-      coolant = NameIndex(kCoolantNames, ini.ReadString(kCoolantKey), "coolant");
-  });
-  entry(kDwellKey, [&] {
-    if (!ini.ValueExists(kDwellKey)) return;
-    const double value = ReadFiniteFloat(ini, kDwellKey);
-    if (!(value >= 0 && value <= 3600))
-      throw EDVError("'" + EscapeControlBytes(ini.ReadRawString(kDwellKey)) + "' is not a valid dwell");
-    dwell = value;
-  });
-  window.SetOutputChoices(dialect, coolant, dwell);
+  }
   entry(kLangKey, [&] {
     if (ini.ValueExists(kLangKey)) read.PackName = ini.ReadString(kLangKey);
   });
-  // The strategy is chosen only once every key has been read; any number but 2 and 3 means spiral.
-  window.SelectRadio(StrategyOfMode(mode).Button);
   // The entries after a NUL byte were never read: that, not one of the entries, is what to report.
   if (const TIniLoadStop& stop = ini.LoadStop(); stop.AtNul)
     read.FirstFailure = std::make_exception_ptr(
@@ -169,29 +148,36 @@ std::string TSettingsRead::FirstFailureMessage() const {
   return {};
 }
 
-void WriteSettings(TDVIniFile& ini, const ISettingsValues& window) {
-  for (const TNumberField& f : kNumberFields) {
-    if (f.Kind == TFieldKind::fkFloat)
-      ini.WriteFloat(f.Key, window.SpinValue(f.Control));
-    else
-      ini.WriteInteger(f.Key, window.SpinIntValue(f.Control));
+void WriteSettings(TDVIniFile& ini, const TJobEntries& entries) {
+  for (const TJobField& f : kJobFields) {
+    if (!f.Key) continue;
+    double value = f.Get(entries);
+    double untouched = f.Default();
+    if (f.Kind == TFieldKind::fkChoice) {
+      // A value without a word is written as what it means: the first choice, or the dialect's own.
+      const int dialect = entries.Dialect == kDialectGrbl ? kDialectGrbl : kDialectIso;
+      if (f.DialectDefault) untouched = DefaultCoolant(dialect);
+      if (!f.WordOf(static_cast<int>(value))) value = f.DialectDefault ? untouched : f.Words[0].Value;
+    }
+    if (f.Write == TWriteRule::wrOnceChanged && value == untouched && !ini.ValueExists(f.Key)) continue;
+    switch (f.Kind) {
+      case TFieldKind::fkFloat:
+        ini.WriteFloat(f.Key, value);
+        break;
+      case TFieldKind::fkInteger:
+        ini.WriteInteger(f.Key, static_cast<std::int32_t>(value));
+        break;
+      case TFieldKind::fkBool:
+        ini.WriteBool(f.Key, value != 0);
+        break;
+      case TFieldKind::fkChoice:
+        if (f.StoredAsNumber)
+          ini.WriteInteger(f.Key, static_cast<std::int32_t>(value));
+        else
+          ini.WriteString(f.Key, f.WordOf(static_cast<int>(value)));
+        break;
+    }
   }
-  ini.WriteBool(kClearEndKey, window.ClearEnd());
-  for (const TStrategy& s : kStrategies)
-    if (window.RadioSelected(s.Button)) ini.WriteInteger(kModeKey, s.Mode);
-  if (window.FinishCentre() || ini.ValueExists(kFinishCentreKey))
-    ini.WriteBool(kFinishCentreKey, window.FinishCentre());
-  int dialect = 0, coolant = -1;
-  double dwell = 0;
-  window.OutputChoices(dialect, coolant, dwell);
-  if (dialect != kDialectGrbl) dialect = kDialectIso;
-  if (dialect != kDialectIso || ini.ValueExists(kDialectKey))
-    ini.WriteString(kDialectKey, kDialectNames[dialect]);
-  const int ownCoolant = DefaultCoolant(dialect);
-  if (coolant < kCoolantOff || coolant > kCoolantFlood) coolant = ownCoolant;
-  if (coolant != ownCoolant || ini.ValueExists(kCoolantKey))
-    ini.WriteString(kCoolantKey, kCoolantNames[coolant]);
-  if (dwell != 0 || ini.ValueExists(kDwellKey)) ini.WriteFloat(kDwellKey, dwell);
 }
 
 const std::string& SettingsFolderOf(const TSettingsPlace& place) {
@@ -206,7 +192,7 @@ fs::path LanguagePackFile(const TSettingsPlace& place, std::string_view name) {
   return fs::exists(installed, ec) ? installed : first;
 }
 
-void SaveSettings(const ISettingsValues& window, const TSettingsPlace& place) {
+void SaveSettings(const TJobEntries& entries, const TSettingsPlace& place) {
   const fs::path path = BesideExecutable(SettingsFolderOf(place), kSettingsFileName);
   TDVIniFile ini;
   ini.SetDecimalSeparator(place.DecimalSeparator);
@@ -222,8 +208,7 @@ void SaveSettings(const ISettingsValues& window, const TSettingsPlace& place) {
     // The file is read as the start reads it. A file without the block is refused by the first write below,
     // as it always was; any other failure keeps the file as it is.
     TJobEntries probe;
-    TJobEntriesValues probeValues(probe);
-    const TSettingsRead read = ReadSettings(ini, probeValues, Utf8FromPath(path));
+    const TSettingsRead read = ReadSettings(ini, probe, Utf8FromPath(path));
     if (read.FirstFailure && (ini.IsSubKeyOpen() || ini.LoadStop().AtNul))
       throw EDVError(read.FirstFailureMessage() +
                      "; the file was kept unchanged and the window's entries were not saved");
@@ -234,6 +219,6 @@ void SaveSettings(const ISettingsValues& window, const TSettingsPlace& place) {
     ini.OpenRootKey(kOptionKey);
     ini.AddSubKey();
   }
-  WriteSettings(ini, window);
+  WriteSettings(ini, entries);
   ini.SaveToFile(path);
 }

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "dvTools/dvIniTools.h"
-#include "settings/SettingsEntries.h"
+#include "toolpath/FacingJob.h"
 
 inline constexpr std::string_view kSettingsFileName = "Skimplane.ini";
 
@@ -52,7 +52,7 @@ struct TSettingsPlace {
 // The exit: stores the entries into the settings file, creating it when it is missing. A file that cannot
 // be read whole (a NUL byte, an entry that cannot be read) is kept as it is and the exit raises why:
 // storing the window's values would put its design values over the entries it could not read.
-void SaveSettings(const ISettingsValues& window, const TSettingsPlace& place);
+void SaveSettings(const TJobEntries& entries, const TSettingsPlace& place);
 
 // Loads a settings file into `ini` from its path or its bytes. A line that cannot be read raises its
 // message with the file and the line: "<file>", line 3 '[%': RootKey not Open.
@@ -71,11 +71,11 @@ struct TSettingsRead {
 };
 
 // The reading steps on a loaded document with QuotedStrings set: the keys of the first block of
-// "Option" into the window, then the strategy. An entry that cannot be read leaves its control as it
-// was and the reading goes on with the next one; its message names the file and the entry:
+// "Option" into the entries, one per field of the job's table. An entry that cannot be read leaves its
+// field as it was and the reading goes on with the next one; its message names the file and the entry:
 //   "<file>", entry "Knit": 'abc' is not a valid floating point value
 // A NUL byte that ended the file's text is the failure reported, since the entries after it are missing.
-[[nodiscard]] TSettingsRead ReadSettings(TDVIniFile& ini, ISettingsValues& window, std::string_view fileName);
+[[nodiscard]] TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_view fileName);
 
-// The writing steps: the eleven keys into the open block, in their order.
-void WriteSettings(TDVIniFile& ini, const ISettingsValues& window);
+// The writing steps: the keys of the job's table into the open block, in their order, each by its rule.
+void WriteSettings(TDVIniFile& ini, const TJobEntries& entries);

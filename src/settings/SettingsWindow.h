@@ -1,6 +1,6 @@
 #pragma once
-// What the language packs need of the main window besides its values (SettingsEntries.h): captions,
-// components and font. The real window implements it in the application; tests implement it with plain
+// What the language packs need of the main window: captions, components and font (its values are the
+// job's entries, which the settings file reads and writes directly). The real window implements it in the application; tests implement it with plain
 // members, so every step of the settings and the packs runs without a display.
 
 #include <QString>
@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/SettingsEntries.h"
 
 // The kinds of component a window owns, as far as a language pack cares: only plain labels are
 // re-captioned by name (the ruled label is not a plain label).
@@ -35,8 +34,10 @@ struct TComponentInfo {
   std::string Name;  // the component name, such as "Label1"
 };
 
-class ISettingsWindow : public ISettingsValues {
+class ISettingsWindow {
  public:
+  virtual ~ISettingsWindow() = default;
+
   // Captions: a page by its 0-based index, a label, radio button or check box by its component name.
   [[nodiscard]] virtual int PageCount() const = 0;
   virtual void SetPageCaption(int index, const QString& caption) = 0;

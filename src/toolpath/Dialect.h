@@ -39,8 +39,6 @@ void CheckOutputChoices(const TJobEntries& entries, double largest);
 [[nodiscard]] std::string_view CoolantName(int coolant);
 [[nodiscard]] std::optional<int> ParseCoolant(std::string_view name);
 
-// The longest dwell after the spindle start a job may ask for, in seconds.
-inline constexpr double kMaxDwell = 3600;
 
 // The layer marks: the ISO dialect's words in GBK bytes anywhere in a comment line, the ASCII dialects'
 // comment line start (no header line starts so: their paths are absolute, "-" or begin with "...").

@@ -22,6 +22,9 @@ struct TJobEntries {
   double Dwell = 0;
 };
 
+// The longest dwell after the spindle start a job may ask for, in seconds.
+inline constexpr double kMaxDwell = 3600;
+
 // Clearing strategies, numbered as the window's buttons and the settings key "Mode" number them.
 inline constexpr int kModeSpiral = 1;
 inline constexpr int kModeXZigzag = 2;

@@ -1,88 +1,202 @@
 #pragma once
-// The job's entries in one table: for each number its settings key, the window's control, the member of
-// TJobEntries, its kind, the steps of its control and its command-line option. The settings file, the
-// window's form and its reading of the job, and the command-line tool all go through this table, so a
-// field is described once. The design value of each field is the member's own initial value.
+// The job's fields in one table: for each its settings key, the window's control, the command-line
+// option, the web API's name, its kind, the steps and limits of its entry, its choices with their words,
+// when the settings file writes it, and its help text. The settings file, the window, the command-line
+// tool and the web binding all loop over this table, so a field is described once and a new option is a
+// row plus its use. The default of each field is the member's own initial value in TJobEntries.
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "toolpath/FacingJob.h"
 
-enum class TFieldKind { fkFloat, fkInteger };
+enum class TFieldKind { fkFloat, fkInteger, fkBool, fkChoice };
 
-struct TNumberField {
-  const char* Key;      // in Skimplane.ini
-  const char* Control;  // the window's spin edit
+// When the settings file writes a field: always, or only once it differs from its default (or the file
+// holds it already), so that files of users who never chose it stay as they were.
+enum class TWriteRule { wrAlways, wrOnceChanged };
+
+// One choice of a choice field: its value, its word (settings file, command line, web) and the window's
+// radio button for it, if it has one.
+struct TChoiceWord {
+  int Value;
+  const char* Word;
+  const char* Control = nullptr;
+};
+
+inline constexpr TChoiceWord kStrategyWords[] = {
+    {kModeSpiral, "spiral", "opnDelta"}, {kModeXZigzag, "x", "opnXArrow"}, {kModeYZigzag, "y", "opnYArrow"}};
+inline constexpr TChoiceWord kDialectWords[] = {{kDialectIso, "iso"}, {kDialectGrbl, "grbl"}};
+inline constexpr TChoiceWord kCoolantWords[] = {
+    {kCoolantOff, "off"}, {kCoolantMist, "mist"}, {kCoolantFlood, "flood"}};
+
+struct TJobField {
+  const char* Key;      // in Skimplane.ini; nullptr: not kept there
+  const char* Control;  // the main window's control; nullptr: set elsewhere (the preview, the controller box)
+  const char* Option;   // skimplane-cli's option
+  const char* WebName;  // the web API's name
+  const char* Noun;     // what a message calls it ("'abc' is not a valid dwell")
   TFieldKind Kind;
-  double TJobEntries::*Length;       // fkFloat
-  std::int32_t TJobEntries::*Whole;  // fkInteger
-  double Step, LargeStep;            // of the spin edit
-  const char* Option;                // skimplane-cli's option
-  const char* Help;
+  double TJobEntries::*Length = nullptr;       // fkFloat
+  std::int32_t TJobEntries::*Whole = nullptr;  // fkInteger
+  bool TJobEntries::*Flag = nullptr;           // fkBool
+  int TJobEntries::*Choice = nullptr;          // fkChoice
+  double Step = 0, LargeStep = 0;              // of the window's spin edit and the page's arrow keys
+  double Min = -INFINITY, Max = INFINITY;      // what the entry itself takes; the job check does the rest
+  std::span<const TChoiceWord> Words = {};
+  TWriteRule Write = TWriteRule::wrAlways;
+  const char* Help = "";
+  const char* Unit = nullptr;   // of a limited number, for its option's help and messages ("seconds")
+  bool OptionNegates = false;   // the option turns the field off (--no-edge-clean)
+  // The settings file keeps the choice's value, not its word, and any other value or none at all means
+  // the first choice (Mode: spiral).
+  bool StoredAsNumber = false;
+  bool DialectDefault = false;  // its default is the dialect's own (coolant): kept only once it differs
 
   [[nodiscard]] double Get(const TJobEntries& e) const {
-    return Kind == TFieldKind::fkFloat ? e.*Length : static_cast<double>(e.*Whole);
+    switch (Kind) {
+      case TFieldKind::fkFloat:
+        return e.*Length;
+      case TFieldKind::fkInteger:
+        return static_cast<double>(e.*Whole);
+      case TFieldKind::fkBool:
+        return e.*Flag ? 1 : 0;
+      case TFieldKind::fkChoice:
+        break;
+    }
+    return static_cast<double>(e.*Choice);
   }
   // An integer field takes whole numbers only; the caller has rounded and checked the value.
   void Set(TJobEntries& e, double value) const {
-    if (Kind == TFieldKind::fkFloat)
-      e.*Length = value;
-    else
-      e.*Whole = static_cast<std::int32_t>(value);
+    switch (Kind) {
+      case TFieldKind::fkFloat:
+        e.*Length = value;
+        break;
+      case TFieldKind::fkInteger:
+        e.*Whole = static_cast<std::int32_t>(value);
+        break;
+      case TFieldKind::fkBool:
+        e.*Flag = value != 0;
+        break;
+      case TFieldKind::fkChoice:
+        e.*Choice = static_cast<int>(value);
+        break;
+    }
   }
-  [[nodiscard]] double Design() const { return Get(TJobEntries{}); }
+  [[nodiscard]] double Default() const { return Get(TJobEntries{}); }
+  [[nodiscard]] bool IsNumber() const { return Kind == TFieldKind::fkFloat || Kind == TFieldKind::fkInteger; }
+  // The word of a choice value; nullptr for a value without one.
+  [[nodiscard]] const char* WordOf(int value) const {
+    for (const TChoiceWord& w : Words)
+      if (w.Value == value) return w.Word;
+    return nullptr;
+  }
+  [[nodiscard]] std::optional<int> ValueOf(std::string_view word) const {
+    for (const TChoiceWord& w : Words)
+      if (word == w.Word) return w.Value;
+    return std::nullopt;
+  }
 };
 
 // In the order the settings file writes them. "Length" holds the X extent and "Width" the Y extent,
 // whatever the captions beside the fields say: every stored file relies on this crossing.
-inline constexpr TNumberField kNumberFields[] = {
-    {"Length", "edtXPos", TFieldKind::fkFloat, &TJobEntries::XPos, nullptr, 10, 100, "--x",
-     "X extent of the face, mm"},
-    {"Width", "edtYPos", TFieldKind::fkFloat, &TJobEntries::YPos, nullptr, 10, 100, "--y",
-     "Y extent of the face, mm"},
-    {"Knit", "edtKnit", TFieldKind::fkFloat, &TJobEntries::Knit, nullptr, 1, 10, "--diameter",
-     "cutter diameter, mm"},
-    {"Cross", "edtCross", TFieldKind::fkFloat, &TJobEntries::Cross, nullptr, 0.1, 10, "--overlap",
-     "overlap of neighbouring passes, mm"},
-    {"ZPos", "edtZPos", TFieldKind::fkFloat, &TJobEntries::ZPos, nullptr, 0.1, 10, "--step-down",
-     "step-down per layer, mm"},
-    {"ZUp", "edtZUp", TFieldKind::fkFloat, &TJobEntries::ZUp, nullptr, 0.1, 10, "--retract",
-     "retract height, mm"},
-    {"Layer", "edtLayer", TFieldKind::fkInteger, nullptr, &TJobEntries::Layer, 1, 10, "--layers",
-     "number of layers"},
-    {"Speed", "edtSpeed", TFieldKind::fkInteger, nullptr, &TJobEntries::Speed, 100, 1000, "--spindle",
-     "spindle speed (S word), above zero"},
-    {"Fro", "edtFro", TFieldKind::fkInteger, nullptr, &TJobEntries::Fro, 10, 100, "--feed",
-     "cutting feed (F word of every plunge), above zero"},
+inline constexpr TJobField kJobFields[] = {
+    {.Key = "Length", .Control = "edtXPos", .Option = "--x", .WebName = "x", .Noun = "X size",
+     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::XPos, .Step = 10, .LargeStep = 100,
+     .Help = "X extent of the face, mm"},
+    {.Key = "Width", .Control = "edtYPos", .Option = "--y", .WebName = "y", .Noun = "Y size",
+     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::YPos, .Step = 10, .LargeStep = 100,
+     .Help = "Y extent of the face, mm"},
+    {.Key = "Knit", .Control = "edtKnit", .Option = "--diameter", .WebName = "diameter", .Noun = "diameter",
+     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Knit, .Step = 1, .LargeStep = 10,
+     .Help = "cutter diameter, mm"},
+    {.Key = "Cross", .Control = "edtCross", .Option = "--overlap", .WebName = "overlap", .Noun = "overlap",
+     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Cross, .Step = 0.1, .LargeStep = 10,
+     .Help = "overlap of neighbouring passes, mm"},
+    {.Key = "ZPos", .Control = "edtZPos", .Option = "--step-down", .WebName = "stepDown", .Noun = "step-down",
+     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::ZPos, .Step = 0.1, .LargeStep = 10,
+     .Help = "step-down per layer, mm"},
+    {.Key = "ZUp", .Control = "edtZUp", .Option = "--retract", .WebName = "retract", .Noun = "retract height",
+     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::ZUp, .Step = 0.1, .LargeStep = 10,
+     .Help = "retract height, mm"},
+    // The retract mode is not kept: every start is relative, as the window's design has it.
+    {.Key = nullptr, .Control = "opnZUpAbs", .Option = "--absolute-retract", .WebName = "absoluteRetract",
+     .Noun = "retract mode", .Kind = TFieldKind::fkBool, .Flag = &TJobEntries::ZUpAbs,
+     .Help = "retract to the height itself (default: above the cutting level)"},
+    {.Key = "Layer", .Control = "edtLayer", .Option = "--layers", .WebName = "layers", .Noun = "layer count",
+     .Kind = TFieldKind::fkInteger, .Whole = &TJobEntries::Layer, .Step = 1, .LargeStep = 10,
+     .Help = "number of layers"},
+    {.Key = "Speed", .Control = "edtSpeed", .Option = "--spindle", .WebName = "spindle", .Noun = "spindle speed",
+     .Kind = TFieldKind::fkInteger, .Whole = &TJobEntries::Speed, .Step = 100, .LargeStep = 1000,
+     .Help = "spindle speed (S word), above zero"},
+    {.Key = "Fro", .Control = "edtFro", .Option = "--feed", .WebName = "feed", .Noun = "feed",
+     .Kind = TFieldKind::fkInteger, .Whole = &TJobEntries::Fro, .Step = 10, .LargeStep = 100,
+     .Help = "cutting feed (F word of every plunge), above zero"},
+    {.Key = "ClearEnd", .Control = "chkClearEnd", .Option = "--no-edge-clean", .WebName = "edgeClean",
+     .Noun = "edge clean", .Kind = TFieldKind::fkBool, .Flag = &TJobEntries::ClearEnd,
+     .Help = "leave out the edge-clean pass of each layer", .OptionNegates = true},
+    {.Key = "Mode", .Control = nullptr, .Option = "--strategy", .WebName = "strategy", .Noun = "strategy",
+     .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Mode, .Words = kStrategyWords,
+     .Help = "clearing strategy", .StoredAsNumber = true},
+    // Chosen in the preview window.
+    {.Key = "FinishCentre", .Control = nullptr, .Option = "--finish-centre", .WebName = "finishCentre",
+     .Noun = "centre pass", .Kind = TFieldKind::fkBool, .Flag = &TJobEntries::FinishCentre,
+     .Write = TWriteRule::wrOnceChanged,
+     .Help = "spiral: after each layer's spiral, clear what it left in the middle and at the start"},
+    // The controller: the window's controller box chooses dialect and coolant in one; the dwell has no
+    // control of its own.
+    {.Key = "Dialect", .Control = nullptr, .Option = "--dialect", .WebName = "dialect", .Noun = "dialect",
+     .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Dialect, .Words = kDialectWords,
+     .Write = TWriteRule::wrOnceChanged,
+     .Help = "the controller the program is written for (README: dialects)"},
+    {.Key = "Coolant", .Control = nullptr, .Option = "--coolant", .WebName = "coolant", .Noun = "coolant",
+     .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Coolant, .Words = kCoolantWords,
+     .Write = TWriteRule::wrOnceChanged, .Help = "off, mist or flood (default: mist for iso, off for grbl)",
+     .DialectDefault = true},
+    {.Key = "Dwell", .Control = nullptr, .Option = "--dwell", .WebName = "dwell", .Noun = "dwell",
+     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Dwell, .Min = 0, .Max = kMaxDwell,
+     .Write = TWriteRule::wrOnceChanged,
+     .Help = "seconds to wait after the spindle start, 0 to 3600 (default: 0)", .Unit = "seconds"},
 };
 
-// The clearing strategies: their numbers (the settings key "Mode"), the window's buttons and the
-// command-line tool's names.
-struct TStrategy {
-  int Mode;
-  const char* Button;
-  const char* Name;
-};
-inline constexpr TStrategy kStrategies[] = {
-    {kModeSpiral, "opnDelta", "spiral"}, {kModeXZigzag, "opnXArrow", "x"}, {kModeYZigzag, "opnYArrow", "y"}};
-inline constexpr const char* kModeKey = "Mode";
-
-// The edge-clean box.
-inline constexpr const char* kClearEndKey = "ClearEnd";
-inline constexpr const char* kClearEndControl = "chkClearEnd";
-
-// The field whose control or settings key is `name`; nothing for any other name.
-[[nodiscard]] inline const TNumberField* FieldByControl(std::string_view control) {
-  for (const TNumberField& f : kNumberFields)
-    if (control == f.Control) return &f;
+// The field whose control, settings key, option or web name is `name`; nothing for any other name.
+[[nodiscard]] inline const TJobField* FieldByControl(std::string_view control) {
+  for (const TJobField& f : kJobFields)
+    if (f.Control && control == f.Control) return &f;
+  return nullptr;
+}
+[[nodiscard]] inline const TJobField* FieldByKey(std::string_view key) {
+  for (const TJobField& f : kJobFields)
+    if (f.Key && key == f.Key) return &f;
+  return nullptr;
+}
+[[nodiscard]] inline const TJobField* FieldByWebName(std::string_view name) {
+  for (const TJobField& f : kJobFields)
+    if (name == f.WebName) return &f;
   return nullptr;
 }
 
-// The strategy of a Mode number: any number but those of the zig-zags means spiral.
-[[nodiscard]] inline const TStrategy& StrategyOfMode(int mode) {
-  for (const TStrategy& s : kStrategies)
-    if (s.Mode == mode) return s;
-  return kStrategies[0];
+// The strategy's row of a Mode number: any number but those of the zig-zags means spiral.
+[[nodiscard]] inline const TChoiceWord& StrategyOfMode(int mode) {
+  for (const TChoiceWord& s : kStrategyWords)
+    if (s.Value == mode) return s;
+  return kStrategyWords[0];
 }
+
+// The one text rule per kind, for every front end that takes entries as text (the command line, the web):
+// a number is the whole text (NaN and infinity pass here; the job check refuses them, naming the entry);
+// a whole number rounds a fraction to the nearest, ties to even, as the window's integer fields do, and
+// must stay within 32 bits; a flag is true/false or 1/0.
+[[nodiscard]] std::optional<double> ParseLength(const std::string& text);
+[[nodiscard]] std::optional<int> ParseWholeNumber(const std::string& text);
+[[nodiscard]] std::optional<bool> ParseFlag(std::string_view text);
+
+// "YYYY-MM-DD HH:MM" with a real calendar date and a time of day, or nothing.
+struct THeaderTime {
+  int year, month, day, hour, minute;
+};
+[[nodiscard]] std::optional<THeaderTime> ParseHeaderTime(const std::string& text);

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <utility>
 
-#include "cli/CliSupport.h"
+#include "toolpath/JobFields.h"
 #include "dvTools/EscapedText.h"
 #include "dvTools/dvError.h"
 #include "dvTools/dvIniTools.h"
@@ -22,7 +22,6 @@
 #include "preview/ProgramMoves.h"
 #include "settings/HeaderPath.h"
 #include "settings/Settings.h"
-#include "settings/SettingsValues.h"
 #include "toolpath/Dialect.h"
 #include "toolpath/GenerateCode.h"
 #include "toolpath/JobFields.h"
@@ -81,39 +80,48 @@ std::string PercentDecoded(std::string_view text) {
   throw EDVError(EscapeControlBytes(key) + ": \"" + EscapeControlBytes(value) + "\" is not " + what);
 }
 
-bool Flag(const std::string& key, const std::string& value) {
-  if (value == "true" || value == "1") return true;
-  if (value == "false" || value == "0") return false;
-  Refuse(key, value, "true or false");
+std::string WordList(const TJobField& f) {
+  std::string list;
+  for (const TChoiceWord& w : f.Words) list += (list.empty() ? "" : ", ") + std::string(w.Word);
+  return list;
 }
 
-// The names the command-line tool takes for the numbers ("--step-down") and the API's ("stepDown").
-struct TApiField {
-  const char* Name;
-  const char* Option;
-};
-constexpr TApiField kApiFields[] = {{"x", "--x"},
-                                    {"y", "--y"},
-                                    {"diameter", "--diameter"},
-                                    {"overlap", "--overlap"},
-                                    {"stepDown", "--step-down"},
-                                    {"retract", "--retract"},
-                                    {"layers", "--layers"},
-                                    {"spindle", "--spindle"},
-                                    {"feed", "--feed"}};
-
-const TNumberField* FieldOfName(std::string_view name) {
-  for (const TApiField& a : kApiFields)
-    if (name == a.Name)
-      for (const TNumberField& f : kNumberFields)
-        if (std::string_view(f.Option) == a.Option) return &f;
-  return nullptr;
+std::string Number(double value) {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  return buffer;
 }
 
-const char* NameOfField(const TNumberField& f) {
-  for (const TApiField& a : kApiFields)
-    if (std::string_view(f.Option) == a.Option) return a.Name;
-  return f.Key;
+// One entry of the job by its field: the same text rules as the command line's.
+void SetField(const TJobField& f, TJobEntries& e, const std::string& key, const std::string& value) {
+  switch (f.Kind) {
+    case TFieldKind::fkFloat: {
+      const auto v = ParseLength(value);
+      if (!v) Refuse(key, value, "a number");
+      f.Set(e, *v);
+      break;
+    }
+    case TFieldKind::fkInteger: {
+      const auto v = ParseWholeNumber(value);
+      if (!v) Refuse(key, value, "a whole number within 32 bits");
+      f.Set(e, *v);
+      break;
+    }
+    case TFieldKind::fkBool: {
+      const auto v = ParseFlag(value);
+      if (!v) Refuse(key, value, "true or false");
+      f.Set(e, *v);
+      break;
+    }
+    case TFieldKind::fkChoice: {
+      // The empty word is the default, where the default has no word (the dialect's own coolant).
+      const bool wordless = !f.WordOf(static_cast<int>(f.Default()));
+      const auto v = value.empty() && wordless ? std::optional<int>(static_cast<int>(f.Default())) : f.ValueOf(value);
+      if (!v) Refuse(key, value, "one of " + WordList(f));
+      f.Set(e, *v);
+      break;
+    }
+  }
 }
 
 TWebJob ParseJob(std::string_view text) {
@@ -127,43 +135,8 @@ TWebJob ParseJob(std::string_view text) {
     if (line.empty() || equals == std::string_view::npos) continue;
     const std::string key(line.substr(0, equals));
     const std::string value = PercentDecoded(line.substr(equals + 1));
-    if (const TNumberField* f = FieldOfName(key)) {
-      if (f->Kind == TFieldKind::fkFloat) {
-        const auto v = ParseLength(value);
-        if (!v) Refuse(key, value, "a number");
-        f->Set(e, *v);
-      } else {
-        const auto v = ParseWholeNumber(value);
-        if (!v) Refuse(key, value, "a whole number within 32 bits");
-        f->Set(e, *v);
-      }
-    } else if (key == "absoluteRetract") {
-      e.ZUpAbs = Flag(key, value);
-    } else if (key == "edgeClean") {
-      e.ClearEnd = Flag(key, value);
-    } else if (key == "finishCentre") {
-      e.FinishCentre = Flag(key, value);
-    } else if (key == "strategy") {
-      bool known = false;
-      for (const TStrategy& s : kStrategies)
-        if (value == s.Name) e.Mode = s.Mode, known = true;
-      if (!known) Refuse(key, value, "one of spiral, x, y");
-    } else if (key == "dialect") {
-      const auto d = ParseDialect(value);
-      if (!d) Refuse(key, value, "one of iso, grbl");
-      e.Dialect = *d;
-    } else if (key == "coolant") {
-      if (value.empty()) {
-        e.Coolant = kCoolantDefault;
-      } else {
-        const auto c = ParseCoolant(value);
-        if (!c) Refuse(key, value, "one of off, mist, flood");
-        e.Coolant = *c;
-      }
-    } else if (key == "dwell") {
-      const auto v = ParseLength(value);
-      if (!v) Refuse(key, value, "a number");
-      e.Dwell = *v;
+    if (const TJobField* f = FieldByWebName(key)) {
+      SetField(*f, e, key, value);
     } else if (key == "time") {
       if (value.empty()) continue;
       const auto t = ParseHeaderTime(value);
@@ -202,25 +175,28 @@ int Answer(F&& call) {
   return 1;
 }
 
-std::string Number(double value) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return buffer;
-}
-
 // The entries as "key=value" lines, as ParseJob takes them.
 std::string JobLines(const TJobEntries& e) {
   std::string out;
-  for (const TNumberField& f : kNumberFields)
-    out += std::string(NameOfField(f)) + "=" + Number(f.Get(e)) + "\n";
-  out += std::string("absoluteRetract=") + (e.ZUpAbs ? "true" : "false") + "\n";
-  out += std::string("strategy=") + StrategyOfMode(e.Mode).Name + "\n";
-  out += std::string("edgeClean=") + (e.ClearEnd ? "true" : "false") + "\n";
-  out += std::string("finishCentre=") + (e.FinishCentre ? "true" : "false") + "\n";
-  out += std::string("dialect=") + (e.Dialect == kDialectGrbl ? "grbl" : "iso") + "\n";
-  static const char* const coolants[] = {"off", "mist", "flood"};
-  out += std::string("coolant=") + (e.Coolant >= 0 && e.Coolant <= 2 ? coolants[e.Coolant] : "") + "\n";
-  out += "dwell=" + Number(e.Dwell) + "\n";
+  for (const TJobField& f : kJobFields) {
+    const double value = f.Get(e);
+    std::string text;
+    switch (f.Kind) {
+      case TFieldKind::fkFloat:
+      case TFieldKind::fkInteger:
+        text = Number(value);
+        break;
+      case TFieldKind::fkBool:
+        text = value != 0 ? "true" : "false";
+        break;
+      case TFieldKind::fkChoice: {
+        const char* word = f.WordOf(static_cast<int>(value));
+        text = word ? word : "";
+        break;
+      }
+    }
+    out += std::string(f.WebName) + "=" + text + "\n";
+  }
   return out;
 }
 
@@ -232,8 +208,7 @@ char SeparatorOf(TDVIniFile& ini) {
   for (const char separator : {'.', ','}) {
     TJobEntries entries;
     ini.SetDecimalSeparator(separator);
-    TJobEntriesValues window(entries);
-    if (!ReadSettings(ini, window, {}).FirstFailure) return separator;
+    if (!ReadSettings(ini, entries, {}).FirstFailure) return separator;
   }
   return '.';
 }
@@ -286,8 +261,7 @@ int skReadSettings(const char* bytes, int size, const char* name) {
     LoadSettingsBytes(ini, file, fileName);
     ini.SetQuotedStrings(true);
     ini.SetDecimalSeparator(SeparatorOf(ini));
-    TJobEntriesValues window(entries);
-    const TSettingsRead read = ReadSettings(ini, window, fileName);
+    const TSettingsRead read = ReadSettings(ini, entries, fileName);
     result = JobLines(entries);
     try {
       read.RaiseFirstFailure();
@@ -320,9 +294,7 @@ int skWriteSettings(const char* jobText, const char* previous, int previousSize)
       ini.OpenRootKey("Option");  // the window's entries live in the first block of "Option"
       ini.AddSubKey();
     }
-    TJobEntries entries = job.Entries;
-    TJobEntriesValues window(entries);
-    WriteSettings(ini, window);
+    WriteSettings(ini, job.Entries);
     result = ini.SaveToBytes();
   });
 }

@@ -10,7 +10,7 @@
 #include "ChildProcess.h"
 #include "GrblChecker.h"
 #include "TempDir.h"
-#include "cli/CliSupport.h"
+#include "toolpath/JobFields.h"
 #include "toolpath/GenerateCode.h"
 
 namespace fs = std::filesystem;

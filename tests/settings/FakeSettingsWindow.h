@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "settings/LanguagePack.h"
+#include "settings/Settings.h"
 #include "settings/SettingsWindow.h"
+#include "toolpath/JobFields.h"
 
 class TFakeSettingsWindow : public ISettingsWindow {
   template <class Map>
@@ -45,45 +48,48 @@ class TFakeSettingsWindow : public ISettingsWindow {
     for (const auto& c : components) captions[c.Name] = "(" + c.Name + ")";
   }
 
-  void SetSpinValue(std::string_view name, double value) override {
-    At(floats, name) = value;
-    log.push_back("float " + std::string(name));
+  // The job as the fake's controls hold it, and back: each value that changes is logged, in the order of
+  // the job's table.
+  [[nodiscard]] TJobEntries Entries() const {
+    TJobEntries e;
+    for (const TJobField& f : kJobFields) {
+      if (!f.Control || !f.IsNumber()) continue;
+      f.Set(e, f.Kind == TFieldKind::fkFloat ? floats.at(f.Control) : integers.at(f.Control));
+    }
+    e.ZUpAbs = retract == "opnZUpAbs";
+    e.ClearEnd = clearEnd;
+    for (const TChoiceWord& s : kStrategyWords)
+      if (strategy == s.Control) e.Mode = s.Value;
+    e.FinishCentre = finishCentre;
+    e.Dialect = dialect, e.Coolant = coolant, e.Dwell = dwell;
+    return e;
   }
-  void SetSpinIntValue(std::string_view name, std::int32_t value) override {
-    At(integers, name) = value;
-    log.push_back("int " + std::string(name));
+  void Take(const TJobEntries& e) {
+    for (const TJobField& f : kJobFields) {
+      if (!f.Control || !f.IsNumber()) continue;
+      const double value = f.Get(e);
+      if (f.Kind == TFieldKind::fkFloat) {
+        if (floats.at(f.Control) == value) continue;
+        floats.at(f.Control) = value;
+        log.push_back("float " + std::string(f.Control));
+      } else {
+        if (integers.at(f.Control) == value) continue;
+        integers.at(f.Control) = static_cast<std::int32_t>(value);
+        log.push_back("int " + std::string(f.Control));
+      }
+    }
+    if (clearEnd != e.ClearEnd) log.push_back("clearEnd");
+    clearEnd = e.ClearEnd;
+    retract = e.ZUpAbs ? "opnZUpAbs" : "opnZUpRel";
+    const std::string chosen = StrategyOfMode(e.Mode).Control;
+    if (chosen != strategy) log.push_back("select " + chosen);
+    strategy = chosen;
+    finishCentre = e.FinishCentre;
+    dialect = e.Dialect, coolant = e.Coolant, dwell = e.Dwell;
   }
-  [[nodiscard]] double SpinValue(std::string_view name) const override { return At(floats, name); }
-  [[nodiscard]] std::int32_t SpinIntValue(std::string_view name) const override { return At(integers, name); }
-  void SetClearEnd(bool ticked) override {
-    clearEnd = ticked;
-    log.push_back("clearEnd");
-  }
-  [[nodiscard]] bool ClearEnd() const override { return clearEnd; }
-  void SetFinishCentre(bool on) override { finishCentre = on; }
-  [[nodiscard]] bool FinishCentre() const override { return finishCentre; }
-  void SetOutputChoices(int d, int c, double w) override {
-    dialect = d;
-    coolant = c;
-    dwell = w;
-  }
-  void OutputChoices(int& d, int& c, double& w) const override {
-    d = dialect;
-    c = coolant;
-    w = dwell;
-  }
-  void SelectRadio(std::string_view name) override {
-    if (name == "opnZUpRel" || name == "opnZUpAbs")
-      retract = name;
-    else if (name == "opnDelta" || name == "opnXArrow" || name == "opnYArrow")
-      strategy = name;
-    else
-      throw std::logic_error("no radio button " + std::string(name));
-    log.push_back("select " + std::string(name));
-  }
-  [[nodiscard]] bool RadioSelected(std::string_view name) const override {
-    return name == strategy || name == retract;
-  }
+  [[nodiscard]] double SpinValue(std::string_view name) const { return At(floats, name); }
+  [[nodiscard]] std::int32_t SpinIntValue(std::string_view name) const { return At(integers, name); }
+
   [[nodiscard]] int PageCount() const override { return static_cast<int>(pages.size()); }
   void SetPageCaption(int index, const QString& caption) override {
     pages.at(static_cast<std::size_t>(index)) = caption.toStdString();
@@ -122,3 +128,28 @@ class TFakeSettingsWindow : public ISettingsWindow {
   int charset = 134;
   std::vector<std::string> log;
 };
+
+// The settings steps as the window runs them on the fake: its entries through the file, what could be
+// read shown also when an entry could not be.
+inline void LoadSettings(TFakeSettingsWindow& window, const TSettingsPlace& place) {
+  TJobEntries entries = window.Entries();
+  try {
+    LoadSettings(window, entries, place);
+  } catch (...) {
+    window.Take(entries);
+    throw;
+  }
+  window.Take(entries);
+}
+inline void SaveSettings(const TFakeSettingsWindow& window, const TSettingsPlace& place) {
+  SaveSettings(window.Entries(), place);
+}
+inline TSettingsRead ReadSettings(TDVIniFile& ini, TFakeSettingsWindow& window, std::string_view fileName) {
+  TJobEntries entries = window.Entries();
+  const TSettingsRead read = ReadSettings(ini, entries, fileName);
+  window.Take(entries);
+  return read;
+}
+inline void WriteSettings(TDVIniFile& ini, const TFakeSettingsWindow& window) {
+  WriteSettings(ini, window.Entries());
+}

@@ -1,4 +1,5 @@
-#include "cli/CliSupport.h"
+#include "toolpath/JobFields.h"
+
 #include "toolpath/WholeNumber.h"
 
 #include <cmath>
@@ -50,4 +51,10 @@ std::optional<int> ParseWholeNumber(const std::string& text) {
   const auto parsed = ParseLength(text);
   if (!parsed) return std::nullopt;
   return WholeNumber(*parsed);
+}
+
+std::optional<bool> ParseFlag(std::string_view text) {
+  if (text == "true" || text == "1") return true;
+  if (text == "false" || text == "0") return false;
+  return std::nullopt;
 }
