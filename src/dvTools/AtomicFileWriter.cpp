@@ -136,6 +136,7 @@ void AtomicFileWriter::Discard() noexcept {
   if (fd_ >= 0 && mode_ != TMode::mDescriptor) ::close(fd_);
   fd_ = -1;
   if (mode_ == TMode::mNamed && !temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();  // removed once: the name may be another writer's by the next call
   dvFileWriting::gTemporaryNames.Remove(cleanupSlot_);
 }
 

@@ -48,7 +48,8 @@ class AtomicFileWriter {
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-  // Appends bytes; they are buffered and written in large blocks. Raises EStreamWriteError.
+  // Appends bytes; they are buffered and written in large blocks. Raises EStreamWriteError. After any
+  // EStreamWriteError the writer is spent: its temporary file is already gone, the target untouched.
   void Write(std::string_view bytes);
   // Everything that can fail before the target is replaced: writes what is buffered, syncs, and gives the
   // file the target's owner and permissions. Raises EStreamWriteError (the target is then untouched).

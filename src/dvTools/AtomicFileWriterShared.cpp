@@ -106,6 +106,9 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 void AtomicFileWriter::Fail(int errorNumber) {
+  // A write that failed is over: its temporary file goes now, not when the writer goes, so that nobody
+  // who looks into the folder after the error (the user, a second try) finds a half file there.
+  Discard();
   throw EStreamWriteError(target_, errorNumber);
 }
 

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "ChildProcess.h"
 #endif
@@ -134,9 +138,10 @@ TEST(AtomicFileWriter, WithoutCommitTheTargetIsUntouched) {
 namespace {
 
 int gSyncCalls = 0;
+int gSyncError = EIO;
 int FailingSync(int) {
   ++gSyncCalls;
-  errno = EIO;
+  errno = gSyncError;
   return -1;
 }
 
@@ -145,34 +150,98 @@ struct TSeamReset {
   ~TSeamReset() {
     SetFileSyncForTesting(nullptr);
     SetUnnamedTemporaryForTesting(true);
+    gSyncError = EIO;
   }
 };
 
 }  // namespace
 
-// Without the flush to disk a power cut could lose the new file after the old one is gone.
+// Without the flush to disk a power cut could lose the new file after the old one is gone. Whatever the
+// sync's error on a regular file, the data may not be on the disk: a refusal (EINVAL, EROFS, ENOTSUP) is
+// as much a failure as an I/O error.
 TEST(AtomicFileWriter, AFailingSyncKeepsTheOldFileAndSaysWhy) {
   TSeamReset reset;
   TempDir dir;
   WriteBytes(dir / "keep.nc", "old");
-  for (bool unnamed : {true, false}) {
-    SetUnnamedTemporaryForTesting(unnamed);
-    SetFileSyncForTesting(&FailingSync);
-    gSyncCalls = 0;
-    AtomicFileWriter writer(dir / "keep.nc");
-    writer.Write("new program");
-    try {
-      writer.Commit();
-      ADD_FAILURE() << "the commit went through";
-    } catch (const EStreamWriteError& e) {
-      EXPECT_STREQ(e.what(), "Stream write error");
-      EXPECT_EQ(e.Detail(), "Cannot write file \"" + (dir / "keep.nc").string() + "\". Input/output error");
+  // The reason's text is the system's; one is spelled out here.
+  const struct {
+    int error;
+    const char* name;
+    const char* reason;
+  } rows[] = {{EIO, "EIO", "Input/output error"},
+              {EINVAL, "EINVAL", nullptr},
+              {EROFS, "EROFS", nullptr},
+              {ENOTSUP, "ENOTSUP", nullptr}};
+  for (const auto& r : rows) {
+    for (bool unnamed : {true, false}) {
+      SCOPED_TRACE(std::string(r.name) + (unnamed ? ", unnamed" : ", named"));
+      SetUnnamedTemporaryForTesting(unnamed);
+      SetFileSyncForTesting(&FailingSync);
+      gSyncError = r.error;
+      gSyncCalls = 0;
+      AtomicFileWriter writer(dir / "keep.nc");
+      writer.Write("new program");
+      try {
+        writer.Commit();
+        ADD_FAILURE() << "the commit went through";
+      } catch (const EStreamWriteError& e) {
+        EXPECT_STREQ(e.what(), "Stream write error");
+        EXPECT_EQ(e.ErrorNumber(), r.error);
+        if (r.reason) {
+          EXPECT_EQ(e.Detail(), "Cannot write file \"" + (dir / "keep.nc").string() + "\". " + r.reason);
+        }
+      }
+      EXPECT_EQ(gSyncCalls, 1);
+      EXPECT_EQ(ReadBytes(dir / "keep.nc"), "old");
+      // The failed commit has taken its temporary file away already, not only the writer's end.
+      EXPECT_EQ(FilesIn(dir.path()), 1);
     }
-    EXPECT_EQ(gSyncCalls, 1) << unnamed;
-    EXPECT_EQ(ReadBytes(dir / "keep.nc"), "old") << unnamed;
   }
   EXPECT_EQ(FilesIn(dir.path()), 1);
 }
+
+#ifndef _WIN32
+// A pipe has nothing to put on a disk, and its sync says so (EINVAL, or EROFS and ENOTSUP from some
+// devices): that is no failure of the write, whether the pipe is named as the target or handed over as
+// an open descriptor. Any other error still is one.
+TEST(AtomicFileWriter, ASyncThatAPipeCannotDoIsNoFailureThere) {
+  TSeamReset reset;
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+  const struct {
+    int error;
+    bool fails;
+  } rows[] = {{EINVAL, false}, {EROFS, false}, {ENOTSUP, false}, {EIO, true}};
+  for (const auto& r : rows) {
+    SetFileSyncForTesting(&FailingSync);
+    gSyncError = r.error;
+    for (bool named : {true, false}) {
+      SCOPED_TRACE(std::to_string(r.error) + (named ? " named pipe" : " descriptor"));
+      // The reader is there first, so that opening the pipe for writing does not wait for one.
+      const int reader = ::open((dir / "pipe").c_str(), O_RDONLY | O_NONBLOCK);
+      ASSERT_GE(reader, 0);
+      const int writerEnd = named ? -1 : ::open((dir / "pipe").c_str(), O_WRONLY);
+      {
+        std::unique_ptr<AtomicFileWriter> writer =
+            named ? std::make_unique<AtomicFileWriter>(dir / "pipe")
+                  : std::make_unique<AtomicFileWriter>(writerEnd, "standard output");
+        writer->Write("program");
+        if (r.fails)
+          EXPECT_THROW(writer->Commit(), EStreamWriteError);
+        else
+          EXPECT_NO_THROW(writer->Commit());
+      }
+      char bytes[16] = {};
+      EXPECT_EQ(::read(reader, bytes, sizeof bytes), 7);
+      EXPECT_STREQ(bytes, "program");
+      if (writerEnd >= 0) ::close(writerEnd);
+      ::close(reader);
+    }
+  }
+  EXPECT_EQ(fs::status(dir / "pipe").type(), fs::file_type::fifo);
+  EXPECT_EQ(FilesIn(dir.path()), 1);
+}
+#endif
 
 TEST(AtomicFileWriter, SmallAndLargeWritesLandInOrder) {
   TempDir dir;
@@ -200,6 +269,7 @@ TEST(AtomicFileWriter, AFailedRenameLeavesNoTemporaryFile) {
     WriteBytes(target / "inside", "x");
     EXPECT_THROW(writer.Commit(), EDVError) << unnamed;
     EXPECT_TRUE(fs::is_directory(target));
+    EXPECT_EQ(FilesIn(dir.path()), unnamed ? 1 : 2) << "a temporary file while the writer is still there";
   }
   EXPECT_EQ(FilesIn(dir.path()), 2);
 }

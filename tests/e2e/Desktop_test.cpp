@@ -160,6 +160,24 @@ class DesktopTest : public ::testing::Test {
     return Output("xdotool getwindowgeometry " + window + " | tail -n 2 | tr -s ' \\n' ' '");
   }
 
+  // "X Y W H" of a window on the screen, as the X server places it.
+  static std::string Placement(const std::string& window) {
+    return Output("xwininfo -id " + window +
+                  " | sed -n 's/^ *\\(Absolute upper-left [XY]\\|Width\\|Height\\): *//p' | tr '\\n' ' '");
+  }
+  // The window manager's frame around a program's window: its ancestor just below the root window.
+  static std::string Frame(const std::string& window) {
+    std::string frame = window;
+    for (int depth = 0; depth < 8; ++depth) {
+      const std::string parent = Output("xwininfo -children -id " + frame + " | grep 'Parent window id:'");
+      if (parent.empty() || parent.find("(the root window)") != std::string::npos) break;
+      const auto id = parent.find("0x");
+      if (id == std::string::npos) break;
+      frame = parent.substr(id, parent.find(' ', id) - id);
+    }
+    return frame;
+  }
+
   TempDir dir;
   static inline std::string display_;
   static inline pid_t xvfb_ = -1;
@@ -273,6 +291,35 @@ TEST_F(DesktopTest, TheWindowReopensWhereItWasLeftWithoutDrifting) {
     PressClose(window);
     ASSERT_EQ(Exited(), 0);
   }
+}
+
+// Left and Top are the frame's corner (title bar and border included), as they are on Windows: the
+// stored numbers are where the frame was, and the reopened frame lands there, not the window inside it.
+TEST_F(DesktopTest, TheFrameLandsWhereItWasClosedAndTheStoredPlaceIsTheFrames) {
+  Start();
+  std::string window = Window(kMainTitle);
+  ASSERT_FALSE(window.empty());
+  std::system(("xdotool windowmove --sync " + window + " 150 130").c_str());
+  std::this_thread::sleep_for(300ms);
+  const std::string frame = Placement(Frame(window));
+  ASSERT_NE(frame, Placement(window)) << "the window manager gives the window no frame";
+  int left = 0, top = 0;
+  ASSERT_EQ(std::sscanf(frame.c_str(), "%d %d", &left, &top), 2) << frame;
+  PressClose(window);
+  ASSERT_EQ(Exited(), 0);
+  char stored[64];
+  std::snprintf(stored, sizeof stored, "\"Left\"=dword:%08x\r\n\"Top\"=dword:%08x\r\n",
+                static_cast<unsigned>(left), static_cast<unsigned>(top));
+  EXPECT_NE(ReadBytes(dir / "Skimplane.reg").find(stored), std::string::npos)
+      << ReadBytes(dir / "Skimplane.reg") << "frame: " << frame;
+
+  Start();
+  window = Window(kMainTitle);
+  ASSERT_FALSE(window.empty());
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(Placement(Frame(window)), frame);
+  PressClose(window);
+  EXPECT_EQ(Exited(), 0);
 }
 
 TEST_F(DesktopTest, AnInstalledCopyKeepsItsFilesInTheUsersFolder) {

@@ -568,6 +568,8 @@ TEST(SettingsSave, OutputChoicesAreWrittenOnlyWhenTheyDiffer) {
       {"GRBL with its own coolant", plain, 1, 0, 0, with({"Dialect:grbl"})},
       {"GRBL, flood", plain, 1, 2, 0, with({"Dialect:grbl", "Coolant:flood"})},
       {"ISO, no coolant, dwell", plain, 0, 0, 1.5, with({"Coolant:off", "Dwell:1.5"})},
+      {"the longest dwell, an hour, read and kept", with({"Coolant:off", "Dwell:3600"}), 0, 0, 3600,
+       with({"Coolant:off", "Dwell:3600"})},
       {"back to ISO", with({"Dialect:grbl", "Coolant:flood"}), 0, 1, 0,
        with({"Dialect:iso", "Coolant:mist"})},
   };
@@ -599,6 +601,8 @@ TEST(SettingsLoad, BadOutputChoicesAreRefusedAndCostOnlyThemselves) {
       {"Dialect:fanuc", "entry \"Dialect\": 'fanuc' is not a valid dialect"},
       {"Coolant:air", "entry \"Coolant\": 'air' is not a valid coolant"},
       {"Dwell:-1", "entry \"Dwell\": '-1' is not a valid dwell"},
+      {"Dwell:3600.0001", "entry \"Dwell\": '3600.0001' is not a valid dwell"},
+      {"Dwell:3601", "entry \"Dwell\": '3601' is not a valid dwell"},
       {"Dwell:abc", "entry \"Dwell\": 'abc' is not a valid floating point value"},
   };
   for (const auto& r : rows) {
