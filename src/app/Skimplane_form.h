@@ -47,6 +47,8 @@ class TfrmSkimplane : public QWidget {
   [[nodiscard]] TJobEntries ReadJobEntries() const;
   // Puts a job's entries into the controls (the settings file's, at start).
   void SetJobEntries(const TJobEntries& entries);
+  // The job as the controls hold it, checked; a refusal first takes the user to the entry it is about.
+  [[nodiscard]] TCheckedJob CheckEntries();
   // The spiral's opt-in centre pass: chosen in the preview window, kept in Skimplane.ini.
   bool FinishCentre = false;
   // The controller's dwell after the spindle start, seconds: kept in Skimplane.ini, no control of its own.

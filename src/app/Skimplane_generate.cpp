@@ -11,6 +11,7 @@
 #include "app/ControllerChoice.h"
 #include "app/GenerateProgress.h"
 #include "app/Skimplane_form.h"
+#include "app/Widgets.h"
 #include "settings/HeaderPath.h"
 #include "toolpath/FacingJob.h"
 #include "toolpath/GenerateCode.h"
@@ -29,7 +30,7 @@ const char* OffButtonOf(std::string_view control) {
 TJobEntries TfrmSkimplane::ReadJobEntries() const {
   TJobEntries e;
   for (const TJobField& f : kJobFields) {
-    if (!f.Control) continue;
+    if (!f.Control || f.Kind == TFieldKind::fkChoice) continue;  // the choices follow
     if (f.IsNumber()) {
       const auto* spin = static_cast<const TSpinEdit*>(Control(f.Control));
       f.Set(e, f.Kind == TFieldKind::fkFloat ? spin->Value() : spin->IntValue());
@@ -49,7 +50,7 @@ TJobEntries TfrmSkimplane::ReadJobEntries() const {
 
 void TfrmSkimplane::SetJobEntries(const TJobEntries& e) {
   for (const TJobField& f : kJobFields) {
-    if (!f.Control) continue;
+    if (!f.Control || f.Kind == TFieldKind::fkChoice) continue;  // the choices follow
     if (f.IsNumber()) {
       auto* spin = static_cast<TSpinEdit*>(Control(f.Control));
       if (f.Kind == TFieldKind::fkFloat)
@@ -69,6 +70,29 @@ void TfrmSkimplane::SetJobEntries(const TJobEntries& e) {
   Dwell = e.Dwell;
 }
 
+TCheckedJob TfrmSkimplane::CheckEntries() {
+  try {
+    return CheckJob(ReadJobEntries());
+  } catch (const EJobRefused& refusal) {
+    // The user is taken to the entry to mend: its page, its control.
+    const TJobField* field = refusal.Fields().empty() ? nullptr : refusal.Fields().front();
+    const char* name = field ? field->Control : nullptr;
+    if (field && !name && !field->Words.empty()) name = field->Words[0].Control;  // a radio group
+    // The form's own controls, or one installed on it (the controller box).
+    QWidget* control = !name ? nullptr : controls_.count(name) ? Control(name) : findChild<QWidget*>(QLatin1String(name));
+    if (control) {
+      for (QWidget* w = control; w; w = w->parentWidget()) {
+        if (auto* page = qobject_cast<TTabSheet*>(w)) {
+          for (int i = 0; i < PageControl1->PageCount(); ++i)
+            if (PageControl1->Page(i) == page) PageControl1->SetActivePageIndex(i);
+        }
+      }
+      control->setFocus(Qt::OtherFocusReason);
+    }
+    throw;
+  }
+}
+
 void TfrmSkimplane::GenerateCode(const TCheckedJob& job, const QString& path) {
   const QDateTime now = seams_.Now ? seams_.Now() : QDateTime::currentDateTime();
   const char separator = seams_.TimeSeparator ? seams_.TimeSeparator() : ':';
@@ -82,7 +106,7 @@ void TfrmSkimplane::GenerateCode(const TCheckedJob& job, const QString& path) {
 void TfrmSkimplane::btnGenerateClick() {
   RunHandler([this] {
     // A job that would be refused is refused before the user picks a file for it.
-    const TCheckedJob job = CheckJob(ReadJobEntries());
+    const TCheckedJob job = CheckEntries();
     if (!seams_.ChooseSaveFile) return;
     const std::optional<QString> path = seams_.ChooseSaveFile(this);
     if (!path) return;

@@ -33,13 +33,6 @@ class TDialect {
 // Checks the dialect, coolant and dwell of a job (CheckJob does this too).
 void CheckOutputChoices(const TJobEntries& entries, double largest);
 
-// The words of the command-line options and the settings file: "iso", "grbl"; "off", "mist", "flood".
-[[nodiscard]] std::string_view DialectName(int dialect);
-[[nodiscard]] std::optional<int> ParseDialect(std::string_view name);
-[[nodiscard]] std::string_view CoolantName(int coolant);
-[[nodiscard]] std::optional<int> ParseCoolant(std::string_view name);
-
-
 // The layer marks: the ISO dialect's words in GBK bytes anywhere in a comment line, the ASCII dialects'
 // comment line start (no header line starts so: their paths are absolute, "-" or begin with "...").
 inline constexpr std::string_view kIsoLayerMark = "\xB7\xD6\xB2\xE3\xB1\xEA\xD6\xBE";

@@ -7,6 +7,7 @@
 #include "dvTools/dvError.h"
 #include "toolpath/Dialect.h"
 #include "toolpath/Emitters.h"
+#include "toolpath/JobFields.h"
 #include "toolpath/NumStr.h"
 
 namespace {
@@ -85,8 +86,9 @@ class TGrblDialect final : public TDialect {
 
   void Check(const TJobEntries& e, double) const override {
     if (e.Coolant == kCoolantMist)
-      throw EDVError(
-          "GRBL 1.1 has no mist coolant (M7) in its stock build: choose flood or no coolant for GRBL");
+      throw EJobRefused(
+          "GRBL 1.1 has no mist coolant (M7) in its stock build: choose flood or no coolant for GRBL",
+          {FieldOf(&TJobEntries::Coolant), FieldOf(&TJobEntries::Dialect)});
   }
 };
 

@@ -11,7 +11,11 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
+#include "dvTools/dvError.h"
 #include "toolpath/FacingJob.h"
 
 enum class TFieldKind { fkFloat, fkInteger, fkBool, fkChoice };
@@ -36,7 +40,7 @@ inline constexpr TChoiceWord kCoolantWords[] = {
 
 struct TJobField {
   const char* Key;      // in Skimplane.ini; nullptr: not kept there
-  const char* Control;  // the main window's control; nullptr: set elsewhere (the preview, the controller box)
+  const char* Control;  // the main window's control; nullptr: none there (the preview's box, no control)
   const char* Option;   // skimplane-cli's option
   const char* WebName;  // the web API's name
   const char* Noun;     // what a message calls it ("'abc' is not a valid dwell")
@@ -149,11 +153,11 @@ inline constexpr TJobField kJobFields[] = {
      .Help = "spiral: after each layer's spiral, clear what it left in the middle and at the start"},
     // The controller: the window's controller box chooses dialect and coolant in one; the dwell has no
     // control of its own.
-    {.Key = "Dialect", .Control = nullptr, .Option = "--dialect", .WebName = "dialect", .Noun = "dialect",
+    {.Key = "Dialect", .Control = "cmbController", .Option = "--dialect", .WebName = "dialect", .Noun = "dialect",
      .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Dialect, .Words = kDialectWords,
      .Write = TWriteRule::wrOnceChanged,
      .Help = "the controller the program is written for (README: dialects)"},
-    {.Key = "Coolant", .Control = nullptr, .Option = "--coolant", .WebName = "coolant", .Noun = "coolant",
+    {.Key = "Coolant", .Control = "cmbController", .Option = "--coolant", .WebName = "coolant", .Noun = "coolant",
      .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Coolant, .Words = kCoolantWords,
      .Write = TWriteRule::wrOnceChanged, .Help = "off, mist or flood (default: mist for iso, off for grbl)",
      .DialectDefault = true},
@@ -179,6 +183,33 @@ inline constexpr TJobField kJobFields[] = {
     if (name == f.WebName) return &f;
   return nullptr;
 }
+
+// The row of a member of the job.
+template <class TMember>
+[[nodiscard]] const TJobField* FieldOf(TMember TJobEntries::*member) {
+  for (const TJobField& f : kJobFields) {
+    if constexpr (std::is_same_v<TMember, double>) {
+      if (f.Length == member) return &f;
+    } else if constexpr (std::is_same_v<TMember, bool>) {
+      if (f.Flag == member) return &f;
+    } else {  // whole numbers and choices are both int here
+      if (f.Whole == member || f.Choice == member) return &f;
+    }
+  }
+  return nullptr;
+}
+
+// A job the job check refuses: the message, and the fields it is about, the one to mend first first, so
+// that a window can take the user there and a page can mark the entries without reading the words.
+class EJobRefused : public EDVError {
+ public:
+  EJobRefused(const std::string& message, std::vector<const TJobField*> fields)
+      : EDVError(message), fields_(std::move(fields)) {}
+  [[nodiscard]] const std::vector<const TJobField*>& Fields() const { return fields_; }
+
+ private:
+  std::vector<const TJobField*> fields_;
+};
 
 // The strategy's row of a Mode number: any number but those of the zig-zags means spiral.
 [[nodiscard]] inline const TChoiceWord& StrategyOfMode(int mode) {

@@ -7,6 +7,7 @@
 
 #include "dvTools/dvError.h"
 #include "toolpath/Dialect.h"
+#include "toolpath/JobFields.h"
 #include "toolpath/Strategies.h"
 
 namespace {
@@ -17,6 +18,21 @@ std::string Shortest(double value) {
   char buffer[64];
   return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
+
+// The refusal of a job, about the fields of these members.
+template <class... TMembers>
+[[noreturn]] void Refuse(const std::string& message, TMembers... members) {
+  throw EJobRefused(message, {FieldOf(members)...});
+}
+
+// A length of the job: its member and what messages call it.
+struct TLength {
+  double TJobEntries::*member;
+  [[nodiscard]] double Of(const TJobEntries& e) const { return e.*member; }
+  [[nodiscard]] std::string Name() const { return FieldOf(member)->Noun; }
+};
+constexpr TLength kLengths[] = {{&TJobEntries::XPos},  {&TJobEntries::YPos}, {&TJobEntries::Knit},
+                                {&TJobEntries::Cross}, {&TJobEntries::ZPos}, {&TJobEntries::ZUp}};
 
 // A layer count of zero or less still cuts one layer.
 int EffectiveLayers(const TJobEntries& e) {
@@ -43,56 +59,50 @@ double LargestCoordinate(const TJobEntries& e) {
 // What the cutter can actually cut: a face it fits inside, levels that go down, a retract that clears the
 // top. Each refusal names the entry, its value and the rule.
 void CheckGeometry(const TJobEntries& e) {
-  const struct {
-    const char* name;
-    double value;
-  } sizes[] = {{"X size", e.XPos}, {"Y size", e.YPos}, {"diameter", e.Knit}};
-  for (const auto& s : sizes) {
-    if (!(s.value > 0))
-      throw EDVError(std::string("The ") + s.name + " must be above zero, but it is " + Shortest(s.value));
+  for (const TLength& s : {kLengths[0], kLengths[1], kLengths[2]}) {
+    if (!(s.Of(e) > 0))
+      Refuse("The " + s.Name() + " must be above zero, but it is " + Shortest(s.Of(e)), s.member);
   }
   // The cutter centre keeps its radius inside every edge: a face narrower than the cutter has no room for
   // it, and every pass would cut beside the face.
-  for (const auto& s : {sizes[0], sizes[1]}) {
-    if (s.value < e.Knit) {
-      throw EDVError(std::string("The ") + s.name + " " + Shortest(s.value) +
-                     " is smaller than the cutter diameter " + Shortest(e.Knit) +
-                     ": the cutter does not fit inside the face");
+  for (const TLength& s : {kLengths[0], kLengths[1]}) {
+    if (s.Of(e) < e.Knit) {
+      Refuse("The " + s.Name() + " " + Shortest(s.Of(e)) + " is smaller than the cutter diameter " +
+                 Shortest(e.Knit) + ": the cutter does not fit inside the face",
+             s.member, &TJobEntries::Knit);
     }
   }
   if (e.ZPos < 0) {
-    throw EDVError("The step-down must not be below zero, but it is " + Shortest(e.ZPos) +
-                   ": every layer would cut above the one before");
+    Refuse("The step-down must not be below zero, but it is " + Shortest(e.ZPos) +
+               ": every layer would cut above the one before",
+           &TJobEntries::ZPos);
   }
   if (e.ZPos == 0 && e.Layer > 1) {
-    throw EDVError("The step-down is 0 with " + std::to_string(e.Layer) +
-                   " layers: every layer would cut the same level; enter a step-down above zero or one layer");
+    Refuse("The step-down is 0 with " + std::to_string(e.Layer) +
+               " layers: every layer would cut the same level; enter a step-down above zero or one layer",
+           &TJobEntries::ZPos, &TJobEntries::Layer);
   }
   if (!e.ZUpAbs && !(e.ZUp > 0)) {
-    throw EDVError("The retract height must be above zero, but it is " + Shortest(e.ZUp) +
-                   ": a relative retract at or below the cut drags the cutter through the stock");
+    Refuse("The retract height must be above zero, but it is " + Shortest(e.ZUp) +
+               ": a relative retract at or below the cut drags the cutter through the stock",
+           &TJobEntries::ZUp);
   }
   if (e.ZUpAbs && !(e.ZUp > 0)) {
-    throw EDVError("The absolute retract height must be above the top of the face (Z0), but it is " +
-                   Shortest(e.ZUp) + ": the cutter would cross the stock at that height");
+    Refuse("The absolute retract height must be above the top of the face (Z0), but it is " +
+               Shortest(e.ZUp) + ": the cutter would cross the stock at that height",
+           &TJobEntries::ZUp, &TJobEntries::ZUpAbs);
   }
   // No controller reads seven whole digits sensibly (GRBL's single-precision numbers are no longer exact to
   // the thousandth well before), and a mistyped size should not make a program at all.
-  const struct {
-    const char* name;
-    double value;
-  } lengths[] = {{"X size", e.XPos},   {"Y size", e.YPos},    {"diameter", e.Knit},
-                 {"overlap", e.Cross}, {"step-down", e.ZPos}, {"retract height", e.ZUp}};
-  for (const auto& l : lengths) {
-    if (!(std::fabs(l.value) < kMaxCoordinate)) {
-      throw EDVError(std::string("The ") + l.name + " must stay below 1000000 mm, but it is " +
-                     Shortest(l.value));
-    }
+  for (const TLength& l : kLengths) {
+    if (!(std::fabs(l.Of(e)) < kMaxCoordinate))
+      Refuse("The " + l.Name() + " must stay below 1000000 mm, but it is " + Shortest(l.Of(e)), l.member);
   }
   const double depth = EffectiveLayers(e) * e.ZPos;
   if (!(depth < kMaxCoordinate)) {
-    throw EDVError("The depth of the last layer (" + std::to_string(EffectiveLayers(e)) + " layers x step-down " +
-                   Shortest(e.ZPos) + ") must stay below 1000000 mm, but it is " + Shortest(depth));
+    Refuse("The depth of the last layer (" + std::to_string(EffectiveLayers(e)) + " layers x step-down " +
+               Shortest(e.ZPos) + ") must stay below 1000000 mm, but it is " + Shortest(depth),
+           &TJobEntries::ZPos, &TJobEntries::Layer);
   }
 }
 
@@ -152,25 +162,18 @@ double EstimateProgramBytes(const TJobEntries& e) {
 }
 
 TCheckedJob CheckJob(const TJobEntries& e) {
-  const struct {
-    const char* name;
-    double value;
-  } lengths[] = {{"X size", e.XPos},   {"Y size", e.YPos},    {"diameter", e.Knit},
-                 {"overlap", e.Cross}, {"step-down", e.ZPos}, {"retract height", e.ZUp}};
-  for (const auto& l : lengths) {
-    if (!std::isfinite(l.value)) {
-      throw EDVError(std::string("The ") + l.name + " is not a finite number: " + Shortest(l.value));
-    }
+  for (const TLength& l : kLengths) {
+    if (!std::isfinite(l.Of(e)))
+      Refuse("The " + l.Name() + " is not a finite number: " + Shortest(l.Of(e)), l.member);
   }
-  if (e.Mode != kModeSpiral && e.Mode != kModeXZigzag && e.Mode != kModeYZigzag) {
-    throw EDVError("The clearing strategy " + std::to_string(e.Mode) + " is unknown");
-  }
+  if (e.Mode != kModeSpiral && e.Mode != kModeXZigzag && e.Mode != kModeYZigzag)
+    Refuse("The clearing strategy " + std::to_string(e.Mode) + " is unknown", &TJobEntries::Mode);
 
   // A plunge with feed 0 is refused by the control only once the spindle runs; a spindle speed of 0
   // would plunge a standing cutter into the stock.
-  if (e.Fro <= 0) throw EDVError("The feed must be above zero, but it is " + std::to_string(e.Fro));
+  if (e.Fro <= 0) Refuse("The feed must be above zero, but it is " + std::to_string(e.Fro), &TJobEntries::Fro);
   if (e.Speed <= 0)
-    throw EDVError("The spindle speed must be above zero, but it is " + std::to_string(e.Speed));
+    Refuse("The spindle speed must be above zero, but it is " + std::to_string(e.Speed), &TJobEntries::Speed);
 
   CheckGeometry(e);
 
@@ -178,8 +181,9 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   const double radius = e.Knit / 2;
   const double step = radius * 2 - e.Cross;
   if (!(step > 0)) {
-    throw EDVError("The pass step (diameter - overlap) must be above zero, but diameter " + Shortest(e.Knit) +
-                   " - overlap " + Shortest(e.Cross) + " = " + Shortest(step));
+    Refuse("The pass step (diameter - overlap) must be above zero, but diameter " + Shortest(e.Knit) +
+               " - overlap " + Shortest(e.Cross) + " = " + Shortest(step),
+           &TJobEntries::Cross, &TJobEntries::Knit);
   }
 
   // Every coordinate the program may write must stay a number.
@@ -221,8 +225,9 @@ TCheckedJob CheckJob(const TJobEntries& e) {
     const double scale =
         std::fabs(radius * 2) + std::max(std::fabs(radius), std::fabs(last)) + std::fabs(e.Cross);
     if (!(step > std::ldexp(scale, -50))) {
-      throw EDVError("The pass step (diameter - overlap) " + Shortest(step) +
-                     " is too small for sizes this large: the passes would not move on");
+      Refuse("The pass step (diameter - overlap) " + Shortest(step) +
+                 " is too small for sizes this large: the passes would not move on",
+             &TJobEntries::Cross, &TJobEntries::Knit);
     }
   }
   return TCheckedJob(e);

@@ -256,20 +256,26 @@ TEST(WindowStart, StoredPositionsThatCannotBeReachedKeepTheDesignedPlace) {
   }
 }
 
+// A refused job is said before any file is asked for, and the window shows the page of the entry to mend
+// with that entry in focus.
 TEST(WindowGenerate, ARefusedJobIsRefusedBeforeTheSaveDialog) {
   const struct {
     const char* name;
     std::function<void(TfrmSkimplane&)> enter;
     const char* message;
+    const char* page;
+    const char* control;
   } rows[] = {
-      {"pass step", [](TfrmSkimplane& f) { f.edtCross->SetValue(6); }, "pass step"},
-      {"pass step below zero", [](TfrmSkimplane& f) { f.edtKnit->SetValue(0.25); }, "pass step"},
+      {"pass step", [](TfrmSkimplane& f) { f.edtCross->SetValue(6); }, "pass step", "tabKnit", "edtCross"},
+      {"pass step below zero", [](TfrmSkimplane& f) { f.edtKnit->SetValue(0.25); }, "pass step", "tabKnit",
+       "edtCross"},
       {"huge face",
        [](TfrmSkimplane& f) {
          f.edtXPos->SetValue(1e9);
          f.edtYPos->SetValue(1e9);
        },
-       "must stay below 1000000 mm"},
+       "must stay below 1000000 mm", "tabFace", "edtXPos"},
+      {"feed", [](TfrmSkimplane& f) { f.edtFro->SetValue(0); }, "The feed", "tabOption", "edtFro"},
   };
   for (const auto& r : rows) {
     TSeamLog log;
@@ -281,6 +287,10 @@ TEST(WindowGenerate, ARefusedJobIsRefusedBeforeTheSaveDialog) {
     ASSERT_EQ(log.errors.size(), 1u) << r.name;
     EXPECT_TRUE(log.errors.front().text.contains(QLatin1String(r.message)))
         << r.name << ": " << log.errors.front().text.toStdString();
+    EXPECT_EQ(form->PageControl1->ActivePage()->objectName(), QLatin1String(r.page)) << r.name;
+    auto* control = form->findChild<QWidget*>(QLatin1String(r.control));
+    QWidget* focused = form->focusWidget();
+    EXPECT_TRUE(focused && (focused == control || control->isAncestorOf(focused))) << r.name;
   }
 }
 

@@ -11,6 +11,7 @@
 #include "WorkedExample.h"
 #include "dvTools/dvError.h"
 #include "toolpath/GenerateCode.h"
+#include "toolpath/JobFields.h"
 #include "toolpath/ProgramLimits.h"
 
 namespace fs = std::filesystem;
@@ -253,10 +254,12 @@ TEST(IsoDialect, CoolantAndDwellLines) {
 }
 
 TEST(Dialect, NamesRoundTrip) {
-  for (int d : {kDialectIso, kDialectGrbl}) EXPECT_EQ(ParseDialect(DialectName(d)), d);
-  for (int c : {kCoolantOff, kCoolantMist, kCoolantFlood}) EXPECT_EQ(ParseCoolant(CoolantName(c)), c);
-  EXPECT_FALSE(ParseDialect("ISO"));
-  EXPECT_FALSE(ParseCoolant(""));
+  const TJobField& dialect = *FieldOf(&TJobEntries::Dialect);
+  const TJobField& coolant = *FieldOf(&TJobEntries::Coolant);
+  for (int d : {kDialectIso, kDialectGrbl}) EXPECT_EQ(dialect.ValueOf(dialect.WordOf(d)), d);
+  for (int c : {kCoolantOff, kCoolantMist, kCoolantFlood}) EXPECT_EQ(coolant.ValueOf(coolant.WordOf(c)), c);
+  EXPECT_FALSE(dialect.ValueOf("ISO"));
+  EXPECT_FALSE(coolant.ValueOf(""));
   EXPECT_EQ(DefaultCoolant(kDialectIso), kCoolantMist);
   EXPECT_EQ(DefaultCoolant(kDialectGrbl), kCoolantOff);
 }
