@@ -8,18 +8,24 @@
 const { load: loadSkimplane, headerTime } = globalThis.Skimplane;
 const { captions } = globalThis.SkimplaneCaptions;
 
-const numberFields = ['x', 'y', 'diameter', 'overlap', 'stepDown', 'retract', 'layers', 'spindle', 'feed'];
-// The steps of the window's spin edits: the arrow keys, and Page Up / Page Down for the large one.
-const steps = {
-  x: [10, 100], y: [10, 100], diameter: [1, 10], overlap: [0.1, 10], stepDown: [0.1, 10], retract: [0.1, 10],
-  layers: [1, 10], spindle: [100, 1000], feed: [10, 100],
-};
+// The page's number entries, the steps of their arrow keys (Page Up / Page Down for the large one) and the
+// initial values: all from the generator's table of the job's fields, once it has loaded.
+const numberFields = [];
+const steps = {};
 const storageKey = 'skimplane.entries';
-const initial = {
-  x: '150', y: '200', diameter: '6', overlap: '0.5', stepDown: '1', retract: '2', layers: '1', spindle: '5000',
-  feed: '120', strategy: 'spiral', edgeClean: true, finishCentre: false, controller: 0, dwell: 0, rapidRate: '5000',
-  fileName: 'facing.nc', language: 'zh', settings: null,
-};
+const initial = { controller: 0, rapidRate: '5000', fileName: 'facing.nc', language: 'zh', settings: null };
+
+function learnFields() {
+  for (const field of sk.fields) {
+    if ((field.kind === 'float' || field.kind === 'integer') && $(field.name)) {
+      numberFields.push(field.name);
+      steps[field.name] = [field.step, field.largeStep];
+      initial[field.name] = String(field.default);
+    } else {
+      initial[field.name] = field.default;
+    }
+  }
+}
 // The five entries of the controller box, in the window's order.
 const controllers = [
   { dialect: 'iso', coolant: 'mist' }, { dialect: 'iso', coolant: 'flood' }, { dialect: 'iso', coolant: 'off' },
@@ -129,25 +135,12 @@ function applyJob(job) {
 
 // --- Messages next to the entries ----------------------------------------------------------------------
 
-// The entries a refusal is about, by the words of its message.
-function entriesOfMessage(message) {
-  const named = /^(\w+): "/.exec(message);
-  if (named && $(named[1])) return [named[1]];
-  const rules = [
-    [/^The pass step/, ['overlap', 'diameter']],
-    [/^The feed/, ['feed']],
-    [/^The spindle speed/, ['spindle']],
-    [/^The X size/, ['x']],
-    [/^The Y size/, ['y']],
-    [/^The diameter/, ['diameter']],
-    [/^The overlap/, ['overlap']],
-    [/^The step-down/, ['stepDown']],
-    [/^The retract height|^The absolute retract height/, ['retract']],
-    [/^The depth of the last layer/, ['stepDown', 'layers']],
-    [/GRBL|dwell|dialect|coolant/, ['controller']],
-  ];
-  for (const [pattern, fields] of rules) if (pattern.test(message)) return fields;
-  return [];
+// The page's entries a refusal is about, from the fields the generator names: the controller box holds
+// the dialect, coolant and dwell, the retract entry its mode.
+function entriesOfRefusal(error) {
+  const entry = { dialect: 'controller', coolant: 'controller', dwell: 'controller', absoluteRetract: 'retract' };
+  const entries = (error.fields ?? []).map((field) => entry[field] ?? field).filter((id) => $(id) && $(`${id}-error`));
+  return [...new Set(entries)];
 }
 
 function clearMessages() {
@@ -156,8 +149,9 @@ function clearMessages() {
 }
 
 // Shows a refusal next to its entry (the first named one carries the text) and says so in the preview.
-function showRefusal(message, where) {
-  const fields = entriesOfMessage(message);
+function showRefusal(error, where) {
+  const { message } = error;
+  const fields = entriesOfRefusal(error);
   fields.forEach((field, i) => {
     $(field).setAttribute('aria-invalid', 'true');
     if (i === 0) $(`${field}-error`).textContent = message;
@@ -229,7 +223,7 @@ function refresh() {
   } catch (error) {
     $('drawing').replaceChildren();
     showFigures(null);
-    showRefusal(error.message, $('preview-error'));
+    showRefusal(error, $('preview-error'));
   }
   // For the benchmark: how long the last change took from the entry to the drawing.
   document.body.dataset.updateMs = (performance.now() - started).toFixed(2);
@@ -277,7 +271,7 @@ function generate() {
     download(bytes, base, 'text/plain');
     setStatus(text('Written').replace('%1', base).replace('%2', String(bytes.length)), false);
   } catch (error) {
-    const fields = showRefusal(error.message, null);
+    const fields = showRefusal(error, null);
     setStatus(text('Refused') + error.message, true);
     if (fields.length > 0) showPageOf(fields[0]);
   }
@@ -305,7 +299,7 @@ function exportSettings() {
   try {
     download(sk.writeSettings(currentJob(false), settingsBytes ?? undefined), 'Skimplane.ini', 'text/plain');
   } catch (error) {
-    showRefusal(error.message, null);
+    showRefusal(error, null);
     setStatus(text('Refused') + error.message, true);
   }
 }
@@ -390,14 +384,16 @@ function wire() {
 async function start() {
   // The controller box needs its entries before the kept choice is restored.
   $('controller').replaceChildren(...captions.zh.Controllers.split('|').map((caption) => new Option(caption)));
-  restore();
-  applyLanguage();
   try {
     sk = await loadSkimplane();
   } catch (error) {
+    applyLanguage();
     setStatus(`WebAssembly: ${error.message}`, true);
     return;
   }
+  learnFields();
+  restore();
+  applyLanguage();
   wire();
   refresh();
   $('app').setAttribute('aria-busy', 'false');

@@ -2,27 +2,16 @@
 // WebAssembly (skimplane-core.js, loaded before this script), behind a small stable API. A classic script,
 // so that the page also runs from a folder opened as a file; skimplane.mjs offers the same as an ES module.
 //
-// A job is a plain object; every field is optional and takes the window's initial value when missing:
+// A job is a plain object; every field is optional and takes the window's initial value when missing (the
+// loaded API's `fields` describes each, from the generator's own table of the job's fields):
 // x, y, diameter, overlap, stepDown, retract (numbers, mm), absoluteRetract (boolean), layers, spindle,
 // feed (whole numbers), strategy ('spiral' | 'x' | 'y'), edgeClean, finishCentre (booleans), dialect
 // ('iso' | 'grbl'), coolant ('off' | 'mist' | 'flood', or '' for the dialect's own), dwell (seconds),
 // time ('YYYY-MM-DD HH:MM', now when missing), fileName (the header's path, 'facing.nc' when missing),
-// rapidRate (mm/min, for the cycle time). A refused job throws an Error with the desktop program's message.
+// rapidRate (mm/min, for the cycle time). A refused job throws an Error with the desktop program's message
+// and, in its `fields`, the names of the entries it is about (the one to mend first first).
 
 (() => {
-  // The job's fields in the order of the window's pages.
-  const jobFields = [
-    'x', 'y', 'diameter', 'overlap', 'stepDown', 'retract', 'absoluteRetract', 'layers', 'spindle', 'feed',
-    'strategy', 'edgeClean', 'finishCentre', 'dialect', 'coolant', 'dwell',
-  ];
-
-  // The window's initial values.
-  const defaultJob = Object.freeze({
-    x: 150, y: 200, diameter: 6, overlap: 0.5, stepDown: 1, retract: 2, absoluteRetract: false, layers: 1,
-    spindle: 5000, feed: 120, strategy: 'spiral', edgeClean: true, finishCentre: false, dialect: 'iso',
-    coolant: '', dwell: 0,
-  });
-
   function pad(n) {
     return String(n).padStart(2, '0');
   }
@@ -33,7 +22,7 @@
       `${pad(date.getHours())}:${pad(date.getMinutes())}`;
   }
 
-  function jobText(job) {
+  function jobTextOf(job, jobFields) {
     if (job === null || typeof job !== 'object') throw new TypeError('a job must be an object');
     const known = [...jobFields, 'time', 'fileName', 'rapidRate'];
     let text = '';
@@ -45,7 +34,7 @@
     return text;
   }
 
-  function parseJobLines(text) {
+  function parseJobLines(text, kinds) {
     const job = {};
     let error = null;
     for (const line of text.split('\n')) {
@@ -54,8 +43,8 @@
       const key = line.slice(0, at);
       const value = line.slice(at + 1);
       if (key === 'error') error = value;
-      else if (['strategy', 'dialect', 'coolant'].includes(key)) job[key] = value;
-      else if (['absoluteRetract', 'edgeClean', 'finishCentre'].includes(key)) job[key] = value === 'true';
+      else if (kinds[key] === 'choice') job[key] = value;
+      else if (kinds[key] === 'bool') job[key] = value === 'true';
       else job[key] = Number(value);
     }
     return { job, error };
@@ -83,7 +72,19 @@
       return core.HEAPU8.slice(at, at + core._skResultSize());
     }
     function check(status) {
-      if (status !== 0) throw new Error(decoder.decode(resultBytes()));
+      if (status === 0) return;
+      const error = new Error(decoder.decode(resultBytes()));
+      error.fields = core.UTF8ToString(core._skRefusalFields()).split(',').filter(Boolean);
+      throw error;
+    }
+    // The job's fields as the generator's table describes them, and the job of their defaults.
+    check(core._skDescribe());
+    const fields = Object.freeze(JSON.parse(decoder.decode(resultBytes())).map((f) => Object.freeze(f)));
+    const jobFields = fields.map((f) => f.name);
+    const kinds = Object.fromEntries(fields.map((f) => [f.name, f.kind]));
+    const defaultJob = Object.freeze(Object.fromEntries(fields.map((f) => [f.name, f.default])));
+    function jobText(given) {
+      return jobTextOf(given, jobFields);
     }
     function job(given) {
       const text = jobText(given);
@@ -98,6 +99,11 @@
     }
 
     return Object.freeze({
+      // Each field of the job: { name, kind ('float' | 'integer' | 'bool' | 'choice'), default, step,
+      // largeStep (of the arrow keys), min, max (null for none), words (of a choice) }.
+      fields,
+      // The job of the fields' defaults: the window's initial values.
+      defaultJob,
       // The program's bytes: GBK, every line ending in CR LF, exactly as the desktop program writes it.
       generate(given) {
         check(withText(job(given), (p) => core._skGenerate(p)));
@@ -121,7 +127,7 @@
       readSettings(bytes, name) {
         const data = bytes instanceof Uint8Array ? bytes : encoder.encode(String(bytes));
         check(withText(name ?? '', (fileName) => withBytes(data, (p, n) => core._skReadSettings(p, n, fileName))));
-        const { job: read, error } = parseJobLines(decoder.decode(resultBytes()));
+        const { job: read, error } = parseJobLines(decoder.decode(resultBytes()), kinds);
         if (error !== null) {
           const failure = new Error(error);
           failure.job = read;
@@ -147,5 +153,5 @@
     return loading;
   }
 
-  globalThis.Skimplane = Object.freeze({ load, jobFields, defaultJob, headerTime });
+  globalThis.Skimplane = Object.freeze({ load, headerTime });
 })();

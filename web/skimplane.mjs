@@ -9,7 +9,7 @@
 import './skimplane-core.js';
 import './skimplane-api.js';
 
-const { load, jobFields, defaultJob, headerTime } = globalThis.Skimplane;
+const { load, headerTime } = globalThis.Skimplane;
 
-export { jobFields, defaultJob, headerTime };
+export { headerTime };
 export default load();

@@ -152,13 +152,10 @@ void WriteSettings(TDVIniFile& ini, const TJobEntries& entries) {
   for (const TJobField& f : kJobFields) {
     if (!f.Key) continue;
     double value = f.Get(entries);
-    double untouched = f.Default();
-    if (f.Kind == TFieldKind::fkChoice) {
-      // A value without a word is written as what it means: the first choice, or the dialect's own.
-      const int dialect = entries.Dialect == kDialectGrbl ? kDialectGrbl : kDialectIso;
-      if (f.DialectDefault) untouched = DefaultCoolant(dialect);
-      if (!f.WordOf(static_cast<int>(value))) value = f.DialectDefault ? untouched : f.Words[0].Value;
-    }
+    const double untouched = f.DefaultFor(entries);
+    // A choice without a word is written as what it means: the first choice, or the dialect's own.
+    if (f.Kind == TFieldKind::fkChoice && !f.WordOf(static_cast<int>(value)))
+      value = f.DialectDefault ? untouched : f.Words[0].Value;
     if (f.Write == TWriteRule::wrOnceChanged && value == untouched && !ini.ValueExists(f.Key)) continue;
     switch (f.Kind) {
       case TFieldKind::fkFloat:

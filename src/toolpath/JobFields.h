@@ -92,6 +92,10 @@ struct TJobField {
     }
   }
   [[nodiscard]] double Default() const { return Get(TJobEntries{}); }
+  // The default as a job's other entries make it: the dialect's own coolant.
+  [[nodiscard]] double DefaultFor(const TJobEntries& e) const {
+    return DialectDefault ? DefaultCoolant(e.Dialect == kDialectGrbl ? kDialectGrbl : kDialectIso) : Default();
+  }
   [[nodiscard]] bool IsNumber() const { return Kind == TFieldKind::fkFloat || Kind == TFieldKind::fkInteger; }
   // The word of a choice value; nullptr for a value without one.
   [[nodiscard]] const char* WordOf(int value) const {

@@ -35,6 +35,7 @@ constexpr double kMaxWebProgramBytes = 256.0 * 1024 * 1024;
 
 std::string result;
 std::size_t secondSize = 0;  // skPreview: the SVG follows the figures' JSON in the same buffer
+std::string refusalFields;   // the web names of the fields the last refusal is about, comma-separated
 
 // The program's lines as the file's bytes, each followed by CR LF.
 class TGCodeStringSink final : public TGCodeSink {
@@ -76,8 +77,18 @@ std::string PercentDecoded(std::string_view text) {
   return out;
 }
 
+// An entry of the call that cannot be taken, by its name.
+class EEntryRefused : public EDVError {
+ public:
+  EEntryRefused(const std::string& message, std::string key) : EDVError(message), key_(std::move(key)) {}
+  [[nodiscard]] const std::string& Key() const { return key_; }
+
+ private:
+  std::string key_;
+};
+
 [[noreturn]] void Refuse(const std::string& key, const std::string& value, const std::string& what) {
-  throw EDVError(EscapeControlBytes(key) + ": \"" + EscapeControlBytes(value) + "\" is not " + what);
+  throw EEntryRefused(EscapeControlBytes(key) + ": \"" + EscapeControlBytes(value) + "\" is not " + what, key);
 }
 
 std::string WordList(const TJobField& f) {
@@ -163,9 +174,17 @@ template <typename F>
 int Answer(F&& call) {
   result = std::string();  // a large program's buffer is given back before the next call
   secondSize = 0;
+  refusalFields.clear();
   try {
     call();
     return 0;
+  } catch (const EJobRefused& refusal) {
+    result = refusal.what();
+    for (const TJobField* f : refusal.Fields())
+      if (f) refusalFields += (refusalFields.empty() ? "" : ",") + std::string(f->WebName);
+  } catch (const EEntryRefused& refusal) {
+    result = refusal.what();
+    refusalFields = EscapeControlBytes(refusal.Key());
   } catch (const std::exception& error) {
     result = error.what();
   } catch (...) {
@@ -297,6 +316,41 @@ int skWriteSettings(const char* jobText, const char* previous, int previousSize)
     WriteSettings(ini, job.Entries);
     result = ini.SaveToBytes();
   });
+}
+
+// The job's fields for the page, as JSON: for each its web name, kind, default (a word for a choice, "" for
+// the dialect's own coolant), the steps of its arrow keys, its limits and its words, in the table's order.
+int skDescribe() {
+  return Answer([] {
+    const auto quoted = [](std::string_view text) { return "\"" + std::string(text) + "\""; };
+    std::string out = "[";
+    for (const TJobField& f : kJobFields) {
+      static const char* const kinds[] = {"float", "integer", "bool", "choice"};
+      const double value = f.Default();
+      std::string initial;
+      if (f.Kind == TFieldKind::fkBool) {
+        initial = value != 0 ? "true" : "false";
+      } else if (f.Kind == TFieldKind::fkChoice) {
+        const char* word = f.WordOf(static_cast<int>(value));
+        initial = quoted(word ? word : "");
+      } else {
+        initial = Number(value);
+      }
+      std::string words;
+      for (const TChoiceWord& w : f.Words) words += (words.empty() ? "" : ",") + quoted(w.Word);
+      out += std::string(out.size() > 1 ? "," : "") + "{\"name\":" + quoted(f.WebName) + ",\"kind\":" +
+             quoted(kinds[static_cast<int>(f.Kind)]) + ",\"default\":" + initial +
+             ",\"step\":" + Number(f.Step) + ",\"largeStep\":" + Number(f.LargeStep) +
+             ",\"min\":" + (std::isfinite(f.Min) ? Number(f.Min) : "null") +
+             ",\"max\":" + (std::isfinite(f.Max) ? Number(f.Max) : "null") + ",\"words\":[" + words + "]}";
+    }
+    result = out + "]";
+  });
+}
+
+// The fields the last refusal is about (web names, comma-separated; empty for none).
+const char* skRefusalFields() {
+  return refusalFields.c_str();
 }
 
 const char* skResult() {

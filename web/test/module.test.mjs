@@ -96,6 +96,16 @@ describe('generate', () => {
     });
   }
 
+  test('a refusal names its fields, and the fields describe the window\'s initial job', () => {
+    const fieldsOf = (job) => { try { sk.generate(job); } catch (error) { return error.fields; } return null; };
+    assert.deepEqual(fieldsOf({ overlap: 6 }), ['overlap', 'diameter']);
+    assert.deepEqual(fieldsOf({ dialect: 'grbl', coolant: 'mist' }), ['coolant', 'dialect']);
+    assert.deepEqual(fieldsOf({ layers: 'many' }), ['layers']);
+    assert.deepEqual(sk.fields.map((f) => f.name), Object.keys(sk.defaultJob));
+    assert.equal(Buffer.from(sk.generate({ ...sk.defaultJob, time: '2011-06-18 14:05' })).toString('latin1'),
+      Buffer.from(sk.generate({ time: '2011-06-18 14:05' })).toString('latin1'));
+  });
+
   test('a dwell beyond an hour is refused by the job check', () => {
     assert.throws(() => sk.generate({ dwell: 4000 }), /^Error: The dwell must be between 0 and 3600/);
   });
