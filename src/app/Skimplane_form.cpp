@@ -16,6 +16,7 @@
 #include "app/AboutLabel.h"
 #include "app/ControllerChoice.h"
 #include "app/ErrorBox.h"
+#include "app/GenerateProgress.h"
 #include "app/PreviewWindow.h"
 #include "app/Skin.h"
 #include "dvTools/dvError.h"
@@ -166,6 +167,8 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       seams_(std::move(seams)) {
+  GenerateProgress = GenerateProgressDefaults();
+  PreviewProgress = PreviewProgressDefaults();
   InitResources();
   InstallFontSubstitutions();
   setObjectName(QStringLiteral("frmSkimplane"));

@@ -13,6 +13,7 @@
 
 #include "app/AppSeams.h"
 #include "app/PreviewCaptions.h"
+#include "app/ProgressDialog.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
 #include "dvWidgets/dvLabel.h"
@@ -93,6 +94,10 @@ class TfrmSkimplane : public QWidget {
   TDVWinPos* DVWinPos1 = nullptr;
   // The preview window's texts; a language pack may give its own.
   TPreviewCaptions PreviewCaptions;
+  // When Generate and a new preview window show their progress dialogs (GenerateProgressDefaults,
+  // PreviewProgressDefaults unless changed).
+  TProgressOptions GenerateProgress;
+  TProgressOptions PreviewProgress;
 
  signals:
   // The window was closed (by Close, its frame or the keyboard): the program ends.

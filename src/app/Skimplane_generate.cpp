@@ -42,7 +42,7 @@ void TfrmSkimplane::GenerateCode(const TCheckedJob& job, const QString& path) {
                                 HeaderPathBytes(path.toStdU32String()),
                                 FormatHeaderDateTime(now.date().year(), now.date().month(), now.date().day(),
                                                      now.time().hour(), now.time().minute(), separator)};
-  GenerateWithProgress(this, request);
+  GenerateWithProgress(this, request, GenerateProgress);
 }
 
 void TfrmSkimplane::btnGenerateClick() {
