@@ -96,7 +96,7 @@ void TFormSettingsWindow::SetOutputChoices(int dialect, int coolant, double dwel
 }
 
 void TFormSettingsWindow::OutputChoices(int& dialect, int& coolant, double& dwell) const {
-  const TControllerEntry& entry = kControllerEntries[std::max(form_.cmbController->currentIndex(), 0)];
+  const TControllerEntry entry = ControllerEntry(form_.cmbController->currentIndex());
   dialect = entry.Dialect;
   coolant = entry.Coolant;
   dwell = form_.Dwell;

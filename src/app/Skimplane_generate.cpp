@@ -28,7 +28,7 @@ TJobEntries TfrmSkimplane::ReadJobEntries() const {
     if (findChild<QRadioButton*>(QLatin1String(s.Button))->isChecked()) e.Mode = s.Mode;
   e.ClearEnd = chkClearEnd->isChecked();
   e.FinishCentre = FinishCentre;
-  const TControllerEntry& controller = kControllerEntries[std::max(cmbController->currentIndex(), 0)];
+  const TControllerEntry controller = ControllerEntry(cmbController->currentIndex());
   e.Dialect = controller.Dialect;
   e.Coolant = controller.Coolant;
   e.Dwell = Dwell;

@@ -1,5 +1,6 @@
 #include "toolpath/Dialect.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "dvTools/dvError.h"
@@ -15,6 +16,25 @@ const TDialect& DialectFor(int dialect) {
   }
 }
 
+double FrameLines(const TJobEntries& e) {
+  for (int d : kDialects)
+    if (d == e.Dialect) return DialectFor(d).FrameLines(e);
+  double most = 0;
+  for (int d : kDialects) most = std::max(most, DialectFor(d).FrameLines(e));
+  return most;
+}
+
+bool IsLayerMark(std::string_view line) {
+  for (int d : kDialects)
+    if (DialectFor(d).IsLayerMark(line)) return true;
+  return false;
+}
+
+int DefaultCoolant(int dialect) {
+  // Any other number writes as the ISO program does (DialectFor refuses it before anything is written).
+  return DialectFor(dialect == kDialectGrbl ? kDialectGrbl : kDialectIso).Coolants().front();
+}
+
 void CheckOutputChoices(const TJobEntries& e, double largest) {
   const TDialect& dialect = DialectFor(e.Dialect);
   if (e.Coolant != kCoolantDefault && !CoolantName(e.Coolant).data())
@@ -27,18 +47,13 @@ void CheckOutputChoices(const TJobEntries& e, double largest) {
 }
 
 std::string_view DialectName(int dialect) {
-  switch (dialect) {
-    case kDialectIso:
-      return "iso";
-    case kDialectGrbl:
-      return "grbl";
-    default:
-      return {};
-  }
+  for (int d : kDialects)
+    if (d == dialect) return DialectFor(d).Name();
+  return {};
 }
 
 std::optional<int> ParseDialect(std::string_view name) {
-  for (int d : {kDialectIso, kDialectGrbl})
+  for (int d : kDialects)
     if (name == DialectName(d)) return d;
   return std::nullopt;
 }

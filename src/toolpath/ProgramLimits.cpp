@@ -132,8 +132,7 @@ double EstimateProgramLines(const TJobEntries& e) {
       return INFINITY;
   }
   const double layers = EffectiveLayers(e);
-  // Header, start and end block: 14 lines in ISO, one more for a dwell, one more for GRBL's approach.
-  const double frame = 14 + (e.Dwell > 0 ? 1 : 0) + (e.Dialect == kDialectIso ? 0 : 1);
+  const double frame = FrameLines(e);  // header, start and end block
   const double lines = frame + layers * perLayer + (layers - 1) * 4;
   return std::isnan(lines) ? INFINITY : lines;
 }
