@@ -9,8 +9,7 @@ TProgressOptions GenerateProgressDefaults() {
 }
 
 void GenerateWithProgress(QWidget* parent, const TProgramRequest& request, const TProgressOptions& options) {
-  const double estimate = EstimateProgramLines(request.Job.Entries());
-  TProgressDialog dialog(parent, options, estimate, QString::fromUtf8("正在生成程序…"),
+  TProgressDialog dialog(parent, options, request.Job.EstimatedLines(), QString::fromUtf8("正在生成程序…"),
                          QString::fromUtf8("取消"), QStringLiteral("dlgGenerateProgress"));
   if (!dialog.Shown()) {
     GenerateCode(request);

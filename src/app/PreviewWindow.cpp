@@ -105,7 +105,7 @@ bool TPreviewWindow::SetJob(const TJobEntries& entries) {
   // once the job is done (FollowNow).
   if (busy_) return false;
   const TCheckedJob job = CheckJob(entries);  // a refused job is said before any dialog opens
-  const double estimate = EstimateProgramLines(entries);
+  const double estimate = job.EstimatedLines();
   busy_ = true;
   const std::unique_ptr<bool, void (*)(bool*)> idle(&busy_, [](bool* busy) { *busy = false; });
 
