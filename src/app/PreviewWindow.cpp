@@ -244,15 +244,7 @@ void InstallPreview(TfrmSkimplane& form) {
         });
         // While it is open the drawing follows every entry of the main window.
         window->FollowEntries([&form] { return form.ReadJobEntries(); });
-        for (QWidget* control : form.findChildren<QWidget*>()) {
-          if (control->window() != &form) continue;  // the preview window's own controls
-          if (auto* spin = qobject_cast<TSpinEdit*>(control))
-            QObject::connect(spin, &TSpinEdit::ValueChanged, window, &TPreviewWindow::Follow);
-          else if (auto* button = qobject_cast<QAbstractButton*>(control); button && button->isCheckable())
-            QObject::connect(button, &QAbstractButton::toggled, window, &TPreviewWindow::Follow);
-          else if (auto* box = qobject_cast<QComboBox*>(control))
-            QObject::connect(box, &QComboBox::currentIndexChanged, window, &TPreviewWindow::Follow);
-        }
+        QObject::connect(&form, &TfrmSkimplane::EntriesChanged, window, &TPreviewWindow::Follow);
       }
       bool shown = false;
       try {

@@ -102,6 +102,8 @@ class TfrmSkimplane : public QWidget {
  signals:
   // The window was closed (by Close, its frame or the keyboard): the program ends.
   void Closed();
+  // An entry of the job changed: a value, a choice, a box ticked or cleared.
+  void EntriesChanged();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -113,6 +115,8 @@ class TfrmSkimplane : public QWidget {
  private:
   void BuildControls();
   void BuildTabOrder();
+  // Every control that holds an entry of the job tells EntriesChanged when it changes.
+  void SignalEntryChanges();
   // Gives the window's font to every control that takes it (all but the few with fonts of their own).
   void ShareWindowFont();
   // The controls Tab visits now, in order.
