@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "app/PreviewPainter.h"
 #include "app/PreviewWindow.h"
 
 namespace {
@@ -51,16 +52,13 @@ TJobEntries MillionLines() {
 
 // From the entries to the window's drawing data, without the dialog.
 void BM_PreviewWindowMillionLines(benchmark::State& state) {
-  TPreviewProgressOptions& options = PreviewProgressOptions();
-  const double minLines = options.MinLines;
-  options.MinLines = 1e12;
   TPreviewWindow window;
+  window.Progress.MinLines = 1e12;
   window.resize(1000, 650);
   for (auto _ : state) {
     window.SetJob(MillionLines());
     benchmark::DoNotOptimize(window.Scene().Uncut.UncutArea);
   }
-  options.MinLines = minLines;
   state.counters["lines"] = static_cast<double>(window.Preview().Figures.Lines);
 }
 

@@ -4,10 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include "app/FormSettingsWindow.h"
+#include "app/QtLanguage.h"
 #include "app/Skimplane_form.h"
 #include "app/Skin.h"
 #include "settings/ProgramFolders.h"
@@ -16,35 +15,7 @@ namespace {
 
 constexpr const char* kDefaultQtLanguage = "zh_CN";
 
-struct TQtTranslation {
-  QTranslator translator;
-  QString locale = QStringLiteral("en");
-  bool installed = false;
-};
-
-TQtTranslation& Translation() {
-  static TQtTranslation translation;
-  return translation;
-}
-
 }  // namespace
-
-void UseQtLanguage(const QString& locale) {
-  TQtTranslation& t = Translation();
-  if (t.installed) QCoreApplication::removeTranslator(&t.translator);
-  t.installed = false;
-  t.locale = QStringLiteral("en");
-  if (locale.isEmpty() || locale.startsWith(QLatin1String("en"))) return;
-  if (!t.translator.load(QStringLiteral("qtbase_") + locale,
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    return;
-  t.installed = QCoreApplication::installTranslator(&t.translator);
-  if (t.installed) t.locale = locale;
-}
-
-QString QtLanguage() {
-  return Translation().locale;
-}
 
 void SetUpApplication(QApplication& app) {
   ApplySkin(app);

@@ -18,12 +18,6 @@ class TfrmSkimplane;
 // the last window does.
 void SetUpApplication(QApplication& app);
 
-// Qt's standard dialogs and buttons in the language of `locale` ("zh_CN", "zh_TW", "en", ...). English
-// is Qt's own; a locale without a translation on this machine leaves Qt's texts in English.
-void UseQtLanguage(const QString& locale);
-// The locale of the translation in use ("zh_CN" after SetUpApplication, "en" for Qt's own texts).
-[[nodiscard]] QString QtLanguage();
-
 // The main window as the program opens it, not yet shown: built with `seams`, moved to its stored place,
 // then through its creation handler.
 [[nodiscard]] std::unique_ptr<TfrmSkimplane> CreateMainWindow(TAppSeams seams);

@@ -3,16 +3,38 @@
 #include <QComboBox>
 #include <QLabel>
 
-#include <iterator>
+#include <vector>
 
 #include "app/Skimplane_form.h"
+#include "toolpath/Dialect.h"
 #include "toolpath/FacingJob.h"
+
+namespace {
+
+const std::vector<TControllerEntry>& Entries() {
+  static const std::vector<TControllerEntry> entries = [] {
+    std::vector<TControllerEntry> list;
+    for (int dialect : kDialects)
+      for (int coolant : DialectFor(dialect).Coolants()) list.push_back({dialect, coolant});
+    return list;
+  }();
+  return entries;
+}
+
+}  // namespace
+
+TControllerEntry ControllerEntry(int index) {
+  const std::vector<TControllerEntry>& entries = Entries();
+  return index >= 0 && index < static_cast<int>(entries.size()) ? entries[static_cast<std::size_t>(index)]
+                                                                : entries.front();
+}
 
 int ControllerIndex(int dialect, int coolant) {
   if (dialect != kDialectGrbl) dialect = kDialectIso;
+  const std::vector<TControllerEntry>& entries = Entries();
   for (int pass = 0; pass < 2; ++pass) {
-    for (int i = 0; i < static_cast<int>(std::size(kControllerEntries)); ++i)
-      if (kControllerEntries[i].Dialect == dialect && kControllerEntries[i].Coolant == coolant) return i;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+      if (entries[i].Dialect == dialect && entries[i].Coolant == coolant) return static_cast<int>(i);
     coolant = DefaultCoolant(dialect);
   }
   return 0;

@@ -6,12 +6,14 @@
 class QComboBox;
 class TfrmSkimplane;
 
-// The entries, in the order of the box.
+// One entry of the box: each dialect with each coolant it can write, its own coolant first.
 struct TControllerEntry {
   int Dialect;
   int Coolant;
 };
-inline constexpr TControllerEntry kControllerEntries[] = {{0, 1}, {0, 2}, {0, 0}, {1, 0}, {1, 2}};
+
+// The entry at `index` of the box; any index outside it gives the first entry.
+[[nodiscard]] TControllerEntry ControllerEntry(int index);
 
 // Adds lblController and cmbController to the Motion page, the ISO program with mist coolant chosen.
 void InstallControllerChoice(TfrmSkimplane& form);

@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "app/Application.h"
 #include "app/ControllerChoice.h"
+#include "app/QtLanguage.h"
 #include "app/Skimplane_form.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"

@@ -5,101 +5,33 @@
 // window again, Esc closes it. While it is open it follows the main window's entries.
 // InstallPreview() adds the "预览" button to the main window that opens it.
 
-#include <QPointF>
 #include <QString>
 #include <QWidget>
 
-#include <cstdint>
 #include <functional>
-#include <optional>
 
+#include "app/PreviewCanvas.h"
 #include "app/PreviewCaptions.h"
+#include "app/ProgressDialog.h"
 #include "preview/ToolpathPreview.h"
 
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
-class QPainter;
-class QProgressDialog;
 class QTimer;
 class TfrmSkimplane;
 
-// The figures as the window shows them, one "标签：值" line each (in a pack's words when it gives them).
-[[nodiscard]] QString PreviewFigureText(const TFigureValues& values, const TPreviewCaptions& captions = {});
-
-// Where the cutter centre goes, one "标签：值" line per axis (in a pack's words when it gives them).
-[[nodiscard]] QString PreviewExtentText(const TFigureValues& values, const TPreviewCaptions& captions = {});
-
-// The scene's millimetres on a painter's pixels: the scene's bounds fitted into a rectangle, centred, face
-// upright (Y upwards).
-struct TSceneMapping {
-  TRectMM Bounds;
-  double Scale = 1, Left = 0, Top = 0;
-  [[nodiscard]] QPointF At(double x, double y) const;
-  [[nodiscard]] QPointF Scene(QPointF pixel) const;  // millimetres, as x and y
-};
-[[nodiscard]] TSceneMapping FitScene(const TPreviewScene& scene, const QRectF& target);
-
-// Paints the scene into `target`, face upright (Y upwards), keeping its proportions. Paths that fall on
-// the very pixels of the path drawn before them are not drawn again, so that a program of millions of
-// passes a hair apart paints in the time of the pixels it covers.
-void PaintPreviewScene(QPainter& painter, const TPreviewScene& scene, const QRectF& target);
-
-// The drawing. Its view is a zoom about a point and a shift on top of the fitted drawing: zoom 1 and no
-// shift show the whole drawing.
-class TPreviewCanvas final : public QWidget {
-  Q_OBJECT
- public:
-  explicit TPreviewCanvas(QWidget* parent = nullptr);
-  // The view stays as it is: a new scene of the same job shows the same place.
-  void SetScene(const TPreviewScene* scene);
-
-  [[nodiscard]] double Zoom() const { return zoom_; }
-  [[nodiscard]] QPointF Shift() const { return shift_; }
-  // The mapping the canvas paints with now.
-  [[nodiscard]] TSceneMapping Mapping() const;
-  void FitToWindow();
-  // Zooms by `factor` keeping the point of the drawing under `pixel` where it is.
-  void ZoomAbout(QPointF pixel, double factor);
-  void PanBy(QPointF pixels);
-
-  static constexpr double kMinZoom = 0.25, kMaxZoom = 10000;
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void wheelEvent(QWheelEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  [[nodiscard]] QRectF FitTarget() const;
-
-  const TPreviewScene* scene_ = nullptr;
-  double zoom_ = 1;
-  QPointF shift_;
-  std::optional<QPointF> dragFrom_;
-};
-
-// When the preview's work shows a progress dialog with Cancel, and how often it looks at it.
-struct TPreviewProgressOptions {
-  // Programs estimated above this many lines get the dialog: the window reads back, sweeps and lays out
-  // roughly 0.8 million lines a second here (preview_window_bench), so this is under half a second of work.
-  double MinLines = 300'000;
-  // The dialog is updated (and Cancel looked at) once per this many lines.
-  std::uint64_t StepLines = 1 << 15;
-  // Called at each update after the dialog has its value: lets tests press Cancel.
-  std::function<void(QProgressDialog&)> OnStep;
-};
-
-// The options every preview window uses (tests change them).
-[[nodiscard]] TPreviewProgressOptions& PreviewProgressOptions();
+// Programs estimated above 300,000 lines get the dialog: the window reads back, sweeps and lays out roughly
+// 0.8 million lines a second here (preview_window_bench), so this is under half a second of work. The
+// dialog is looked at every 32768 lines.
+[[nodiscard]] TProgressOptions PreviewProgressDefaults();
 
 class TPreviewWindow final : public QWidget {
   Q_OBJECT
  public:
-  explicit TPreviewWindow(QWidget* parent = nullptr, TPreviewCaptions captions = {});
+  explicit TPreviewWindow(QWidget* parent = nullptr, TPreviewCaptions captions = {},
+                          TProgressOptions progress = PreviewProgressDefaults());
   // Builds the job's program and shows it, with a progress dialog when it is large; raises EDVError for a
   // job Generate would refuse or one too large to draw. Returns false when the user cancelled (or a job is
   // being built already). Refused or cancelled, the window keeps what it showed before.
@@ -127,6 +59,8 @@ class TPreviewWindow final : public QWidget {
   QLabel* lblStatus = nullptr;
   // The spiral's centre pass; InstallPreview makes it the main window's choice.
   QCheckBox* chkFinishCentre = nullptr;
+  // When a job's work shows its progress dialog.
+  TProgressOptions Progress;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -16,6 +17,7 @@
 #include "app/AboutLabel.h"
 #include "app/ControllerChoice.h"
 #include "app/ErrorBox.h"
+#include "app/GenerateProgress.h"
 #include "app/PreviewWindow.h"
 #include "app/Skin.h"
 #include "dvTools/dvError.h"
@@ -166,6 +168,8 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       seams_(std::move(seams)) {
+  GenerateProgress = GenerateProgressDefaults();
+  PreviewProgress = PreviewProgressDefaults();
   InitResources();
   InstallFontSubstitutions();
   setObjectName(QStringLiteral("frmSkimplane"));
@@ -183,6 +187,7 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
   InstallPreview(*this);
   InstallControllerChoice(*this);
   BuildTabOrder();
+  SignalEntryChanges();
   ShareWindowFont();
   // Where there is no system registry, the window's place is kept in a hive file beside the settings.
   DVWinPos1 = new TDVWinPos(this, std::filesystem::path(QFile::encodeName(SettingsFolder()).toStdString()) /
@@ -326,6 +331,17 @@ void TfrmSkimplane::BuildTabOrder() {
   chain << PageControl1->TabBar();
   for (int i = 0; i < PageControl1->PageCount(); ++i) chain << PageControls(PageControl1->Page(i));
   for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
+}
+
+void TfrmSkimplane::SignalEntryChanges() {
+  for (QWidget* control : findChildren<QWidget*>()) {
+    if (auto* spin = qobject_cast<TSpinEdit*>(control))
+      connect(spin, &TSpinEdit::ValueChanged, this, &TfrmSkimplane::EntriesChanged);
+    else if (auto* button = qobject_cast<QAbstractButton*>(control); button && button->isCheckable())
+      connect(button, &QAbstractButton::toggled, this, &TfrmSkimplane::EntriesChanged);
+    else if (auto* box = qobject_cast<QComboBox*>(control))
+      connect(box, &QComboBox::currentIndexChanged, this, &TfrmSkimplane::EntriesChanged);
+  }
 }
 
 QList<QWidget*> TfrmSkimplane::TabStops() const {

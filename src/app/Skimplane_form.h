@@ -15,6 +15,7 @@
 
 #include "app/AppSeams.h"
 #include "app/PreviewCaptions.h"
+#include "app/ProgressDialog.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
 #include "dvWidgets/dvLabel.h"
@@ -99,10 +100,16 @@ class TfrmSkimplane : public QWidget {
   TDVWinPos* DVWinPos1 = nullptr;
   // The preview window's texts; a language pack may give its own.
   TPreviewCaptions PreviewCaptions;
+  // When Generate and a new preview window show their progress dialogs (GenerateProgressDefaults,
+  // PreviewProgressDefaults unless changed).
+  TProgressOptions GenerateProgress;
+  TProgressOptions PreviewProgress;
 
  signals:
   // The window was closed (by Close, its frame or the keyboard): the program ends.
   void Closed();
+  // An entry of the job changed: a value, a choice, a box ticked or cleared.
+  void EntriesChanged();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -114,6 +121,8 @@ class TfrmSkimplane : public QWidget {
  private:
   void BuildControls();
   void BuildTabOrder();
+  // Every control that holds an entry of the job tells EntriesChanged when it changes.
+  void SignalEntryChanges();
   // Gives the window's font to every control that takes it (all but the few with fonts of their own).
   void ShareWindowFont();
   // The controls Tab visits now, in order.

@@ -41,7 +41,7 @@ TJobEntries TfrmSkimplane::ReadJobEntries() const {
   for (const TChoiceWord& s : kStrategyWords)
     if (static_cast<const QAbstractButton*>(Control(s.Control))->isChecked()) e.Mode = s.Value;
   e.FinishCentre = FinishCentre;
-  const TControllerEntry& controller = kControllerEntries[std::max(cmbController->currentIndex(), 0)];
+  const TControllerEntry controller = ControllerEntry(cmbController->currentIndex());
   e.Dialect = controller.Dialect;
   e.Coolant = controller.Coolant;
   e.Dwell = Dwell;
@@ -100,7 +100,7 @@ void TfrmSkimplane::GenerateCode(const TCheckedJob& job, const QString& path) {
                                 HeaderPathBytes(path.toStdU32String()),
                                 FormatHeaderDateTime(now.date().year(), now.date().month(), now.date().day(),
                                                      now.time().hour(), now.time().minute(), separator)};
-  GenerateWithProgress(this, request);
+  GenerateWithProgress(this, request, GenerateProgress);
 }
 
 void TfrmSkimplane::btnGenerateClick() {

@@ -62,14 +62,7 @@ double TProgramFigures::CycleMinutes(double rapidRate) const {
 void TProgramReader::AddLine(std::string_view line) {
   ++figures_.Lines;
   if (tick_ && figures_.Lines % tickEvery_ == 0) tick_(figures_.Lines);
-  if (!line.empty() && line.front() == '(') {
-    if (line.find(kIsoLayerMark) != std::string_view::npos || line.starts_with(kAsciiLayerMark)) {
-      ++layer_;
-      figures_.Layers = layer_ + 1;
-      OnLayerStart(layer_);
-    }
-    return;
-  }
+  if (!line.empty() && line.front() == '(') return;
 
   TPointXYZ to = position_;
   bool given[3] = {false, false, false};
@@ -143,6 +136,18 @@ void TProgramReader::AddLine(std::string_view line) {
     figures_.RapidLength += length;
   }
   OnMove(move);
+}
+
+void TProgramReader::BeginLayer(int) {
+  // Layers are counted as they begin, so every mark starts one more whatever number it carries.
+  ++layer_;
+  figures_.Layers = layer_ + 1;
+  OnLayerStart(layer_);
+}
+
+void TLayerMarkReader::AddLine(std::string_view line) {
+  if (IsLayerMark(line)) inner_.BeginLayer(++layer_);
+  inner_.AddLine(line);
 }
 
 double TLayerPath::CutLevel() const {

@@ -52,11 +52,12 @@ inline constexpr double kDefaultRapidRate = 5000;
 
 // A sink that parses each line: G00/G01 (modal), X Y Z (absolute), F (modal, also on rapid lines). Every
 // other word, comment and malformed word is passed over. The position before the first move is unknown, so
-// moves only count from the point where all three axes have been given. A layer mark comment starts a new
-// layer.
+// moves only count from the point where all three axes have been given. The program list tells where each
+// layer begins; comments are passed over like any other word.
 class TProgramReader : public TGCodeSink {
  public:
   void AddLine(std::string_view line) override;
+  void BeginLayer(int layer) override;
   [[nodiscard]] const TProgramFigures& Figures() const { return figures_; }
   // Calls `tick` with the count of lines read after every `every` lines, for a progress display; an
   // exception from it stops the program's writer.
@@ -78,6 +79,19 @@ class TProgramReader : public TGCodeSink {
   int layer_ = 0;
   std::function<void(std::uint64_t)> tick_;
   std::uint64_t tickEvery_ = 0;
+};
+
+// Hands program text that does not come from the generator (a saved file) to `inner` line by line, and
+// tells it where each layer begins from the layer marks of the dialects.
+class TLayerMarkReader final : public TGCodeSink {
+ public:
+  explicit TLayerMarkReader(TGCodeSink& inner) : inner_(inner) {}
+  void AddLine(std::string_view line) override;
+  void Save() override { inner_.Save(); }
+
+ private:
+  TGCodeSink& inner_;
+  int layer_ = 1;
 };
 
 // One layer's moves: from the layer mark (for the first layer, from the program's start) to the next.

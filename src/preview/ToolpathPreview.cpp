@@ -31,7 +31,7 @@ void Include(TRectMM& r, double x, double y) {
 TToolpathPreview BuildPreview(const TCheckedJob& job, bool everyLayer, const TReadProgress& progress) {
   const TJobEntries& entries = job.Entries();
   if (everyLayer) {
-    const double lines = EstimateProgramLines(entries);
+    const double lines = job.EstimatedLines();
     if (lines > kMaxPreviewLines) {
       throw EDVError("The program would have about " + std::to_string(static_cast<long long>(lines)) +
                      " lines, too many to draw (at most " +

@@ -1,5 +1,6 @@
 #include "toolpath/Dialect.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "dvTools/dvError.h"
@@ -15,6 +16,25 @@ const TDialect& DialectFor(int dialect) {
       throw EJobRefused("The output dialect " + std::to_string(dialect) + " is unknown",
                         {FieldOf(&TJobEntries::Dialect)});
   }
+}
+
+double FrameLines(const TJobEntries& e) {
+  for (int d : kDialects)
+    if (d == e.Dialect) return DialectFor(d).FrameLines(e);
+  double most = 0;
+  for (int d : kDialects) most = std::max(most, DialectFor(d).FrameLines(e));
+  return most;
+}
+
+bool IsLayerMark(std::string_view line) {
+  for (int d : kDialects)
+    if (DialectFor(d).IsLayerMark(line)) return true;
+  return false;
+}
+
+int DefaultCoolant(int dialect) {
+  // Any other number writes as the ISO program does (DialectFor refuses it before anything is written).
+  return DialectFor(dialect == kDialectGrbl ? kDialectGrbl : kDialectIso).Coolants().front();
 }
 
 void CheckOutputChoices(const TJobEntries& e, double largest) {

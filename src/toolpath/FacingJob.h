@@ -38,9 +38,8 @@ inline constexpr int kCoolantOff = 0;
 inline constexpr int kCoolantMist = 1;
 inline constexpr int kCoolantFlood = 2;
 
-[[nodiscard]] inline int DefaultCoolant(int dialect) {
-  return dialect == kDialectGrbl ? kCoolantOff : kCoolantMist;
-}
+// The coolant kCoolantDefault stands for: the dialect's own (Dialect.h).
+[[nodiscard]] int DefaultCoolant(int dialect);
 
 struct TFacingJob {
   double XPos = 0;    // X extent of the face

@@ -21,6 +21,8 @@ class TGCodeSink {
   virtual ~TGCodeSink() = default;
   // One line, without its CR LF.
   virtual void AddLine(std::string_view line) = 0;
+  // Layer `layer` begins (2 for the second): the lines that follow, its mark first, are of that layer.
+  virtual void BeginLayer(int layer) { (void)layer; }
   // The whole program has been appended.
   virtual void Save() {}
 };
@@ -86,6 +88,7 @@ class TGCodeFile {
     ++count_;
     sink_->AddLine(line);
   }
+  void BeginLayer(int layer) { sink_->BeginLayer(layer); }
   void Observe(int g, double x, double y, double z) {
     if (observer_) observer_->Move(g, x, y, z);
   }

@@ -34,6 +34,7 @@ class TProgressSink final : public TGCodeSink {
     inner_.AddLine(line);
     if (++lines_ % step_ == 0) hook_.Tick(lines_);
   }
+  void BeginLayer(int layer) override { inner_.BeginLayer(layer); }
   void Save() override { inner_.Save(); }
 
  private:
@@ -67,7 +68,9 @@ void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
     // Counting down only from above zero keeps the most negative layer count from wrapping around.
     if (job.LayersLeft > 0) --job.LayersLeft;
     if (job.LayersLeft > 0) {
-      dialect.AddLayerMark(job.LayerCount - job.LayersLeft + 1, list);
+      const int layer = job.LayerCount - job.LayersLeft + 1;
+      list.BeginLayer(layer);
+      dialect.AddLayerMark(layer, list);
       job.CutZ = job.CutZ - job.ZStep;
       // The retract between layers sits ZUp above the level just cut, not above the new one.
       const double retract = job.ZUpAbs ? job.ZUp : (job.CutZ + job.ZStep) + job.ZUp;

@@ -12,6 +12,13 @@
 
 namespace {
 
+// The start of the layer mark's comment. No header line starts so: their paths are absolute, "-" or begin
+// with "...".
+constexpr std::string_view kLayerMark = "( Layer mark: ";
+
+// Stock GRBL 1.1 has flood coolant (M8) but no mist (M7).
+constexpr int kCoolants[] = {kCoolantOff, kCoolantFlood};
+
 // GRBL's line buffer holds 80 bytes with the terminator; longer lines are refused.
 constexpr std::size_t kMaxLine = 79;
 
@@ -50,6 +57,14 @@ std::string AsciiPath(std::string_view path) {
 
 class TGrblDialect final : public TDialect {
  public:
+  std::string_view Name() const override { return "grbl"; }
+  std::span<const int> Coolants() const override { return kCoolants; }
+  double FrameLines(const TJobEntries& e) const override {
+    // Four header lines, the start block up to the plunge with its coolant line (the approach in two moves,
+    // no tool change), four lines of end, and one to spare.
+    return 15 + (e.Dwell > 0 ? 1 : 0);
+  }
+
   void AddHeader(const TFacingJob& job, std::string_view dateTime, TGCodeFile& list) const override {
     list.Add("( Skimplane v1.3 / GRBL 1.1 output )");
     list.Add("( Program by tarel.qo / 2011-05-04 )");
@@ -74,8 +89,10 @@ class TGrblDialect final : public TDialect {
   }
 
   void AddLayerMark(int layer, TGCodeFile& list) const override {
-    Add(list, {kAsciiLayerMark, "layer ", std::to_string(layer), " )"});
+    Add(list, {kLayerMark, "layer ", std::to_string(layer), " )"});
   }
+
+  bool IsLayerMark(std::string_view line) const override { return line.starts_with(kLayerMark); }
 
   void AddEnd(const TFacingJob& job, TGCodeFile& list) const override {
     AddMoveFZ(list, 0, 1000, job.ZUp);

@@ -15,6 +15,9 @@ constexpr std::string_view kCreatedAt = "\xB4\xB4\xBD\xA8\xD3\xDA";             
 constexpr std::string_view kWorkpieceSize = "\xB9\xA4\xBC\xFE\xB3\xDF\xB4\xE7";  // workpiece size
 constexpr std::string_view kOrdinal = "\xB5\xDA";                                // ordinal prefix
 constexpr std::string_view kLayer = "\xB2\xE3";                                  // layer
+constexpr std::string_view kLayerMark = "\xB7\xD6\xB2\xE3\xB1\xEA\xD6\xBE";      // layer mark
+
+constexpr int kCoolants[] = {kCoolantMist, kCoolantFlood, kCoolantOff};
 
 void Add(TGCodeFile& list, std::initializer_list<std::string_view> parts) {
   std::string line;
@@ -43,6 +46,13 @@ std::string CommentSafePath(std::string_view path) {
 
 class TIsoDialect final : public TDialect {
  public:
+  std::string_view Name() const override { return "iso"; }
+  std::span<const int> Coolants() const override { return kCoolants; }
+  double FrameLines(const TJobEntries& e) const override {
+    // Four header lines, the start block up to the plunge with its coolant line, and four lines of end.
+    return 14 + (e.Dwell > 0 ? 1 : 0);
+  }
+
   void AddHeader(const TFacingJob& job, std::string_view dateTime, TGCodeFile& list) const override {
     Add(list, {"( Skimplane v1.3 / ISO-Mill ", kOutput, " )"});
     list.Add("( Program by tarel.qo / 2011-05-04 )");
@@ -62,7 +72,12 @@ class TIsoDialect final : public TDialect {
   }
 
   void AddLayerMark(int layer, TGCodeFile& list) const override {
-    Add(list, {"( ", kIsoLayerMark, ": ", kOrdinal, std::to_string(layer), kLayer, " )"});
+    Add(list, {"( ", kLayerMark, ": ", kOrdinal, std::to_string(layer), kLayer, " )"});
+  }
+
+  bool IsLayerMark(std::string_view line) const override {
+    // The mark's words anywhere in a comment line.
+    return line.starts_with('(') && line.find(kLayerMark) != std::string_view::npos;
   }
 
   void AddEnd(const TFacingJob& job, TGCodeFile& list) const override {

@@ -110,6 +110,19 @@ std::string Whole(double value) {
   return std::to_string(static_cast<long long>(std::min(value, 9e18)));
 }
 
+double BytesForLines(const TJobEntries& e, double lines) {
+  // A number is a sign, its whole digits and ".000". A move holds at most two of them ("G01 X.. Y.."), a
+  // plunge one and the feed ("G01 F.. Z.."), a retract one ("G00 F1000 Z.."); each line ends in CR LF.
+  // The allowance covers the header (a path of up to 4096 bytes) and the start block.
+  const double largest = LargestCoordinate(e);
+  const double digits = largest >= 1 ? std::floor(std::log10(largest)) + 1 : 1;
+  const double number = 1 + digits + 4;
+  const double feed = static_cast<double>(std::to_string(e.Fro).size());
+  const double lineBytes = std::max({7 + 2 * number, 7 + feed + number, 11 + number}) + 2;
+  const double bytes = 8192 + lines * lineBytes;
+  return std::isnan(bytes) ? INFINITY : bytes;
+}
+
 }  // namespace
 
 double EstimateProgramLines(const TJobEntries& e) {
@@ -142,23 +155,13 @@ double EstimateProgramLines(const TJobEntries& e) {
       return INFINITY;
   }
   const double layers = EffectiveLayers(e);
-  // Header, start and end block: 14 lines in ISO, one more for a dwell, one more for GRBL's approach.
-  const double frame = 14 + (e.Dwell > 0 ? 1 : 0) + (e.Dialect == kDialectIso ? 0 : 1);
+  const double frame = FrameLines(e);  // header, start and end block
   const double lines = frame + layers * perLayer + (layers - 1) * 4;
   return std::isnan(lines) ? INFINITY : lines;
 }
 
 double EstimateProgramBytes(const TJobEntries& e) {
-  // A number is a sign, its whole digits and ".000". A move holds at most two of them ("G01 X.. Y.."), a
-  // plunge one and the feed ("G01 F.. Z.."), a retract one ("G00 F1000 Z.."); each line ends in CR LF.
-  // The allowance covers the header (a path of up to 4096 bytes) and the start block.
-  const double largest = LargestCoordinate(e);
-  const double digits = largest >= 1 ? std::floor(std::log10(largest)) + 1 : 1;
-  const double number = 1 + digits + 4;
-  const double feed = static_cast<double>(std::to_string(e.Fro).size());
-  const double lineBytes = std::max({7 + 2 * number, 7 + feed + number, 11 + number}) + 2;
-  const double bytes = 8192 + EstimateProgramLines(e) * lineBytes;
-  return std::isnan(bytes) ? INFINITY : bytes;
+  return BytesForLines(e, EstimateProgramLines(e));
 }
 
 TCheckedJob CheckJob(const TJobEntries& e) {
@@ -210,7 +213,7 @@ TCheckedJob CheckJob(const TJobEntries& e) {
     throw EDVError("The program would have about " + Whole(lines) + " lines, more than the limit of " +
                    Whole(kMaxProgramLines) + " lines");
   }
-  const double bytes = EstimateProgramBytes(e);
+  const double bytes = BytesForLines(e, lines);
   if (!(bytes <= kMaxProgramBytes)) {
     throw EDVError("The program would have about " + Whole(bytes) + " bytes, more than the limit of " +
                    Whole(kMaxProgramBytes) + " bytes");
@@ -230,5 +233,5 @@ TCheckedJob CheckJob(const TJobEntries& e) {
              &TJobEntries::Cross, &TJobEntries::Knit);
     }
   }
-  return TCheckedJob(e);
+  return TCheckedJob(e, lines);
 }

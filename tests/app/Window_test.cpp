@@ -24,6 +24,7 @@
 #include "app/Application.h"
 #include "app/FormSettingsWindow.h"
 #include "app/PreviewCaptions.h"
+#include "app/QtLanguage.h"
 #include "app/Skimplane_form.h"
 #include "dvTools/dvIniTools.h"
 

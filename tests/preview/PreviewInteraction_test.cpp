@@ -22,6 +22,9 @@
 #include "WorkedExample.h"
 #include "app/AppTestSeams.h"
 #include "app/Application.h"
+#include "app/PreviewCanvas.h"
+#include "app/PreviewPainter.h"
+#include "app/PreviewTexts.h"
 #include "app/PreviewWindow.h"
 #include "app/Skimplane_form.h"
 
@@ -32,9 +35,7 @@ class PreviewInteractionTest : public ::testing::Test {
   TSeamLog log;
   // The window built as main() builds it.
   std::unique_ptr<TfrmSkimplane> form = CreateMainWindow(TestSeams(log));
-  TPreviewProgressOptions savedOptions = PreviewProgressOptions();
-
-  void TearDown() override { PreviewProgressOptions() = savedOptions; }
+  const TProgressOptions savedOptions = PreviewProgressDefaults();
 
   // Presses 预览 and gives the window a known size.
   TPreviewWindow* Open() {
@@ -241,7 +242,7 @@ TEST_F(PreviewInteractionTest, CancelLeavesTheWindowAsItWasAndUsable) {
   for (const auto& r : rows) {
     int steps = 0;
     bool dialogSeen = false, busySeen = false;
-    TPreviewProgressOptions& options = PreviewProgressOptions();
+    TProgressOptions& options = w->Progress;
     options.MinLines = 0;
     options.StepLines = 8;
     options.OnStep = [&](QProgressDialog& dialog) {
@@ -273,7 +274,7 @@ TEST_F(PreviewInteractionTest, CancelLeavesTheWindowAsItWasAndUsable) {
   }
   // A job below the threshold gets no dialog.
   int steps = 0;
-  PreviewProgressOptions().OnStep = [&](QProgressDialog&) { ++steps; };
+  w->Progress.OnStep = [&](QProgressDialog&) { ++steps; };
   form->edtYPos->SetValue(120);
   QTRY_VERIFY_WITH_TIMEOUT(!w->FollowPending() && !w->Busy(), 5000);
   EXPECT_EQ(steps, 0);
@@ -286,7 +287,7 @@ TEST_F(PreviewInteractionTest, AChangeDuringAJobIsFollowedAfterIt) {
   TPreviewWindow* w = Open();
   ASSERT_NE(w, nullptr);
   w->FollowDelayMs = 0;
-  TPreviewProgressOptions& options = PreviewProgressOptions();
+  TProgressOptions& options = w->Progress;
   options.MinLines = 0;
   options.StepLines = 8;
   int steps = 0;
@@ -346,7 +347,7 @@ TEST(PaintPreviewScene, PathsOnTheSamePixelsAreDrawnOnce) {
 
 // Cancelled while opening, there is no window: nothing was there to show.
 TEST_F(PreviewInteractionTest, CancelWhileOpeningOpensNothing) {
-  TPreviewProgressOptions& options = PreviewProgressOptions();
+  TProgressOptions& options = form->PreviewProgress;
   options.MinLines = 0;
   options.StepLines = 8;
   options.OnStep = [](QProgressDialog& dialog) { dialog.cancel(); };

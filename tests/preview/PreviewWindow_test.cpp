@@ -22,6 +22,8 @@
 #include "app/Application.h"
 #include "app/FormSettingsWindow.h"
 #include "app/GenerateProgress.h"
+#include "app/PreviewPainter.h"
+#include "app/PreviewTexts.h"
 #include "app/PreviewWindow.h"
 #include "app/Skimplane_form.h"
 #include "app/Skin.h"
@@ -411,7 +413,7 @@ TEST_F(PreviewWindowTest, GenerateCancelledThroughTheWindowReportsNothing) {
   WriteBytes(target, "old program");
   log.savePath = QString::fromStdString(target.string());
   Enter(*form, Plate());
-  TProgressOptions& options = GenerateProgressOptions();
+  TProgressOptions& options = form->GenerateProgress;
   const TProgressOptions saved = options;
   options.MinLines = 0;
   options.StepLines = 8;

@@ -65,9 +65,10 @@ TEST(ProgramReader, TheSavedProgramGivesTheSameFigures) {
   const std::string text = ReadBytes(SKIMPLANE_TEST_DATA "/plate-2-layers-relative.nc");
   ASSERT_FALSE(text.empty());
   TProgramReader reader;
+  TLayerMarkReader marks(reader);
   std::size_t start = 0;
   for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-    reader.AddLine(std::string_view(text).substr(start, end - start));
+    marks.AddLine(std::string_view(text).substr(start, end - start));
   const TProgramFigures built = BuildPreview(CheckJob(Plate())).Figures;
   EXPECT_EQ(reader.Figures().Lines, built.Lines);
   EXPECT_EQ(reader.Figures().Layers, 2);
@@ -225,7 +226,8 @@ TEST(ProgramReader, LayerMarksSplitTheLayers) {
   } rows[] = {{true, {2, 2, 1}, {-1, -2, -3}}, {false, {2}, {-1}}};
   for (const auto& r : rows) {
     TPreviewSink sink(r.every);
-    for (const auto& l : lines) sink.AddLine(l);
+    TLayerMarkReader marks(sink);
+    for (const auto& l : lines) marks.AddLine(l);
     EXPECT_EQ(sink.Figures().Layers, 3);
     ASSERT_EQ(sink.Layers().size(), r.moves.size());
     for (std::size_t i = 0; i < r.moves.size(); ++i) {

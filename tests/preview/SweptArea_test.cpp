@@ -387,11 +387,12 @@ TEST(LevelSweep, SameAsAllMovesOnTheDeepestLevel) {
 TEST(MeasureProgram, FiguresAreTheFirstLevelsWhateverLaterLayersDo) {
   const std::vector<std::string> first = {"G00 F1000 X3.000 Y3.000 Z2.000", "G01 F120 Z-1.000", "G01 X17.000"};
   std::vector<std::string> both = first;
-  both.insert(both.end(), {"( " + std::string(kIsoLayerMark) + ": 2 )", "G00 F1000 Z1.000", "G01 X3.000 Y3.000",
+  both.insert(both.end(), {"( \xB7\xD6\xB2\xE3\xB1\xEA\xD6\xBE: 2 )", "G00 F1000 Z1.000", "G01 X3.000 Y3.000",
                            "G01 F120 Z-2.000", "G01 Y9.000", "G01 X17.000", "G01 Y3.000"});
   const auto inside = [](const std::vector<std::string>& lines) {
     TFirstLevelMeasure measure(FaceRect(20, 12), 3, kDefaultCellBudget);
-    for (const auto& line : lines) measure.AddLine(line);
+    TLayerMarkReader marks(measure);
+    for (const auto& line : lines) marks.AddLine(line);
     return measure.Uncut().InsideCells;
   };
   EXPECT_GT(inside(first), 0u);

@@ -443,6 +443,8 @@ TEST(GenerateCode, EstimateBoundsTheRealLineCount) {
       const double estimate = EstimateProgramLines(e);
       EXPECT_GE(estimate, real) << f.x << " x " << f.y << " mode " << mode;
       EXPECT_LE(estimate, real * 1.3 + 40) << f.x << " x " << f.y << " mode " << mode;
+      // The checked job carries the same estimate, so a run need not work it out again.
+      EXPECT_EQ(CheckJob(e).EstimatedLines(), estimate) << f.x << " x " << f.y << " mode " << mode;
       // The centre pass's rows are bounded by the face, not by where the spiral ends: an upper bound only.
       e.FinishCentre = true;
       EXPECT_GE(EstimateProgramLines(e), static_cast<double>(Lines(e).size())) << f.x << " x " << f.y;
