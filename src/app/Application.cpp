@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QIcon>
 
+#include "app/ControllerChoice.h"
 #include "app/FormSettingsWindow.h"
+#include "app/PreviewWindow.h"
 #include "app/QtLanguage.h"
 #include "app/Skimplane_form.h"
 #include "app/Skin.h"
@@ -27,8 +29,18 @@ void SetUpApplication(QApplication& app) {
   app.setQuitOnLastWindowClosed(false);
 }
 
-std::unique_ptr<TfrmSkimplane> CreateMainWindow(TAppSeams seams) {
+std::unique_ptr<TfrmSkimplane> BuildMainWindow(TAppSeams seams) {
   auto form = std::make_unique<TfrmSkimplane>(std::move(seams));
+  // What the specified window does not have: the preview and the controller box.
+  form->PreviewProgress = PreviewProgressDefaults();
+  InstallPreview(*form);
+  InstallControllerChoice(*form);
+  form->FinishControls();
+  return form;
+}
+
+std::unique_ptr<TfrmSkimplane> CreateMainWindow(TAppSeams seams) {
+  auto form = BuildMainWindow(std::move(seams));
   // The window goes back where it was last closed before its creation handler runs.
   form->RunHandler([&form] { form->DVWinPos1->Loaded(); });
   form->FormCreate();

@@ -21,6 +21,9 @@ void SetUpApplication(QApplication& app);
 // The main window as the program opens it, not yet shown: built with `seams`, moved to its stored place,
 // then through its creation handler.
 [[nodiscard]] std::unique_ptr<TfrmSkimplane> CreateMainWindow(TAppSeams seams);
+// The window with every control, the preview and the controller box installed, before its place is restored
+// and its creation handler runs (CreateMainWindow does both).
+[[nodiscard]] std::unique_ptr<TfrmSkimplane> BuildMainWindow(TAppSeams seams);
 
 // The real seams: Qt's dialogs and boxes, the clock, the settings file beside the executable when its
 // folder is writable, else in the user's configuration folder; packs also from the installed data.

@@ -15,10 +15,8 @@
 #include <algorithm>
 
 #include "app/AboutLabel.h"
-#include "app/ControllerChoice.h"
 #include "app/ErrorBox.h"
 #include "app/GenerateProgress.h"
-#include "app/PreviewWindow.h"
 #include "app/Skin.h"
 #include "dvTools/dvError.h"
 #include "toolpath/JobFields.h"
@@ -169,7 +167,6 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       seams_(std::move(seams)) {
   GenerateProgress = GenerateProgressDefaults();
-  PreviewProgress = PreviewProgressDefaults();
   InitResources();
   InstallFontSubstitutions();
   setObjectName(QStringLiteral("frmSkimplane"));
@@ -184,11 +181,7 @@ TfrmSkimplane::TfrmSkimplane(TAppSeams seams, QWidget* parent)
   resize(463, 408);
   move(500, 214);
   BuildControls();
-  InstallPreview(*this);
-  InstallControllerChoice(*this);
-  BuildTabOrder();
-  SignalEntryChanges();
-  ShareWindowFont();
+  FinishControls();
   // Where there is no system registry, the window's place is kept in a hive file beside the settings.
   DVWinPos1 = new TDVWinPos(this, std::filesystem::path(QFile::encodeName(SettingsFolder()).toStdString()) /
                                       std::string(kPositionFileName));
@@ -333,14 +326,21 @@ void TfrmSkimplane::BuildTabOrder() {
   for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 
+void TfrmSkimplane::FinishControls() {
+  BuildTabOrder();
+  SignalEntryChanges();
+  ShareWindowFont();
+}
+
 void TfrmSkimplane::SignalEntryChanges() {
+  // Once per control, also when controls installed later call for it again.
   for (QWidget* control : findChildren<QWidget*>()) {
     if (auto* spin = qobject_cast<TSpinEdit*>(control))
-      connect(spin, &TSpinEdit::ValueChanged, this, &TfrmSkimplane::EntriesChanged);
+      connect(spin, &TSpinEdit::ValueChanged, this, &TfrmSkimplane::EntriesChanged, Qt::UniqueConnection);
     else if (auto* button = qobject_cast<QAbstractButton*>(control); button && button->isCheckable())
-      connect(button, &QAbstractButton::toggled, this, &TfrmSkimplane::EntriesChanged);
+      connect(button, &QAbstractButton::toggled, this, &TfrmSkimplane::EntriesChanged, Qt::UniqueConnection);
     else if (auto* box = qobject_cast<QComboBox*>(control))
-      connect(box, &QComboBox::currentIndexChanged, this, &TfrmSkimplane::EntriesChanged);
+      connect(box, &QComboBox::currentIndexChanged, this, &TfrmSkimplane::EntriesChanged, Qt::UniqueConnection);
   }
 }
 

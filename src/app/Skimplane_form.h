@@ -63,6 +63,9 @@ class TfrmSkimplane : public QWidget {
   // The folder of Skimplane.ini and Skimplane.reg (the seam's, else the executable's), trailing separator.
   [[nodiscard]] QString SettingsFolder() const;
   [[nodiscard]] QString ApplicationTitle() const;
+  // Tab order, entry signals and the window's font for every control, also those installed after the
+  // constructor (the start-up code installs the preview and the controller box, then calls this).
+  void FinishControls();
   // Runs `body`; an error that leaves it is shown in the error box.
   void RunHandler(const std::function<void()>& body);
   void ShowErrorBox(const QString& message);

@@ -343,7 +343,7 @@ TEST_F(FormTest, FormCreateActivatesFirstPageAndColoursTheAboutTextBeforeTheSett
     log.steps.push_back("save");
     EXPECT_EQ(f.edtXPos->Value(), 150);  // every control still holds its value
   };
-  form = std::make_unique<TfrmSkimplane>(seams);
+  form = BuildMainWindow(seams);
   form->PageControl1->SetActivePageIndex(3);
   form->FormCreate();
   EXPECT_EQ(pageWhenLoading, 0);
@@ -422,7 +422,7 @@ TEST_F(FormTest, ButtonFrameAndKeyboardCloseTheWindowAlike) {
     TSeamLog rowLog;
     auto seams = TestSeams(rowLog);
     seams.SaveSettings = [&](TfrmSkimplane&) { rowLog.steps.push_back("save"); };
-    auto f = std::make_unique<TfrmSkimplane>(seams);
+    auto f = BuildMainWindow(seams);
     f->show();
     f->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));

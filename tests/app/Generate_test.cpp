@@ -178,7 +178,8 @@ TEST_F(GenerateTest, RefusalsAndWriteFailuresGoToTheErrorBoxAndWriteNothing) {
     TSeamLog rowLog;
     rowLog.executable = QStringLiteral("/usr/local/bin/SKIMPLANE");
     rowLog.savePath = Q(r.out);
-    TfrmSkimplane f(TestSeams(rowLog));
+    const auto form = BuildMainWindow(TestSeams(rowLog));
+    TfrmSkimplane& f = *form;
     r.enter(f);
     f.btnGenerateClick();
     EXPECT_TRUE(rowLog.messages.empty()) << r.what;
