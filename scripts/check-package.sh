@@ -48,7 +48,8 @@ man -l "$root/usr/share/man/man1/skimplane.1.gz" >/dev/null 2>&1 || zcat "$root/
   | grep -q "^\.TH SKIMPLANE" || fail "skimplane.1 is no manual page"
 
 # The programs run from where the package puts them, without a display.
-version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/skimplane" --version)
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/skimplane" --version | head -n 1)
+env -u DISPLAY "$root/usr/bin/skimplane" --version | grep -q "GPL-3.0-or-later" || fail "--version names no licence"
 [ "$version" = "skimplane $(dpkg-deb -f "$deb" Version | sed 's/-[^-]*$//')" ] || fail "--version says '$version'"
 "$root/usr/bin/skimplane-cli" --x 20 --y 12 --layers 2 -o "$work/plate.nc"
 [ "$(tail -n 1 "$work/plate.nc" | tr -d '\r')" = M02 ] || fail "skimplane-cli wrote no whole program"

@@ -20,6 +20,12 @@ constexpr const char* kHelp =
     "executable when that folder is writable, otherwise in $XDG_CONFIG_HOME/Skimplane\n"
     "(~/.config/Skimplane). skimplane-cli writes the same programs without a window.\n";
 
+// Printed after the version line, as GNU programs do.
+constexpr const char* kLicence =
+    "License GPL-3.0-or-later: GNU GPL version 3 or later.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
+
 }  // namespace
 
 std::string ProgramVersionLine() {
@@ -31,7 +37,7 @@ bool AnswerInfoArguments(const std::vector<std::string>& args, std::ostream& out
     const std::string& a = args[i];
     if (a == "--") return false;
     if (a == "--version" || a == "-V") {
-      out << ProgramVersionLine() << '\n';
+      out << ProgramVersionLine() << '\n' << kLicence;
       return true;
     }
     if (a == "--help" || a == "-h") {

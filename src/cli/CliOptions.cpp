@@ -60,7 +60,10 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
     const std::string_view what = error.what();
     return text.starts_with(what) ? EscapeControlBytes(what) + text.substr(what.size()) : text;
   });
-  app.set_version_flag("--version", SKIMPLANE_VERSION);
+  app.set_version_flag("--version", std::string(SKIMPLANE_VERSION) +
+                                        "\nLicense GPL-3.0-or-later: GNU GPL version 3 or later.\n"
+                                        "This is free software: you are free to change and redistribute it.\n"
+                                        "There is NO WARRANTY, to the extent permitted by law.");
   for (std::size_t i = 0; i < kFields; ++i) {
     const TJobField& f = kJobFields[i];
     switch (f.Kind) {
@@ -102,7 +105,7 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
   app.add_option("--preview", run.PreviewFile, "draw the toolpath into this SVG file")->type_name("FILE");
   app.add_flag("--stats", run.Stats,
                "print lines, path lengths, cycle time and the share of the face left uncut");
-  app.add_flag("--json", run.Json, "with --stats: print the figures as one JSON object (keys in the README)")
+  app.add_flag("--json", run.Json, "with --stats: print the figures as one JSON object (keys in docs/user-guide.md)")
       ->needs("--stats");
   app.add_option("--rapid-rate", rapidRate, "rapid rate for the cycle time, mm/min, above zero")
       ->type_name("FLOAT")

@@ -120,7 +120,7 @@ struct TFigureValues {
 // the least to the greatest, or one row saying there is no move.
 [[nodiscard]] std::vector<std::pair<std::string, std::string>> ExtentRows(const TFigureValues& values);
 
-// The figures as one JSON object, for scripts: the keys are documented in the README and stay as they are.
+// The figures as one JSON object, for scripts: the keys are documented in docs/user-guide.md and stay as they are.
 // Lengths and areas in mm and mm^2 with three decimals; a figure that cannot be told is null.
 [[nodiscard]] std::string FigureJson(const TFigureValues& values);
 

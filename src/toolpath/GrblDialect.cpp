@@ -1,5 +1,5 @@
-// The GRBL 1.1 dialect: every line passes a stock GRBL 1.1 parser (see the README for the rules and the
-// reason behind each). The moves are the strategies' own; only what surrounds them differs.
+// The GRBL 1.1 dialect: every line passes a stock GRBL 1.1 parser (see docs/controllers.md for the rules
+// and the reason behind each). The moves are the strategies' own; only what surrounds them differs.
 
 #include <cmath>
 #include <string>

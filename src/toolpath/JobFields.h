@@ -160,7 +160,7 @@ inline constexpr TJobField kJobFields[] = {
     {.Key = "Dialect", .Control = "cmbController", .Option = "--dialect", .WebName = "dialect", .Noun = "dialect",
      .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Dialect, .Words = kDialectWords,
      .Write = TWriteRule::wrOnceChanged,
-     .Help = "the controller the program is written for (README: dialects)"},
+     .Help = "the controller the program is written for (see docs/controllers.md)"},
     {.Key = "Coolant", .Control = "cmbController", .Option = "--coolant", .WebName = "coolant", .Noun = "coolant",
      .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Coolant, .Words = kCoolantWords,
      .Write = TWriteRule::wrOnceChanged, .Help = "off, mist or flood (default: mist for iso, off for grbl)",

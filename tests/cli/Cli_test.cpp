@@ -229,7 +229,8 @@ TEST(SkimplaneCli, HelpAndVersion) {
   }
   const auto version = RunCli(dir, {"--version"});
   EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, "skimplane-cli 1.3.0\n");
+  EXPECT_EQ(version.out.substr(0, version.out.find('\n') + 1), "skimplane-cli 1.3.0\n");
+  EXPECT_NE(version.out.find("GPL-3.0-or-later"), std::string::npos);
   EXPECT_TRUE(FilesIn(dir.path()).empty());
 }
 

@@ -1,5 +1,5 @@
 // The module under Node against the desktop command-line tool: how long a program takes to generate, and
-// the default job's preview. Not a test: it prints figures for the README.
+// the default job's preview. Not a test: it prints figures for docs/performance.md.
 //   node web/bench/module-bench.mjs
 
 import { execFileSync } from 'node:child_process';

@@ -1,5 +1,5 @@
 // How long the page takes from a changed entry to the drawn preview, in headless Chromium, and the size of
-// the page's files. Not a test: it prints figures for the README.
+// the page's files. Not a test: it prints figures for docs/performance.md.
 //   node web/bench/page-bench.mjs [--screenshot docs/screenshot-web.png]
 
 import { readdirSync, statSync } from 'node:fs';
