@@ -149,6 +149,7 @@ test('a refused job is named next to its entry with the desktop message', { skip
   assert.equal(await page.$eval('#overlap-error', (e) => e.textContent), expected);
   assert.equal(await page.$eval('#overlap', (e) => e.getAttribute('aria-invalid')), 'true');
   await page.click('#generate');
+  await page.waitForFunction(() => document.body.dataset.generating !== 'true');
   assert.match(await page.$eval('#status', (e) => e.textContent), /pass step/);
   assert.ok(!existsSync(path.join(downloads, 'refused.nc')));
   await enter('overlap', '0.5');
