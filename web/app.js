@@ -317,6 +317,7 @@ function showDrawing(answer) {
     drawing.view = answer.view;
     drawing.bitmap = answer.bitmap;
     drawing.bitmapView = answer.view;
+    element.dataset.times = answer.times?.join(' ') ?? '';
   }
   showView();
 }
@@ -436,10 +437,23 @@ async function refresh() {
   }
 }
 
+let timer = null;
 function scheduleRefresh() {
   document.body.dataset.pending = 'true';
-  if (previewing) again = true;
-  else setTimeout(refresh, 0);
+  if (previewing) {
+    again = true;
+  } else if (timer === null) {
+    timer = setTimeout(() => {
+      timer = null;
+      refresh();
+    }, 0);
+  }
+}
+
+// Cancel ends the work under way and the changes waiting for it.
+function cancel() {
+  again = false;
+  engine.cancel();
 }
 
 // --- Commands ------------------------------------------------------------------------------------------
@@ -577,7 +591,7 @@ function wire() {
     event.target.value = '';
   });
   $('export').addEventListener('click', exportSettings);
-  $('cancel').addEventListener('click', () => engine.cancel());
+  $('cancel').addEventListener('click', cancel);
   wireDrawing();
   $('language').addEventListener('click', () => {
     language = language === 'en' ? 'zh' : 'en';
