@@ -72,7 +72,7 @@ function currentJob(withRapidRate) {
 function fileName() {
   const name = $('fileName').value.trim() || 'facing.nc';
   const base = name.split(/[\\/]/).pop();
-  return /[^.]\.[^.\s]+$/.test(base) ? name : `${name.replace(/\.$/, '')}.nc`;
+  return /\.[^.\s]+$/.test(base) ? name : `${name.replace(/\.$/, '')}.nc`;
 }
 
 // --- Kept in the browser -------------------------------------------------------------------------------

@@ -402,3 +402,41 @@ test('a million-line job shows its progress with Cancel, and no task blocks the 
   t.diagnostic(`longest task ${longest.toFixed(0)} ms (${longTasks.length} above 50 ms), longest gap between frames ${frameGap.toFixed(0)} ms`);
   assert.ok(longest < 100, `a task of ${longest} ms`);
 });
+
+test('a long Generate shows its progress, and Cancel writes nothing', { skip, timeout: 120_000 }, async () => {
+  // Five million lines: too many to draw, the preview says so at once; the program is written.
+  await setEntries([['layers', '500']]);
+  await settled(60_000);
+  assert.match(await page.$eval('#preview-error', (e) => e.textContent), /too many to draw/);
+  await setEntries([['fileName', 'cancelled.nc']]);
+  await page.click('#generate');
+  await page.waitForFunction(() => !document.getElementById('progress').hidden, { timeout: 60_000 });
+  assert.equal(await page.$eval('#progress-caption', (e) => e.textContent), 'Writing the program...');
+  await page.click('#cancel');
+  await settled();
+  assert.equal(await page.$eval('#status', (e) => e.textContent), '');
+  assert.equal(await page.$eval('#progress', (e) => e.hidden), true);
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  assert.ok(!existsSync(path.join(downloads, 'cancelled.nc')));
+  // The next worker takes the next job.
+  await setEntries([['layers', '2'], ['x', '20'], ['y', '12']]);
+  await settled();
+  assert.equal(await page.$eval('#preview-error', (e) => e.textContent), '');
+  assert.ok(await page.$('#drawing svg'));
+});
+
+test('without workers the page runs the generator itself', { skip }, async () => {
+  const local = await browser.newPage();
+  try {
+    await local.evaluateOnNewDocument(() => {
+      delete globalThis.Worker;
+    });
+    await local.goto(`${server.origin}/`);
+    await local.waitForSelector('body[data-ready="true"]');
+    assert.equal(await local.$eval('body', (e) => e.dataset.worker), 'false');
+    assert.ok(await local.$('#drawing svg'));
+    assert.match(await local.$eval('#figure-list dd[data-figure="PreviewLines"]', (e) => e.textContent), /^\d+$/);
+  } finally {
+    await local.close();
+  }
+});
