@@ -368,7 +368,10 @@ function wireDrawing() {
     event.preventDefault();
     fitDrawing();
   });
-  window.addEventListener('resize', () => showView());
+  window.addEventListener('resize', () => {
+    showView();
+    renderView();
+  });
 }
 
 // --- Progress of a long job, with Cancel ---------------------------------------------------------------------
