@@ -215,7 +215,9 @@ function serveInWorker() {
       }
       postMessage({ type: 'done', id, value }, transfer);
     } catch (error) {
-      postMessage({ type: 'error', id, message: String(error?.message ?? error), fields: error?.fields, job: error?.job });
+      // The module aborted (out of memory, say): it can take no other call, the page starts a new worker.
+      const fatal = error instanceof WebAssembly.RuntimeError;
+      postMessage({ type: 'error', id, message: String(error?.message ?? error), fields: error?.fields, job: error?.job, fatal });
     }
   };
 }
@@ -313,6 +315,7 @@ function workerEngine(first) {
       calls.delete(data.id);
       if (data.type === 'done') call.resolve(data.value);
       else call.reject(refusal(data.message, data.fields, data.job));
+      if (data.fatal) restart(new Error(data.message));
     };
     w.onerror = (event) => {
       event.preventDefault?.();
@@ -322,6 +325,19 @@ function workerEngine(first) {
     };
   }
   listen(worker);
+
+  // Ends the worker, and every call under way with `reason`; a new worker takes the next calls.
+  function restart(reason) {
+    worker.terminate();
+    for (const call of calls.values()) call.reject(reason);
+    calls.clear();
+    starting = startWorker().then((w) => {
+      worker = w;
+      listen(w);
+      starting = null;
+    });
+    return starting;
+  }
 
   async function post(message, onProgress, transfer = []) {
     if (starting) await starting;
@@ -344,15 +360,7 @@ function workerEngine(first) {
     writeSettings: (job, previous) => post({ call: 'writeSettings', job, previous }),
     // Ends every call under way (each rejects with error.cancelled) and starts a new worker for the next.
     cancel() {
-      worker.terminate();
-      for (const call of calls.values()) call.reject(new Cancelled());
-      calls.clear();
-      starting = startWorker().then((w) => {
-        worker = w;
-        listen(w);
-        starting = null;
-      });
-      return starting;
+      return restart(new Cancelled()).catch(() => {});
     },
   };
 }
