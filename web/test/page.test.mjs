@@ -316,6 +316,8 @@ test('a mended entry clears the refusal of Generate; a name without an extension
 
 test('the drawing zooms with the wheel about the pointer, pans by dragging and fits with F or Home', { skip }, async () => {
   const view = () => page.$eval('#drawing svg', (svg) => svg.getAttribute('viewBox').split(' ').map(Number));
+  // Said below the drawing, as the window's preview says it.
+  assert.equal(await page.$eval('#drawing-hint', (e) => e.textContent), 'Wheel zooms, drag pans, F or Home fits');
   const fitted = await view();
   const box = await (await page.$('#drawing')).boundingBox();
   const centre = { x: box.x + box.width / 2, y: box.y + box.height / 2 };
