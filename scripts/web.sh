@@ -22,7 +22,7 @@ build() {
   rm -rf build/web
   mkdir -p build/web
   cp build/web-cmake/out/skimplane-core.js build/web/
-  cp web/index.html web/style.css web/app.js web/lang.js web/skimplane-api.js web/skimplane.mjs build/web/
+  cp web/index.html web/style.css web/app.js web/lang.js web/skimplane-api.js web/skimplane-worker.js web/skimplane.mjs build/web/
   mkdir -p build/web/images
   cp resources/images/{face,cutter,overlap,spiral,along-x,along-y,about,icon}.png build/web/images/
   echo "Built build/web/ ($(find build/web -type f -printf "%s\n" | awk "{ s += \$1 } END { print s }") bytes)."

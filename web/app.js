@@ -1,12 +1,14 @@
 // The page: the window's four pages of entries, Generate (a download), the live preview with its figures,
 // the entries kept in the browser, and Skimplane.ini in and out. Every number goes to the generator as
-// the text entered; the generator itself (skimplane-api.js) decides what it takes and what it refuses.
-// A classic script after skimplane-core.js, skimplane-api.js and lang.js, so that the page also runs from
-// a folder opened as a file.
+// the text entered; the generator itself (skimplane-api.js) decides what it takes and what it refuses, in
+// a worker (skimplane-worker.js), so that the page answers while it works; a long job shows its progress
+// with Cancel. A classic script after skimplane-core.js, skimplane-api.js, skimplane-worker.js and
+// lang.js, so that the page also runs from a folder opened as a file.
 
 (() => {
 const { load: loadSkimplane, headerTime } = globalThis.Skimplane;
 const { captions } = globalThis.SkimplaneCaptions;
+const { start: startEngine, fitView } = globalThis.SkimplaneWorker;
 
 // The page's number entries, the steps of their arrow keys (Page Up / Page Down for the large one) and the
 // initial values: all from the generator's table of the job's fields, once it has loaded.
@@ -34,10 +36,12 @@ const controllers = [
 
 const $ = (id) => document.getElementById(id);
 let sk;
+let engine; // the generator's calls, in a worker when one could start
 let language = 'zh';
 let dwell = 0; // kept from an imported file; the window has no control for it
 let settingsBytes = null; // the imported Skimplane.ini, whose other contents an export keeps
 let lastFigures = null;
+let refusalShown = false; // the status line holds a refusal of Generate or Export
 
 function text(key) {
   return captions[language][key] ?? captions.zh[key] ?? key;
@@ -63,8 +67,12 @@ function currentJob(withRapidRate) {
   return job;
 }
 
+// The name in 文件名, with ".nc" added when its last part has no extension, as a save dialog adds the
+// default one: the header's path line and the download name agree.
 function fileName() {
-  return $('fileName').value.trim() || 'facing.nc';
+  const name = $('fileName').value.trim() || 'facing.nc';
+  const base = name.split(/[\\/]/).pop();
+  return /\.[^.\s]+$/.test(base) ? name : `${name.replace(/\.$/, '')}.nc`;
 }
 
 // --- Kept in the browser -------------------------------------------------------------------------------
@@ -207,40 +215,248 @@ function cropToFace(svg) {
   svg.querySelector('#figures')?.remove();
 }
 
-let updates = 0;
+// --- The drawing's view: the wheel zooms about the pointer, a drag pans, F or Home fits ---------------------
 
-// Runs after every change: checks the job, draws it and lists its figures.
-function refresh() {
+// A drawing up to this size is shown as the module's SVG; a larger one the worker draws into a bitmap for
+// the view shown, which the page only places (its SVG would take the page seconds to take in).
+const maxSvgBytes = 1_000_000;
+// The drawing shown: its size (the SVG's units), the view (centre x, y and CSS pixels per unit), and for a
+// large one the bitmap with the view it was drawn for.
+const drawing = { size: null, view: null, bitmap: null, bitmapView: null, rendering: false };
+
+function drawingBox() {
+  const element = $('drawing');
+  return { width: element.clientWidth || 1, height: element.clientHeight || 1, ratio: window.devicePixelRatio || 1 };
+}
+
+function showView() {
+  const { view, size } = drawing;
+  const element = $('drawing');
+  element.dataset.scale = view ? String(view.scale) : '';
+  if (!view || !size) return;
+  const box = drawingBox();
+  const svg = element.querySelector('svg');
+  if (svg) {
+    const width = box.width / view.scale;
+    const height = box.height / view.scale;
+    svg.setAttribute('viewBox', `${view.x - width / 2} ${view.y - height / 2} ${width} ${height}`);
+    return;
+  }
+  const canvas = element.querySelector('canvas');
+  if (!canvas || !drawing.bitmap) return;
+  canvas.width = Math.round(box.width * box.ratio);
+  canvas.height = Math.round(box.height * box.ratio);
+  const g = canvas.getContext('2d');
+  g.fillStyle = '#ffffff';
+  g.fillRect(0, 0, canvas.width, canvas.height);
+  // The bitmap drawn for another view, moved and scaled to this one until the worker draws it anew.
+  const from = drawing.bitmapView;
+  const zoom = view.scale / from.scale;
+  const left = ((from.x - box.width / 2 / from.scale) - view.x) * view.scale + box.width / 2;
+  const top = ((from.y - box.height / 2 / from.scale) - view.y) * view.scale + box.height / 2;
+  g.drawImage(drawing.bitmap, left * box.ratio, top * box.ratio, canvas.width * zoom, canvas.height * zoom);
+}
+
+// Asks the worker for the large drawing at the view shown; one at a time, the last view wins.
+async function renderView() {
+  if (drawing.rendering || !drawing.bitmap) return;
+  const view = { ...drawing.view };
+  drawing.rendering = true;
+  try {
+    const answer = await engine.render(view, drawingBox());
+    if (drawing.bitmap) drawing.bitmap.close();
+    drawing.bitmap = answer.bitmap;
+    drawing.bitmapView = answer.view;
+    showView();
+  } catch {
+    // Cancelled, or the drawing changed meanwhile: the next one comes with its own bitmap.
+  } finally {
+    drawing.rendering = false;
+  }
+  const now = drawing.view;
+  if (drawing.bitmap && now && (now.x !== view.x || now.y !== view.y || now.scale !== view.scale)) renderView();
+}
+
+function changeView(view) {
+  if (!drawing.size) return;
+  const fit = fitView(drawing.size, drawingBox());
+  const scale = Math.min(Math.max(view.scale, fit.scale / 4), fit.scale * 2000);
+  drawing.view = { x: view.x, y: view.y, scale };
+  showView();
+  renderView();
+}
+
+function fitDrawing() {
+  if (drawing.size) changeView(fitView(drawing.size, drawingBox()));
+}
+
+// The answer of a preview into the drawing: the SVG, or the bitmap of a large drawing.
+function showDrawing(answer) {
+  const element = $('drawing');
+  if (drawing.bitmap) drawing.bitmap.close();
+  drawing.bitmap = null;
+  if (answer.svg !== undefined) {
+    element.innerHTML = answer.svg;
+    const svg = element.querySelector('svg');
+    cropToFace(svg);
+    const size = svg ? svg.viewBox.baseVal : null;
+    const same = size && drawing.size && size.width === drawing.size.width && size.height === drawing.size.height;
+    drawing.size = size ? { width: size.width, height: size.height } : null;
+    drawing.view = same && drawing.view ? drawing.view : drawing.size && fitView(drawing.size, drawingBox());
+    if (svg) {
+      svg.removeAttribute('width');
+      svg.removeAttribute('height');
+    }
+  } else {
+    if (!element.querySelector('canvas') || element.childElementCount !== 1) {
+      const canvas = document.createElement('canvas');
+      canvas.setAttribute('aria-hidden', 'true');
+      element.replaceChildren(canvas);
+    }
+    drawing.size = answer.size;
+    drawing.view = answer.view;
+    drawing.bitmap = answer.bitmap;
+    drawing.bitmapView = answer.view;
+    element.dataset.times = answer.times?.join(' ') ?? '';
+  }
+  showView();
+}
+
+function clearDrawing() {
+  if (drawing.bitmap) drawing.bitmap.close();
+  Object.assign(drawing, { size: null, view: null, bitmap: null, bitmapView: null });
+  $('drawing').replaceChildren();
+}
+
+function wireDrawing() {
+  const element = $('drawing');
+  element.addEventListener('wheel', (event) => {
+    if (!drawing.view) return;
+    event.preventDefault();
+    const rect = element.getBoundingClientRect();
+    const delta = event.deltaY * (event.deltaMode === 1 ? 16 : event.deltaMode === 2 ? rect.height : 1);
+    const { x, y, scale } = drawing.view;
+    const next = scale * Math.exp(-delta * 0.002);
+    // The point under the pointer stays there.
+    const px = event.clientX - rect.left - rect.width / 2;
+    const py = event.clientY - rect.top - rect.height / 2;
+    const at = { x: x + px / scale, y: y + py / scale };
+    changeView({ x: at.x - px / next, y: at.y - py / next, scale: next });
+  }, { passive: false });
+  let dragging = null;
+  element.addEventListener('pointerdown', (event) => {
+    if (!drawing.view || event.button !== 0) return;
+    dragging = { x: event.clientX, y: event.clientY };
+    element.setPointerCapture(event.pointerId);
+    element.classList.add('dragging');
+  });
+  element.addEventListener('pointermove', (event) => {
+    if (!dragging || !drawing.view) return;
+    const { x, y, scale } = drawing.view;
+    const view = { x: x - (event.clientX - dragging.x) / scale, y: y - (event.clientY - dragging.y) / scale, scale };
+    dragging = { x: event.clientX, y: event.clientY };
+    changeView(view);
+  });
+  const stop = () => {
+    dragging = null;
+    element.classList.remove('dragging');
+  };
+  element.addEventListener('pointerup', stop);
+  element.addEventListener('pointercancel', stop);
+  element.addEventListener('keydown', (event) => {
+    if (event.key !== 'f' && event.key !== 'F' && event.key !== 'Home') return;
+    event.preventDefault();
+    fitDrawing();
+  });
+  window.addEventListener('resize', () => {
+    showView();
+    renderView();
+  });
+}
+
+// --- Progress of a long job, with Cancel ---------------------------------------------------------------------
+
+// Above this many lines (the estimate) a job shows its progress, as the window's preview does.
+const progressLines = 300_000;
+
+// The progress report of one call: `share` of the bar is the lines' part of the work.
+function progressOf(captionKey, share) {
+  return (lines, estimate) => {
+    if (!(estimate > progressLines)) return;
+    $('progress').hidden = false;
+    $('progress-caption').textContent = text(captionKey);
+    $('progress-bar').value = Math.min(Math.floor((lines / estimate) * share * 1000), 999);
+    document.body.dataset.progress = String(lines);
+  };
+}
+
+function hideProgress() {
+  if (!previewing && !generating) $('progress').hidden = true;
+}
+
+let updates = 0;
+let previewing = false; // a preview is under way
+let again = false; // entries changed while it was
+
+// Runs after every change: checks the job, draws it and lists its figures. A change made while the
+// generator works is followed once it is done (the changes typed meanwhile gathered into one).
+async function refresh() {
+  if (previewing) {
+    again = true;
+    return;
+  }
+  previewing = true;
+  document.body.dataset.pending = 'true';
   const started = performance.now();
   clearMessages();
   save();
   try {
-    const { stats, svg } = sk.preview(currentJob(true));
-    $('drawing').innerHTML = svg;
-    cropToFace($('drawing').querySelector('svg'));
-    showFigures(stats);
+    const answer = await engine.preview(currentJob(true), progressOf('PreviewWorking', 0.9),
+      { maxSvgBytes, size: drawing.size, view: drawing.view, box: drawingBox() });
+    showDrawing(answer);
+    showFigures(answer.stats);
     $('preview-error').textContent = '';
+    if (refusalShown) setStatus('', false);
   } catch (error) {
-    $('drawing').replaceChildren();
-    showFigures(null);
-    showRefusal(error, $('preview-error'));
+    if (error.cancelled) {
+      // As the window: the drawing still shows the job before.
+      $('preview-error').textContent = text('PreviewCancelled');
+    } else {
+      clearDrawing();
+      showFigures(null);
+      showRefusal(error, $('preview-error'));
+    }
   }
+  previewing = false;
+  hideProgress();
   // For the benchmark: how long the last change took from the entry to the drawing.
   document.body.dataset.updateMs = (performance.now() - started).toFixed(2);
   document.body.dataset.updates = String(++updates);
+  if (again) {
+    again = false;
+    refresh();
+  } else {
+    document.body.dataset.pending = 'false';
+  }
 }
 
-// A change redraws as soon as the page is free: while a slow drawing runs (a large face with a small
-// cutter can take a second), the keys typed meanwhile are gathered into one redraw after it.
-let pending = null;
+let timer = null;
 function scheduleRefresh() {
-  if (pending !== null) clearTimeout(pending);
   document.body.dataset.pending = 'true';
-  pending = setTimeout(() => {
-    pending = null;
-    document.body.dataset.pending = 'false';
-    refresh();
-  }, 0);
+  if (previewing) {
+    again = true;
+  } else if (timer === null) {
+    timer = setTimeout(() => {
+      timer = null;
+      refresh();
+    }, 0);
+  }
+}
+
+// Cancel ends the work under way and the changes waiting for it.
+function cancel() {
+  again = false;
+  engine.cancel();
 }
 
 // --- Commands ------------------------------------------------------------------------------------------
@@ -259,22 +475,37 @@ function download(bytes, name, type) {
 function setStatus(message, refused) {
   $('status').textContent = message;
   $('status').classList.toggle('refused', refused);
+  refusalShown = refused;
 }
 
-function generate() {
+let generating = false;
+
+async function generate() {
+  if (generating) return;
+  generating = true;
+  document.body.dataset.generating = 'true';
   clearMessages();
   const name = fileName();
   try {
-    const bytes = sk.generate({ ...currentJob(false), fileName: name, time: headerTime() });
+    const bytes = await engine.generate({ ...currentJob(false), fileName: name, time: headerTime() },
+      progressOf('Generating', 1));
     // The header shows the name as entered; the download takes its last part.
     const base = name.split(/[\\/]/).pop() || 'facing.nc';
     download(bytes, base, 'text/plain');
     setStatus(text('Written').replace('%1', base).replace('%2', String(bytes.length)), false);
   } catch (error) {
-    const fields = showRefusal(error, null);
-    setStatus(text('Refused') + error.message, true);
-    if (fields.length > 0) showPageOf(fields[0]);
+    if (error.cancelled) {
+      // Not an error: nothing is written and nothing is said, as in the window.
+      setStatus('', false);
+    } else {
+      const fields = showRefusal(error, null);
+      setStatus(text('Refused') + error.message, true);
+      if (fields.length > 0) showPageOf(fields[0]);
+    }
   }
+  generating = false;
+  hideProgress();
+  document.body.dataset.generating = 'false';
 }
 
 async function importSettings(file) {
@@ -285,7 +516,7 @@ async function importSettings(file) {
   }
   const bytes = new Uint8Array(await file.arrayBuffer());
   try {
-    applyJob(sk.readSettings(bytes, file.name));
+    applyJob(await engine.readSettings(bytes, file.name));
     setStatus(text('Imported').replace('%1', file.name), false);
   } catch (error) {
     if (error.job) applyJob(error.job);
@@ -295,9 +526,9 @@ async function importSettings(file) {
   refresh();
 }
 
-function exportSettings() {
+async function exportSettings() {
   try {
-    download(sk.writeSettings(currentJob(false), settingsBytes ?? undefined), 'Skimplane.ini', 'text/plain');
+    download(await engine.writeSettings(currentJob(false), settingsBytes ?? undefined), 'Skimplane.ini', 'text/plain');
   } catch (error) {
     showRefusal(error, null);
     setStatus(text('Refused') + error.message, true);
@@ -363,6 +594,8 @@ function wire() {
     event.target.value = '';
   });
   $('export').addEventListener('click', exportSettings);
+  $('cancel').addEventListener('click', cancel);
+  wireDrawing();
   $('language').addEventListener('click', () => {
     language = language === 'en' ? 'zh' : 'en';
     applyLanguage();
@@ -386,6 +619,7 @@ async function start() {
   $('controller').replaceChildren(...captions.zh.Controllers.split('|').map((caption) => new Option(caption)));
   try {
     sk = await loadSkimplane();
+    engine = await startEngine();
   } catch (error) {
     applyLanguage();
     setStatus(`WebAssembly: ${error.message}`, true);
@@ -395,8 +629,9 @@ async function start() {
   restore();
   applyLanguage();
   wire();
-  refresh();
+  await refresh();
   $('app').setAttribute('aria-busy', 'false');
+  document.body.dataset.worker = String(engine.inWorker);
   document.body.dataset.ready = 'true';
 }
 

@@ -23,9 +23,11 @@ const captions = {
     PreviewRapidRateFigure: '快速移动速度', PreviewCycleTime: '预计加工时间', PreviewMinutes: '（%1 分钟）',
     PreviewTimeFeedUnknown: '未知（进给速度为零或负值）', PreviewTimeRapidUnknown: '未知（快速移动速度须大于零）',
     PreviewUncutInside: '内部未切削', PreviewUncutCorner: '角部未切削', PreviewShareOfFace: '（占平面的 %1%，第 %2 层）',
-    PreviewColon: '：',
+    PreviewColon: '：', PreviewWorking: '正在计算预览…', PreviewCancel: '取消',
+    PreviewCancelled: '已取消：图中仍是之前的作业',
     Generate: '生成', FileName: '文件名：', Import: '导入 Skimplane.ini', Export: '导出 Skimplane.ini',
     Language: 'English', Refused: '无法生成：', Written: '已生成 %1（%2 字节）。', Imported: '已导入 %1。',
+    Generating: '正在生成程序…', DrawingHint: '滚轮缩放，拖动平移，F 或 Home 适合窗口',
   },
   en: {
     Sheet1: 'Workpiece', Sheet2: 'Cutter', Sheet3: 'Motion', Sheet4: 'About',
@@ -48,14 +50,17 @@ const captions = {
     PreviewTimeRapidUnknown: 'unknown (rapid rate must be above zero)',
     PreviewUncutInside: 'Uncut inside', PreviewUncutCorner: 'Uncut corners',
     PreviewShareOfFace: ' (%1% of the face, layer %2)', PreviewColon: ': ',
+    PreviewWorking: 'Working out the preview...', PreviewCancel: 'Cancel',
+    PreviewCancelled: 'Cancelled: the drawing still shows the job before',
     Generate: 'Generate', FileName: 'File name:', Import: 'Import Skimplane.ini', Export: 'Export Skimplane.ini',
     Language: '中文', Refused: 'Cannot generate: ', Written: 'Generated %1 (%2 bytes).', Imported: 'Imported %1.',
+    Generating: 'Writing the program...', DrawingHint: 'Wheel zooms, drag pans, F or Home fits',
   },
 };
 
 // The keys the page takes from the language pack; the rest are its own.
 const packKeys = Object.keys(captions.en).filter(
-  (key) => !['Generate', 'FileName', 'Import', 'Export', 'Language', 'Refused', 'Written', 'Imported'].includes(key));
+  (key) => !['Generate', 'FileName', 'Import', 'Export', 'Language', 'Refused', 'Written', 'Imported', 'Generating', 'DrawingHint'].includes(key));
 
 globalThis.SkimplaneCaptions = Object.freeze({ captions, packKeys });
 })();

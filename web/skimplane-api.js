@@ -10,8 +10,13 @@
 // time ('YYYY-MM-DD HH:MM', now when missing), fileName (the header's path, 'facing.nc' when missing),
 // rapidRate (mm/min, for the cycle time). A refused job throws an Error with the desktop program's message
 // and, in its `fields`, the names of the entries it is about (the one to mend first first).
+//
+// generate, stats, previewSvg and preview take an optional second argument { onProgress }: a long run calls
+// onProgress(lines, estimate) after every 65,536 lines (the lines done, and an upper bound of the total).
+// The calls are synchronous; the page runs them in a worker (skimplane-worker.js), which it can end to
+// cancel one.
 
-(() => {
+(function installSkimplane() {
   function pad(n) {
     return String(n).padStart(2, '0');
   }
@@ -90,8 +95,17 @@
       const text = jobText(given);
       return given.time === undefined || given.time === null ? `${text}time=${encodeURIComponent(headerTime())}\n` : text;
     }
-    function report(given, svg) {
-      check(withText(jobText(given), (p) => core._skPreview(p, svg ? 1 : 0)));
+    // Runs a call with the caller's progress report, if any.
+    function reporting(options, call) {
+      core.onProgress = typeof options?.onProgress === 'function' ? options.onProgress : null;
+      try {
+        return call();
+      } finally {
+        core.onProgress = null;
+      }
+    }
+    function report(given, svg, options) {
+      check(reporting(options, () => withText(jobText(given), (p) => core._skPreview(p, svg ? 1 : 0))));
       const all = resultBytes();
       const svgBytes = core._skSecondSize();
       const stats = JSON.parse(decoder.decode(all.subarray(0, all.length - svgBytes)));
@@ -105,21 +119,21 @@
       // The job of the fields' defaults: the window's initial values.
       defaultJob,
       // The program's bytes: GBK, every line ending in CR LF, exactly as the desktop program writes it.
-      generate(given) {
-        check(withText(job(given), (p) => core._skGenerate(p)));
+      generate(given, options) {
+        check(reporting(options, () => withText(job(given), (p) => core._skGenerate(p))));
         return resultBytes();
       },
       // The figures of `skimplane-cli --stats --json`.
-      stats(given) {
-        return report(given, false).stats;
+      stats(given, options) {
+        return report(given, false, options).stats;
       },
       // The drawing of `skimplane-cli --preview`.
-      previewSvg(given) {
-        return report(given, true).svg;
+      previewSvg(given, options) {
+        return report(given, true, options).svg;
       },
       // Both in one pass, for a page that shows them together.
-      preview(given) {
-        return report(given, true);
+      preview(given, options) {
+        return report(given, true, options);
       },
       // The entries of a Skimplane.ini (its bytes). An entry that cannot be read keeps its initial value;
       // the first such entry's message throws, with the job read nonetheless in the Error's `job`. The
@@ -153,5 +167,6 @@
     return loading;
   }
 
-  globalThis.Skimplane = Object.freeze({ load, headerTime });
+  // `source`: this script's own text, which the page's worker runs again inside the worker.
+  globalThis.Skimplane = Object.freeze({ load, headerTime, source: `(${installSkimplane})();\n` });
 })();

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "preview/ToolpathPreview.h"
 #include "toolpath/ProgramLimits.h"
 
 struct TPreviewReport {
@@ -16,5 +17,7 @@ struct TPreviewReport {
 
 // Builds the drawing of every layer (with the first layer's swept band and uncut cells) when `svg` is set,
 // and the figures, all in memory, so that a caller can refuse before it writes any file. Raises EDVError
-// for a program too large to draw.
-[[nodiscard]] TPreviewReport MakePreviewReport(const TCheckedJob& job, bool svg, double rapidRate);
+// for a program too large to draw. `progress` is told the lines read back so far (an exception thrown from
+// it stops the work).
+[[nodiscard]] TPreviewReport MakePreviewReport(const TCheckedJob& job, bool svg, double rapidRate,
+                                               const TReadProgress& progress = {});

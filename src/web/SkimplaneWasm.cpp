@@ -14,7 +14,8 @@
 #include <string_view>
 #include <utility>
 
-#include "toolpath/JobFields.h"
+#include <emscripten.h>
+
 #include "dvTools/EscapedText.h"
 #include "dvTools/dvError.h"
 #include "dvTools/dvIniTools.h"
@@ -37,17 +38,34 @@ std::string result;
 std::size_t secondSize = 0;  // skPreview: the SVG follows the figures' JSON in the same buffer
 std::string refusalFields;   // the web names of the fields the last refusal is about, comma-separated
 
-// The program's lines as the file's bytes, each followed by CR LF.
+// Lines between two reports of a long run's progress.
+constexpr std::uint64_t kProgressEvery = 1 << 16;
+
+}  // namespace
+
+// Tells the page how far a long run is: `lines` done of about `estimate` (an upper bound). The module's
+// `onProgress`, when the caller has set one, is called; a worker posts it to the page, which can end the
+// worker to cancel.
+EM_JS(void, skReportProgress, (double lines, double estimate), {
+  if (Module["onProgress"]) Module["onProgress"](lines, estimate);
+});
+
+namespace {
+
+// The program's lines as the file's bytes, each followed by CR LF, reporting the lines written so far.
 class TGCodeStringSink final : public TGCodeSink {
  public:
-  explicit TGCodeStringSink(std::string& bytes) : bytes_(bytes) {}
+  TGCodeStringSink(std::string& bytes, double estimate) : bytes_(bytes), estimate_(estimate) {}
   void AddLine(std::string_view line) override {
     bytes_.append(line);
     bytes_.append("\r\n");
+    if (++lines_ % kProgressEvery == 0) skReportProgress(static_cast<double>(lines_), estimate_);
   }
 
  private:
   std::string& bytes_;
+  double estimate_;
+  std::uint64_t lines_ = 0;
 };
 
 struct TWebJob {
@@ -249,7 +267,7 @@ int skGenerate(const char* jobText) {
                      " bytes, more than the page can keep in memory (" +
                      std::to_string(static_cast<long long>(kMaxWebProgramBytes)) +
                      "); the desktop program writes it");
-    TGCodeStringSink sink(result);
+    TGCodeStringSink sink(result, request.Job.EstimatedLines());
     TGCodeFile list(sink);
     WriteProgram(request, list);
   });
@@ -260,7 +278,12 @@ int skGenerate(const char* jobText) {
 int skPreview(const char* jobText, int svg) {
   return Answer([&] {
     const TWebJob job = ParseJob(jobText);
-    TPreviewReport report = MakePreviewReport(CheckJob(job.Entries), svg != 0, job.RapidRate);
+    const TCheckedJob checked = CheckJob(job.Entries);
+    const double estimate = checked.EstimatedLines();
+    TReadProgress progress;
+    progress.Every = kProgressEvery;
+    progress.Tick = [estimate](std::uint64_t lines) { skReportProgress(static_cast<double>(lines), estimate); };
+    TPreviewReport report = MakePreviewReport(checked, svg != 0, job.RapidRate, progress);
     result = std::move(report.Json);
     result += report.Svg;
     secondSize = report.Svg.size();

@@ -149,6 +149,24 @@ describe('generate', () => {
       /more than the page can keep in memory/);
   });
 
+  test('a long run reports its lines to onProgress and writes the same bytes', () => {
+    const job = { x: 3000, y: 2000, diameter: 0.5, overlap: 0.1, layers: 20, time: '2011-06-18 14:05' };
+    const ticks = [];
+    const bytes = sk.generate(job, { onProgress: (lines, estimate) => ticks.push([lines, estimate]) });
+    const lines = Buffer.from(bytes).toString('latin1').split('\r\n').length - 1;
+    assert.equal(ticks.length, Math.floor(lines / 65536));
+    ticks.forEach(([done, estimate], i) => {
+      assert.equal(done, (i + 1) * 65536);
+      assert.ok(estimate >= lines, `estimate ${estimate} of ${lines} lines`);
+    });
+    assert.deepEqual(bytes, sk.generate(job));
+    // The preview reports the lines it reads back; its figures are the same without a report.
+    const read = [];
+    const stats = sk.stats(job, { onProgress: (done) => read.push(done) });
+    assert.deepEqual(read, ticks.map(([done]) => done));
+    assert.deepEqual(stats, sk.stats(job));
+  });
+
   test('without a time the header shows the present minute', () => {
     const line = Buffer.from(sk.generate({})).toString('latin1').split('\r\n')[2];
     assert.match(line, / \d{4}-\d\d-\d\d \d\d:\d\d \)$/);

@@ -8,7 +8,7 @@ import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, test } from 'node:test';
 
-import { cliProgram, hasCli, removeFolder, tempFolder, webDir } from './support.mjs';
+import { cliArguments, cliProgram, hasCli, removeFolder, runCli, tempFolder, webDir } from './support.mjs';
 import { serve } from './server.mjs';
 
 const chromium = process.env.SKIMPLANE_CHROMIUM ?? '/usr/bin/chromium';
@@ -38,6 +38,10 @@ before(async () => {
   });
   page = await browser.newPage();
   await page.setViewport({ width: 1200, height: 900 });
+  if (process.env.SKIMPLANE_DEBUG) {
+    page.on('console', (m) => console.log('console:', m.text()));
+    page.on('pageerror', (e) => console.log('pageerror:', e.message));
+  }
   page.on('request', (request) => {
     if (!request.url().startsWith(server.origin) && !request.url().startsWith('blob:') &&
         !request.url().startsWith('data:')) foreign.push(request.url());
@@ -149,6 +153,7 @@ test('a refused job is named next to its entry with the desktop message', { skip
   assert.equal(await page.$eval('#overlap-error', (e) => e.textContent), expected);
   assert.equal(await page.$eval('#overlap', (e) => e.getAttribute('aria-invalid')), 'true');
   await page.click('#generate');
+  await page.waitForFunction(() => document.body.dataset.generating !== 'true');
   assert.match(await page.$eval('#status', (e) => e.textContent), /pass step/);
   assert.ok(!existsSync(path.join(downloads, 'refused.nc')));
   await enter('overlap', '0.5');
@@ -219,6 +224,8 @@ test('the page works from its folder opened as a file, with no server', { skip }
     await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
     await local.goto(pathToFileURL(path.join(webDir, 'index.html')).href);
     await local.waitForSelector('body[data-ready="true"]');
+    // The generator runs in a worker there too, made from the scripts the page has loaded.
+    assert.equal(await local.$eval('body', (e) => e.dataset.worker), 'true');
     assert.equal(await local.$eval('#figure-list dd[data-figure="PreviewLines"]', (e) => e.textContent), '79');
     await local.evaluate(() => {
       document.getElementById('fileName').value = 'from-a-folder.nc';
@@ -228,6 +235,227 @@ test('the page works from its folder opened as a file, with no server', { skip }
     assert.match(bytes.toString('latin1'), /^\( Skimplane v1\.3 /);
     assert.deepEqual(asked.filter((url) => !url.startsWith('file:') && !url.startsWith('blob:') &&
       !url.startsWith('data:')), []);
+  } finally {
+    await local.close();
+  }
+});
+
+// Sets entries as typing does, without waiting for the preview.
+async function setEntries(entries) {
+  await page.evaluate((pairs) => {
+    for (const [id, value] of pairs) {
+      const element = document.getElementById(id) ?? document.querySelector(id);
+      if (element.type === 'radio' || element.type === 'checkbox') {
+        element.checked = value;
+        element.dispatchEvent(new Event('change'));
+      } else {
+        element.value = value;
+        element.dispatchEvent(new Event('input'));
+      }
+    }
+  }, entries);
+}
+
+// The job the entries hold, as the command-line tool takes it.
+async function pageJob() {
+  return page.evaluate(() => {
+    const job = {};
+    for (const id of ['x', 'y', 'diameter', 'overlap', 'stepDown', 'retract', 'layers', 'spindle', 'feed']) {
+      job[id] = document.getElementById(id).value;
+    }
+    job.absoluteRetract = document.getElementById('retract-absolute').checked;
+    job.strategy = document.querySelector('input[name="strategy"]:checked').value;
+    job.edgeClean = document.getElementById('edgeClean').checked;
+    Object.assign(job, [{ dialect: 'iso', coolant: 'mist' }, { dialect: 'iso', coolant: 'flood' },
+      { dialect: 'iso', coolant: 'off' }, { dialect: 'grbl', coolant: 'off' },
+      { dialect: 'grbl', coolant: 'flood' }][document.getElementById('controller').selectedIndex]);
+    return job;
+  });
+}
+
+// The page's own session lets downloads into the test's folder (a page opened and closed meanwhile
+// takes that setting away).
+async function allowDownloads() {
+  const session = await page.createCDPSession();
+  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+}
+
+async function settled(timeout = 30_000) {
+  await page.waitForFunction(() => document.body.dataset.pending === 'false' &&
+    document.body.dataset.generating !== 'true', { timeout });
+}
+
+test('a mended entry clears the refusal of Generate; a name without an extension gets .nc', { skip }, async () => {
+  await allowDownloads();
+  await setEntries([['x', '20'], ['y', '12'], ['layers', '2'], ['overlap', '6']]);
+  await settled();
+  await page.click('#generate');
+  await settled();
+  assert.match(await page.$eval('#status', (e) => e.textContent), /pass step/);
+  await setEntries([['overlap', '0.5']]);
+  await settled();
+  assert.equal(await page.$eval('#status', (e) => e.textContent), '');
+  assert.equal(await page.$eval('#overlap-error', (e) => e.textContent), '');
+  // The header's path line and the download both carry the added extension.
+  const folder = tempFolder();
+  try {
+    await setEntries([['fileName', path.join(folder, 'plate')]]);
+    await page.click('#generate');
+    await settled();
+    const bytes = await waitForDownload('plate.nc');
+    const time = / (\d{4}-\d\d-\d\d \d\d:\d\d) \)\r\n/.exec(bytes.toString('latin1'))[1];
+    const job = { ...await pageJob(), time };
+    assert.ok(bytes.equals(cliProgram(job, path.join(folder, 'plate.nc')).bytes));
+    await setEntries([['fileName', 'plate.v2.tap']]);
+    await page.click('#generate');
+    await waitForDownload('plate.v2.tap');
+  } finally {
+    removeFolder(folder);
+  }
+});
+
+test('the drawing zooms with the wheel about the pointer, pans by dragging and fits with F or Home', { skip }, async () => {
+  const view = () => page.$eval('#drawing svg', (svg) => svg.getAttribute('viewBox').split(' ').map(Number));
+  // Said below the drawing, as the window's preview says it.
+  assert.equal(await page.$eval('#drawing-hint', (e) => e.textContent), 'Wheel zooms, drag pans, F or Home fits');
+  const fitted = await view();
+  const box = await (await page.$('#drawing')).boundingBox();
+  const centre = { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+  // Zoomed in about the pointer at the centre: a smaller view about the same middle.
+  await page.mouse.move(centre.x, centre.y);
+  await page.mouse.wheel({ deltaY: -400 });
+  await page.waitForFunction((width) => Number(document.querySelector('#drawing svg').getAttribute('viewBox').split(' ')[2]) < width, {}, fitted[2]);
+  const zoomed = await view();
+  assert.ok(zoomed[2] < fitted[2] / 2, `${zoomed} from ${fitted}`);
+  assert.ok(Math.abs(zoomed[0] + zoomed[2] / 2 - (fitted[0] + fitted[2] / 2)) < 1e-6);
+  // Dragged 40 px right and 20 px down: the drawing follows the pointer.
+  await page.mouse.down();
+  await page.mouse.move(centre.x + 40, centre.y + 20, { steps: 4 });
+  await page.mouse.up();
+  const dragged = await view();
+  const unit = zoomed[2] / box.width; // drawing units per CSS pixel
+  assert.ok(Math.abs(dragged[0] - (zoomed[0] - 40 * unit)) < 1e-6 && Math.abs(dragged[1] - (zoomed[1] - 20 * unit)) < 1e-6);
+  // F fits the whole drawing again, as does Home.
+  await page.keyboard.press('f');
+  assert.deepEqual(await view(), fitted);
+  await page.mouse.wheel({ deltaY: -200 });
+  await page.keyboard.press('Home');
+  assert.deepEqual(await view(), fitted);
+});
+
+test('a million-line job shows its progress with Cancel, and no task blocks the page for more than 100 ms', { skip, timeout: 300_000 }, async (t) => {
+  // Every task of the page longer than 50 ms is reported; the frames' gaps are kept as a second measure.
+  // A page in the background reports none and draws no frames: this one is brought to the front.
+  await page.bringToFront();
+  await page.evaluate(() => {
+    window.longTasks = [];
+    // Kept by the window: an observer nothing holds may be collected, and then reports nothing.
+    window.longTaskObserver = new PerformanceObserver((list) => {
+      for (const entry of list.getEntries()) window.longTasks.push(entry.duration);
+    });
+    window.longTaskObserver.observe({ type: 'longtask' });
+    window.frameGap = 0;
+    let last = performance.now();
+    const frame = (now) => {
+      window.frameGap = Math.max(window.frameGap, now - last);
+      last = now;
+      requestAnimationFrame(frame);
+    };
+    requestAnimationFrame(frame);
+  });
+  // The observer sees a task of 70 ms of the page's own (a timer's; what the test itself runs in the page
+  // is no task of it), so that none seen later means none there.
+  await page.evaluate(() => new Promise((resolve) => {
+    setTimeout(() => {
+      const end = performance.now() + 70;
+      while (performance.now() < end);
+      resolve();
+    }, 0);
+  }));
+  await page.waitForFunction(() => window.longTasks.length > 0);
+  await page.evaluate(() => {
+    window.longTasks = [];
+    window.frameGap = 0;
+  });
+  const job = { x: '3000', y: '2000', diameter: '0.5', overlap: '0.1', layers: '100' };
+  await setEntries(Object.entries(job).slice(0, 5).concat([['input[name="strategy"][value="spiral"]', true]]));
+  const full = await pageJob();
+  const lines = JSON.parse(runCli([...cliArguments(full), '--stats', '--json']).stdout).lines;
+  assert.ok(lines > 1_000_000, `${lines} lines`);
+  await page.waitForFunction(() => !document.getElementById('progress').hidden, { timeout: 60_000 });
+  assert.equal(await page.$eval('#progress-caption', (e) => e.textContent), 'Working out the preview...');
+  assert.equal(await page.$eval('#cancel', (e) => e.textContent), 'Cancel');
+  // The page answers while the job runs: a click on a tab is taken at once.
+  await openTab('about');
+  assert.equal(await page.$eval('#tab-about', (e) => e.getAttribute('aria-selected')), 'true');
+  await page.click('#cancel');
+  await page.waitForFunction(() => document.getElementById('preview-error').textContent !== '');
+  assert.equal(await page.$eval('#preview-error', (e) => e.textContent), 'Cancelled: the drawing still shows the job before');
+  assert.equal(await page.$eval('#progress', (e) => e.hidden), true);
+  assert.ok(await page.$('#drawing svg'), 'the drawing before stays');
+  // Again, to its end: the figures and the drawing of a million lines.
+  await setEntries([['layers', '100']]);
+  await settled(240_000);
+  assert.equal(await figure('PreviewLines'), String(lines));
+  assert.ok(await page.$('#drawing canvas'));
+  assert.equal(await page.$eval('#progress', (e) => e.hidden), true);
+  // Zoomed, the large drawing is drawn anew for the view by the worker.
+  const box = await (await page.$('#drawing')).boundingBox();
+  const scale = Number(await page.$eval('#drawing', (e) => e.dataset.scale));
+  await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  await page.mouse.wheel({ deltaY: -400 });
+  await page.waitForFunction((s) => Number(document.getElementById('drawing').dataset.scale) > s, {}, scale);
+  // Generate writes the desktop tool's program of it.
+  const folder = tempFolder();
+  try {
+    await setEntries([['fileName', path.join(folder, 'million.nc')]]);
+    await page.click('#generate');
+    const bytes = await waitForDownload('million.nc');
+    const time = / (\d{4}-\d\d-\d\d \d\d:\d\d) \)\r\n/.exec(bytes.subarray(0, 200).toString('latin1'))[1];
+    const expected = cliProgram({ ...full, time }, path.join(folder, 'million.nc'));
+    assert.ok(bytes.equals(expected.bytes));
+  } finally {
+    removeFolder(folder);
+  }
+  const { longTasks, frameGap } = await page.evaluate(() => ({ longTasks: window.longTasks, frameGap: window.frameGap }));
+  const longest = Math.max(0, ...longTasks);
+  t.diagnostic(`longest task ${longest.toFixed(0)} ms (${longTasks.length} above 50 ms), longest gap between frames ${frameGap.toFixed(0)} ms`);
+  assert.ok(longest < 100, `a task of ${longest} ms`);
+});
+
+test('a long Generate shows its progress, and Cancel writes nothing', { skip, timeout: 120_000 }, async () => {
+  // Five million lines: too many to draw, the preview says so at once; the program is written.
+  await setEntries([['layers', '500']]);
+  await settled(60_000);
+  assert.match(await page.$eval('#preview-error', (e) => e.textContent), /too many to draw/);
+  await setEntries([['fileName', 'cancelled.nc']]);
+  await page.click('#generate');
+  await page.waitForFunction(() => !document.getElementById('progress').hidden, { timeout: 60_000 });
+  assert.equal(await page.$eval('#progress-caption', (e) => e.textContent), 'Writing the program...');
+  await page.click('#cancel');
+  await settled();
+  assert.equal(await page.$eval('#status', (e) => e.textContent), '');
+  assert.equal(await page.$eval('#progress', (e) => e.hidden), true);
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  assert.ok(!existsSync(path.join(downloads, 'cancelled.nc')));
+  // The next worker takes the next job.
+  await setEntries([['layers', '2'], ['x', '20'], ['y', '12']]);
+  await settled();
+  assert.equal(await page.$eval('#preview-error', (e) => e.textContent), '');
+  assert.ok(await page.$('#drawing svg'));
+});
+
+test('without workers the page runs the generator itself', { skip }, async () => {
+  const local = await browser.newPage();
+  try {
+    await local.evaluateOnNewDocument(() => {
+      delete globalThis.Worker;
+    });
+    await local.goto(`${server.origin}/`);
+    await local.waitForSelector('body[data-ready="true"]');
+    assert.equal(await local.$eval('body', (e) => e.dataset.worker), 'false');
+    assert.ok(await local.$('#drawing svg'));
+    assert.match(await local.$eval('#figure-list dd[data-figure="PreviewLines"]', (e) => e.textContent), /^\d+$/);
   } finally {
     await local.close();
   }
