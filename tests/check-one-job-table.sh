@@ -10,7 +10,7 @@ status=0
 if grep -rnE "\.($fields)\b|TJobEntries::($fields)\b" "$root/src/settings" "$root/src/cli" "$root/src/web"; then
   echo "FAIL: a field of the job named outside the job's table (above)"; status=1
 fi
-if grep -nE "/\^The |stepDown: \[|x: '150'|strategy: 'spiral'|coolant: ''" "$root/web/app.js" "$root/web/skimplane-api.js"; then
+if grep -nE "/\^The |stepDown: \[|x: '150'|strategy: 'spiral'|coolant: ''|coolant: 'mist' }" "$root/web/app.js" "$root/web/skimplane-api.js"; then
   echo "FAIL: the page keeps a copy of the job's table or reads a refusal's words (above)"; status=1
 fi
 exit $status

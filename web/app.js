@@ -18,6 +18,7 @@ const storageKey = 'skimplane.entries';
 const initial = { controller: 0, rapidRate: '5000', fileName: 'facing.nc', language: 'zh', settings: null };
 
 function learnFields() {
+  controllers = sk.controllers;
   for (const field of sk.fields) {
     if ((field.kind === 'float' || field.kind === 'integer') && $(field.name)) {
       numberFields.push(field.name);
@@ -28,11 +29,8 @@ function learnFields() {
     }
   }
 }
-// The five entries of the controller box, in the window's order.
-const controllers = [
-  { dialect: 'iso', coolant: 'mist' }, { dialect: 'iso', coolant: 'flood' }, { dialect: 'iso', coolant: 'off' },
-  { dialect: 'grbl', coolant: 'off' }, { dialect: 'grbl', coolant: 'flood' },
-];
+// The entries of the controller box, in the window's order, from the generator (sk.controllers).
+let controllers = [];
 
 const $ = (id) => document.getElementById(id);
 let sk;
@@ -47,10 +45,12 @@ function text(key) {
   return captions[language][key] ?? captions.zh[key] ?? key;
 }
 
+// The entry of a dialect and coolant; no coolant (or one the dialect cannot write) is the dialect's own,
+// its first entry.
 function controllerIndex(dialect, coolant) {
-  if (dialect === 'grbl') return coolant === 'flood' ? 4 : 3;
-  if (coolant === 'flood') return 1;
-  return coolant === 'off' ? 2 : 0;
+  const exact = controllers.findIndex((c) => c.dialect === dialect && c.coolant === coolant);
+  if (exact >= 0) return exact;
+  return Math.max(controllers.findIndex((c) => c.dialect === dialect), 0);
 }
 
 // The job as the entries stand; `withRapidRate` for the preview, whose figures depend on it.

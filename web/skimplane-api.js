@@ -88,6 +88,9 @@
     const jobFields = fields.map((f) => f.name);
     const kinds = Object.fromEntries(fields.map((f) => [f.name, f.kind]));
     const defaultJob = Object.freeze(Object.fromEntries(fields.map((f) => [f.name, f.default])));
+    // The controller box's entries: each dialect with each coolant it can write, its own first.
+    check(core._skControllers());
+    const controllers = Object.freeze(JSON.parse(decoder.decode(resultBytes())).map((c) => Object.freeze(c)));
     function jobText(given) {
       return jobTextOf(given, jobFields);
     }
@@ -118,6 +121,8 @@
       fields,
       // The job of the fields' defaults: the window's initial values.
       defaultJob,
+      // The controller box's entries in the window's order: { dialect, coolant } words.
+      controllers,
       // The program's bytes: GBK, every line ending in CR LF, exactly as the desktop program writes it.
       generate(given, options) {
         check(reporting(options, () => withText(job(given), (p) => core._skGenerate(p))));

@@ -371,6 +371,19 @@ int skDescribe() {
   });
 }
 
+// The controller box's entries as JSON, in the window's order: each dialect with each coolant it can write,
+// its own first ([{"dialect":"iso","coolant":"mist"}, ...]).
+int skControllers() {
+  return Answer([] {
+    std::string out = "[";
+    for (const TControllerWords& c : ControllerWords()) {
+      out += std::string(out.size() > 1 ? "," : "") + "{\"dialect\":\"" + c.DialectWord + "\",\"coolant\":\"" +
+             c.CoolantWord + "\"}";
+    }
+    result = out + "]";
+  });
+}
+
 // The fields the last refusal is about (web names, comma-separated; empty for none).
 const char* skRefusalFields() {
   return refusalFields.c_str();
