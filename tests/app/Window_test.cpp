@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 #include "AppTestSeams.h"
@@ -146,11 +147,11 @@ TEST(WindowKeyboard, TabGoesRoundTheWindowAndThePageOnShow) {
   } rows[] = {
       {0, {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtYPos", "edtXPos", "btnClose"}},
       {1,
-       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtKnit", "edtZPos", "edtCross", "edtZUp",
-        "opnZUpRel", "btnClose"}},
+       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtKnit", "edtZPos", "edtZUp", "opnZUpRel",
+        "edtCross", "btnClose"}},
       {2,
-       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtSpeed", "edtFro", "opnDelta", "chkClearEnd",
-        "edtLayer", "cmbController", "btnClose"}},
+       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtSpeed", "edtFro", "opnDelta", "edtLayer",
+        "chkClearEnd", "cmbController", "btnClose"}},
       {3, {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "btnClose"}},
   };
   for (const auto& r : rows) {
@@ -169,6 +170,36 @@ TEST(WindowKeyboard, TabGoesRoundTheWindowAndThePageOnShow) {
       backward.push_back(focused().toStdString());
     }
     EXPECT_EQ(backward, std::vector<std::string>(r.round.rbegin(), r.round.rend())) << "page " << r.page;
+  }
+}
+
+// Whatever the pack, Tab walks each page's controls as they are laid out: down the rows, and along a row
+// from the left.
+TEST(WindowKeyboard, EveryPagesTabOrderFollowsItsLayout) {
+  for (const char* pack : {static_cast<const char*>(nullptr), "packs\\English.lng", "packs\\Chinese-Traditional.lng"}) {
+    TProgram p;
+    p.ShipPacks();
+    if (pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + pack}));
+    auto form = p.Start();
+    ASSERT_TRUE(p.log.errors.empty());
+    for (int i = 0; i < form->PageControl1->PageCount(); ++i) {
+      QList<QWidget*> stops;
+      for (QWidget* w : form->PageControl1->Page(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->property("TabOrder").isValid()) stops << w;
+      std::sort(stops.begin(), stops.end(), [](QWidget* a, QWidget* b) {
+        return a->property("TabOrder").toInt() < b->property("TabOrder").toInt();
+      });
+      for (qsizetype k = 1; k < stops.size(); ++k) {
+        const QRect a = stops[k - 1]->geometry(), b = stops[k]->geometry();
+        const bool nextRow = b.top() > a.top();
+        const bool sameRowRightwards = b.top() == a.top() && b.left() > a.left();
+        EXPECT_TRUE(nextRow || sameRowRightwards)
+            << (pack ? pack : "no pack") << ": " << stops[k - 1]->objectName().toStdString() << " then "
+            << stops[k]->objectName().toStdString();
+      }
+    }
+    form.reset();
+    UseQtLanguage(QStringLiteral("zh_CN"));
   }
 }
 
