@@ -230,10 +230,10 @@ TfrmSkimplane::~TfrmSkimplane() {
 }
 
 void TfrmSkimplane::BuildControls() {
-  btnClose = new QPushButton(U("关闭"), this);
+  btnClose = new QPushButton(this);
   btnClose->setObjectName(QStringLiteral("btnClose"));
   btnClose->setGeometry(376, 372, 75, 25);
-  btnGenerate = new QPushButton(U("生成"), this);
+  btnGenerate = new QPushButton(this);
   btnGenerate->setObjectName(QStringLiteral("btnGenerate"));
   btnGenerate->setGeometry(280, 372, 75, 25);
   for (QPushButton* b : {btnClose, btnGenerate}) {
@@ -319,6 +319,7 @@ void TfrmSkimplane::BuildControls() {
 
   ZQLabel1 = new TZQLabel(tabAbout);
   SetupZQLabel1(*ZQLabel1);
+  ShowTexts();
 
   const auto spin = [this](const char* name) { return static_cast<TSpinEdit*>(Control(name)); };
   const auto radio = [this](const char* name) { return static_cast<QRadioButton*>(Control(name)); };
@@ -430,12 +431,26 @@ void TfrmSkimplane::ShowErrorBox(const QString& message) {
   if (seams_.ShowError) seams_.ShowError(this, ApplicationTitle(), ErrorBoxText(message));
 }
 
-void TfrmSkimplane::RunHandler(const std::function<void()>& body) {
+void TfrmSkimplane::ShowErrorBox(const char* leadKey, const QString& message) {
+  ShowErrorBox(Texts.Text(leadKey) + QLatin1Char('\n') + message);
+}
+
+void TfrmSkimplane::RunHandler(const std::function<void()>& body, const char* leadKey) {
   try {
     body();
   } catch (const std::exception& e) {
-    ShowErrorBox(MessageFromBytes(e.what()));
+    const QString message = MessageFromBytes(e.what());
+    if (leadKey)
+      ShowErrorBox(leadKey, message);
+    else
+      ShowErrorBox(message);
   }
+}
+
+void TfrmSkimplane::ShowTexts() {
+  btnGenerate->setText(Texts.Text("Generate"));
+  btnClose->setText(Texts.Text("Close"));
+  ZQLabel1->SetLines(Texts.Text("AboutText").split(QLatin1Char('|')));
 }
 
 void TfrmSkimplane::FormCreate() {
@@ -444,7 +459,7 @@ void TfrmSkimplane::FormCreate() {
     // The About text takes the skin's content colour instead of its page's.
     ZQLabel1->setColor(ContentColor());
     if (seams_.LoadSettings) seams_.LoadSettings(*this);
-  });
+  }, "MsgSettingsNotRead");
 }
 
 void TfrmSkimplane::FormDestroy() {
@@ -452,7 +467,7 @@ void TfrmSkimplane::FormDestroy() {
   destroyed_ = true;
   RunHandler([this] {
     if (seams_.SaveSettings) seams_.SaveSettings(*this);
-  });
+  }, "MsgSettingsNotSaved");
 }
 
 void TfrmSkimplane::closeEvent(QCloseEvent* event) {

@@ -29,7 +29,7 @@ using namespace std::string_literals;
 namespace {
 
 constexpr const char* kMainTitle = "^Skimplane v1";
-constexpr const char* kBoxTitle = "^skimplane$";
+constexpr const char* kBoxTitle = "^Skimplane$";
 
 // What a shell command prints, without its last line end.
 std::string Output(const std::string& command) {
@@ -379,7 +379,7 @@ TEST_F(DesktopTest, AnInstalledCopyKeepsItsFilesInTheUsersFolder) {
   const std::string window = Window(kMainTitle);
   ASSERT_FALSE(window.empty());
   std::this_thread::sleep_for(500ms);
-  EXPECT_TRUE(Output("xdotool search --onlyvisible --name '^skimplane$' 2>/dev/null").empty())
+  EXPECT_TRUE(Output("xdotool search --onlyvisible --name '^Skimplane$' 2>/dev/null").empty())
       << "an error box at start: the installed pack was not found";
   PressClose(window);
   EXPECT_EQ(Exited(), 0);
