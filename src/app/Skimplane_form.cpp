@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QTabBar>
 
@@ -82,11 +83,9 @@ struct TSpinRow {
   int left, top;
 };
 constexpr TSpinRow kSpinEdits[] = {
-    {"tabFace", "edtYPos", 256, 104},   {"tabFace", "edtXPos", 84, 256},
-    {"tabKnit", "edtKnit", 272, 32},    {"tabKnit", "edtZPos", 272, 76},
-    {"tabKnit", "edtZUp", 272, 120},    {"tabKnit", "edtCross", 272, 252},
-    {"tabOption", "edtSpeed", 88, 32},  {"tabOption", "edtFro", 292, 32},
-    {"tabOption", "edtLayer", 96, 248},
+    {"tabFace", "edtYPos", 256, 104},  {"tabFace", "edtXPos", 84, 256},  {"tabKnit", "edtKnit", 272, 32},
+    {"tabKnit", "edtZPos", 272, 76},   {"tabKnit", "edtZUp", 272, 120},  {"tabKnit", "edtCross", 272, 252},
+    {"tabOption", "edtSpeed", 88, 32}, {"tabOption", "edtFro", 292, 32}, {"tabOption", "edtLayer", 96, 248},
 };
 
 // Radio buttons form a group by their page; the check box sits with them in the table.
@@ -450,24 +449,32 @@ void TfrmSkimplane::RunHandler(const std::function<void()>& body, const char* le
 void TfrmSkimplane::ShowTexts() {
   btnGenerate->setText(Texts.Text("Generate"));
   btnClose->setText(Texts.Text("Close"));
-  ZQLabel1->SetLines(Texts.Text("AboutText").split(QLatin1Char('|')));
+  const QStringList about = Texts.Text("AboutText").split(QLatin1Char('|'));
+  ZQLabel1->SetLines(about);
+  // The ruled label paints its rows itself; a screen reader reads them from its name.
+  ZQLabel1->setAccessibleName(
+      QStringList(about).filter(QRegularExpression(QStringLiteral("\\S"))).join(QLatin1Char(' ')));
 }
 
 void TfrmSkimplane::FormCreate() {
-  RunHandler([this] {
-    PageControl1->SetActivePageIndex(0);
-    // The About text takes the skin's content colour instead of its page's.
-    ZQLabel1->setColor(ContentColor());
-    if (seams_.LoadSettings) seams_.LoadSettings(*this);
-  }, "MsgSettingsNotRead");
+  RunHandler(
+      [this] {
+        PageControl1->SetActivePageIndex(0);
+        // The About text takes the skin's content colour instead of its page's.
+        ZQLabel1->setColor(ContentColor());
+        if (seams_.LoadSettings) seams_.LoadSettings(*this);
+      },
+      "MsgSettingsNotRead");
 }
 
 void TfrmSkimplane::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
-  RunHandler([this] {
-    if (seams_.SaveSettings) seams_.SaveSettings(*this);
-  }, "MsgSettingsNotSaved");
+  RunHandler(
+      [this] {
+        if (seams_.SaveSettings) seams_.SaveSettings(*this);
+      },
+      "MsgSettingsNotSaved");
 }
 
 void TfrmSkimplane::closeEvent(QCloseEvent* event) {
