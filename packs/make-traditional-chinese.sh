@@ -84,6 +84,7 @@ Lang:[%RootKey%]
   MsgRefused:無法產生程式，請檢查%1：
   MsgRefusedNoEntry:無法產生程式：
   MsgListSeparator:、
+  EntryDwell:主軸啟動後的暫停
   MsgWriteFailed:程式未能寫入：
   MsgSettingsNotRead:啟動時讀取設定出錯：
   MsgSettingsNotSaved:設定未能儲存：

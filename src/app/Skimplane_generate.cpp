@@ -157,6 +157,10 @@ QString TfrmSkimplane::EntryCaption(const TJobField& field) const {
     if (const auto* button = qobject_cast<const QAbstractButton*>(w)) text = button->text();
   }
   if (field.Flag == &TJobEntries::FinishCentre) text = PreviewCaptions.Text("PreviewCentrePass");
+  // An entry with no control (the dwell, kept in Skimplane.ini only) has a text of its own.
+  if (const std::string key = std::string("Entry") + (field.Key ? field.Key : "");
+      text.isEmpty() && field.Key && TWindowTexts::Knows(key))
+    text = Texts.Text(key.c_str());
   // "直径(R)：" and "Diameter(R):" name the entry without their colon.
   while (!text.isEmpty() &&
          (text.back() == QChar(0xFF1A) || text.back() == QLatin1Char(':') || text.back().isSpace()))

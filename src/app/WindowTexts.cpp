@@ -20,6 +20,8 @@ constexpr TText kTexts[] = {
     {"MsgRefused", "无法生成程序，请检查%1："},
     {"MsgRefusedNoEntry", "无法生成程序："},
     {"MsgListSeparator", "、"},
+    // An entry without a caption on the window, named in a refusal: "Entry" followed by its settings key.
+    {"EntryDwell", "主轴启动后的暂停"},
     {"MsgWriteFailed", "程序未能写入："},
     {"MsgSettingsNotRead", "启动时读取设置出错："},
     {"MsgSettingsNotSaved", "设置未能保存："},

@@ -452,17 +452,20 @@ TEST(WindowLanguage, TheShippedPacksReachEveryTextOfTheWindow) {
 TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
   const struct {
     const char* pack;  // nullptr: none
-    QString refusalLead, writeLead, success, working, cancel;
+    QString refusalLead, writeLead, success, working, cancel, dwellLead;
   } rows[] = {
       {nullptr, QString::fromUtf8("无法生成程序，请检查重叠(C)、直径(R)："),
        QString::fromUtf8("程序未能写入："), QString::fromUtf8("程序已生成。"),
-       QString::fromUtf8("正在生成程序…"), QString::fromUtf8("取消")},
+       QString::fromUtf8("正在生成程序…"), QString::fromUtf8("取消"),
+       QString::fromUtf8("无法生成程序，请检查主轴启动后的暂停：")},
       {"packs\\English.lng", QStringLiteral("The program cannot be made; check Overlap(C), Diameter(R):"),
        QStringLiteral("The program was not written:"), QStringLiteral("The program was written."),
-       QStringLiteral("Writing the program..."), QStringLiteral("Cancel")},
+       QStringLiteral("Writing the program..."), QStringLiteral("Cancel"),
+       QStringLiteral("The program cannot be made; check dwell after the spindle start:")},
       {"packs\\Chinese-Traditional.lng", QString::fromUtf8("無法產生程式，請檢查重疊(C)、直徑(R)："),
        QString::fromUtf8("程式未能寫入："), QString::fromUtf8("程式已產生。"),
-       QString::fromUtf8("正在產生程式…"), QString::fromUtf8("取消")},
+       QString::fromUtf8("正在產生程式…"), QString::fromUtf8("取消"),
+       QString::fromUtf8("無法產生程式，請檢查主軸啟動後的暫停：")},
   };
   for (const auto& r : rows) {
     TProgram p;
@@ -480,6 +483,13 @@ TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
     EXPECT_EQ(refusal[0], r.refusalLead);
     EXPECT_TRUE(refusal[1].startsWith(QLatin1String("The pass step"))) << refusal[1].toStdString();
     form->edtCross->SetValue(0.5);
+    // An entry without a control of its own (the dwell, from Skimplane.ini) is named by a text of its own.
+    form->Dwell = -1;
+    form->btnGenerateClick();
+    ASSERT_EQ(p.log.errors.size(), 2u);
+    EXPECT_EQ(p.log.errors[1].text.split(QLatin1Char('\n')).front(), r.dwellLead);
+    p.log.errors.pop_back();
+    form->Dwell = 0;
     // A write that fails: the folder is missing.
     p.log.savePath = QString::fromStdString((p.dir / "missing" / "a.nc").string());
     form->btnGenerateClick();
