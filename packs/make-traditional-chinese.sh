@@ -77,5 +77,18 @@ Lang:[%RootKey%]
   PreviewHint:滾輪縮放，拖動平移，F 或 Home 適合視窗，Esc 關閉
   Controller:控制器：
   Controllers:ISO（霧狀冷卻 M07）|ISO（液體冷卻 M08）|ISO（無冷卻）|GRBL 1.1（無冷卻）|GRBL 1.1（液體冷卻 M8）
+  Generate:產生
+  Close:關閉
+  AboutText:感謝以下網友在試用中幫忙測試並回報問題：||銑刀老王、數控小白、鋼屑飛揚、ZhangWorks、MillerMike||祝大家新春快樂，萬事如意！
+  MsgSuccess:程式已產生。
+  MsgRefused:無法產生程式，請檢查%1：
+  MsgRefusedNoEntry:無法產生程式：
+  MsgListSeparator:、
+  EntryDwell:主軸啟動後的暫停
+  MsgWriteFailed:程式未能寫入：
+  MsgSettingsNotRead:啟動時讀取設定出錯：
+  MsgSettingsNotSaved:設定未能儲存：
+  GenerateWorking:正在產生程式…
+  GenerateCancel:取消
 %]
 PACK

@@ -1,5 +1,7 @@
 #include "app/AboutLabel.h"
 
+#include "app/WindowTexts.h"
+
 void SetupZQLabel1(TZQLabel& label) {
   label.BeginLoading();
   label.SetName(QStringLiteral("ZQLabel1"));
@@ -19,12 +21,7 @@ void SetupZQLabel1(TZQLabel& label) {
   rule.SetMarginBottom(3);
   label.SetUnderLine(rule);
   label.SetTransparent(false);
-  label.SetLines({
-      QStringLiteral("感谢以下网友在试用中帮忙测试并报告问题："),
-      QString(),
-      QStringLiteral("铣刀老王、数控小白、钢屑飞扬、ZhangWorks、MillerMike"),
-      QString(),
-      QStringLiteral("祝大家新春快乐，万事如意！"),
-  });
+  // The rows are the window's About text ("|" between rows); a language pack may replace them later.
+  label.SetLines(TWindowTexts().Text("AboutText").split(QLatin1Char('|')));
   label.EndLoading();
 }

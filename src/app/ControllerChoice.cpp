@@ -52,8 +52,8 @@ void InstallControllerChoice(TfrmSkimplane& form) {
     box->addItem(QString::fromUtf8(text));
   box->setGeometry(96, 284, 221, 22);
   box->setCurrentIndex(0);
-  // After edtLayer, the last of the page's own controls.
-  box->setProperty("TabOrder", 7);
+  // In the tab order by its place, below the page's own controls.
+  box->setProperty("TabOrder", 0);
   label->setBuddy(box);
   form.cmbController = box;
 }

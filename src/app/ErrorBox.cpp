@@ -8,7 +8,8 @@ QString ApplicationTitleFromPath(const QString& executablePath) {
   const qsizetype dot = name.indexOf(QLatin1Char('.'));
   if (dot >= 0) name.truncate(dot);
   if (name.isEmpty()) return name;
-  return name.left(1) + name.mid(1).toLower();
+  // The product's name, however the file is spelled: a Debian executable is all lower case by custom.
+  return name.left(1).toUpper() + name.mid(1).toLower();
 }
 
 QString ErrorBoxText(const QString& message) {

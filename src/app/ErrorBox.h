@@ -6,8 +6,8 @@
 
 #include <string_view>
 
-// The application's title: the executable's file name up to its first dot, the first letter as it is and
-// every later letter lower case ("SKIMPLANE.EXE" gives "Skimplane", "/usr/bin/skimplane" "skimplane").
+// The application's title: the executable's file name up to its first dot, the first letter upper case
+// and every later letter lower case ("SKIMPLANE.EXE" and "/usr/bin/skimplane" both give "Skimplane").
 [[nodiscard]] QString ApplicationTitleFromPath(const QString& executablePath);
 
 // The text shown for an error: the message, plus a full stop when its last character sorts above ".".

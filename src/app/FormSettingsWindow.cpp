@@ -103,11 +103,18 @@ void TFormSettingsWindow::SetDialogLanguage(const QString& locale) {
 }
 
 std::vector<std::string> TFormSettingsWindow::OtherCaptionKeys() const {
-  return TPreviewCaptions::Keys();
+  std::vector<std::string> keys = TWindowTexts::Keys();
+  for (std::string& key : TPreviewCaptions::Keys()) keys.push_back(std::move(key));
+  return keys;
 }
 
 void TFormSettingsWindow::SetOtherCaption(const std::string& key, const QString& text) {
-  form_.PreviewCaptions.Set(key, text);
+  if (TWindowTexts::Knows(key)) {
+    form_.Texts.Set(key, text);
+    form_.ShowTexts();
+  } else {
+    form_.PreviewCaptions.Set(key, text);
+  }
 }
 
 TSettingsPlace PlaceOf(const TfrmSkimplane& form, char decimalSeparator) {

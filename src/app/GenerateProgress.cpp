@@ -8,9 +8,10 @@ TProgressOptions GenerateProgressDefaults() {
   return {5'000'000, 1 << 16, {}};
 }
 
-void GenerateWithProgress(QWidget* parent, const TProgramRequest& request, const TProgressOptions& options) {
-  TProgressDialog dialog(parent, options, request.Job.EstimatedLines(), QString::fromUtf8("正在生成程序…"),
-                         QString::fromUtf8("取消"), QStringLiteral("dlgGenerateProgress"));
+void GenerateWithProgress(QWidget* parent, const TProgramRequest& request, const TProgressOptions& options,
+                          const TGenerateProgressTexts& texts) {
+  TProgressDialog dialog(parent, options, request.Job.EstimatedLines(), texts.Working, texts.Cancel,
+                         QStringLiteral("dlgGenerateProgress"));
   if (!dialog.Shown()) {
     GenerateCode(request);
     return;

@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QTabBar>
 
@@ -73,18 +74,16 @@ constexpr TLabelRow kLabels[] = {
 };
 
 // Where each of the job's number fields sits; its kind, design value and steps come from the job's table.
+// The tab order is not listed: it follows the places (LayoutTabOrder).
 struct TSpinRow {
   const char* page;
   const char* name;
   int left, top;
-  int tabOrder;
 };
 constexpr TSpinRow kSpinEdits[] = {
-    {"tabFace", "edtYPos", 256, 104, 0},   {"tabFace", "edtXPos", 84, 256, 1},
-    {"tabKnit", "edtKnit", 272, 32, 0},    {"tabKnit", "edtZPos", 272, 76, 1},
-    {"tabKnit", "edtZUp", 272, 120, 3},    {"tabKnit", "edtCross", 272, 252, 2},
-    {"tabOption", "edtSpeed", 88, 32, 0},  {"tabOption", "edtFro", 292, 32, 1},
-    {"tabOption", "edtLayer", 96, 248, 6},
+    {"tabFace", "edtYPos", 256, 104},  {"tabFace", "edtXPos", 84, 256},  {"tabKnit", "edtKnit", 272, 32},
+    {"tabKnit", "edtZPos", 272, 76},   {"tabKnit", "edtZUp", 272, 120},  {"tabKnit", "edtCross", 272, 252},
+    {"tabOption", "edtSpeed", 88, 32}, {"tabOption", "edtFro", 292, 32}, {"tabOption", "edtLayer", 96, 248},
 };
 
 // Radio buttons form a group by their page; the check box sits with them in the table.
@@ -96,16 +95,14 @@ struct TChoiceRow {
   const char* caption;
   int left, top, width, height;
   bool checked;
-  int tabOrder;
 };
 constexpr TChoiceRow kChoices[] = {
-    {"tabKnit", "opnZUpRel", TChoiceKind::Radio, "相对位置", 272, 156, 77, 17, true, 5},
-    {"tabKnit", "opnZUpAbs", TChoiceKind::Radio, "绝对位置", 272, 188, 81, 17, false, 4},
-    {"tabOption", "opnDelta", TChoiceKind::Radio, "螺旋清扫", 28, 208, 101, 17, true, 4},
-    {"tabOption", "opnXArrow", TChoiceKind::Radio, "横向清扫", 172, 208, 97, 17, false, 2},
-    {"tabOption", "opnYArrow", TChoiceKind::Radio, "纵向清扫", 316, 208, 97, 17, false, 3},
-    {"tabOption", "chkClearEnd", TChoiceKind::Check, "清除清扫后的可能的残留边缘", 224, 248, 197, 17, true,
-     5},
+    {"tabKnit", "opnZUpRel", TChoiceKind::Radio, "相对位置", 272, 156, 77, 17, true},
+    {"tabKnit", "opnZUpAbs", TChoiceKind::Radio, "绝对位置", 272, 188, 81, 17, false},
+    {"tabOption", "opnDelta", TChoiceKind::Radio, "螺旋清扫", 28, 208, 101, 17, true},
+    {"tabOption", "opnXArrow", TChoiceKind::Radio, "横向清扫", 172, 208, 97, 17, false},
+    {"tabOption", "opnYArrow", TChoiceKind::Radio, "纵向清扫", 316, 208, 97, 17, false},
+    {"tabOption", "chkClearEnd", TChoiceKind::Check, "清除清扫后的可能的残留边缘", 224, 248, 197, 17, true},
 };
 
 struct TImageRow {
@@ -147,6 +144,29 @@ bool TakesWindowFont(const QWidget* w) {
 
 void SetTag(QObject* o, int tag) {
   o->setProperty("Tag", tag);
+}
+
+// Numbers the controls of a page that take the focus in the order they are laid out: row by row from the
+// top, and left to right within a row. A control whose top lies above the bottom of the row's first
+// control sits in that row (a check box beside a spin edit is a little lower and shorter).
+void LayoutTabOrder(QWidget* page) {
+  QList<QWidget*> controls;
+  for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (w->property("TabOrder").isValid()) controls << w;
+  std::stable_sort(controls.begin(), controls.end(),
+                   [](QWidget* a, QWidget* b) { return a->geometry().top() < b->geometry().top(); });
+  QList<QWidget*> ordered;
+  for (qsizetype first = 0; first < controls.size();) {
+    qsizetype end = first + 1;
+    while (end < controls.size() && controls[end]->geometry().top() <= controls[first]->geometry().bottom())
+      ++end;
+    QList<QWidget*> row = controls.mid(first, end - first);
+    std::stable_sort(row.begin(), row.end(),
+                     [](QWidget* a, QWidget* b) { return a->geometry().left() < b->geometry().left(); });
+    ordered << row;
+    first = end;
+  }
+  for (qsizetype i = 0; i < ordered.size(); ++i) ordered[i]->setProperty("TabOrder", static_cast<int>(i));
 }
 
 // A page's controls in their tab order.
@@ -202,10 +222,10 @@ TfrmSkimplane::~TfrmSkimplane() {
 }
 
 void TfrmSkimplane::BuildControls() {
-  btnClose = new QPushButton(U("关闭"), this);
+  btnClose = new QPushButton(this);
   btnClose->setObjectName(QStringLiteral("btnClose"));
   btnClose->setGeometry(376, 372, 75, 25);
-  btnGenerate = new QPushButton(U("生成"), this);
+  btnGenerate = new QPushButton(this);
   btnGenerate->setObjectName(QStringLiteral("btnGenerate"));
   btnGenerate->setGeometry(280, 372, 75, 25);
   for (QPushButton* b : {btnClose, btnGenerate}) {
@@ -266,7 +286,7 @@ void TfrmSkimplane::BuildControls() {
     spin->SetLargeIncrement(field.LargeStep);
     spin->SetValue(field.Default());
     spin->setGeometry(r.left, r.top, kSpinWidth, spin->sizeHint().height());
-    spin->setProperty("TabOrder", r.tabOrder);
+    spin->setProperty("TabOrder", 0);  // LayoutTabOrder numbers them
     SetTag(spin, 0);
     controls_[r.name] = spin;
   }
@@ -280,7 +300,7 @@ void TfrmSkimplane::BuildControls() {
     button->setObjectName(QLatin1String(r.name));
     button->setGeometry(r.left, r.top, r.width, r.height);
     button->setChecked(r.checked);
-    button->setProperty("TabOrder", r.tabOrder);
+    button->setProperty("TabOrder", 0);  // LayoutTabOrder numbers them
     SetTag(button, 0);
     controls_[r.name] = button;
   }
@@ -291,6 +311,7 @@ void TfrmSkimplane::BuildControls() {
 
   ZQLabel1 = new TZQLabel(tabAbout);
   SetupZQLabel1(*ZQLabel1);
+  ShowTexts();
 
   const auto spin = [this](const char* name) { return static_cast<TSpinEdit*>(Control(name)); };
   const auto radio = [this](const char* name) { return static_cast<QRadioButton*>(Control(name)); };
@@ -319,6 +340,7 @@ void TfrmSkimplane::BuildControls() {
 void TfrmSkimplane::BuildTabOrder() {
   // Qt's own chain follows the same order, so a click-to-focus and the keyboard agree; the wrap from a
   // page's last control back to Close is focusNextPrevChild's.
+  for (int i = 0; i < PageControl1->PageCount(); ++i) LayoutTabOrder(PageControl1->Page(i));
   QList<QWidget*> chain = {btnClose, btnGenerate};
   if (auto* preview = findChild<QWidget*>(QStringLiteral("btnPreview"))) chain << preview;
   chain << PageControl1->TabBar();
@@ -408,29 +430,51 @@ void TfrmSkimplane::ShowErrorBox(const QString& message) {
   if (seams_.ShowError) seams_.ShowError(this, ApplicationTitle(), ErrorBoxText(message));
 }
 
-void TfrmSkimplane::RunHandler(const std::function<void()>& body) {
+void TfrmSkimplane::ShowErrorBox(const char* leadKey, const QString& message) {
+  ShowErrorBox(Texts.Text(leadKey) + QLatin1Char('\n') + message);
+}
+
+void TfrmSkimplane::RunHandler(const std::function<void()>& body, const char* leadKey) {
   try {
     body();
   } catch (const std::exception& e) {
-    ShowErrorBox(MessageFromBytes(e.what()));
+    const QString message = MessageFromBytes(e.what());
+    if (leadKey)
+      ShowErrorBox(leadKey, message);
+    else
+      ShowErrorBox(message);
   }
 }
 
+void TfrmSkimplane::ShowTexts() {
+  btnGenerate->setText(Texts.Text("Generate"));
+  btnClose->setText(Texts.Text("Close"));
+  const QStringList about = Texts.Text("AboutText").split(QLatin1Char('|'));
+  ZQLabel1->SetLines(about);
+  // The ruled label paints its rows itself; a screen reader reads them from its name.
+  ZQLabel1->setAccessibleName(
+      QStringList(about).filter(QRegularExpression(QStringLiteral("\\S"))).join(QLatin1Char(' ')));
+}
+
 void TfrmSkimplane::FormCreate() {
-  RunHandler([this] {
-    PageControl1->SetActivePageIndex(0);
-    // The About text takes the skin's content colour instead of its page's.
-    ZQLabel1->setColor(ContentColor());
-    if (seams_.LoadSettings) seams_.LoadSettings(*this);
-  });
+  RunHandler(
+      [this] {
+        PageControl1->SetActivePageIndex(0);
+        // The About text takes the skin's content colour instead of its page's.
+        ZQLabel1->setColor(ContentColor());
+        if (seams_.LoadSettings) seams_.LoadSettings(*this);
+      },
+      "MsgSettingsNotRead");
 }
 
 void TfrmSkimplane::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
-  RunHandler([this] {
-    if (seams_.SaveSettings) seams_.SaveSettings(*this);
-  });
+  RunHandler(
+      [this] {
+        if (seams_.SaveSettings) seams_.SaveSettings(*this);
+      },
+      "MsgSettingsNotSaved");
 }
 
 void TfrmSkimplane::closeEvent(QCloseEvent* event) {

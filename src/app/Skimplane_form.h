@@ -18,6 +18,7 @@
 #include "app/ProgressDialog.h"
 #include "app/SpinEdit.h"
 #include "app/Widgets.h"
+#include "app/WindowTexts.h"
 #include "dvWidgets/dvLabel.h"
 #include "dvWidgets/dvWinPos.h"
 
@@ -25,7 +26,9 @@ class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QRadioButton;
+class EJobRefused;
 class TCheckedJob;
+struct TJobField;
 struct TJobEntries;
 
 class TfrmSkimplane : public QWidget {
@@ -66,9 +69,18 @@ class TfrmSkimplane : public QWidget {
   // Tab order, entry signals and the window's font for every control, also those installed after the
   // constructor (the start-up code installs the preview and the controller box, then calls this).
   void FinishControls();
-  // Runs `body`; an error that leaves it is shown in the error box.
-  void RunHandler(const std::function<void()>& body);
+  // Runs `body`; an error that leaves it is shown in the error box, below the lead of `leadKey` (a key of
+  // Texts) when one is given.
+  void RunHandler(const std::function<void()>& body, const char* leadKey = nullptr);
   void ShowErrorBox(const QString& message);
+  // The error box: the lead of `leadKey` on its own line, `message` below it.
+  void ShowErrorBox(const char* leadKey, const QString& message);
+  // The error box for a refused job: the entries it is about by their captions, and the reason.
+  void ShowRefusal(const EJobRefused& refusal);
+  // The caption that names an entry of the job on the window (without its colon), else the field's noun.
+  [[nodiscard]] QString EntryCaption(const TJobField& field) const;
+  // Puts Texts into the buttons and the About text (again after a language pack has changed them).
+  void ShowTexts();
 
   // ---- the components, by their names ----
   TPageControl* PageControl1 = nullptr;
@@ -103,6 +115,8 @@ class TfrmSkimplane : public QWidget {
   TDVWinPos* DVWinPos1 = nullptr;
   // The preview window's texts; a language pack may give its own.
   TPreviewCaptions PreviewCaptions;
+  // The main window's own texts beyond the captions: buttons, About text, boxes, progress.
+  TWindowTexts Texts;
   // When Generate and a new preview window show their progress dialogs (GenerateProgressDefaults,
   // PreviewProgressDefaults unless changed).
   TProgressOptions GenerateProgress;

@@ -4,11 +4,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QRadioButton>
 
 #include <algorithm>
+#include <optional>
 
 #include "app/ControllerChoice.h"
+#include "app/ErrorBox.h"
 #include "app/GenerateProgress.h"
 #include "app/Skimplane_form.h"
 #include "app/Widgets.h"
@@ -79,7 +82,9 @@ TCheckedJob TfrmSkimplane::CheckEntries() {
     const char* name = field ? field->Control : nullptr;
     if (field && !name && !field->Words.empty()) name = field->Words[0].Control;  // a radio group
     // The form's own controls, or one installed on it (the controller box).
-    QWidget* control = !name ? nullptr : controls_.count(name) ? Control(name) : findChild<QWidget*>(QLatin1String(name));
+    QWidget* control = !name                   ? nullptr
+                       : controls_.count(name) ? Control(name)
+                                               : findChild<QWidget*>(QLatin1String(name));
     if (control) {
       for (QWidget* w = control; w; w = w->parentWidget()) {
         if (auto* page = qobject_cast<TTabSheet*>(w)) {
@@ -100,21 +105,76 @@ void TfrmSkimplane::GenerateCode(const TCheckedJob& job, const QString& path) {
                                 HeaderPathBytes(path.toStdU32String()),
                                 FormatHeaderDateTime(now.date().year(), now.date().month(), now.date().day(),
                                                      now.time().hour(), now.time().minute(), separator)};
-  GenerateWithProgress(this, request, GenerateProgress);
+  GenerateWithProgress(this, request, GenerateProgress,
+                       {Texts.Text("GenerateWorking"), Texts.Text("GenerateCancel")});
 }
 
 void TfrmSkimplane::btnGenerateClick() {
   RunHandler([this] {
     // A job that would be refused is refused before the user picks a file for it.
-    const TCheckedJob job = CheckEntries();
+    std::optional<TCheckedJob> job;
+    try {
+      job.emplace(CheckEntries());
+    } catch (const EJobRefused& refusal) {
+      ShowRefusal(refusal);
+      return;
+    }
     if (!seams_.ChooseSaveFile) return;
     const std::optional<QString> path = seams_.ChooseSaveFile(this);
     if (!path) return;
     try {
-      GenerateCode(job, *path);
+      GenerateCode(*job, *path);
     } catch (const TGenerationCancelled&) {
       return;  // nothing written, nothing to report
+    } catch (const EDVError& error) {
+      ShowErrorBox("MsgWriteFailed", MessageFromBytes(error.what()));
+      return;
     }
-    if (seams_.ShowMessage) seams_.ShowMessage(this, ApplicationTitle(), QStringLiteral("Success."));
+    if (seams_.ShowMessage) seams_.ShowMessage(this, ApplicationTitle(), Texts.Text("MsgSuccess"));
   });
+}
+
+QString TfrmSkimplane::EntryCaption(const TJobField& field) const {
+  // Each entry is named by the caption the user reads beside it, in the pack's language.
+  static constexpr struct {
+    const char* control;
+    const char* caption;  // the label, radio button or check box whose text names it
+  } kCaptionOf[] = {
+      {"edtXPos", "Label3"},      {"edtYPos", "Label1"},          {"edtKnit", "Label5"},
+      {"edtZPos", "Label7"},      {"edtZUp", "Label8"},           {"edtCross", "Label6"},
+      {"edtSpeed", "Label10"},    {"edtFro", "Label11"},          {"edtLayer", "Label9"},
+      {"opnZUpAbs", "opnZUpAbs"}, {"chkClearEnd", "chkClearEnd"}, {"cmbController", "lblController"},
+      {"opnDelta", "Label12"},  // the strategy group is named by its heading
+  };
+  const char* control = field.Control          ? field.Control
+                        : !field.Words.empty() ? field.Words[0].Control
+                                               : nullptr;
+  QString text;
+  for (const auto& c : kCaptionOf) {
+    if (!control || qstrcmp(c.control, control) != 0) continue;
+    const QWidget* w = findChild<QWidget*>(QLatin1String(c.caption));
+    if (const auto* label = qobject_cast<const QLabel*>(w)) text = label->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) text = button->text();
+  }
+  if (field.Flag == &TJobEntries::FinishCentre) text = PreviewCaptions.Text("PreviewCentrePass");
+  // An entry with no control (the dwell, kept in Skimplane.ini only) has a text of its own.
+  if (const std::string key = std::string("Entry") + (field.Key ? field.Key : "");
+      text.isEmpty() && field.Key && TWindowTexts::Knows(key))
+    text = Texts.Text(key.c_str());
+  // "直径(R)：" and "Diameter(R):" name the entry without their colon.
+  while (!text.isEmpty() &&
+         (text.back() == QChar(0xFF1A) || text.back() == QLatin1Char(':') || text.back().isSpace()))
+    text.chop(1);
+  return text.isEmpty() ? QString::fromUtf8(field.Noun) : text;
+}
+
+void TfrmSkimplane::ShowRefusal(const EJobRefused& refusal) {
+  QStringList entries;
+  for (const TJobField* field : refusal.Fields())
+    if (field && !entries.contains(EntryCaption(*field))) entries << EntryCaption(*field);
+  const QString reason = MessageFromBytes(refusal.what());
+  const QString lead = entries.isEmpty()
+                           ? Texts.Text("MsgRefusedNoEntry")
+                           : Texts.Text("MsgRefused").arg(entries.join(Texts.Text("MsgListSeparator")));
+  ShowErrorBox(lead + QLatin1Char('\n') + reason);
 }

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QToolButton>
 
 // ---- TLabel -------------------------------------------------------------------------------------------
 
@@ -159,6 +160,25 @@ void TPageControl::SetActivePageIndex(int index) {
     active_ = next;
     emit ActivePageChanged(active_);
   }
+}
+
+void TPageControl::NameScrollButtons() {
+  // QTabBar names its scroll buttons once, when it is made, in the language of that moment; a language
+  // chosen later (a pack's QtLocale) would never reach them. They are named again on every change.
+  const struct {
+    const char* objectName;
+    const char* text;
+  } buttons[] = {{"ScrollLeftButton", QT_TRANSLATE_NOOP("QTabBar", "Scroll Left")},
+                 {"ScrollRightButton", QT_TRANSLATE_NOOP("QTabBar", "Scroll Right")}};
+  for (const auto& b : buttons)
+    if (auto* button =
+            tabs_->findChild<QToolButton*>(QLatin1String(b.objectName), Qt::FindDirectChildrenOnly))
+      button->setAccessibleName(QTabBar::tr(b.text));
+}
+
+void TPageControl::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::LanguageChange) NameScrollButtons();
 }
 
 bool TPageControl::eventFilter(QObject* watched, QEvent* event) {

@@ -100,9 +100,12 @@ class TPageControl : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void Arrange();
+  // The tab bar's scroll buttons in the language of Qt's texts now.
+  void NameScrollButtons();
   QTabBar* tabs_;
   QStackedWidget* stack_;
   QWidget* blank_;

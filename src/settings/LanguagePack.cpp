@@ -100,7 +100,8 @@ void LoadSettings(ISettingsWindow& window, TJobEntries& entries, const TSettings
   LoadSettingsDocument(ini, path);
   ini.SetQuotedStrings(true);
   const TSettingsRead read = ReadSettings(ini, entries, Utf8FromPath(path));
-  // The pack is applied even after a bad entry; the entry's error is reported once the pack is in.
+  // The pack is applied even after a bad entry; the entries' errors are reported
+  // together, once the pack is in.
   if (!read.PackName.empty()) LoadLanguagePack(ini, window, LanguagePackFile(place, read.PackName));
-  read.RaiseFirstFailure();
+  read.RaiseFailures();
 }

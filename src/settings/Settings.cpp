@@ -77,16 +77,20 @@ TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_vi
   // One bad entry costs only its own field. Stopping at it would leave the later fields at their design
   // values, and the exit would then store those over the user's good entries.
   TSettingsRead read;
+  std::string failures;  // every entry that could not be read, a line each
   const auto entry = [&](std::string_view key, const auto& step) {
     try {
       step();
     } catch (const EDVError& error) {
-      if (read.FirstFailure) return;
       // Without the block no entry is read at all: that message is about the file, not about an entry.
-      read.FirstFailure = ini.IsSubKeyOpen()
-                              ? std::make_exception_ptr(FileError(
-                                    fileName, "entry \"" + std::string(key) + "\": " + error.what()))
-                              : std::current_exception();
+      if (!ini.IsSubKeyOpen()) {
+        if (!read.FirstFailure) read.FirstFailure = read.Failures = std::current_exception();
+        return;
+      }
+      const EDVError named = FileError(fileName, "entry \"" + std::string(key) + "\": " + error.what());
+      if (!read.FirstFailure) read.FirstFailure = std::make_exception_ptr(named);
+      if (!failures.empty()) failures += '\n';
+      failures += named.what();
     }
   };
   for (const TJobField& f : kJobFields) {
@@ -129,9 +133,12 @@ TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_vi
     if (ini.ValueExists(kLangKey)) read.PackName = ini.ReadString(kLangKey);
   });
   // The entries after a NUL byte were never read: that, not one of the entries, is what to report.
-  if (const TIniLoadStop& stop = ini.LoadStop(); stop.AtNul)
-    read.FirstFailure = std::make_exception_ptr(
+  if (const TIniLoadStop& stop = ini.LoadStop(); stop.AtNul) {
+    read.FirstFailure = read.Failures = std::make_exception_ptr(
         FileError(fileName, LineDetail(stop, "a NUL byte ends the text here; nothing after it is read")));
+  } else if (!failures.empty()) {
+    read.Failures = std::make_exception_ptr(EDVError(failures));
+  }
   return read;
 }
 
@@ -139,13 +146,29 @@ void TSettingsRead::RaiseFirstFailure() const {
   if (FirstFailure) std::rethrow_exception(FirstFailure);
 }
 
-std::string TSettingsRead::FirstFailureMessage() const {
+void TSettingsRead::RaiseFailures() const {
+  if (Failures) std::rethrow_exception(Failures);
+}
+
+namespace {
+
+std::string MessageOf(const std::exception_ptr& failure) {
   try {
-    RaiseFirstFailure();
+    if (failure) std::rethrow_exception(failure);
   } catch (const std::exception& error) {
     return error.what();
   }
   return {};
+}
+
+}  // namespace
+
+std::string TSettingsRead::FirstFailureMessage() const {
+  return MessageOf(FirstFailure);
+}
+
+std::string TSettingsRead::FailuresMessage() const {
+  return MessageOf(Failures);
 }
 
 void WriteSettings(TDVIniFile& ini, const TJobEntries& entries) {
@@ -207,7 +230,7 @@ void SaveSettings(const TJobEntries& entries, const TSettingsPlace& place) {
     TJobEntries probe;
     const TSettingsRead read = ReadSettings(ini, probe, Utf8FromPath(path));
     if (read.FirstFailure && (ini.IsSubKeyOpen() || ini.LoadStop().AtNul))
-      throw EDVError(read.FirstFailureMessage() +
+      throw EDVError(read.FailuresMessage() +
                      "; the file was kept unchanged and the window's entries were not saved");
     ini.OpenRootKey(kOptionKey);
     ini.OpenSubKey();

@@ -59,21 +59,29 @@ void SaveSettings(const TJobEntries& entries, const TSettingsPlace& place);
 void LoadSettingsDocument(TDVIniFile& ini, const std::filesystem::path& path);
 void LoadSettingsBytes(TDVIniFile& ini, std::string_view bytes, std::string_view fileName);
 
-// What the reading steps found: the language pack's name (empty for none) and the error of the first
-// entry that could not be read, if any.
+// What the reading steps found: the language pack's name (empty for none) and what could not be read.
 struct TSettingsRead {
   std::string PackName;
+  // The error of the first entry that could not be read, if any.
   std::exception_ptr FirstFailure;
+  // Every entry that could not be read, in reading order, as one error: one line per entry, each naming
+  // the file, the entry and its value. Empty when every entry was read; the same as FirstFailure when
+  // the file itself was the trouble (no block, a NUL byte).
+  std::exception_ptr Failures;
   // Raises the first entry's error again; nothing when every entry was read.
   void RaiseFirstFailure() const;
-  // Its message; empty when every entry was read.
+  // Raises the error of every entry that could not be read; nothing when every entry was read.
+  void RaiseFailures() const;
+  // Their messages; empty when every entry was read.
   [[nodiscard]] std::string FirstFailureMessage() const;
+  [[nodiscard]] std::string FailuresMessage() const;
 };
 
 // The reading steps on a loaded document with QuotedStrings set: the keys of the first block of
 // "Option" into the entries, one per field of the job's table. An entry that cannot be read leaves its
 // field as it was and the reading goes on with the next one; its message names the file and the entry:
 //   "<file>", entry "Knit": 'abc' is not a valid floating point value
+// and the messages of all such entries are kept together, a line each, so that one box names them all.
 // A NUL byte that ended the file's text is the failure reported, since the entries after it are missing.
 [[nodiscard]] TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_view fileName);
 

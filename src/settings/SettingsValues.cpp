@@ -8,5 +8,5 @@ void ReadSettingsFile(const std::filesystem::path& path, TJobEntries& entries, c
   ini.SetDecimalSeparator(decimalSeparator);
   LoadSettingsDocument(ini, path);
   ini.SetQuotedStrings(true);
-  ReadSettings(ini, entries, Utf8FromPath(path)).RaiseFirstFailure();
+  ReadSettings(ini, entries, Utf8FromPath(path)).RaiseFailures();
 }

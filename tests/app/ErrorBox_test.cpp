@@ -6,16 +6,17 @@
 
 #include "app/AppSeams.h"
 
-// The first letter stays as the file name has it; only the later letters are lowered.
-TEST(ApplicationTitle, FileNameUpToFirstDotLaterLettersLowered) {
+// The first letter is upper case and the later letters lower case, however the file name spells them:
+// the Debian executable "skimplane" titles its boxes "Skimplane", as SKIMPLANE.EXE does.
+TEST(ApplicationTitle, FileNameUpToFirstDotCapitalised) {
   const struct {
     const char* path;
     const char* title;
   } rows[] = {
-      {"/usr/bin/skimplane", "skimplane"},   {"C:/Tools/SKIMPLANE.EXE", "Skimplane"},
-      {"/opt/sKiM.plane.bin", "skim"},       {"/opt/x", "x"},
+      {"/usr/bin/skimplane", "Skimplane"},   {"C:/Tools/SKIMPLANE.EXE", "Skimplane"},
+      {"/opt/sKiM.plane.bin", "Skim"},       {"/opt/x", "X"},
       {"/opt/My TOOL.exe", "My tool"},       {"/opt/.hidden", ""},
-      {"/opt/\xc3\xa9tude", "\xc3\xa9tude"}, {"/opt/\xc3\x89TUDE", "\xc3\x89tude"},
+      {"/opt/\xc3\xa9tude", "\xc3\x89tude"}, {"/opt/\xc3\x89TUDE", "\xc3\x89tude"},
   };
   for (const auto& r : rows)
     EXPECT_EQ(ApplicationTitleFromPath(QString::fromUtf8(r.path)), QString::fromUtf8(r.title)) << r.path;

@@ -59,13 +59,13 @@ const TControlRow kControls[] = {
     {"edtZPos", "TSpinEdit", "tabKnit", 272, 76, 81, 0, nullptr, 1, 0, 1},
     {"Label88", "TLabel", "tabKnit", 360, 80, 0, 0, u"mm", 0, 0, -1},
     {"Label8", "TLabel", "tabKnit", 196, 124, 0, 0, u"\u62ac\u5200(U)\uff1a", 0, 9, -1},
-    {"edtZUp", "TSpinEdit", "tabKnit", 272, 120, 81, 0, nullptr, 2, 0, 3},
+    {"edtZUp", "TSpinEdit", "tabKnit", 272, 120, 81, 0, nullptr, 2, 0, 2},
     {"Label229", "TLabel", "tabKnit", 360, 124, 0, 0, u"mm", 0, 0, -1},
-    {"opnZUpRel", "QRadioButton", "tabKnit", 272, 156, 77, 17, u"\u76f8\u5bf9\u4f4d\u7f6e", 1, 0, 5},
+    {"opnZUpRel", "QRadioButton", "tabKnit", 272, 156, 77, 17, u"\u76f8\u5bf9\u4f4d\u7f6e", 1, 0, 3},
     {"opnZUpAbs", "QRadioButton", "tabKnit", 272, 188, 81, 17, u"\u7edd\u5bf9\u4f4d\u7f6e", 0, 0, 4},
     {"Image4", "TImage", "tabKnit", 16, 232, 139, 69, nullptr, 0, 0, -1},
     {"Label6", "TLabel", "tabKnit", 196, 256, 0, 0, u"\u91cd\u53e0(C)\uff1a", 0, 9, -1},
-    {"edtCross", "TSpinEdit", "tabKnit", 272, 252, 81, 0, nullptr, 0.5, 0, 2},
+    {"edtCross", "TSpinEdit", "tabKnit", 272, 252, 81, 0, nullptr, 0.5, 0, 5},
     {"Label98", "TLabel", "tabKnit", 360, 256, 0, 0, u"mm", 0, 0, -1},
     {"Label16", "TLabel", "tabKnit", 96, 204, 0, 0, u"R", 0, 0, -1},
     {"Label19", "TLabel", "tabKnit", 36, 156, 0, 0, u"D", 0, 0, -1},
@@ -81,14 +81,14 @@ const TControlRow kControls[] = {
     {"Image5", "TImage", "tabOption", 32, 100, 96, 96, nullptr, 0, 0, -1},
     {"Image6", "TImage", "tabOption", 172, 100, 96, 96, nullptr, 0, 0, -1},
     {"Image7", "TImage", "tabOption", 316, 100, 96, 96, nullptr, 0, 0, -1},
-    {"opnDelta", "QRadioButton", "tabOption", 28, 208, 101, 17, u"\u87ba\u65cb\u6e05\u626b", 1, 0, 4},
-    {"opnXArrow", "QRadioButton", "tabOption", 172, 208, 97, 17, u"\u6a2a\u5411\u6e05\u626b", 0, 0, 2},
-    {"opnYArrow", "QRadioButton", "tabOption", 316, 208, 97, 17, u"\u7eb5\u5411\u6e05\u626b", 0, 0, 3},
+    {"opnDelta", "QRadioButton", "tabOption", 28, 208, 101, 17, u"\u87ba\u65cb\u6e05\u626b", 1, 0, 2},
+    {"opnXArrow", "QRadioButton", "tabOption", 172, 208, 97, 17, u"\u6a2a\u5411\u6e05\u626b", 0, 0, 3},
+    {"opnYArrow", "QRadioButton", "tabOption", 316, 208, 97, 17, u"\u7eb5\u5411\u6e05\u626b", 0, 0, 4},
     {"Label9", "TLabel", "tabOption", 28, 252, 0, 0, u"\u5206\u5c42(L)\uff1a", 0, 9, -1},
-    {"edtLayer", "TSpinEdit", "tabOption", 96, 248, 81, 0, nullptr, 1, 0, 6},
+    {"edtLayer", "TSpinEdit", "tabOption", 96, 248, 81, 0, nullptr, 1, 0, 5},
     {"Label13", "TLabel", "tabOption", 184, 252, 0, 0, u"\u5c42", 0, 9, -1},
     {"chkClearEnd", "QCheckBox", "tabOption", 224, 248, 197, 17,
-     u"\u6e05\u9664\u6e05\u626b\u540e\u7684\u53ef\u80fd\u7684\u6b8b\u7559\u8fb9\u7f18", 1, 0, 5},
+     u"\u6e05\u9664\u6e05\u626b\u540e\u7684\u53ef\u80fd\u7684\u6b8b\u7559\u8fb9\u7f18", 1, 0, 6},
     // page 3
     {"Image1", "TImage", "tabAbout", 46, 32, 132, 130, nullptr, 0, 0, -1},
     {"lblVersion", "TLabel", "tabAbout", 202, 48, 0, 0, u"Skimplane v1.3", 0, 0, -1},
@@ -313,9 +313,9 @@ TEST_F(FormTest, RadioGroupsAreIndependent) {
 
 TEST_F(FormTest, KeyboardFocusFollowsEachParentsTabOrder) {
   const std::vector<const char*> expected = {
-      "btnClose",  "btnGenerate", "edtYPos",   "edtXPos",     "edtKnit",  "edtZPos",
-      "edtCross",  "edtZUp",      "opnZUpAbs", "opnZUpRel",   "edtSpeed", "edtFro",
-      "opnXArrow", "opnYArrow",   "opnDelta",  "chkClearEnd", "edtLayer"};
+      "btnClose",  "btnGenerate", "edtYPos",   "edtXPos",  "edtKnit",  "edtZPos",
+      "edtZUp",    "opnZUpRel",   "opnZUpAbs", "edtCross", "edtSpeed", "edtFro",
+      "opnDelta",  "opnXArrow",   "opnYArrow", "edtLayer", "chkClearEnd"};
   std::vector<std::string> seen;
   QWidget* w = form->btnClose;
   for (int guard = 0; guard < 500 && seen.size() < expected.size(); ++guard) {
@@ -371,16 +371,16 @@ TEST_F(FormTest, HandlerErrorsGoToTheErrorBoxAndTheProgramGoesOn) {
       {"/opt/bin/skimplane",
        "'abc' is not a valid floating point value",
        nullptr,
-       {{"skimplane", "'abc' is not a valid floating point value."}}},
+       {{"Skimplane", "启动时读取设置出错：\n'abc' is not a valid floating point value."}}},
       {"/opt/bin/SKIMPLANE.EXE",
        "RootKey \"Option\" - subitem key not open.",
        "RootKey \"Option\" - subitem key not open.",
-       {{"Skimplane", "RootKey \"Option\" - subitem key not open."},
-        {"Skimplane", "RootKey \"Option\" - subitem key not open."}}},
+       {{"Skimplane", "启动时读取设置出错：\nRootKey \"Option\" - subitem key not open."},
+        {"Skimplane", "设置未能保存：\nRootKey \"Option\" - subitem key not open."}}},
       {"/opt/bin/facer.v2",
        nullptr,
        "Cannot create file \"/opt/bin/Skimplane.ini\". Permission denied",
-       {{"facer", "Cannot create file \"/opt/bin/Skimplane.ini\". Permission denied."}}},
+       {{"Facer", "设置未能保存：\nCannot create file \"/opt/bin/Skimplane.ini\". Permission denied."}}},
   };
   for (const auto& r : rows) {
     TSeamLog rowLog;
@@ -402,8 +402,8 @@ TEST_F(FormTest, HandlerErrorsGoToTheErrorBoxAndTheProgramGoesOn) {
     f.reset();
     ASSERT_EQ(rowLog.errors.size(), r.boxes.size()) << r.executable;
     for (size_t i = 0; i < r.boxes.size(); ++i) {
-      EXPECT_EQ(rowLog.errors[i].title, QString::fromLatin1(r.boxes[i].first));
-      EXPECT_EQ(rowLog.errors[i].text, QString::fromLatin1(r.boxes[i].second));
+      EXPECT_EQ(rowLog.errors[i].title, QString::fromUtf8(r.boxes[i].first));
+      EXPECT_EQ(rowLog.errors[i].text, QString::fromUtf8(r.boxes[i].second));
     }
   }
 }

@@ -6,16 +6,19 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 #include "AppTestSeams.h"
@@ -26,6 +29,7 @@
 #include "app/PreviewCaptions.h"
 #include "app/QtLanguage.h"
 #include "app/Skimplane_form.h"
+#include "app/WindowTexts.h"
 #include "dvTools/dvIniTools.h"
 
 namespace fs = std::filesystem;
@@ -146,11 +150,11 @@ TEST(WindowKeyboard, TabGoesRoundTheWindowAndThePageOnShow) {
   } rows[] = {
       {0, {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtYPos", "edtXPos", "btnClose"}},
       {1,
-       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtKnit", "edtZPos", "edtCross", "edtZUp",
-        "opnZUpRel", "btnClose"}},
+       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtKnit", "edtZPos", "edtZUp", "opnZUpRel",
+        "edtCross", "btnClose"}},
       {2,
-       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtSpeed", "edtFro", "opnDelta", "chkClearEnd",
-        "edtLayer", "cmbController", "btnClose"}},
+       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtSpeed", "edtFro", "opnDelta", "edtLayer",
+        "chkClearEnd", "cmbController", "btnClose"}},
       {3, {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "btnClose"}},
   };
   for (const auto& r : rows) {
@@ -169,6 +173,37 @@ TEST(WindowKeyboard, TabGoesRoundTheWindowAndThePageOnShow) {
       backward.push_back(focused().toStdString());
     }
     EXPECT_EQ(backward, std::vector<std::string>(r.round.rbegin(), r.round.rend())) << "page " << r.page;
+  }
+}
+
+// Whatever the pack, Tab walks each page's controls as they are laid out: down the rows, and along a row
+// from the left.
+TEST(WindowKeyboard, EveryPagesTabOrderFollowsItsLayout) {
+  for (const char* pack :
+       {static_cast<const char*>(nullptr), "packs\\English.lng", "packs\\Chinese-Traditional.lng"}) {
+    TProgram p;
+    p.ShipPacks();
+    if (pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + pack}));
+    auto form = p.Start();
+    ASSERT_TRUE(p.log.errors.empty());
+    for (int i = 0; i < form->PageControl1->PageCount(); ++i) {
+      QList<QWidget*> stops;
+      for (QWidget* w : form->PageControl1->Page(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->property("TabOrder").isValid()) stops << w;
+      std::sort(stops.begin(), stops.end(), [](QWidget* a, QWidget* b) {
+        return a->property("TabOrder").toInt() < b->property("TabOrder").toInt();
+      });
+      for (qsizetype k = 1; k < stops.size(); ++k) {
+        const QRect a = stops[k - 1]->geometry(), b = stops[k]->geometry();
+        const bool nextRow = b.top() > a.top();
+        const bool sameRowRightwards = b.top() == a.top() && b.left() > a.left();
+        EXPECT_TRUE(nextRow || sameRowRightwards)
+            << (pack ? pack : "no pack") << ": " << stops[k - 1]->objectName().toStdString() << " then "
+            << stops[k]->objectName().toStdString();
+      }
+    }
+    form.reset();
+    UseQtLanguage(QStringLiteral("zh_CN"));
   }
 }
 
@@ -334,16 +369,148 @@ TEST(WindowLanguage, QtDialogsSpeakTheWindowsLanguage) {
   }
 }
 
-// A key a shipped pack lacks shows its Chinese text in the middle of the pack's language.
+// A key a shipped pack lacks shows its Chinese text in the middle of the pack's language: the preview
+// window's texts and the main window's own (buttons, About text, boxes, progress).
 TEST(WindowLanguage, ShippedPacksCaptionEveryPreviewText) {
+  std::vector<std::string> keys = TPreviewCaptions::Keys();
+  for (const std::string& key : TWindowTexts::Keys()) keys.push_back(key);
   for (const char* pack : {"English.lng", "Chinese-Traditional.lng"}) {
     TDVIniFile ini;
     ini.LoadFromFile(std::string(SKIMPLANE_BIN_DIR) + "/packs/" + pack);
     ini.SetQuotedStrings(true);
     ini.OpenRootKey("Lang");
     ini.OpenSubKey();
-    for (const std::string& key : TPreviewCaptions::Keys())
-      EXPECT_TRUE(ini.ValueExists(key)) << pack << " " << key;
+    for (const std::string& key : keys) EXPECT_TRUE(ini.ValueExists(key)) << pack << " " << key;
+  }
+}
+
+bool HasHan(const QString& text) {
+  for (const QChar c : text)
+    if (c.script() == QChar::Script_Han) return true;
+  return false;
+}
+
+// Every text of the window a user (or a screen reader) meets, with the name of what shows it.
+std::vector<std::pair<std::string, QString>> ShownTexts(TfrmSkimplane& form) {
+  std::vector<std::pair<std::string, QString>> texts;
+  for (QWidget* w : form.findChildren<QWidget*>()) {
+    const std::string name = w->objectName().toStdString();
+    if (auto* label = qobject_cast<QLabel*>(w)) texts.emplace_back(name, label->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) texts.emplace_back(name, button->text());
+    if (auto* box = qobject_cast<QComboBox*>(w))
+      for (int i = 0; i < box->count(); ++i) texts.emplace_back(name, box->itemText(i));
+    if (!w->accessibleName().isEmpty()) texts.emplace_back(name + " (accessible)", w->accessibleName());
+  }
+  QTabBar* tabs = form.PageControl1->TabBar();
+  for (int i = 0; i < tabs->count(); ++i) texts.emplace_back("tab", tabs->tabText(i));
+  for (const QString& line : form.ZQLabel1->Lines()) texts.emplace_back("ZQLabel1", line);
+  return texts;
+}
+
+// With the English pack no caption, button, tab, tab-bar button, controller entry or About row is Chinese;
+// with the Traditional pack the buttons and About text are its own. Qt's own texts follow the pack too.
+TEST(WindowLanguage, TheShippedPacksReachEveryTextOfTheWindow) {
+  const struct {
+    const char* pack;  // nullptr: none
+    QString generate, close, aboutFirstRow, scrollLeft;
+  } rows[] = {
+      {nullptr, QString::fromUtf8("生成"), QString::fromUtf8("关闭"),
+       QString::fromUtf8("感谢以下网友在试用中帮忙测试并报告问题："), QString::fromUtf8("向左滚动")},
+      {"packs\\English.lng", QStringLiteral("Generate"), QStringLiteral("Close"),
+       QStringLiteral("Thanks to these users for testing the program and reporting problems:"),
+       QStringLiteral("Scroll Left")},
+      {"packs\\Chinese-Traditional.lng", QString::fromUtf8("產生"), QString::fromUtf8("關閉"),
+       QString::fromUtf8("感謝以下網友在試用中幫忙測試並回報問題："), QString::fromUtf8("往左捲動")},
+  };
+  for (const auto& r : rows) {
+    TProgram p;
+    p.ShipPacks();
+    if (r.pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + r.pack}));
+    auto form = p.Start();
+    ASSERT_TRUE(p.log.errors.empty());
+    QCoreApplication::processEvents();  // the language change reaches the widgets as an event
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->btnGenerate->text(), r.generate);
+    EXPECT_EQ(form->btnClose->text(), r.close);
+    ASSERT_EQ(form->ZQLabel1->Lines().size(), 5);
+    EXPECT_EQ(form->ZQLabel1->Lines().front(), r.aboutFirstRow);
+    auto* scroll = form->PageControl1->TabBar()->findChild<QWidget*>(QStringLiteral("ScrollLeftButton"));
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_EQ(scroll->accessibleName(), r.scrollLeft) << (r.pack ? r.pack : "no pack");
+    if (r.pack && QString::fromLatin1(r.pack).contains(QLatin1String("English"))) {
+      for (const auto& [name, text] : ShownTexts(*form))
+        EXPECT_FALSE(HasHan(text)) << name << ": " << text.toStdString();
+    }
+    form.reset();
+    UseQtLanguage(QStringLiteral("zh_CN"));
+    QCoreApplication::processEvents();
+  }
+}
+
+// The boxes of Generate speak the pack's language and carry the product's title; a refusal names the
+// entries to mend by their captions, then gives the reason (the generator's own words).
+TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
+  const struct {
+    const char* pack;  // nullptr: none
+    QString refusalLead, writeLead, success, working, cancel, dwellLead;
+  } rows[] = {
+      {nullptr, QString::fromUtf8("无法生成程序，请检查重叠(C)、直径(R)："),
+       QString::fromUtf8("程序未能写入："), QString::fromUtf8("程序已生成。"),
+       QString::fromUtf8("正在生成程序…"), QString::fromUtf8("取消"),
+       QString::fromUtf8("无法生成程序，请检查主轴启动后的暂停：")},
+      {"packs\\English.lng", QStringLiteral("The program cannot be made; check Overlap(C), Diameter(R):"),
+       QStringLiteral("The program was not written:"), QStringLiteral("The program was written."),
+       QStringLiteral("Writing the program..."), QStringLiteral("Cancel"),
+       QStringLiteral("The program cannot be made; check dwell after the spindle start:")},
+      {"packs\\Chinese-Traditional.lng", QString::fromUtf8("無法產生程式，請檢查重疊(C)、直徑(R)："),
+       QString::fromUtf8("程式未能寫入："), QString::fromUtf8("程式已產生。"),
+       QString::fromUtf8("正在產生程式…"), QString::fromUtf8("取消"),
+       QString::fromUtf8("無法產生程式，請檢查主軸啟動後的暫停：")},
+  };
+  for (const auto& r : rows) {
+    TProgram p;
+    p.ShipPacks();
+    if (r.pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + r.pack}));
+    auto form = p.Start();
+    ASSERT_TRUE(p.log.errors.empty());
+    // A refusal: the pass step is zero.
+    form->edtCross->SetValue(form->edtKnit->Value());
+    form->btnGenerateClick();
+    ASSERT_EQ(p.log.errors.size(), 1u);
+    EXPECT_EQ(p.log.errors[0].title, QStringLiteral("Skimplane"));
+    const QStringList refusal = p.log.errors[0].text.split(QLatin1Char('\n'));
+    ASSERT_EQ(refusal.size(), 2) << p.log.errors[0].text.toStdString();
+    EXPECT_EQ(refusal[0], r.refusalLead);
+    EXPECT_TRUE(refusal[1].startsWith(QLatin1String("The pass step"))) << refusal[1].toStdString();
+    form->edtCross->SetValue(0.5);
+    // An entry without a control of its own (the dwell, from Skimplane.ini) is named by a text of its own.
+    form->Dwell = -1;
+    form->btnGenerateClick();
+    ASSERT_EQ(p.log.errors.size(), 2u);
+    EXPECT_EQ(p.log.errors[1].text.split(QLatin1Char('\n')).front(), r.dwellLead);
+    p.log.errors.pop_back();
+    form->Dwell = 0;
+    // A write that fails: the folder is missing.
+    p.log.savePath = QString::fromStdString((p.dir / "missing" / "a.nc").string());
+    form->btnGenerateClick();
+    ASSERT_EQ(p.log.errors.size(), 2u);
+    EXPECT_TRUE(p.log.errors[1].text.startsWith(r.writeLead + QLatin1Char('\n')))
+        << p.log.errors[1].text.toStdString();
+    // A program written, with its progress dialog shown from the first line.
+    QString working, cancel;
+    form->GenerateProgress = {0, 1, [&](QProgressDialog& d) {
+                                working = d.labelText();
+                                if (auto* b = d.findChild<QPushButton*>()) cancel = b->text();
+                              }};
+    p.log.savePath = QString::fromStdString((p.dir / "a.nc").string());
+    form->btnGenerateClick();
+    ASSERT_EQ(p.log.messages.size(), 1u);
+    EXPECT_EQ(p.log.messages[0].title, QStringLiteral("Skimplane"));
+    EXPECT_EQ(p.log.messages[0].text, r.success);
+    EXPECT_EQ(working, r.working);
+    EXPECT_EQ(cancel, r.cancel);
+    form.reset();
+    UseQtLanguage(QStringLiteral("zh_CN"));
   }
 }
 

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -29,7 +30,7 @@ using namespace std::string_literals;
 namespace {
 
 constexpr const char* kMainTitle = "^Skimplane v1";
-constexpr const char* kBoxTitle = "^skimplane$";
+constexpr const char* kBoxTitle = "^Skimplane$";
 
 // What a shell command prints, without its last line end.
 std::string Output(const std::string& command) {
@@ -184,6 +185,14 @@ class DesktopTest : public ::testing::Test {
   static inline pid_t openbox_ = -1;
   pid_t program_ = -1;
 };
+
+// Whether UTF-8 text holds a Chinese character (the CJK ideographs U+4000 to U+9FFF lead with E4 to E9).
+bool HasHan(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0xE4 && b <= 0xE9;
+  });
+}
 
 }  // namespace
 
@@ -379,7 +388,7 @@ TEST_F(DesktopTest, AnInstalledCopyKeepsItsFilesInTheUsersFolder) {
   const std::string window = Window(kMainTitle);
   ASSERT_FALSE(window.empty());
   std::this_thread::sleep_for(500ms);
-  EXPECT_TRUE(Output("xdotool search --onlyvisible --name '^skimplane$' 2>/dev/null").empty())
+  EXPECT_TRUE(Output("xdotool search --onlyvisible --name '^Skimplane$' 2>/dev/null").empty())
       << "an error box at start: the installed pack was not found";
   PressClose(window);
   EXPECT_EQ(Exited(), 0);
@@ -402,4 +411,57 @@ TEST_F(DesktopTest, VersionAndHelpAnswerWithoutADisplay) {
     EXPECT_EQ(text.rfind(option == std::string("--version") ? "skimplane 1." : "Usage: skimplane", 0), 0u)
         << text;
   }
+}
+// What a screen reader reads of the window (its accessibility tree over AT-SPI): with the English pack no
+// caption, button, tab, tab-bar button, controller entry, About text or box text is Chinese; the Chinese
+// window's refusal box is Chinese and titled Skimplane.
+TEST_F(DesktopTest, AScreenReaderReadsTheWindowInThePacksLanguage) {
+  const std::string launcher = "/usr/libexec/at-spi-bus-launcher";
+  const std::string names = std::string(SKIMPLANE_E2E_DIR) + "/accessible-names.py";
+  if (Output("command -v dbus-daemon").empty() || !fs::exists(launcher) ||
+      Output("/usr/bin/python3 -c 'import pyatspi' 2>/dev/null && echo ok") != "ok")
+    GTEST_SKIP() << "no dbus-daemon, at-spi2-core or python3-pyatspi on this machine";
+  // A session bus of the test's own, with the accessibility bus on it.
+  const std::string bus = Output("dbus-daemon --session --fork --print-address=1 --print-pid=1");
+  const std::string address = bus.substr(0, bus.find('\n'));
+  const pid_t busPid = static_cast<pid_t>(std::stol(bus.substr(bus.find('\n') + 1)));
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+  const pid_t accessibility = Spawn({launcher, "--launch-immediately"});
+  const struct {
+    const char* name;
+    std::string settings;
+    bool refuse;  // press Generate on a job that is refused, and read the box
+  } rows[] = {
+      {"English", "Option:[%RootKey%]\r\n[%\r\n  Lang:packs\\English.lng\r\n%]\r\n", false},
+      {"Chinese refusal", "Option:[%RootKey%]\r\n[%\r\n  Cross:6\r\n%]\r\n", true},
+  };
+  for (const auto& r : rows) {
+    WriteBytes(dir / "Skimplane.ini", r.settings);
+    program_ = Spawn({(dir / "skimplane").string()}, dir.path(),
+                     [] { ::setenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1", 1); });
+    const std::string window = Window(kMainTitle);
+    ASSERT_FALSE(window.empty()) << r.name;
+    if (r.refuse) {
+      Click(window, 280 + 37, 372 + 12);  // Generate
+      const std::string box = Window(kBoxTitle);
+      ASSERT_FALSE(box.empty()) << r.name;
+      const std::string tree = Output("/usr/bin/python3 " + names + " 2");
+      EXPECT_NE(tree.find("无法生成程序，请检查重叠(C)、直径(R)："), std::string::npos) << tree;
+      EXPECT_NE(tree.find("|Skimplane|"), std::string::npos) << tree;  // the box's title
+      AnswerBox(box);
+    } else {
+      const std::string tree = Output("/usr/bin/python3 " + names);
+      for (const char* seen :
+           {"push button|Generate|", "push button|Close|", "push button|Scroll Left|", "page tab|Cutter|",
+            "combo box|ISO, mist coolant (M07)|", "Thanks to these users"})
+        EXPECT_NE(tree.find(seen), std::string::npos) << seen << "\n" << tree;
+      std::istringstream lines(tree);
+      for (std::string line; std::getline(lines, line);) EXPECT_FALSE(HasHan(line)) << line;
+    }
+    PressClose(window);
+    EXPECT_EQ(Exited(), 0) << r.name;
+  }
+  Stop(accessibility);
+  ::kill(busPid, SIGTERM);
+  ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }

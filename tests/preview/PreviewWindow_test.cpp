@@ -421,14 +421,14 @@ TEST_F(PreviewWindowTest, GenerateCancelledThroughTheWindowReportsNothing) {
   QTest::mouseClick(form->btnGenerate, Qt::LeftButton);
   options = saved;
   EXPECT_EQ(ReadBytes(target), "old program");
-  EXPECT_TRUE(log.messages.empty());  // no "Success."
+  EXPECT_TRUE(log.messages.empty());  // no success box
   EXPECT_TRUE(log.errors.empty());
 
   // Without Cancel the same click writes the program and reports success.
   QTest::mouseClick(form->btnGenerate, Qt::LeftButton);
   EXPECT_NE(ReadBytes(target), "old program");
   ASSERT_EQ(log.messages.size(), 1u);
-  EXPECT_EQ(log.messages[0].text, QStringLiteral("Success."));
+  EXPECT_EQ(log.messages[0].text, QString::fromUtf8("程序已生成。"));
 }
 
 }  // namespace

@@ -285,7 +285,7 @@ TEST(SettingsSeparator, NumbersFollowTheUsersDecimalSeparator) {
   }
 }
 
-TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) {
+TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControl) {
   const struct {
     std::string file;
     std::string message;
@@ -347,12 +347,6 @@ TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) 
        {},
        "opnDelta",
        true},
-      // Two bad entries: the first one in reading order is reported.
-      {OptionBlock({"Speed:x", "Length:y", "Fro:4"}),
-       "entry \"Length\": 'y' is not a valid floating point value",
-       {"int edtFro"},
-       "opnDelta",
-       true},
       // Numbers that are not finite are no entries for a job.
       {OptionBlock({"Knit:nan", "Cross:0.25"}),
        "entry \"Knit\": 'nan' is not a valid floating point value",
@@ -381,6 +375,41 @@ TEST(SettingsLoad, ABadEntryCostsOnlyItsOwnControlAndTheFirstFailureIsReported) 
     EXPECT_EQ(entries, r.log) << r.file;
     EXPECT_EQ(window.strategy, r.strategy) << r.file;
     EXPECT_EQ(window.clearEnd, r.clearEnd) << r.file;
+  }
+}
+
+// Every entry that could not be read is named in the one message, a line each, in reading order.
+TEST(SettingsLoad, EveryBadEntryIsReportedInOneMessage) {
+  const struct {
+    std::string file;
+    std::vector<std::string> entries;  // the message of each bad entry, in reading order
+    std::vector<std::string> log;      // what reached the window
+  } rows[] = {
+      {OptionBlock({"Speed:x", "Length:y", "Fro:4"}),
+       {"entry \"Length\": 'y' is not a valid floating point value",
+        "entry \"Speed\": 'x' is not a valid integer value"},
+       {"int edtFro"}},
+      {OptionBlock({"Length:1", "Width:a", "Knit:b", "ZPos:2", "Layer:1.5", "Mode:z"}),
+       {"entry \"Width\": 'a' is not a valid floating point value",
+        "entry \"Knit\": 'b' is not a valid floating point value",
+        "entry \"Layer\": '1.5' is not a valid integer value",
+        "entry \"Mode\": 'z' is not a valid integer value"},
+       {"float edtXPos", "float edtZPos"}},
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    WriteBytes(f.Ini(), r.file);
+    std::string expected;
+    for (const std::string& e : r.entries) expected += (expected.empty() ? "" : "\n") + Named(f.Ini(), e);
+    TFakeSettingsWindow window;
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(window, f.place); }), expected);
+    std::vector<std::string> entries;
+    for (const auto& step : window.log)
+      if (step.starts_with("float ") || step.starts_with("int ")) entries.push_back(step);
+    EXPECT_EQ(entries, r.log);
+    // The exit keeps such a file and says why with the same lines.
+    EXPECT_EDVERROR(SaveSettings(TJobEntries{}, f.place),
+                    expected + "; the file was kept unchanged and the window's entries were not saved");
   }
 }
 
