@@ -431,7 +431,8 @@ void TfrmSkimplane::ShowErrorBox(const QString& message) {
 }
 
 void TfrmSkimplane::ShowErrorBox(const char* leadKey, const QString& message) {
-  ShowErrorBox(Texts.Text(leadKey) + QLatin1Char('\n') + message);
+  const QString lead = Texts.Text(leadKey);
+  ShowErrorBox(lead.isEmpty() ? message : lead + QLatin1Char('\n') + message);
 }
 
 void TfrmSkimplane::RunHandler(const std::function<void()>& body, const char* leadKey) {

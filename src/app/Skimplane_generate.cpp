@@ -176,5 +176,5 @@ void TfrmSkimplane::ShowRefusal(const EJobRefused& refusal) {
   const QString lead = entries.isEmpty()
                            ? Texts.Text("MsgRefusedNoEntry")
                            : Texts.Text("MsgRefused").arg(entries.join(Texts.Text("MsgListSeparator")));
-  ShowErrorBox(lead + QLatin1Char('\n') + reason);
+  ShowErrorBox(lead.isEmpty() ? reason : lead + QLatin1Char('\n') + reason);
 }

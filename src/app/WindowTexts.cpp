@@ -8,23 +8,24 @@ struct TText {
 };
 
 // "%1" stands for what the window puts in. The About text's lines are separated by "|". The leads of the
-// boxes are a line of their own: the box shows the reason on the next line.
+// boxes are a line of their own: the box shows the reason on the next line. Without a pack the boxes say
+// what the program has always said ("Success.", the reason alone); a pack may lead them in its language.
 constexpr TText kTexts[] = {
     {"Generate", "生成"},
     {"Close", "关闭"},
     {"AboutText",
      "感谢以下网友在试用中帮忙测试并报告问题：||铣刀老王、数控小白、钢屑飞扬、ZhangWorks、MillerMike||"
      "祝大家新春快乐，万事如意！"},
-    {"MsgSuccess", "程序已生成。"},
+    {"MsgSuccess", "Success."},
     // A refusal of the job: %1 the entries it is about, by their captions.
-    {"MsgRefused", "无法生成程序，请检查%1："},
-    {"MsgRefusedNoEntry", "无法生成程序："},
+    {"MsgRefused", ""},
+    {"MsgRefusedNoEntry", ""},
     {"MsgListSeparator", "、"},
     // An entry without a caption on the window, named in a refusal: "Entry" followed by its settings key.
     {"EntryDwell", "主轴启动后的暂停"},
-    {"MsgWriteFailed", "程序未能写入："},
-    {"MsgSettingsNotRead", "启动时读取设置出错："},
-    {"MsgSettingsNotSaved", "设置未能保存："},
+    {"MsgWriteFailed", ""},
+    {"MsgSettingsNotRead", ""},
+    {"MsgSettingsNotSaved", ""},
     {"GenerateWorking", "正在生成程序…"},
     {"GenerateCancel", "取消"},
 };

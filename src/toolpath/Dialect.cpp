@@ -49,3 +49,12 @@ void CheckOutputChoices(const TJobEntries& e, double largest) {
                       {FieldOf(&TJobEntries::Dwell)});
   dialect.Check(e, largest);
 }
+
+std::vector<TControllerWords> ControllerWords() {
+  const TJobField& dialect = *FieldOf(&TJobEntries::Dialect);
+  const TJobField& coolant = *FieldOf(&TJobEntries::Coolant);
+  std::vector<TControllerWords> words;
+  for (int d : kDialects)
+    for (int c : DialectFor(d).Coolants()) words.push_back({dialect.WordOf(d), coolant.WordOf(c)});
+  return words;
+}

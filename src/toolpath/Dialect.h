@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "toolpath/FacingJob.h"
 #include "toolpath/GCodeFile.h"
@@ -53,6 +54,14 @@ inline constexpr int kDialects[] = {kDialectIso, kDialectGrbl};
 // Checks the dialect, coolant and dwell of a job (CheckJob does this too).
 void CheckOutputChoices(const TJobEntries& entries, double largest);
 
+
+// The choices a controller box offers: every dialect with each coolant it can write, its own first, as
+// the words of the dialect and coolant rows.
+struct TControllerWords {
+  const char* DialectWord;
+  const char* CoolantWord;
+};
+[[nodiscard]] std::vector<TControllerWords> ControllerWords();
 
 // The dialects themselves, one per file.
 [[nodiscard]] const TDialect& IsoDialect();

@@ -1,6 +1,5 @@
 #include "toolpath/JobFields.h"
 
-#include "toolpath/Dialect.h"
 #include "toolpath/WholeNumber.h"
 
 #include <cmath>
@@ -58,13 +57,4 @@ std::optional<bool> ParseFlag(std::string_view text) {
   if (text == "true" || text == "1") return true;
   if (text == "false" || text == "0") return false;
   return std::nullopt;
-}
-
-std::vector<TControllerWords> ControllerWords() {
-  const TJobField& dialect = *FieldOf(&TJobEntries::Dialect);
-  const TJobField& coolant = *FieldOf(&TJobEntries::Coolant);
-  std::vector<TControllerWords> words;
-  for (int d : kDialects)
-    for (int c : DialectFor(d).Coolants()) words.push_back({dialect.WordOf(d), coolant.WordOf(c)});
-  return words;
 }

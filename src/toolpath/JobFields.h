@@ -222,14 +222,6 @@ class EJobRefused : public EDVError {
   return kStrategyWords[0];
 }
 
-// The choices a controller box offers: every dialect with each coolant it can write, its own first, as
-// the words of the dialect and coolant rows.
-struct TControllerWords {
-  const char* DialectWord;
-  const char* CoolantWord;
-};
-[[nodiscard]] std::vector<TControllerWords> ControllerWords();
-
 // The one text rule per kind, for every front end that takes entries as text (the command line, the web):
 // a number is the whole text (NaN and infinity pass here; the job check refuses them, naming the entry);
 // a whole number rounds a fraction to the nearest, ties to even, as the window's integer fields do, and

@@ -371,16 +371,16 @@ TEST_F(FormTest, HandlerErrorsGoToTheErrorBoxAndTheProgramGoesOn) {
       {"/opt/bin/skimplane",
        "'abc' is not a valid floating point value",
        nullptr,
-       {{"Skimplane", "启动时读取设置出错：\n'abc' is not a valid floating point value."}}},
+       {{"Skimplane", "'abc' is not a valid floating point value."}}},
       {"/opt/bin/SKIMPLANE.EXE",
        "RootKey \"Option\" - subitem key not open.",
        "RootKey \"Option\" - subitem key not open.",
-       {{"Skimplane", "启动时读取设置出错：\nRootKey \"Option\" - subitem key not open."},
-        {"Skimplane", "设置未能保存：\nRootKey \"Option\" - subitem key not open."}}},
+       {{"Skimplane", "RootKey \"Option\" - subitem key not open."},
+        {"Skimplane", "RootKey \"Option\" - subitem key not open."}}},
       {"/opt/bin/facer.v2",
        nullptr,
        "Cannot create file \"/opt/bin/Skimplane.ini\". Permission denied",
-       {{"Facer", "设置未能保存：\nCannot create file \"/opt/bin/Skimplane.ini\". Permission denied."}}},
+       {{"Facer", "Cannot create file \"/opt/bin/Skimplane.ini\". Permission denied."}}},
   };
   for (const auto& r : rows) {
     TSeamLog rowLog;

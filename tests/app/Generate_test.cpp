@@ -72,7 +72,7 @@ TEST_F(GenerateTest, WritesTheProgramForTheWindowsValues) {
     ExpectSameBytes(ReadBytes(out), GoldenFor(r.golden, out.string()));
     ASSERT_EQ(log.messages.size(), 1u);
     EXPECT_EQ(log.messages[0].title, QStringLiteral("Skimplane"));
-    EXPECT_EQ(log.messages[0].text, QString::fromUtf8("程序已生成。"));
+    EXPECT_EQ(log.messages[0].text, QStringLiteral("Success."));
     EXPECT_TRUE(log.errors.empty());
   }
 }
@@ -164,16 +164,15 @@ TEST_F(GenerateTest, RefusalsAndWriteFailuresGoToTheErrorBoxAndWriteNothing) {
     std::string text;  // the whole text, or its beginning when it ends in "..."
   } rows[] = {
       {"pass step zero", kept, [](TfrmSkimplane& f) { f.edtCross->SetValue(6); },
-       "无法生成程序，请检查重叠(C)、直径(R)：\n"
        "The pass step (diameter - overlap) must be above zero, but diameter 6 - overlap 6 = 0."},
       {"diameter negative", kept, [](TfrmSkimplane& f) { f.edtKnit->SetValue(-2); },
-       "无法生成程序，请检查直径(R)：\nThe diameter must be above zero, but it is -2."},
+       "The diameter must be above zero, but it is -2."},
       {"missing folder", missing, [](TfrmSkimplane&) {},
-       "程序未能写入：\n" + CannotCreateFileMessage(missing, ENOENT) + "."},
+       CannotCreateFileMessage(missing, ENOENT) + "."},
       {"feed zero", kept, [](TfrmSkimplane& f) { f.edtFro->SetValue(0); },
-       "无法生成程序，请检查给进(F)：\nThe feed must be above zero, but it is 0."},
+       "The feed must be above zero, but it is 0."},
       {"spindle speed negative", kept, [](TfrmSkimplane& f) { f.edtSpeed->SetValue(-100); },
-       "无法生成程序，请检查主轴(S)：\nThe spindle speed must be above zero, but it is -100."},
+       "The spindle speed must be above zero, but it is -100."},
   };
   WriteBytes(kept, "old content");
   for (const auto& r : rows) {
