@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "toolpath/Dialect.h"
 #include "toolpath/Emitters.h"
@@ -18,9 +19,27 @@ void DoLayer(const TFacingJob& job, TGCodeFile& list) {
       DoYZigzag(job, list);
       break;
     default:
-      DoSpiral(job, list);
+      if (job.Direction == kDirectionConventional) {
+        DoMirroredSpiral(job, list);
+      } else {
+        DoSpiral(job, list);
+      }
       break;
   }
+}
+
+// The spiral runs up the left side first and then right along the top: clockwise seen from above, with
+// the part still standing, the middle, always on its right. A spindle turning clockwise (M03) seen from
+// above sweeps each tooth on the cutter's right side from the front of the cutter backwards: it enters the
+// stock where the chip is thickest and leaves it at the finished wall, which is climb milling (as G41 is
+// with M03). So the spiral climbs as it is. Mirrored about the diagonal through the start corner (X and Y
+// exchanged, first along X), it turns anticlockwise with the middle on its left: conventional milling.
+void DoMirroredSpiral(const TFacingJob& job, TGCodeFile& list) {
+  TFacingJob mirrored = job;
+  std::swap(mirrored.XPos, mirrored.YPos);
+  list.SetAxesSwapped(true);
+  DoSpiral(mirrored, list);
+  list.SetAxesSwapped(false);
 }
 
 namespace {

@@ -134,7 +134,10 @@ double EstimateProgramLines(const TJobEntries& e) {
     case kModeSpiral: {
       // Every turn brings each pair of bounds two pass steps closer and writes at most four legs; once
       // the narrower pair has met, two legs on one axis follow each other within a turn and end it.
-      const double gap = std::max(std::min(e.YPos - radius * 2, e.XPos - radius * 4 + e.Cross), 0.0);
+      // Conventional, the spiral is mirrored: the face's sides exchanged.
+      const bool mirrored = e.Direction == kDirectionConventional;
+      const double x = mirrored ? e.YPos : e.XPos, y = mirrored ? e.XPos : e.YPos;
+      const double gap = std::max(std::min(y - radius * 2, x - radius * 4 + e.Cross), 0.0);
       perLayer = 4 * (gap / (2 * step) + 3) + 11;
       if (e.FinishCentre) {
         // Its rows lie on the spiral's legs' box, at most CentrePassStep apart: two lines each; then the
@@ -146,11 +149,13 @@ double EstimateProgramLines(const TJobEntries& e) {
       break;
     }
     case kModeXZigzag:
-      perLayer = 2 * (std::max(e.YPos - radius * 2, 0.0) / step + 2) + 6;
+    case kModeYZigzag: {
+      // Two lines a row; one way, a retract, the return and a plunge more, before the first row too.
+      const bool oneWay = e.Direction != kDirectionBoth;
+      const double rows = std::max((e.Mode == kModeXZigzag ? e.YPos : e.XPos) - radius * 2, 0.0) / step + 2;
+      perLayer = (oneWay ? 5 : 2) * rows + 6 + (oneWay ? 3 : 0);
       break;
-    case kModeYZigzag:
-      perLayer = 2 * (std::max(e.XPos - radius * 2, 0.0) / step + 2) + 6;
-      break;
+    }
     default:
       return INFINITY;
   }
@@ -171,6 +176,9 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   }
   if (e.Mode != kModeSpiral && e.Mode != kModeXZigzag && e.Mode != kModeYZigzag)
     Refuse("The clearing strategy " + std::to_string(e.Mode) + " is unknown", &TJobEntries::Mode);
+  if (e.Direction != kDirectionBoth && e.Direction != kDirectionClimb &&
+      e.Direction != kDirectionConventional)
+    Refuse("The cut direction " + std::to_string(e.Direction) + " is unknown", &TJobEntries::Direction);
 
   // A plunge with feed 0 is refused by the control only once the spindle runs; a spindle speed of 0
   // would plunge a standing cutter into the stock.

@@ -15,21 +15,42 @@
 
 namespace {
 
-std::vector<std::string> ProblemsOf(const TJobEntries& e) {
+// The side of a pass the material stands on for a cut direction, the spindle turning clockwise: right
+// for climb, left for conventional.
+int MaterialSide(int direction) {
+  return direction == kDirectionClimb ? 1 : direction == kDirectionConventional ? -1 : 0;
+}
+
+TMaterialModel Replayed(const TJobEntries& e, int side) {
   TGCodeMemorySink sink;
   TGCodeFile list(sink);
   WriteProgram({CheckJob(e), {}, "/tmp/face.nc", "2011-06-18 14:05"}, list);
   TMaterialModel model(e.XPos, e.YPos, e.Knit / 2, -std::max(e.Layer, 1) * e.ZPos);
+  model.ExpectMaterialOn(side, e.Mode == kModeSpiral);
   for (const auto& line : sink.Lines()) model.Line(line);
-  return model.Problems();
+  return model;
+}
+
+// The side each pass of the job must have its material on, or 0 for none checked. The spiral's edge clean
+// and centre pass clean up along fixed lines (the diagonals, rows back and forth) whichever way it turns,
+// and with a negative overlap it leaves strips between its turns, on both sides of its legs: its side is
+// checked for the legs alone, with an overlap of zero or more.
+int SideChecked(const TJobEntries& e) {
+  const bool cleanUps = e.Mode == kModeSpiral && (e.ClearEnd || e.FinishCentre || e.Cross < 0);
+  return cleanUps ? 0 : MaterialSide(e.Direction);
+}
+
+std::vector<std::string> ProblemsOf(const TJobEntries& e) {
+  return Replayed(e, SideChecked(e)).Problems();
 }
 
 std::string Describe(const TJobEntries& e) {
   std::ostringstream out;
   out << "--x " << e.XPos << " --y " << e.YPos << " --diameter " << e.Knit << " --overlap " << e.Cross
-      << " --step-down " << e.ZPos << " --retract " << e.ZUp << (e.ZUpAbs ? " --absolute" : "") << " --layers "
-      << e.Layer << " --strategy " << e.Mode << (e.ClearEnd ? "" : " --no-clear-end")
-      << (e.FinishCentre ? " --finish-centre" : "") << " --dialect " << e.Dialect;
+      << " --step-down " << e.ZPos << " --retract " << e.ZUp << (e.ZUpAbs ? " --absolute" : "")
+      << " --layers " << e.Layer << " --strategy " << e.Mode << (e.ClearEnd ? "" : " --no-clear-end")
+      << (e.FinishCentre ? " --finish-centre" : "") << " --dialect " << e.Dialect << " --direction "
+      << e.Direction;
   return out.str();
 }
 
@@ -85,6 +106,7 @@ TEST(MaterialModel, FiveHundredRandomJobsHurtNothing) {
     e.ClearEnd = chance();
     e.FinishCentre = chance();
     e.Dialect = chance() ? kDialectIso : kDialectGrbl;
+    e.Direction = static_cast<int>(random() % 3);
     try {
       (void)CheckJob(e);
     } catch (const EDVError&) {
@@ -99,3 +121,52 @@ TEST(MaterialModel, FiveHundredRandomJobsHurtNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plate with a small and a large overlap (with a negative one every pass is a slot, neither way) for
+// every strategy; its passes are longer than the cutter's diameter both ways.
+std::vector<TJobEntries> DirectionJobs(int direction) {
+  std::vector<TJobEntries> jobs;
+  for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
+    for (double cross : {0.5, 2.0}) {
+      for (bool clearEnd : {true, false}) {
+        TJobEntries e;
+        e.XPos = 40, e.YPos = 30, e.Mode = mode, e.Cross = cross, e.ClearEnd = clearEnd;
+        e.Direction = direction, e.Layer = 2;
+        jobs.push_back(e);
+      }
+    }
+  }
+  return jobs;
+}
+
+}  // namespace
+
+// Climb and conventional: every pass has the material on the side its direction names and none hurts
+// anything; the same programs checked against the other side fail, so the check tells them apart (the
+// spiral's only with a large overlap: with a small one its passes are nearly slots).
+TEST(MaterialModel, OneCutDirectionCutsOnItsSide) {
+  for (int direction : {kDirectionClimb, kDirectionConventional}) {
+    for (const TJobEntries& e : DirectionJobs(direction)) {
+      EXPECT_EQ(Joined(ProblemsOf(e)), "") << Describe(e);
+      if (SideChecked(e) == 0) continue;
+      const TMaterialModel named = Replayed(e, SideChecked(e));
+      EXPECT_EQ(Joined(named.Problems()), "") << Describe(e);
+      EXPECT_GT(named.SidedPasses(), 2) << Describe(e);
+      // The spiral's check tells only an overlap above a third of the radius apart.
+      if (e.Mode != kModeSpiral || e.Cross > 1) {
+        EXPECT_NE(Joined(Replayed(e, -MaterialSide(direction)).Problems()), "") << Describe(e);
+      }
+    }
+  }
+}
+
+// Both ways, the zig-zags' passes alternate: checked against either side, some of them fail.
+TEST(MaterialModel, BothWaysZigzagsCutOnBothSides) {
+  for (TJobEntries e : DirectionJobs(kDirectionBoth)) {
+    if (e.Mode == kModeSpiral) continue;
+    EXPECT_NE(Joined(Replayed(e, 1).Problems()), "") << Describe(e);
+    EXPECT_NE(Joined(Replayed(e, -1).Problems()), "") << Describe(e);
+  }
+}
