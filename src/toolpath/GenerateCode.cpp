@@ -73,6 +73,28 @@ void AddProgramEnd(const TFacingJob& job, TGCodeFile& list) {
   DialectFor(job.Dialect).AddEnd(job, list);
 }
 
+namespace {
+
+// The finishing layer: the layers' sweep once more, FinishDepth below the last level, its plunges and so
+// its cuts at FinishFeed, with a layer mark as every layer after the first has.
+void AddFinishingLayer(TFacingJob& job, const TDialect& dialect, TRapidPlan* rapids, TGCodeFile& list) {
+  const int layer = std::max(job.LayerCount, 1) + 1;
+  list.BeginLayer(layer);
+  dialect.AddLayerMark(layer, list);
+  const double justCut = job.CutZ;
+  job.CutZ = justCut - job.FinishDepth;
+  job.ZStep = job.FinishDepth;  // what its crossings may meet stands this much above its level
+  job.Fro = job.FinishFeed;
+  const double retract = job.ZUpAbs ? job.ZUp : justCut + job.ZUp;
+  AddMoveFZ(list, 0, 1000, rapids ? rapids->TransitionHeight(job, retract) : retract);
+  AddMoveXY(list, 1, job.Radius, job.Radius);
+  AddMoveFZ(list, 1, job.Fro, job.CutZ);
+  if (rapids) rapids->StartLayer();
+  DoLayer(job, list);
+}
+
+}  // namespace
+
 void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
   TFacingJob job = MakeFacingJob(request.Job.Entries(), request.HeaderPath);
   const TDialect& dialect = DialectFor(job.Dialect);
@@ -98,6 +120,7 @@ void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
       AddMoveFZ(list, 1, job.Fro, job.CutZ);
     }
   } while (job.LayersLeft > 0);
+  if (job.FinishDepth > 0) AddFinishingLayer(job, dialect, rapids.get(), list);
   dialect.AddEnd(job, list);
 }
 

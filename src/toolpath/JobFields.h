@@ -176,6 +176,14 @@ inline constexpr TJobField kJobFields[] = {
      .Noun = "cut direction", .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Direction,
      .Words = kDirectionWords, .Write = TWriteRule::wrOnceChanged,
      .Help = "both (zig-zag), climb or conventional for the clockwise spindle (default: both)"},
+    {.Key = "FinishDepth", .Control = nullptr, .Option = "--finish-depth", .WebName = "finishDepth",
+     .Noun = "finishing depth", .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::FinishDepth,
+     .Step = 0.1, .LargeStep = 1, .Write = TWriteRule::wrOnceChanged,
+     .Help = "after the layers, one more this much deeper, mm (default: 0, none)"},
+    {.Key = "FinishFeed", .Control = nullptr, .Option = "--finish-feed", .WebName = "finishFeed",
+     .Noun = "finishing feed", .Kind = TFieldKind::fkInteger, .Whole = &TJobEntries::FinishFeed, .Step = 10,
+     .LargeStep = 100, .Write = TWriteRule::wrOnceChanged,
+     .Help = "the finishing layer's feed, above zero when a finishing depth is given"},
 };
 
 // The field whose control, settings key, option or web name is `name`; nothing for any other name.

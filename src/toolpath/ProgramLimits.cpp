@@ -31,25 +31,35 @@ struct TLength {
   [[nodiscard]] double Of(const TJobEntries& e) const { return e.*member; }
   [[nodiscard]] std::string Name() const { return FieldOf(member)->Noun; }
 };
-constexpr TLength kLengths[] = {{&TJobEntries::XPos},  {&TJobEntries::YPos}, {&TJobEntries::Knit},
-                                {&TJobEntries::Cross}, {&TJobEntries::ZPos}, {&TJobEntries::ZUp}};
+constexpr TLength kLengths[] = {{&TJobEntries::XPos},       {&TJobEntries::YPos}, {&TJobEntries::Knit},
+                                {&TJobEntries::Cross},      {&TJobEntries::ZPos}, {&TJobEntries::ZUp},
+                                {&TJobEntries::FinishDepth}};
 
 // A layer count of zero or less still cuts one layer.
 int EffectiveLayers(const TJobEntries& e) {
   return e.Layer > 0 ? e.Layer : 1;
 }
 
+// The finishing layer, when there is one.
+int FinishingLayers(const TJobEntries& e) {
+  return e.FinishDepth > 0 ? 1 : 0;
+}
+
+// How deep the last level lies below the top of the face.
+double Depth(const TJobEntries& e) {
+  return EffectiveLayers(e) * e.ZPos + FinishingLayers(e) * e.FinishDepth;
+}
+
 // The largest magnitude any coordinate of the program may have.
 double LargestCoordinate(const TJobEntries& e) {
   const double radius = e.Knit / 2;
-  const double layers = EffectiveLayers(e);
   const double values[] = {
       e.XPos,
       e.YPos,
       e.Knit,
       e.Cross,
       e.ZUp,
-      layers * e.ZPos + e.ZUp,
+      Depth(e) + e.ZUp,
       std::fabs(e.XPos) + std::fabs(e.YPos) + 3 * std::fabs(radius) + std::fabs(e.Cross)};
   double largest = 0;
   for (double v : values) largest = std::max(largest, std::fabs(v));
@@ -104,6 +114,11 @@ void CheckGeometry(const TJobEntries& e) {
                Shortest(e.ZPos) + ") must stay below 1000000 mm, but it is " + Shortest(depth),
            &TJobEntries::ZPos, &TJobEntries::Layer);
   }
+  if (!(Depth(e) < kMaxCoordinate)) {
+    Refuse("The depth of the finishing layer (" + Shortest(depth) + " + finishing depth " +
+               Shortest(e.FinishDepth) + ") must stay below 1000000 mm, but it is " + Shortest(Depth(e)),
+           &TJobEntries::FinishDepth);
+  }
 }
 
 std::string Whole(double value) {
@@ -117,7 +132,8 @@ double BytesForLines(const TJobEntries& e, double lines) {
   const double largest = LargestCoordinate(e);
   const double digits = largest >= 1 ? std::floor(std::log10(largest)) + 1 : 1;
   const double number = 1 + digits + 4;
-  const double feed = static_cast<double>(std::to_string(e.Fro).size());
+  const double feed = static_cast<double>(
+      std::max(std::to_string(e.Fro).size(), FinishingLayers(e) ? std::to_string(e.FinishFeed).size() : 0));
   const double lineBytes = std::max({7 + 2 * number, 7 + feed + number, 11 + number}) + 2;
   const double bytes = 8192 + lines * lineBytes;
   return std::isnan(bytes) ? INFINITY : bytes;
@@ -159,7 +175,7 @@ double EstimateProgramLines(const TJobEntries& e) {
     default:
       return INFINITY;
   }
-  const double layers = EffectiveLayers(e);
+  const double layers = EffectiveLayers(e) + FinishingLayers(e);
   const double frame = FrameLines(e);  // header, start and end block
   const double lines = frame + layers * perLayer + (layers - 1) * 4;
   return std::isnan(lines) ? INFINITY : lines;
@@ -185,6 +201,16 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   if (e.Fro <= 0) Refuse("The feed must be above zero, but it is " + std::to_string(e.Fro), &TJobEntries::Fro);
   if (e.Speed <= 0)
     Refuse("The spindle speed must be above zero, but it is " + std::to_string(e.Speed), &TJobEntries::Speed);
+  if (e.FinishDepth < 0) {
+    Refuse("The finishing depth must not be below zero, but it is " + Shortest(e.FinishDepth) +
+               ": the finishing layer would cut above the last one",
+           &TJobEntries::FinishDepth);
+  }
+  if (e.FinishDepth > 0 && e.FinishFeed <= 0) {
+    Refuse("The finishing feed must be above zero with a finishing depth, but it is " +
+               std::to_string(e.FinishFeed),
+           &TJobEntries::FinishFeed, &TJobEntries::FinishDepth);
+  }
 
   CheckGeometry(e);
 
@@ -198,8 +224,7 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   }
 
   // Every coordinate the program may write must stay a number.
-  const double layers = EffectiveLayers(e);
-  const double deepest = 0 - layers * e.ZPos;
+  const double deepest = 0 - Depth(e);
   const double extremes[] = {radius * 3 - e.Cross,    e.XPos - radius,     e.YPos - radius,
                              e.XPos / 2 + radius * 2, e.YPos - e.XPos / 2, e.XPos - e.YPos / 2,
                              radius * 2 + e.XPos,     radius * 2 + e.YPos, deepest,

@@ -308,6 +308,17 @@ TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
       {[&](TJobEntries& e) { e.ZUp = nan; }, "The retract height is not a finite number: nan"},
       {[](TJobEntries& e) { e.Mode = 4; }, "The clearing strategy 4 is unknown"},
       {[](TJobEntries& e) { e.Direction = 3; }, "The cut direction 3 is unknown"},
+      {[](TJobEntries& e) { e.FinishDepth = -0.2, e.FinishFeed = 60; },
+       "The finishing depth must not be below zero, but it is -0.2: the finishing layer would cut above the "
+       "last one"},
+      {[](TJobEntries& e) { e.FinishDepth = 0.2; },
+       "The finishing feed must be above zero with a finishing depth, but it is 0"},
+      {[](TJobEntries& e) { e.FinishDepth = 0.2, e.FinishFeed = -60; },
+       "The finishing feed must be above zero with a finishing depth, but it is -60"},
+      {[&](TJobEntries& e) { e.FinishDepth = nan; }, "The finishing depth is not a finite number: nan"},
+      {[](TJobEntries& e) { e.ZPos = 10, e.Layer = 99999, e.FinishDepth = 20, e.FinishFeed = 60; },
+       "The depth of the finishing layer (999990 + finishing depth 20) must stay below 1000000 mm, but it is "
+       "1000010"},
       {[](TJobEntries& e) { e.XPos = 1.7e308, e.YPos = 1.7e308, e.Knit = 1e308, e.Cross = 0; },
        "The X size must stay below 1000000 mm, but it is 1.7e+308"},
       {[](TJobEntries& e) { e.ZPos = 1e308, e.Layer = 100; },
@@ -452,6 +463,9 @@ TEST(GenerateCode, EstimateBoundsTheRealLineCount) {
         EXPECT_EQ(CheckJob(e).EstimatedLines(), estimate) << f.x << " x " << f.y << " mode " << mode;
         // The centre pass's rows are bounded by the face, not by where the spiral ends: an upper bound only.
         e.FinishCentre = true;
+        EXPECT_GE(EstimateProgramLines(e), static_cast<double>(Lines(e).size())) << f.x << " x " << f.y;
+        // The finishing layer is one layer more, its transition included.
+        e.FinishDepth = 0.1, e.FinishFeed = 60;
         EXPECT_GE(EstimateProgramLines(e), static_cast<double>(Lines(e).size())) << f.x << " x " << f.y;
       }
   }
