@@ -5,7 +5,11 @@
 //   - a rapid (G00, or any move between a retract and the next plunge) whose disc meets material above the
 //     cutter's bottom, or that goes down into material;
 //   - any point below the job's deepest level;
-//   - a feed move whose cutter centre leaves the face.
+//   - a feed move whose cutter centre leaves the face;
+//   - with a cut direction named (ExpectMaterialOn), a pass that cuts on the other side: the material a
+//     pass longer than the cutter's diameter removes is split by the side of its line it stood on, and the
+//     side the direction names must not hold clearly less than the other (the side the pass before, or
+//     the face's edge, has taken its share of): both equal is a slot, neither way.
 // Feed moves lower the cells whose centres lie under the cutter's disc. A cell-sized raster cannot tell a
 // cut's rim from a sliver beside it, so a rapid is checked over its disc less the outer eighth of the
 // radius.
@@ -65,6 +69,19 @@ class TMaterialModel {
     x_ = x, y_ = y;
   }
 
+  // The side of each pass the material must stand on: +1 right (climb for a clockwise spindle), -1 left
+  // (conventional), 0 either. `spiral`: an inward spiral's last legs lie off the middle of what is left,
+  // and some only clean up a strip the turns left outside them (as does the leg back down a face narrower
+  // than two passes): there a pass fails only with less than half the other side's material on its named
+  // side, and one with nothing to cut on that side passes.
+  void ExpectMaterialOn(int side, bool spiral = false) {
+    side_ = side;
+    spiral_ = spiral;
+  }
+  // How many passes the side check has looked at, and how many had clearly more material on one side.
+  [[nodiscard]] int PassesChecked() const { return passes_; }
+  [[nodiscard]] int SidedPasses() const { return sided_; }
+
   [[nodiscard]] const std::vector<std::string>& Problems() const { return problems_; }
   // The lowest height the material is left at, for the tests' own sanity.
   [[nodiscard]] double Lowest() const { return *std::min_element(height_.begin(), height_.end()); }
@@ -95,6 +112,7 @@ class TMaterialModel {
       if (px < -tolerance || py < -tolerance || px > sizeX_ + tolerance || py > sizeY_ + tolerance)
         Report("feeds to X" + std::to_string(px) + " Y" + std::to_string(py) + ", off the face");
     }
+    if (side_ != 0) CheckSide(x, y);
     Lower(x_, y_, x, y, z_);
   }
 
@@ -113,6 +131,33 @@ class TMaterialModel {
         const double ex = ax + t * dx - cx, ey = ay + t * dy - cy;
         if (ex * ex + ey * ey <= reach * reach) visit(height_[static_cast<std::size_t>(j) * nx_ + i]);
       }
+    }
+  }
+
+  // A pass takes a band as wide as the cutter; the pass before (or the face's edge) has taken part of it on
+  // one side, so that side holds less material: the named side must not hold less than the other.
+  void CheckSide(double x, double y) {
+    const double dx = x - x_, dy = y - y_, length = std::hypot(dx, dy);
+    if (!(length > 2 * radius_)) return;
+    double right = 0, left = 0;
+    ForCells(x_, y_, x, y, radius_, [&](double& h) {
+      if (!(h > z_ + 1e-6)) return;
+      // The cell's centre from its place in the height map.
+      const auto at = static_cast<std::size_t>(&h - height_.data());
+      const double cx = (static_cast<double>(at % static_cast<std::size_t>(nx_)) + 0.5) * cell_;
+      const double cy = (static_cast<double>(at / static_cast<std::size_t>(nx_)) + 0.5) * cell_;
+      const double along = ((cx - x_) * dx + (cy - y_) * dy) / length;
+      if (along <= 0 || along >= length) return;  // the discs at the ends: only the band between them
+      ((cx - x_) * dy - (cy - y_) * dx > 0 ? right : left) += cell_ * cell_;
+    });
+    ++passes_;
+    const double tolerance = length * radius_ / 20;  // a fortieth of the band: the raster's noise, slivers
+    if (std::fabs(left - right) > tolerance) ++sided_;
+    const double named = side_ > 0 ? right : left, other = side_ > 0 ? left : right;
+    if (spiral_ && named <= tolerance) return;  // nothing new on its side: it cleans up the other
+    if (other > named * (spiral_ ? 2 : 1.1) + tolerance) {
+      Report("cuts with more material on its " + std::string(side_ > 0 ? "left" : "right") + " (" +
+             std::to_string(other) + " mm2 against " + std::to_string(named) + ")");
     }
   }
 
@@ -137,6 +182,8 @@ class TMaterialModel {
   double x_ = NAN, y_ = NAN, z_ = NAN;
   int motion_ = 0;
   bool traversing_ = false;
+  int side_ = 0, passes_ = 0, sided_ = 0;
+  bool spiral_ = false;
   int lineNumber_ = 0;
   std::vector<std::string> problems_;
 };

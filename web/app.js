@@ -37,6 +37,8 @@ let sk;
 let engine; // the generator's calls, in a worker when one could start
 let language = 'zh';
 let dwell = 0; // kept from an imported file; the window has no control for it
+// The cut direction and the finishing layer: kept from an imported file until the page has entries for them.
+let machining = {};
 let settingsBytes = null; // the imported Skimplane.ini, whose other contents an export keeps
 let lastFigures = null;
 let refusalShown = false; // the status line holds a refusal of Generate or Export
@@ -63,6 +65,7 @@ function currentJob(withRapidRate) {
   job.finishCentre = $('finishCentre').checked;
   Object.assign(job, controllers[$('controller').selectedIndex] ?? controllers[0]);
   job.dwell = dwell;
+  Object.assign(job, machining);
   if (withRapidRate) job.rapidRate = $('rapidRate').value.trim().replace(',', '.');
   return job;
 }
@@ -89,7 +92,7 @@ function base64(bytes) {
 }
 
 function save() {
-  const kept = { language, dwell, fileName: $('fileName').value, rapidRate: $('rapidRate').value };
+  const kept = { language, dwell, machining, fileName: $('fileName').value, rapidRate: $('rapidRate').value };
   for (const field of numberFields) kept[field] = $(field).value;
   kept.strategy = document.querySelector('input[name="strategy"]:checked').value;
   kept.edgeClean = $('edgeClean').checked;
@@ -120,6 +123,7 @@ function restore() {
   $('finishCentre').checked = Boolean(entries.finishCentre);
   $('controller').selectedIndex = Number.isInteger(entries.controller) ? entries.controller : 0;
   dwell = Number(entries.dwell) || 0;
+  machining = entries.machining && typeof entries.machining === 'object' ? entries.machining : {};
   language = entries.language === 'en' ? 'en' : 'zh';
   try {
     settingsBytes = entries.settings ? Uint8Array.from(atob(entries.settings), (c) => c.charCodeAt(0)) : null;
@@ -139,6 +143,7 @@ function applyJob(job) {
   $('finishCentre').checked = job.finishCentre === true;
   $('controller').selectedIndex = controllerIndex(job.dialect, job.coolant);
   dwell = job.dwell ?? 0;
+  machining = { direction: job.direction, finishDepth: job.finishDepth, finishFeed: job.finishFeed };
 }
 
 // --- Messages next to the entries ----------------------------------------------------------------------

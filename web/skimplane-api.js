@@ -7,6 +7,7 @@
 // x, y, diameter, overlap, stepDown, retract (numbers, mm), absoluteRetract (boolean), layers, spindle,
 // feed (whole numbers), strategy ('spiral' | 'x' | 'y'), edgeClean, finishCentre (booleans), dialect
 // ('iso' | 'grbl'), coolant ('off' | 'mist' | 'flood', or '' for the dialect's own), dwell (seconds),
+// direction ('both' | 'climb' | 'conventional'), finishDepth (mm, 0 for none), finishFeed (whole number),
 // time ('YYYY-MM-DD HH:MM', now when missing), fileName (the header's path, 'facing.nc' when missing),
 // rapidRate (mm/min, for the cycle time). A refused job throws an Error with the desktop program's message
 // and, in its `fields`, the names of the entries it is about (the one to mend first first).

@@ -57,6 +57,10 @@ class TfrmSkimplane : public QWidget {
   bool FinishCentre = false;
   // The controller's dwell after the spindle start, seconds: kept in Skimplane.ini, no control of its own.
   double Dwell = 0;
+  // The machining options, kept in Skimplane.ini until their page holds them.
+  int Direction = 0;  // kDirectionBoth
+  double FinishDepth = 0;
+  int32_t FinishFeed = 0;
   // Builds and writes the program of a job made of the window's values to `path`, with progress for a
   // large one (raises EDVError on a write failure, TGenerationCancelled on Cancel).
   void GenerateCode(const TCheckedJob& job, const QString& path);

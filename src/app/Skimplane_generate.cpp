@@ -48,6 +48,7 @@ TJobEntries TfrmSkimplane::ReadJobEntries() const {
   e.Dialect = controller.Dialect;
   e.Coolant = controller.Coolant;
   e.Dwell = Dwell;
+  e.Direction = Direction, e.FinishDepth = FinishDepth, e.FinishFeed = FinishFeed;
   return e;
 }
 
@@ -71,6 +72,7 @@ void TfrmSkimplane::SetJobEntries(const TJobEntries& e) {
   FinishCentre = e.FinishCentre;
   cmbController->setCurrentIndex(ControllerIndex(e.Dialect, e.Coolant));
   Dwell = e.Dwell;
+  Direction = e.Direction, FinishDepth = e.FinishDepth, FinishFeed = e.FinishFeed;
 }
 
 TCheckedJob TfrmSkimplane::CheckEntries() {

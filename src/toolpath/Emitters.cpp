@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "toolpath/NumStr.h"
 #include "toolpath/RapidPlan.h"
@@ -44,19 +45,28 @@ class LineBuilder {
   char* end_;
 };
 
-}  // namespace
-
-void AddMoveX(TGCodeFile& list, int g, double x) {
+void WriteX(TGCodeFile& list, int g, double x) {
   LineBuilder().Text("G0").Int(g).Text(" X").Num(x).AppendTo(list);
   list.Observe(g, x, NAN, NAN);
 }
 
-void AddMoveY(TGCodeFile& list, int g, double y) {
+void WriteY(TGCodeFile& list, int g, double y) {
   LineBuilder().Text("G0").Int(g).Text(" Y").Num(y).AppendTo(list);
   list.Observe(g, NAN, y, NAN);
 }
 
+}  // namespace
+
+void AddMoveX(TGCodeFile& list, int g, double x) {
+  list.AxesSwapped() ? WriteY(list, g, x) : WriteX(list, g, x);
+}
+
+void AddMoveY(TGCodeFile& list, int g, double y) {
+  list.AxesSwapped() ? WriteX(list, g, y) : WriteY(list, g, y);
+}
+
 void AddMoveXY(TGCodeFile& list, int g, double x, double y) {
+  if (list.AxesSwapped()) std::swap(x, y);
   LineBuilder().Text("G0").Int(g).Text(" X").Num(x).Text(" Y").Num(y).AppendTo(list);
   list.Observe(g, x, y, NAN);
 }

@@ -20,6 +20,12 @@ struct TJobEntries {
   int Dialect = 0;   // kDialectIso
   int Coolant = -1;  // kCoolantDefault
   double Dwell = 0;
+  // Which way the passes cut for the clockwise spindle the programs start: both ways (kDirectionBoth),
+  // climbing only or conventional only (see Strategies.h).
+  int Direction = 0;  // kDirectionBoth
+  // Opt-in: after the layers, one more that much deeper, its plunges and cuts at FinishFeed. 0: none.
+  double FinishDepth = 0;
+  int32_t FinishFeed = 0;
 };
 
 // The longest dwell after the spindle start a job may ask for, in seconds.
@@ -37,6 +43,11 @@ inline constexpr int kCoolantDefault = -1;  // the dialect's own: mist for ISO, 
 inline constexpr int kCoolantOff = 0;
 inline constexpr int kCoolantMist = 1;
 inline constexpr int kCoolantFlood = 2;
+
+// The cut directions.
+inline constexpr int kDirectionBoth = 0;
+inline constexpr int kDirectionClimb = 1;
+inline constexpr int kDirectionConventional = 2;
 
 // The coolant kCoolantDefault stands for: the dialect's own (Dialect.h).
 [[nodiscard]] int DefaultCoolant(int dialect);
@@ -60,6 +71,9 @@ struct TFacingJob {
   int Dialect = 0;  // as in TJobEntries
   int Coolant = 1;  // resolved: never kCoolantDefault
   double Dwell = 0;
+  int Direction = kDirectionBoth;
+  double FinishDepth = 0;
+  int32_t FinishFeed = 0;
   std::string FileName;  // the output file as the header's third line shows it (GBK bytes)
   // How high each crossing at retract height must go (see RapidPlan.h); none: as the job asks.
   TRapidPlan* Rapids = nullptr;
@@ -86,6 +100,9 @@ struct TFacingJob {
   job.Dialect = e.Dialect;
   job.Coolant = e.Coolant == kCoolantDefault ? DefaultCoolant(e.Dialect) : e.Coolant;
   job.Dwell = e.Dwell;
+  job.Direction = e.Direction;
+  job.FinishDepth = e.FinishDepth;
+  job.FinishFeed = e.FinishFeed;
   job.FileName = std::move(fileName);
   return job;
 }

@@ -94,9 +94,14 @@ class TGCodeFile {
   }
   void Save() { sink_->Save(); }
   [[nodiscard]] std::uint64_t Count() const { return count_; }
+  // While set, the emitters write every X they are given as Y and every Y as X: a strategy's moves
+  // mirrored about the diagonal through the start corner, which reverses the way they turn.
+  void SetAxesSwapped(bool swapped) { swapped_ = swapped; }
+  [[nodiscard]] bool AxesSwapped() const { return swapped_; }
 
  private:
   TGCodeSink* sink_;
   TMoveObserver* observer_;
+  bool swapped_ = false;
   std::uint64_t count_ = 0;
 };

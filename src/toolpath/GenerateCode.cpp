@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "toolpath/Dialect.h"
 #include "toolpath/Emitters.h"
@@ -18,9 +19,27 @@ void DoLayer(const TFacingJob& job, TGCodeFile& list) {
       DoYZigzag(job, list);
       break;
     default:
-      DoSpiral(job, list);
+      if (job.Direction == kDirectionConventional) {
+        DoMirroredSpiral(job, list);
+      } else {
+        DoSpiral(job, list);
+      }
       break;
   }
+}
+
+// The spiral runs up the left side first and then right along the top: clockwise seen from above, with
+// the part still standing, the middle, always on its right. A spindle turning clockwise (M03) seen from
+// above sweeps each tooth on the cutter's right side from the front of the cutter backwards: it enters the
+// stock where the chip is thickest and leaves it at the finished wall, which is climb milling (as G41 is
+// with M03). So the spiral climbs as it is. Mirrored about the diagonal through the start corner (X and Y
+// exchanged, first along X), it turns anticlockwise with the middle on its left: conventional milling.
+void DoMirroredSpiral(const TFacingJob& job, TGCodeFile& list) {
+  TFacingJob mirrored = job;
+  std::swap(mirrored.XPos, mirrored.YPos);
+  list.SetAxesSwapped(true);
+  DoSpiral(mirrored, list);
+  list.SetAxesSwapped(false);
 }
 
 namespace {
@@ -54,6 +73,28 @@ void AddProgramEnd(const TFacingJob& job, TGCodeFile& list) {
   DialectFor(job.Dialect).AddEnd(job, list);
 }
 
+namespace {
+
+// The finishing layer: the layers' sweep once more, FinishDepth below the last level, its plunges and so
+// its cuts at FinishFeed, with a layer mark as every layer after the first has.
+void AddFinishingLayer(TFacingJob& job, const TDialect& dialect, TRapidPlan* rapids, TGCodeFile& list) {
+  const int layer = std::max(job.LayerCount, 1) + 1;
+  list.BeginLayer(layer);
+  dialect.AddLayerMark(layer, list);
+  const double justCut = job.CutZ;
+  job.CutZ = justCut - job.FinishDepth;
+  job.ZStep = job.FinishDepth;  // what its crossings may meet stands this much above its level
+  job.Fro = job.FinishFeed;
+  const double retract = job.ZUpAbs ? job.ZUp : justCut + job.ZUp;
+  AddMoveFZ(list, 0, 1000, rapids ? rapids->TransitionHeight(job, retract) : retract);
+  AddMoveXY(list, 1, job.Radius, job.Radius);
+  AddMoveFZ(list, 1, job.Fro, job.CutZ);
+  if (rapids) rapids->StartLayer();
+  DoLayer(job, list);
+}
+
+}  // namespace
+
 void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
   TFacingJob job = MakeFacingJob(request.Job.Entries(), request.HeaderPath);
   const TDialect& dialect = DialectFor(job.Dialect);
@@ -79,6 +120,7 @@ void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
       AddMoveFZ(list, 1, job.Fro, job.CutZ);
     }
   } while (job.LayersLeft > 0);
+  if (job.FinishDepth > 0) AddFinishingLayer(job, dialect, rapids.get(), list);
   dialect.AddEnd(job, list);
 }
 

@@ -37,6 +37,8 @@ inline constexpr TChoiceWord kStrategyWords[] = {
 inline constexpr TChoiceWord kDialectWords[] = {{kDialectIso, "iso"}, {kDialectGrbl, "grbl"}};
 inline constexpr TChoiceWord kCoolantWords[] = {
     {kCoolantOff, "off"}, {kCoolantMist, "mist"}, {kCoolantFlood, "flood"}};
+inline constexpr TChoiceWord kDirectionWords[] = {
+    {kDirectionBoth, "both"}, {kDirectionClimb, "climb"}, {kDirectionConventional, "conventional"}};
 
 struct TJobField {
   const char* Key;      // in Skimplane.ini; nullptr: not kept there
@@ -169,6 +171,19 @@ inline constexpr TJobField kJobFields[] = {
      .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Dwell, .Min = 0, .Max = kMaxDwell,
      .Write = TWriteRule::wrOnceChanged,
      .Help = "seconds to wait after the spindle start, 0 to 3600 (default: 0)", .Unit = "seconds"},
+    // The machining options; the window's page for them is still to come.
+    {.Key = "Direction", .Control = nullptr, .Option = "--direction", .WebName = "direction",
+     .Noun = "cut direction", .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Direction,
+     .Words = kDirectionWords, .Write = TWriteRule::wrOnceChanged,
+     .Help = "both (zig-zag), climb or conventional for the clockwise spindle (default: both)"},
+    {.Key = "FinishDepth", .Control = nullptr, .Option = "--finish-depth", .WebName = "finishDepth",
+     .Noun = "finishing depth", .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::FinishDepth,
+     .Step = 0.1, .LargeStep = 1, .Write = TWriteRule::wrOnceChanged,
+     .Help = "after the layers, one more this much deeper, mm (default: 0, none)"},
+    {.Key = "FinishFeed", .Control = nullptr, .Option = "--finish-feed", .WebName = "finishFeed",
+     .Noun = "finishing feed", .Kind = TFieldKind::fkInteger, .Whole = &TJobEntries::FinishFeed, .Step = 10,
+     .LargeStep = 100, .Write = TWriteRule::wrOnceChanged,
+     .Help = "the finishing layer's feed, above zero when a finishing depth is given"},
 };
 
 // The field whose control, settings key, option or web name is `name`; nothing for any other name.

@@ -31,25 +31,35 @@ struct TLength {
   [[nodiscard]] double Of(const TJobEntries& e) const { return e.*member; }
   [[nodiscard]] std::string Name() const { return FieldOf(member)->Noun; }
 };
-constexpr TLength kLengths[] = {{&TJobEntries::XPos},  {&TJobEntries::YPos}, {&TJobEntries::Knit},
-                                {&TJobEntries::Cross}, {&TJobEntries::ZPos}, {&TJobEntries::ZUp}};
+constexpr TLength kLengths[] = {{&TJobEntries::XPos},       {&TJobEntries::YPos}, {&TJobEntries::Knit},
+                                {&TJobEntries::Cross},      {&TJobEntries::ZPos}, {&TJobEntries::ZUp},
+                                {&TJobEntries::FinishDepth}};
 
 // A layer count of zero or less still cuts one layer.
 int EffectiveLayers(const TJobEntries& e) {
   return e.Layer > 0 ? e.Layer : 1;
 }
 
+// The finishing layer, when there is one.
+int FinishingLayers(const TJobEntries& e) {
+  return e.FinishDepth > 0 ? 1 : 0;
+}
+
+// How deep the last level lies below the top of the face.
+double Depth(const TJobEntries& e) {
+  return EffectiveLayers(e) * e.ZPos + FinishingLayers(e) * e.FinishDepth;
+}
+
 // The largest magnitude any coordinate of the program may have.
 double LargestCoordinate(const TJobEntries& e) {
   const double radius = e.Knit / 2;
-  const double layers = EffectiveLayers(e);
   const double values[] = {
       e.XPos,
       e.YPos,
       e.Knit,
       e.Cross,
       e.ZUp,
-      layers * e.ZPos + e.ZUp,
+      Depth(e) + e.ZUp,
       std::fabs(e.XPos) + std::fabs(e.YPos) + 3 * std::fabs(radius) + std::fabs(e.Cross)};
   double largest = 0;
   for (double v : values) largest = std::max(largest, std::fabs(v));
@@ -104,6 +114,11 @@ void CheckGeometry(const TJobEntries& e) {
                Shortest(e.ZPos) + ") must stay below 1000000 mm, but it is " + Shortest(depth),
            &TJobEntries::ZPos, &TJobEntries::Layer);
   }
+  if (!(Depth(e) < kMaxCoordinate)) {
+    Refuse("The depth of the finishing layer (" + Shortest(depth) + " + finishing depth " +
+               Shortest(e.FinishDepth) + ") must stay below 1000000 mm, but it is " + Shortest(Depth(e)),
+           &TJobEntries::FinishDepth);
+  }
 }
 
 std::string Whole(double value) {
@@ -117,7 +132,8 @@ double BytesForLines(const TJobEntries& e, double lines) {
   const double largest = LargestCoordinate(e);
   const double digits = largest >= 1 ? std::floor(std::log10(largest)) + 1 : 1;
   const double number = 1 + digits + 4;
-  const double feed = static_cast<double>(std::to_string(e.Fro).size());
+  const double feed = static_cast<double>(
+      std::max(std::to_string(e.Fro).size(), FinishingLayers(e) ? std::to_string(e.FinishFeed).size() : 0));
   const double lineBytes = std::max({7 + 2 * number, 7 + feed + number, 11 + number}) + 2;
   const double bytes = 8192 + lines * lineBytes;
   return std::isnan(bytes) ? INFINITY : bytes;
@@ -134,7 +150,10 @@ double EstimateProgramLines(const TJobEntries& e) {
     case kModeSpiral: {
       // Every turn brings each pair of bounds two pass steps closer and writes at most four legs; once
       // the narrower pair has met, two legs on one axis follow each other within a turn and end it.
-      const double gap = std::max(std::min(e.YPos - radius * 2, e.XPos - radius * 4 + e.Cross), 0.0);
+      // Conventional, the spiral is mirrored: the face's sides exchanged.
+      const bool mirrored = e.Direction == kDirectionConventional;
+      const double x = mirrored ? e.YPos : e.XPos, y = mirrored ? e.XPos : e.YPos;
+      const double gap = std::max(std::min(y - radius * 2, x - radius * 4 + e.Cross), 0.0);
       perLayer = 4 * (gap / (2 * step) + 3) + 11;
       if (e.FinishCentre) {
         // Its rows lie on the spiral's legs' box, at most CentrePassStep apart: two lines each; then the
@@ -146,15 +165,17 @@ double EstimateProgramLines(const TJobEntries& e) {
       break;
     }
     case kModeXZigzag:
-      perLayer = 2 * (std::max(e.YPos - radius * 2, 0.0) / step + 2) + 6;
+    case kModeYZigzag: {
+      // Two lines a row; one way, a retract, the return and a plunge more, before the first row too.
+      const bool oneWay = e.Direction != kDirectionBoth;
+      const double rows = std::max((e.Mode == kModeXZigzag ? e.YPos : e.XPos) - radius * 2, 0.0) / step + 2;
+      perLayer = (oneWay ? 5 : 2) * rows + 6 + (oneWay ? 3 : 0);
       break;
-    case kModeYZigzag:
-      perLayer = 2 * (std::max(e.XPos - radius * 2, 0.0) / step + 2) + 6;
-      break;
+    }
     default:
       return INFINITY;
   }
-  const double layers = EffectiveLayers(e);
+  const double layers = EffectiveLayers(e) + FinishingLayers(e);
   const double frame = FrameLines(e);  // header, start and end block
   const double lines = frame + layers * perLayer + (layers - 1) * 4;
   return std::isnan(lines) ? INFINITY : lines;
@@ -171,12 +192,25 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   }
   if (e.Mode != kModeSpiral && e.Mode != kModeXZigzag && e.Mode != kModeYZigzag)
     Refuse("The clearing strategy " + std::to_string(e.Mode) + " is unknown", &TJobEntries::Mode);
+  if (e.Direction != kDirectionBoth && e.Direction != kDirectionClimb &&
+      e.Direction != kDirectionConventional)
+    Refuse("The cut direction " + std::to_string(e.Direction) + " is unknown", &TJobEntries::Direction);
 
   // A plunge with feed 0 is refused by the control only once the spindle runs; a spindle speed of 0
   // would plunge a standing cutter into the stock.
   if (e.Fro <= 0) Refuse("The feed must be above zero, but it is " + std::to_string(e.Fro), &TJobEntries::Fro);
   if (e.Speed <= 0)
     Refuse("The spindle speed must be above zero, but it is " + std::to_string(e.Speed), &TJobEntries::Speed);
+  if (e.FinishDepth < 0) {
+    Refuse("The finishing depth must not be below zero, but it is " + Shortest(e.FinishDepth) +
+               ": the finishing layer would cut above the last one",
+           &TJobEntries::FinishDepth);
+  }
+  if (e.FinishDepth > 0 && e.FinishFeed <= 0) {
+    Refuse("The finishing feed must be above zero with a finishing depth, but it is " +
+               std::to_string(e.FinishFeed),
+           &TJobEntries::FinishFeed, &TJobEntries::FinishDepth);
+  }
 
   CheckGeometry(e);
 
@@ -190,8 +224,7 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   }
 
   // Every coordinate the program may write must stay a number.
-  const double layers = EffectiveLayers(e);
-  const double deepest = 0 - layers * e.ZPos;
+  const double deepest = 0 - Depth(e);
   const double extremes[] = {radius * 3 - e.Cross,    e.XPos - radius,     e.YPos - radius,
                              e.XPos / 2 + radius * 2, e.YPos - e.XPos / 2, e.XPos - e.YPos / 2,
                              radius * 2 + e.XPos,     radius * 2 + e.YPos, deepest,

@@ -166,8 +166,9 @@ class TDiscardSink final : public TGCodeSink {
 std::unique_ptr<TRapidPlan> TRapidPlan::Make(const TFacingJob& job) {
   if (job.ZUpAbs) return nullptr;
   const double layers = std::max(job.LayerCount, 1);
-  const double lowest = job.ZUp - layers * job.ZStep;
-  if (lowest > 1e-9 * (job.ZUp + layers * job.ZStep)) return nullptr;
+  const double depth = layers * job.ZStep + std::max(job.FinishDepth, 0.0);  // the finishing layer's too
+  const double lowest = job.ZUp - depth;
+  if (lowest > 1e-9 * (job.ZUp + depth)) return nullptr;
 
   auto plan = std::make_unique<TRapidPlan>();
   TCutMap map(job.XPos, job.YPos, job.Radius);

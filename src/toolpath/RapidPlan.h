@@ -5,7 +5,8 @@
 // the face. The crossing is safe only where every layer's passes have cut: a spiral that stops short of its
 // middle, the slivers at its corners, the strips between passes that do not overlap and the notch at its
 // start all keep material at the top of the face, and what this layer has not reached yet still stands at
-// the level of the layer before. Every layer sweeps the same area in the same order, so one layer worked
+// the level of the layer before (for the finishing layer, its depth up). Every layer, the finishing one
+// too, sweeps the same area in the same order, so one layer worked
 // out beforehand tells, for each crossing, the highest material it can meet. A crossing that would meet
 // material goes ZUp above that material instead; every other one keeps the height the job asks for.
 

@@ -20,10 +20,16 @@ void DoSpiral(const TFacingJob& job, TGCodeFile& list);
 // The pass step of the centre pass's back-and-forth rows: the spiral's own, but never above 1.5 R, so that
 // neighbouring rows overlap.
 [[nodiscard]] double CentrePassStep(double radius, double cross);
-// The passes of one layer, by the job's strategy.
+// The spiral mirrored about the diagonal through the start corner: it turns the other way round.
+void DoMirroredSpiral(const TFacingJob& job, TGCodeFile& list);
+
+// The passes of one layer, by the job's strategy and cut direction (both ways and climb: the spiral as it
+// is; conventional: mirrored).
 void DoLayer(const TFacingJob& job, TGCodeFile& list);
 
-// Back-and-forth passes along X, one row per pass step in Y, then (ClearEnd) the two turning sides.
+// Back-and-forth passes along X, one row per pass step in Y, then (ClearEnd) the two turning sides. With
+// one cut direction (climb or conventional) every pass runs the same way, the tool returning at retract
+// height between them, and the sides are cut that way too.
 void DoXZigzag(const TFacingJob& job, TGCodeFile& list);
 // The same along Y, one column per pass step in X.
 void DoYZigzag(const TFacingJob& job, TGCodeFile& list);

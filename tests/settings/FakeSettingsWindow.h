@@ -62,6 +62,7 @@ class TFakeSettingsWindow : public ISettingsWindow {
       if (strategy == s.Control) e.Mode = s.Value;
     e.FinishCentre = finishCentre;
     e.Dialect = dialect, e.Coolant = coolant, e.Dwell = dwell;
+    e.Direction = direction, e.FinishDepth = finishDepth, e.FinishFeed = finishFeed;
     return e;
   }
   void Take(const TJobEntries& e) {
@@ -86,6 +87,7 @@ class TFakeSettingsWindow : public ISettingsWindow {
     strategy = chosen;
     finishCentre = e.FinishCentre;
     dialect = e.Dialect, coolant = e.Coolant, dwell = e.Dwell;
+    direction = e.Direction, finishDepth = e.FinishDepth, finishFeed = e.FinishFeed;
   }
   [[nodiscard]] double SpinValue(std::string_view name) const { return At(floats, name); }
   [[nodiscard]] std::int32_t SpinIntValue(std::string_view name) const { return At(integers, name); }
@@ -119,6 +121,9 @@ class TFakeSettingsWindow : public ISettingsWindow {
   bool finishCentre = false;
   int dialect = 0, coolant = -1;
   double dwell = 0;
+  int direction = 0;
+  double finishDepth = 0;
+  int32_t finishFeed = 0;
   std::string strategy = "opnDelta";
   std::string retract = "opnZUpRel";
   std::vector<std::string> pages;

@@ -237,6 +237,51 @@ TEST(SettingsSave, FinishCentreIsWrittenOnlyOnceChosen) {
   }
 }
 
+// The cut direction and the finishing layer are written only once they differ from their defaults, after
+// the controller's choices, and read back as they were; a file that holds them keeps them.
+TEST(SettingsSave, MachiningOptionsAreWrittenOnlyWhenTheyDiffer) {
+  const std::string plain = OptionBlock({"Length:150", "Width:200", "Knit:6", "Cross:0.5", "ZPos:1", "ZUp:2",
+                                         "Layer:1", "Speed:5000", "Fro:120", "ClearEnd:TRUE", "Mode:1"});
+  const auto with = [&](std::initializer_list<const char*> entries) {
+    std::string text = plain;
+    for (const char* e : entries) text.insert(text.rfind("%]"), std::string("  ") + e + "\r\n");
+    return text;
+  };
+  const struct {
+    const char* name;
+    std::string before;
+    int direction;
+    double depth;
+    int32_t feed;
+    std::string after;
+  } rows[] = {
+      {"never chosen", plain, 0, 0, 0, plain},
+      {"climb", plain, 1, 0, 0, with({"Direction:climb"})},
+      {"conventional with a finishing layer", plain, 2, 0.25, 60,
+       with({"Direction:conventional", "FinishDepth:0.25", "FinishFeed:60"})},
+      {"kept", with({"Dwell:1.5", "Direction:climb", "FinishDepth:0.5", "FinishFeed:80"}), 1, 0.5, 80,
+       with({"Dwell:1.5", "Direction:climb", "FinishDepth:0.5", "FinishFeed:80"})},
+      {"back to both", with({"Direction:climb"}), 0, 0, 0, with({"Direction:both"})},
+  };
+  for (const auto& r : rows) {
+    TFolder f;
+    WriteBytes(f.Ini(), r.before);
+    TFakeSettingsWindow window;
+    LoadSettings(window, f.place);
+    window.direction = r.direction;
+    window.finishDepth = r.depth;
+    window.finishFeed = r.feed;
+    SaveSettings(window, f.place);
+    ExpectSameBytes(ReadBytes(f.Ini()), r.after, r.name);
+
+    TJobEntries values;
+    ReadSettingsFile(f.Ini(), values);
+    EXPECT_EQ(values.Direction, r.direction) << r.name;
+    EXPECT_EQ(values.FinishDepth, r.depth) << r.name;
+    EXPECT_EQ(values.FinishFeed, r.feed) << r.name;
+  }
+}
+
 TEST(SettingsSave, ValuesSurviveASaveAndALoadWithTheSameSeparator) {
   // Values of up to fifteen significant digits come back as the very same double.
   const double values[] = {0.1, 0.333333333333333, -2.5e-5, 1e15, 123456.789012345, 0, -0.0001};

@@ -140,6 +140,24 @@ TEST(GrblDialect, EveryProgramPassesTheChecker) {
   EXPECT_EQ(programs, 3 * 3 * 2 * 3 * 2 * 2 * 2 * 3);
 }
 
+// The cut directions and the finishing layer, in every strategy.
+TEST(GrblDialect, DirectionsAndFinishingLayerPassTheChecker) {
+  for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
+    for (int direction : {kDirectionBoth, kDirectionClimb, kDirectionConventional}) {
+      for (double finish : {0.0, 0.3}) {
+        for (bool absolute : {false, true}) {
+          TJobEntries e = Grbl();
+          e.XPos = 40, e.YPos = 25, e.Layer = 2;
+          e.Mode = mode, e.Direction = direction, e.ZUpAbs = absolute;
+          e.FinishDepth = finish, e.FinishFeed = 60;
+          EXPECT_EQ(Joined(grbl::Problems(Lines(e))), "") << "mode " << mode << " direction " << direction
+                                                          << " finish " << finish << " absolute " << absolute;
+        }
+      }
+    }
+  }
+}
+
 // The worked example for GRBL, byte for byte: the same moves as the ISO program, its own start and end.
 TEST(GrblDialect, WorkedExampleByteForByte) {
   const std::string expected = ReadBytes(fs::path(SKIMPLANE_TEST_DATA) / "plate-2-layers-grbl.nc");

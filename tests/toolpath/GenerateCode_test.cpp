@@ -268,7 +268,8 @@ TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
       {[](TJobEntries& e) { e.Cross = 6.5; },
        "The pass step (diameter - overlap) must be above zero, but diameter 6 - overlap 6.5 = -0.5"},
       {[](TJobEntries& e) { e.Knit = -2, e.Cross = 0; }, "The diameter must be above zero, but it is -2"},
-      {[](TJobEntries& e) { e.Knit = 0, e.Mode = kModeYZigzag; }, "The diameter must be above zero, but it is 0"},
+      {[](TJobEntries& e) { e.Knit = 0, e.Mode = kModeYZigzag; },
+       "The diameter must be above zero, but it is 0"},
       // What the cutter cannot cut safely: a face it does not fit, levels that do not go down, a retract
       // that does not clear the stock, coordinates no controller reads.
       {[](TJobEntries& e) { e.XPos = -50; }, "The X size must be above zero, but it is -50"},
@@ -306,6 +307,18 @@ TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
       {[&](TJobEntries& e) { e.ZPos = inf; }, "The step-down is not a finite number: inf"},
       {[&](TJobEntries& e) { e.ZUp = nan; }, "The retract height is not a finite number: nan"},
       {[](TJobEntries& e) { e.Mode = 4; }, "The clearing strategy 4 is unknown"},
+      {[](TJobEntries& e) { e.Direction = 3; }, "The cut direction 3 is unknown"},
+      {[](TJobEntries& e) { e.FinishDepth = -0.2, e.FinishFeed = 60; },
+       "The finishing depth must not be below zero, but it is -0.2: the finishing layer would cut above the "
+       "last one"},
+      {[](TJobEntries& e) { e.FinishDepth = 0.2; },
+       "The finishing feed must be above zero with a finishing depth, but it is 0"},
+      {[](TJobEntries& e) { e.FinishDepth = 0.2, e.FinishFeed = -60; },
+       "The finishing feed must be above zero with a finishing depth, but it is -60"},
+      {[&](TJobEntries& e) { e.FinishDepth = nan; }, "The finishing depth is not a finite number: nan"},
+      {[](TJobEntries& e) { e.ZPos = 10, e.Layer = 99999, e.FinishDepth = 20, e.FinishFeed = 60; },
+       "The depth of the finishing layer (999990 + finishing depth 20) must stay below 1000000 mm, but it is "
+       "1000010"},
       {[](TJobEntries& e) { e.XPos = 1.7e308, e.YPos = 1.7e308, e.Knit = 1e308, e.Cross = 0; },
        "The X size must stay below 1000000 mm, but it is 1.7e+308"},
       {[](TJobEntries& e) { e.ZPos = 1e308, e.Layer = 100; },
@@ -436,19 +449,25 @@ TEST(GenerateCode, EstimateBoundsTheRealLineCount) {
   } faces[] = {{150, 200, 6, 0.5, 1},  {20, 12, 6, 0.5, 2},    {6, 6, 6, 0.5, 3}, {6.5, 40, 6, 5.9, 1},
                {300, 20, 0.5, 0.1, 2}, {20, 300, 0.5, 0.1, 2}, {12, 20, 6, 0, 7}, {1000, 1000, 2, 1.9, 1}};
   for (const auto& f : faces) {
-    for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
-      TJobEntries e;
-      e.XPos = f.x, e.YPos = f.y, e.Knit = f.d, e.Cross = f.c, e.Layer = f.layers, e.Mode = mode;
-      const double real = static_cast<double>(Lines(e).size());
-      const double estimate = EstimateProgramLines(e);
-      EXPECT_GE(estimate, real) << f.x << " x " << f.y << " mode " << mode;
-      EXPECT_LE(estimate, real * 1.3 + 40) << f.x << " x " << f.y << " mode " << mode;
-      // The checked job carries the same estimate, so a run need not work it out again.
-      EXPECT_EQ(CheckJob(e).EstimatedLines(), estimate) << f.x << " x " << f.y << " mode " << mode;
-      // The centre pass's rows are bounded by the face, not by where the spiral ends: an upper bound only.
-      e.FinishCentre = true;
-      EXPECT_GE(EstimateProgramLines(e), static_cast<double>(Lines(e).size())) << f.x << " x " << f.y;
-    }
+    for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag})
+      for (int direction : {kDirectionBoth, kDirectionClimb, kDirectionConventional}) {
+        TJobEntries e;
+        e.XPos = f.x, e.YPos = f.y, e.Knit = f.d, e.Cross = f.c, e.Layer = f.layers, e.Mode = mode;
+        e.Direction = direction;
+        const double real = static_cast<double>(Lines(e).size());
+        const double estimate = EstimateProgramLines(e);
+        EXPECT_GE(estimate, real) << f.x << " x " << f.y << " mode " << mode << " direction " << direction;
+        EXPECT_LE(estimate, real * 1.3 + 40)
+            << f.x << " x " << f.y << " mode " << mode << " direction " << direction;
+        // The checked job carries the same estimate, so a run need not work it out again.
+        EXPECT_EQ(CheckJob(e).EstimatedLines(), estimate) << f.x << " x " << f.y << " mode " << mode;
+        // The centre pass's rows are bounded by the face, not by where the spiral ends: an upper bound only.
+        e.FinishCentre = true;
+        EXPECT_GE(EstimateProgramLines(e), static_cast<double>(Lines(e).size())) << f.x << " x " << f.y;
+        // The finishing layer is one layer more, its transition included.
+        e.FinishDepth = 0.1, e.FinishFeed = 60;
+        EXPECT_GE(EstimateProgramLines(e), static_cast<double>(Lines(e).size())) << f.x << " x " << f.y;
+      }
   }
 }
 

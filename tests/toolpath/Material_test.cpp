@@ -10,26 +10,81 @@
 #include "MaterialModel.h"
 #include "WorkedExample.h"
 #include "dvTools/dvError.h"
+#include "toolpath/Dialect.h"
 #include "toolpath/GenerateCode.h"
 #include "toolpath/ProgramLimits.h"
 
 namespace {
 
-std::vector<std::string> ProblemsOf(const TJobEntries& e) {
+// The deepest level of the job: its last layer's, or the finishing layer's below it.
+double Deepest(const TJobEntries& e) {
+  return -std::max(e.Layer, 1) * e.ZPos - (e.FinishDepth > 0 ? e.FinishDepth : 0);
+}
+
+// What is wrong with the finishing layer of a job that has one: it follows the last layer mark, every
+// plunge in it (and so every cut) is at the finishing feed, and it goes down to its own depth, while the
+// layers before stay at their levels.
+std::string FinishingLayerFaults(const TJobEntries& e, const std::vector<std::string>& lines) {
+  std::size_t mark = lines.size();
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (IsLayerMark(lines[i])) mark = i;
+  if (mark == lines.size()) return "no layer mark before the finishing layer";
+  const auto lowestZ = [&](std::size_t from, std::size_t to) {
+    double lowest = INFINITY;
+    for (std::size_t i = from; i < to; ++i) {
+      const auto z = lines[i].find(" Z");
+      if (z != std::string::npos) lowest = std::min(lowest, std::stod(lines[i].substr(z + 2)));
+    }
+    return lowest;
+  };
+  std::string faults;
+  const double last = -std::max(e.Layer, 1) * e.ZPos;
+  if (std::fabs(lowestZ(0, mark) - last) > 0.0006) faults += "the layers before go below their last level; ";
+  if (std::fabs(lowestZ(mark, lines.size()) - Deepest(e)) > 0.0006) faults += "not at its depth; ";
+  const std::string feed = "G01 F" + std::to_string(e.FinishFeed) + " ";
+  for (std::size_t i = mark; i < lines.size(); ++i) {
+    if (lines[i].starts_with("G01 F") && !lines[i].starts_with(feed))
+      faults += lines[i] + " not at its feed; ";
+  }
+  return faults;
+}
+
+// The side of a pass the material stands on for a cut direction, the spindle turning clockwise: right
+// for climb, left for conventional.
+int MaterialSide(int direction) {
+  return direction == kDirectionClimb ? 1 : direction == kDirectionConventional ? -1 : 0;
+}
+
+TMaterialModel Replayed(const TJobEntries& e, int side) {
   TGCodeMemorySink sink;
   TGCodeFile list(sink);
   WriteProgram({CheckJob(e), {}, "/tmp/face.nc", "2011-06-18 14:05"}, list);
-  TMaterialModel model(e.XPos, e.YPos, e.Knit / 2, -std::max(e.Layer, 1) * e.ZPos);
+  TMaterialModel model(e.XPos, e.YPos, e.Knit / 2, Deepest(e));
+  model.ExpectMaterialOn(side, e.Mode == kModeSpiral);
   for (const auto& line : sink.Lines()) model.Line(line);
-  return model.Problems();
+  return model;
+}
+
+// The side each pass of the job must have its material on, or 0 for none checked. The spiral's edge clean
+// and centre pass clean up along fixed lines (the diagonals, rows back and forth) whichever way it turns,
+// and with a negative overlap it leaves strips between its turns, on both sides of its legs: its side is
+// checked for the legs alone, with an overlap of zero or more.
+int SideChecked(const TJobEntries& e) {
+  const bool cleanUps = e.Mode == kModeSpiral && (e.ClearEnd || e.FinishCentre || e.Cross < 0);
+  return cleanUps ? 0 : MaterialSide(e.Direction);
+}
+
+std::vector<std::string> ProblemsOf(const TJobEntries& e) {
+  return Replayed(e, SideChecked(e)).Problems();
 }
 
 std::string Describe(const TJobEntries& e) {
   std::ostringstream out;
   out << "--x " << e.XPos << " --y " << e.YPos << " --diameter " << e.Knit << " --overlap " << e.Cross
-      << " --step-down " << e.ZPos << " --retract " << e.ZUp << (e.ZUpAbs ? " --absolute" : "") << " --layers "
-      << e.Layer << " --strategy " << e.Mode << (e.ClearEnd ? "" : " --no-clear-end")
-      << (e.FinishCentre ? " --finish-centre" : "") << " --dialect " << e.Dialect;
+      << " --step-down " << e.ZPos << " --retract " << e.ZUp << (e.ZUpAbs ? " --absolute" : "")
+      << " --layers " << e.Layer << " --strategy " << e.Mode << (e.ClearEnd ? "" : " --no-clear-end")
+      << (e.FinishCentre ? " --finish-centre" : "") << " --dialect " << e.Dialect << " --direction "
+      << e.Direction << " --finish-depth " << e.FinishDepth << " --finish-feed " << e.FinishFeed;
   return out.str();
 }
 
@@ -70,7 +125,7 @@ TEST(MaterialModel, FiveHundredRandomJobsHurtNothing) {
     return from + (to - from) * static_cast<double>(random() >> 11) * 0x1p-53;
   };
   const auto chance = [&] { return (random() & 1) != 0; };
-  int accepted = 0, raised = 0;
+  int accepted = 0, raised = 0, finished = 0;
   while (accepted < 500) {
     TJobEntries e;
     e.Knit = uniform(1, 12);
@@ -85,6 +140,11 @@ TEST(MaterialModel, FiveHundredRandomJobsHurtNothing) {
     e.ClearEnd = chance();
     e.FinishCentre = chance();
     e.Dialect = chance() ? kDialectIso : kDialectGrbl;
+    e.Direction = static_cast<int>(random() % 3);
+    if (random() % 3 == 0) {
+      e.FinishDepth = uniform(0.01, 1);
+      e.FinishFeed = static_cast<int32_t>(random() % 400) + 1;
+    }
     try {
       (void)CheckJob(e);
     } catch (const EDVError&) {
@@ -93,9 +153,87 @@ TEST(MaterialModel, FiveHundredRandomJobsHurtNothing) {
     ++accepted;
     const auto problems = ProblemsOf(e);
     ASSERT_EQ(Joined(problems), "") << Describe(e);
+    if (e.FinishDepth > 0) {
+      TGCodeMemorySink sink;
+      TGCodeFile list(sink);
+      WriteProgram({CheckJob(e), {}, "/tmp/face.nc", "2011-06-18 14:05"}, list);
+      ASSERT_EQ(FinishingLayerFaults(e, sink.Lines()), "") << Describe(e);
+      ++finished;
+    }
     raised += !e.ZUpAbs && e.ZUp < e.ZPos * std::max(e.Layer, 1);
   }
   EXPECT_GT(raised, 100);  // enough of them retract below the top for the crossings to matter
+  EXPECT_GT(finished, 100);
 }
 
 }  // namespace
+
+namespace {
+
+// A plate with a small and a large overlap (with a negative one every pass is a slot, neither way) for
+// every strategy; its passes are longer than the cutter's diameter both ways.
+std::vector<TJobEntries> DirectionJobs(int direction) {
+  std::vector<TJobEntries> jobs;
+  for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
+    for (double cross : {0.5, 2.0}) {
+      for (bool clearEnd : {true, false}) {
+        TJobEntries e;
+        e.XPos = 40, e.YPos = 30, e.Mode = mode, e.Cross = cross, e.ClearEnd = clearEnd;
+        e.Direction = direction, e.Layer = 2;
+        jobs.push_back(e);
+      }
+    }
+  }
+  return jobs;
+}
+
+}  // namespace
+
+// Climb and conventional: every pass has the material on the side its direction names and none hurts
+// anything; the same programs checked against the other side fail, so the check tells them apart (the
+// spiral's only with a large overlap: with a small one its passes are nearly slots).
+TEST(MaterialModel, OneCutDirectionCutsOnItsSide) {
+  for (int direction : {kDirectionClimb, kDirectionConventional}) {
+    for (const TJobEntries& e : DirectionJobs(direction)) {
+      EXPECT_EQ(Joined(ProblemsOf(e)), "") << Describe(e);
+      if (SideChecked(e) == 0) continue;
+      const TMaterialModel named = Replayed(e, SideChecked(e));
+      EXPECT_EQ(Joined(named.Problems()), "") << Describe(e);
+      EXPECT_GT(named.SidedPasses(), 2) << Describe(e);
+      // The spiral's check tells only an overlap above a third of the radius apart.
+      if (e.Mode != kModeSpiral || e.Cross > 1) {
+        EXPECT_NE(Joined(Replayed(e, -MaterialSide(direction)).Problems()), "") << Describe(e);
+      }
+    }
+  }
+}
+
+// Both ways, the zig-zags' passes alternate: checked against either side, some of them fail.
+TEST(MaterialModel, BothWaysZigzagsCutOnBothSides) {
+  for (TJobEntries e : DirectionJobs(kDirectionBoth)) {
+    if (e.Mode == kModeSpiral) continue;
+    EXPECT_NE(Joined(Replayed(e, 1).Problems()), "") << Describe(e);
+    EXPECT_NE(Joined(Replayed(e, -1).Problems()), "") << Describe(e);
+  }
+}
+
+// The finishing layer goes one depth below the last layer, at its feed, with every strategy and direction,
+// and the material is cut down to it: the model's lowest material lies at that level.
+TEST(MaterialModel, FinishingLayerCutsAtItsDepthAndFeed) {
+  for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
+    for (int direction : {kDirectionBoth, kDirectionClimb, kDirectionConventional}) {
+      for (bool absolute : {false, true}) {
+        TJobEntries e = Plate();
+        e.Mode = mode, e.Direction = direction, e.ZUpAbs = absolute, e.ZUp = 1.5;
+        e.FinishDepth = 0.25, e.FinishFeed = 60;
+        TGCodeMemorySink sink;
+        TGCodeFile list(sink);
+        WriteProgram({CheckJob(e), {}, "/tmp/face.nc", "2011-06-18 14:05"}, list);
+        EXPECT_EQ(FinishingLayerFaults(e, sink.Lines()), "") << Describe(e);
+        const TMaterialModel model = Replayed(e, SideChecked(e));
+        EXPECT_EQ(Joined(model.Problems()), "") << Describe(e);
+        EXPECT_NEAR(model.Lowest(), -2.25, 0.0006) << Describe(e);
+      }
+    }
+  }
+}

@@ -193,3 +193,70 @@ TEST(Zigzag, DefaultJobLineCounts) {
   EXPECT_EQ(Layer(DoXZigzag, Job(150, 200, 3, 0.5, true)).size(), 78u);
   EXPECT_EQ(Layer(DoYZigzag, Job(150, 200, 3, 0.5, true)).size(), 60u);
 }
+
+// One cut direction: the zig-zags cut every pass the same way and return at retract height along the
+// pass just cut, going down onto it before stepping on; the spiral climbs as it is and is mirrored to
+// cut conventionally. The plate: rows at Y 3, 8.5 and (clamped) 9, passes from X 3 to 17.
+TEST(DoLayer, OneCutDirection) {
+  const struct {
+    int mode, direction;
+    bool clearEnd;
+    const char* layer;
+  } rows[] = {
+      // Along X, the material still standing lies above each pass: towards +X is conventional.
+      {kModeXZigzag, kDirectionConventional, false,
+       "G01 X17.000, G00 F1000 Z1.000, G00 X3.000, G01 F120 Z-1.000, G01 Y8.500, G01 X17.000, "
+       "G00 F1000 Z1.000, G00 X3.000, G01 F120 Z-1.000, G01 Y9.000, G01 X17.000"},
+      {kModeXZigzag, kDirectionClimb, false,
+       "G00 F1000 Z1.000, G00 X17.000, G01 F120 Z-1.000, G01 X3.000, G00 F1000 Z1.000, G00 X17.000, "
+       "G01 F120 Z-1.000, G01 Y8.500, G01 X3.000, G00 F1000 Z1.000, G00 X17.000, G01 F120 Z-1.000, "
+       "G01 Y9.000, G01 X3.000"},
+      // The sides with the material outside them: down the left one, up the right one.
+      {kModeXZigzag, kDirectionClimb, true,
+       "G00 F1000 Z1.000, G00 X17.000, G01 F120 Z-1.000, G01 X3.000, G00 F1000 Z1.000, G00 X17.000, "
+       "G01 F120 Z-1.000, G01 Y8.500, G01 X3.000, G00 F1000 Z1.000, G00 X17.000, G01 F120 Z-1.000, "
+       "G01 Y9.000, G01 X3.000, G01 Y3.000, G00 F1000 Z1.000, G01 X17.000, G01 F120 Z-1.000, G01 Y9.000"},
+      // Along Y, the material stands right of a pass towards +Y: that one climbs. Columns at X 3, 8.5,
+      // 14 and (clamped) 17, passes from Y 3 to 9.
+      {kModeYZigzag, kDirectionClimb, false,
+       "G01 Y9.000, G00 F1000 Z1.000, G00 Y3.000, G01 F120 Z-1.000, G01 X8.500, G01 Y9.000, "
+       "G00 F1000 Z1.000, G00 Y3.000, G01 F120 Z-1.000, G01 X14.000, G01 Y9.000, "
+       "G00 F1000 Z1.000, G00 Y3.000, G01 F120 Z-1.000, G01 X17.000, G01 Y9.000"},
+      // The spiral turns clockwise with the middle on its right: climbing already.
+      {kModeSpiral, kDirectionClimb, false, "G01 Y9.000, G01 X17.000, G01 Y3.000, G01 X8.500"},
+      // Mirrored about the start corner's diagonal: the 12 x 20 spiral's legs with X and Y exchanged.
+      {kModeSpiral, kDirectionConventional, false,
+       "G01 X17.000, G01 Y9.000, G01 X3.000, G01 Y8.500, G01 X11.500, G01 X8.500"},
+  };
+  for (const auto& r : rows) {
+    TFacingJob job = Job(20, 12, 3, 0.5, r.clearEnd);
+    job.Mode = r.mode;
+    job.Direction = r.direction;
+    EXPECT_EQ(Joined(Layer(DoLayer, job)), r.layer) << r.mode << " " << r.direction;
+  }
+}
+
+// Both ways and climb leave the spiral as it is, edge clean and centre pass included; the mirrored one
+// is the same program with X and Y exchanged.
+TEST(DoLayer, ConventionalSpiralIsTheSpiralMirrored) {
+  for (bool centre : {false, true}) {
+    TFacingJob job = Job(20, 12, 3, 0.5, true);
+    job.FinishCentre = centre;
+    const auto both = Layer(DoLayer, job);
+    job.Direction = kDirectionClimb;
+    EXPECT_EQ(Layer(DoLayer, job), both);
+    job.Direction = kDirectionConventional;
+    TFacingJob tall = Job(12, 20, 3, 0.5, true);
+    tall.FinishCentre = centre;
+    std::vector<std::string> mirrored;
+    for (std::string line : Layer(DoSpiral, tall)) {
+      // Exchange the axis letters, then put X first again.
+      for (char& c : line) c = c == 'X' ? 'Y' : c == 'Y' ? 'X' : c;
+      const auto y = line.find(" Y"), x = line.find(" X");
+      if (y != std::string::npos && x != std::string::npos && y < x)
+        line = line.substr(0, y) + line.substr(x) + line.substr(y, x - y);
+      mirrored.push_back(line);
+    }
+    EXPECT_EQ(Layer(DoLayer, job), mirrored);
+  }
+}

@@ -175,7 +175,9 @@ describe('generate', () => {
 
 describe('stats and previewSvg', () => {
   const jobs = [{}, { x: 20, y: 12, layers: 2 }, { strategy: 'y', diameter: 10, edgeClean: false },
-    { dialect: 'grbl', finishCentre: true, rapidRate: 2500 }, { x: 50, y: 30, overlap: -1 }];
+    { dialect: 'grbl', finishCentre: true, rapidRate: 2500 }, { x: 50, y: 30, overlap: -1 },
+    { strategy: 'x', direction: 'climb', layers: 2, finishDepth: 0.2, finishFeed: 60 },
+    { direction: 'conventional', finishDepth: 0.3, finishFeed: 80, retract: 0.5, layers: 3 }];
   jobs.forEach((job, i) => {
     test(`equal --stats --json and --preview: ${JSON.stringify(job)}`, { skip: noCli }, () => {
       const svgFile = path.join(folder, `drawing-${i}.svg`);

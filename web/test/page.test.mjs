@@ -165,7 +165,8 @@ test('a refused job is named next to its entry with the desktop message', { skip
 
 test('Skimplane.ini is imported into the entries and exported again', { skip }, async () => {
   const file = path.join(downloads, 'import.ini');
-  writeFileSync(file, 'Option:[%RootKey%]\r\n[%\r\n  Length:33.5\r\n  Width:44\r\n  Mode:2\r\n  Dialect:grbl\r\n%]\r\n');
+  writeFileSync(file, 'Option:[%RootKey%]\r\n[%\r\n  Length:33.5\r\n  Width:44\r\n  Mode:2\r\n  Dialect:grbl\r\n' +
+    '  Direction:climb\r\n  FinishDepth:0.2\r\n  FinishFeed:60\r\n%]\r\n');
   const input = await page.$('#import-file');
   const before = await updates();
   await input.uploadFile(file);
@@ -178,6 +179,8 @@ test('Skimplane.ini is imported into the entries and exported again', { skip }, 
   const exported = (await waitForDownload('Skimplane.ini')).toString('latin1');
   assert.match(exported, /\r\n {2}Length:33\.5\r\n {2}Width:44\r\n/);
   assert.match(exported, /\r\n {2}Mode:2\r\n {2}Dialect:grbl\r\n/);
+  // The options the page has no entries for yet are kept as the file had them.
+  assert.match(exported, /\r\n {2}Direction:climb\r\n {2}FinishDepth:0\.2\r\n {2}FinishFeed:60\r\n/);
 });
 
 test('a settings file above 16 MiB is not read, as the desktop program reads none', { skip }, async () => {

@@ -36,6 +36,7 @@ export function cliArguments(job) {
     x: '--x', y: '--y', diameter: '--diameter', overlap: '--overlap', stepDown: '--step-down',
     retract: '--retract', layers: '--layers', spindle: '--spindle', feed: '--feed', strategy: '--strategy',
     dialect: '--dialect', coolant: '--coolant', dwell: '--dwell', time: '--time', rapidRate: '--rapid-rate',
+    direction: '--direction', finishDepth: '--finish-depth', finishFeed: '--finish-feed',
   };
   for (const [key, option] of Object.entries(options)) {
     if (job[key] === undefined || job[key] === '') continue;
@@ -106,6 +107,9 @@ export function randomJob(next) {
     dialect,
     coolant: dialect === 'grbl' ? pick(['', 'off', 'flood']) : pick(['', 'off', 'mist', 'flood']),
     dwell: pick([0, 0, number(0, 10)]),
+    direction: pick(['both', 'both', 'climb', 'conventional']),
+    finishDepth: next() < 0.3 ? number(0, 2) : 0,
+    finishFeed: next() < 0.05 ? 0 : pick([60, 1 + Math.floor(next() * 3000)]),
     time: `20${String(10 + Math.floor(next() * 20))}-0${1 + Math.floor(next() * 9)}-1${Math.floor(next() * 9)} ` +
       `${String(Math.floor(next() * 24)).padStart(2, '0')}:${String(Math.floor(next() * 60)).padStart(2, '0')}`,
   };
