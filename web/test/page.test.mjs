@@ -181,6 +181,13 @@ test('Skimplane.ini is imported into the entries and exported again', { skip }, 
   assert.match(exported, /\r\n {2}Mode:2\r\n {2}Dialect:grbl\r\n/);
   // The options the page has no entries for yet are kept as the file had them.
   assert.match(exported, /\r\n {2}Direction:climb\r\n {2}FinishDepth:0\.2\r\n {2}FinishFeed:60\r\n/);
+  // The same entries without those options: the tests after this one compare the page's programs with
+  // skimplane-cli's for the entries on screen, which the kept options would change.
+  const plain = path.join(downloads, 'import-plain.ini');
+  writeFileSync(plain, 'Option:[%RootKey%]\r\n[%\r\n  Length:33.5\r\n  Width:44\r\n  Mode:2\r\n  Dialect:grbl\r\n%]\r\n');
+  const again = await updates();
+  await input.uploadFile(plain);
+  await page.waitForFunction((count) => Number(document.body.dataset.updates) > count, {}, again);
 });
 
 test('a settings file above 16 MiB is not read, as the desktop program reads none', { skip }, async () => {
