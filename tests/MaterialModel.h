@@ -5,7 +5,7 @@
 //   - a rapid (G00, or any move between a retract and the next plunge) whose disc meets material above the
 //     cutter's bottom, or that goes down into material;
 //   - any point below the job's deepest level;
-//   - a feed move whose cutter centre leaves the face.
+//   - a feed move whose cutter centre leaves the face grown by the job's overcut on every side.
 // Feed moves lower the cells whose centres lie under the cutter's disc. A cell-sized raster cannot tell a
 // cut's rim from a sliver beside it, so a rapid is checked over its disc less the outer eighth of the
 // radius.
@@ -19,8 +19,8 @@
 
 class TMaterialModel {
  public:
-  TMaterialModel(double sizeX, double sizeY, double radius, double deepest)
-      : sizeX_(sizeX), sizeY_(sizeY), radius_(radius), deepest_(deepest) {
+  TMaterialModel(double sizeX, double sizeY, double radius, double deepest, double overcut = 0)
+      : sizeX_(sizeX), sizeY_(sizeY), radius_(radius), deepest_(deepest), overcut_(overcut) {
     cell_ = std::max(radius / 10, std::sqrt(sizeX * sizeY / 2e6));
     nx_ = static_cast<int>(std::ceil(sizeX / cell_));
     ny_ = static_cast<int>(std::ceil(sizeY / cell_));
@@ -90,7 +90,8 @@ class TMaterialModel {
         Report("crosses material at Z" + std::to_string(highest) + " at Z" + std::to_string(z_));
       return;
     }
-    const double tolerance = 0.0006;  // the program's numbers are rounded to the thousandth
+    // The program's numbers are rounded to the thousandth; the overcut lets the centre past the edges.
+    const double tolerance = 0.0006 + overcut_;
     for (auto [px, py] : {std::pair{x_, y_}, std::pair{x, y}}) {
       if (px < -tolerance || py < -tolerance || px > sizeX_ + tolerance || py > sizeY_ + tolerance)
         Report("feeds to X" + std::to_string(px) + " Y" + std::to_string(py) + ", off the face");
@@ -130,7 +131,7 @@ class TMaterialModel {
     if (problems_.size() < 5) problems_.push_back("line " + std::to_string(lineNumber_) + " " + what);
   }
 
-  double sizeX_, sizeY_, radius_, deepest_;
+  double sizeX_, sizeY_, radius_, deepest_, overcut_;
   double cell_;
   int nx_, ny_;
   std::vector<double> height_;

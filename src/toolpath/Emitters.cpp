@@ -46,17 +46,22 @@ class LineBuilder {
 
 }  // namespace
 
+// Subtracting an offset of +0 keeps every value as it is, a negative zero included.
 void AddMoveX(TGCodeFile& list, int g, double x) {
+  x -= list.Offset();
   LineBuilder().Text("G0").Int(g).Text(" X").Num(x).AppendTo(list);
   list.Observe(g, x, NAN, NAN);
 }
 
 void AddMoveY(TGCodeFile& list, int g, double y) {
+  y -= list.Offset();
   LineBuilder().Text("G0").Int(g).Text(" Y").Num(y).AppendTo(list);
   list.Observe(g, NAN, y, NAN);
 }
 
 void AddMoveXY(TGCodeFile& list, int g, double x, double y) {
+  x -= list.Offset();
+  y -= list.Offset();
   LineBuilder().Text("G0").Int(g).Text(" X").Num(x).Text(" Y").Num(y).AppendTo(list);
   list.Observe(g, x, y, NAN);
 }

@@ -20,6 +20,9 @@ struct TJobEntries {
   int Dialect = 0;   // kDialectIso
   int Coolant = -1;  // kCoolantDefault
   double Dwell = 0;
+  // How far the cutter's edge passes beyond the face's edges: the cutter-centre rectangle grows by that much
+  // on every side.
+  double Overcut = 0;
 };
 
 // The longest dwell after the spindle start a job may ask for, in seconds.
@@ -60,10 +63,17 @@ struct TFacingJob {
   int Dialect = 0;  // as in TJobEntries
   int Coolant = 1;  // resolved: never kCoolantDefault
   double Dwell = 0;
+  double Overcut = 0;    // as in TJobEntries
   std::string FileName;  // the output file as the header's third line shows it (GBK bytes)
   // How high each crossing at retract height must go (see RapidPlan.h); none: as the job asks.
   TRapidPlan* Rapids = nullptr;
 };
+
+// Where the cutter centre starts every layer, in X and in Y: the corner of its rectangle at the origin,
+// the overcut beyond the radius.
+[[nodiscard]] inline double StartCorner(const TFacingJob& job) {
+  return job.Radius - job.Overcut;
+}
 
 // The job at the start of a run, before the first layer.
 [[nodiscard]] inline TFacingJob MakeFacingJob(const TJobEntries& e, std::string fileName = {}) {
@@ -86,6 +96,7 @@ struct TFacingJob {
   job.Dialect = e.Dialect;
   job.Coolant = e.Coolant == kCoolantDefault ? DefaultCoolant(e.Dialect) : e.Coolant;
   job.Dwell = e.Dwell;
+  job.Overcut = e.Overcut;
   job.FileName = std::move(fileName);
   return job;
 }

@@ -94,9 +94,14 @@ class TGCodeFile {
   }
   void Save() { sink_->Save(); }
   [[nodiscard]] std::uint64_t Count() const { return count_; }
+  // The emitters write every X and Y this much less than they are given: the strategies cut a face grown
+  // by the overcut on every side, whose corner lies at (-offset, -offset) of the real one (see DoLayer).
+  void SetOffset(double offset) { offset_ = offset; }
+  [[nodiscard]] double Offset() const { return offset_; }
 
  private:
   TGCodeSink* sink_;
   TMoveObserver* observer_;
+  double offset_ = 0;
   std::uint64_t count_ = 0;
 };

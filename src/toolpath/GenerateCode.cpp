@@ -9,7 +9,9 @@
 #include "toolpath/RapidPlan.h"
 #include "toolpath/Strategies.h"
 
-void DoLayer(const TFacingJob& job, TGCodeFile& list) {
+namespace {
+
+void DoStrategy(const TFacingJob& job, TGCodeFile& list) {
   switch (job.Mode) {
     case kModeXZigzag:
       DoXZigzag(job, list);
@@ -23,7 +25,20 @@ void DoLayer(const TFacingJob& job, TGCodeFile& list) {
   }
 }
 
-namespace {
+// Moves what the emitters write by the overcut for as long as it lives.
+class TOvercutFrame {
+ public:
+  TOvercutFrame(TGCodeFile& list, double overcut) : list_(list), before_(list.Offset()) {
+    list.SetOffset(before_ + overcut);
+  }
+  ~TOvercutFrame() { list_.SetOffset(before_); }
+  TOvercutFrame(const TOvercutFrame&) = delete;
+  TOvercutFrame& operator=(const TOvercutFrame&) = delete;
+
+ private:
+  TGCodeFile& list_;
+  double before_;
+};
 
 // Passes every line on and calls the hook every so many lines.
 class TProgressSink final : public TGCodeSink {
@@ -45,6 +60,21 @@ class TProgressSink final : public TGCodeSink {
 };
 
 }  // namespace
+
+void DoLayer(const TFacingJob& job, TGCodeFile& list) {
+  if (job.Overcut == 0) {
+    DoStrategy(job, list);
+    return;
+  }
+  // The overcut grows the cutter-centre rectangle on every side: every strategy and the edge clean cut a
+  // face that much larger on each side, written back in the real face's coordinates.
+  TFacingJob grown = job;
+  grown.XPos = job.XPos + 2 * job.Overcut;
+  grown.YPos = job.YPos + 2 * job.Overcut;
+  grown.Overcut = 0;
+  const TOvercutFrame frame(list, job.Overcut);
+  DoStrategy(grown, list);
+}
 
 void AddProgramStart(const TFacingJob& job, TGCodeFile& list) {
   DialectFor(job.Dialect).AddStart(job, list);
@@ -75,7 +105,7 @@ void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
       // The retract between layers sits ZUp above the level just cut, not above the new one.
       const double retract = job.ZUpAbs ? job.ZUp : (job.CutZ + job.ZStep) + job.ZUp;
       AddMoveFZ(list, 0, 1000, rapids ? rapids->TransitionHeight(job, retract) : retract);
-      AddMoveXY(list, 1, job.Radius, job.Radius);
+      AddMoveXY(list, 1, StartCorner(job), StartCorner(job));
       AddMoveFZ(list, 1, job.Fro, job.CutZ);
     }
   } while (job.LayersLeft > 0);

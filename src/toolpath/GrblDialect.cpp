@@ -84,7 +84,7 @@ class TGrblDialect final : public TDialect {
     if (job.Coolant == kCoolantFlood) list.Add("M8");
     // Up first, then across: the tool never crosses the stock below the retract height.
     AddMoveFZ(list, 0, 1000, job.ZUp);
-    AddMoveXY(list, 0, job.Radius, job.Radius);
+    AddMoveXY(list, 0, StartCorner(job), StartCorner(job));
     AddMoveFZ(list, 1, job.Fro, job.CutZ);
   }
 

@@ -169,6 +169,11 @@ inline constexpr TJobField kJobFields[] = {
      .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Dwell, .Min = 0, .Max = kMaxDwell,
      .Write = TWriteRule::wrOnceChanged,
      .Help = "seconds to wait after the spindle start, 0 to 3600 (default: 0)", .Unit = "seconds"},
+    // The machining options: no control of the main window's four pages.
+    {.Key = "Overcut", .Control = nullptr, .Option = "--overcut", .WebName = "overcut", .Noun = "overcut",
+     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Overcut, .Step = 0.1, .LargeStep = 1, .Min = 0,
+     .Write = TWriteRule::wrOnceChanged,
+     .Help = "how far the cutter's edge passes beyond each edge of the face, mm, 0 or more (default: 0)"},
 };
 
 // The field whose control, settings key, option or web name is `name`; nothing for any other name.

@@ -31,8 +31,17 @@ struct TLength {
   [[nodiscard]] double Of(const TJobEntries& e) const { return e.*member; }
   [[nodiscard]] std::string Name() const { return FieldOf(member)->Noun; }
 };
-constexpr TLength kLengths[] = {{&TJobEntries::XPos},  {&TJobEntries::YPos}, {&TJobEntries::Knit},
-                                {&TJobEntries::Cross}, {&TJobEntries::ZPos}, {&TJobEntries::ZUp}};
+constexpr TLength kLengths[] = {{&TJobEntries::XPos},   {&TJobEntries::YPos}, {&TJobEntries::Knit},
+                                {&TJobEntries::Cross},  {&TJobEntries::ZPos}, {&TJobEntries::ZUp},
+                                {&TJobEntries::Overcut}};
+
+// The face the strategies cut: the real one grown by the overcut on every side.
+TJobEntries Grown(const TJobEntries& e) {
+  TJobEntries grown = e;
+  grown.XPos = e.XPos + 2 * e.Overcut;
+  grown.YPos = e.YPos + 2 * e.Overcut;
+  return grown;
+}
 
 // A layer count of zero or less still cuts one layer.
 int EffectiveLayers(const TJobEntries& e) {
@@ -43,14 +52,14 @@ int EffectiveLayers(const TJobEntries& e) {
 double LargestCoordinate(const TJobEntries& e) {
   const double radius = e.Knit / 2;
   const double layers = EffectiveLayers(e);
-  const double values[] = {
-      e.XPos,
-      e.YPos,
-      e.Knit,
-      e.Cross,
-      e.ZUp,
-      layers * e.ZPos + e.ZUp,
-      std::fabs(e.XPos) + std::fabs(e.YPos) + 3 * std::fabs(radius) + std::fabs(e.Cross)};
+  const double values[] = {e.XPos,
+                           e.YPos,
+                           e.Knit,
+                           e.Cross,
+                           e.ZUp,
+                           layers * e.ZPos + e.ZUp,
+                           std::fabs(e.XPos) + std::fabs(e.YPos) + 3 * std::fabs(radius) +
+                               std::fabs(e.Cross) + 4 * std::fabs(e.Overcut)};
   double largest = 0;
   for (double v : values) largest = std::max(largest, std::fabs(v));
   return largest;
@@ -63,13 +72,23 @@ void CheckGeometry(const TJobEntries& e) {
     if (!(s.Of(e) > 0))
       Refuse("The " + s.Name() + " must be above zero, but it is " + Shortest(s.Of(e)), s.member);
   }
-  // The cutter centre keeps its radius inside every edge: a face narrower than the cutter has no room for
-  // it, and every pass would cut beside the face.
+  if (!(e.Overcut >= 0)) {
+    Refuse("The overcut must not be below zero, but it is " + Shortest(e.Overcut) +
+               ": the cutter would stay further inside the face than its radius",
+           &TJobEntries::Overcut);
+  }
+  // The cutter centre keeps its radius inside every edge, less the overcut: a face narrower than the
+  // cutter has no room for it unless the overcut lets the cutter pass beyond the edges.
   for (const TLength& s : {kLengths[0], kLengths[1]}) {
-    if (s.Of(e) < e.Knit) {
-      Refuse("The " + s.Name() + " " + Shortest(s.Of(e)) + " is smaller than the cutter diameter " +
-                 Shortest(e.Knit) + ": the cutter does not fit inside the face",
-             s.member, &TJobEntries::Knit);
+    if (s.Of(e) + 2 * e.Overcut < e.Knit) {
+      // The least overcut that fits, rounded up to the program's thousandth.
+      double least = std::ceil((e.Knit - s.Of(e)) / 2 * 1000) / 1000;
+      if (s.Of(e) + 2 * least < e.Knit) least += 0.001;
+      const std::string with = e.Overcut > 0 ? " with twice the overcut " + Shortest(e.Overcut) : "";
+      Refuse("The " + s.Name() + " " + Shortest(s.Of(e)) + with + " is smaller than the cutter diameter " +
+                 Shortest(e.Knit) + ": the cutter does not fit inside the face; an overcut of at least " +
+                 Shortest(least) + " mm lets it cut past the edges",
+             s.member, &TJobEntries::Knit, &TJobEntries::Overcut);
     }
   }
   if (e.ZPos < 0) {
@@ -125,7 +144,8 @@ double BytesForLines(const TJobEntries& e, double lines) {
 
 }  // namespace
 
-double EstimateProgramLines(const TJobEntries& e) {
+double EstimateProgramLines(const TJobEntries& entries) {
+  const TJobEntries e = Grown(entries);
   const double radius = e.Knit / 2;
   const double step = radius * 2 - e.Cross;
   if (!(step > 0)) return INFINITY;
@@ -192,9 +212,10 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   // Every coordinate the program may write must stay a number.
   const double layers = EffectiveLayers(e);
   const double deepest = 0 - layers * e.ZPos;
-  const double extremes[] = {radius * 3 - e.Cross,    e.XPos - radius,     e.YPos - radius,
-                             e.XPos / 2 + radius * 2, e.YPos - e.XPos / 2, e.XPos - e.YPos / 2,
-                             radius * 2 + e.XPos,     radius * 2 + e.YPos, deepest,
+  const TJobEntries g = Grown(e);
+  const double extremes[] = {radius * 3 - g.Cross,    g.XPos - radius,     g.YPos - radius,
+                             g.XPos / 2 + radius * 2, g.YPos - g.XPos / 2, g.XPos - g.YPos / 2,
+                             radius * 2 + g.XPos,     radius * 2 + g.YPos, deepest,
                              deepest + e.ZPos + e.ZUp};
   for (double v : extremes) {
     if (!std::isfinite(v)) throw EDVError("The sizes of this job are too large to be computed");
@@ -224,7 +245,7 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   // half a unit in the last place of `scale`, so a step above 2^-50 * scale always moves the row on, by
   // more than three quarters of the step.
   if (e.Mode == kModeXZigzag || e.Mode == kModeYZigzag) {
-    const double last = (e.Mode == kModeXZigzag ? e.YPos : e.XPos) - radius;
+    const double last = (e.Mode == kModeXZigzag ? g.YPos : g.XPos) - radius;
     const double scale =
         std::fabs(radius * 2) + std::max(std::fabs(radius), std::fabs(last)) + std::fabs(e.Cross);
     if (!(step > std::ldexp(scale, -50))) {

@@ -79,6 +79,7 @@ TEST(SkimplaneCli, OptionsReachTheJob) {
       // whole-number entries take a fraction as the window does: to the nearest, ties to even
       {{"--layers", "2.5", "--feed", "120.5", "--spindle", "4999.6"},
        job([](TJobEntries& e) { e.Layer = 2, e.Fro = 120, e.Speed = 5000; })},
+      {{"--overcut", "1.5", "--x", "5"}, job([](TJobEntries& e) { e.Overcut = 1.5, e.XPos = 5; })},
   };
   for (const auto& row : rows) {
     TempDir dir;
@@ -149,6 +150,8 @@ TEST(SkimplaneCli, BadInputIsRefusedAndNothingIsWritten) {
       {{"--rapid-rate", "-1e308", "--stats"}, 2, "--rapid-rate: \"-1e308\" is not a number above zero"},
       {{"--rapid-rate", "0", "--stats"}, 2, "--rapid-rate: \"0\" is not a number above zero"},
       {{"--rapid-rate", "fast", "--stats"}, 2, "--rapid-rate: \"fast\" is not a number above zero"},
+      {{"--overcut", "-1"}, 1, "skimplane-cli: The overcut must not be below zero, but it is -1"},
+      {{"--x", "5"}, 1, "an overcut of at least 0.5 mm lets it cut past the edges"},
   };
   for (const auto& row : rows) {
     TempDir dir;

@@ -274,9 +274,18 @@ TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
       {[](TJobEntries& e) { e.XPos = -50; }, "The X size must be above zero, but it is -50"},
       {[](TJobEntries& e) { e.YPos = 0; }, "The Y size must be above zero, but it is 0"},
       {[](TJobEntries& e) { e.XPos = 4, e.YPos = 20; },
-       "The X size 4 is smaller than the cutter diameter 6: the cutter does not fit inside the face"},
+       "The X size 4 is smaller than the cutter diameter 6: the cutter does not fit inside the face; an "
+       "overcut of at least 1 mm lets it cut past the edges"},
+      {[](TJobEntries& e) { e.XPos = 4, e.YPos = 20, e.Overcut = 0.9; },
+       "The X size 4 with twice the overcut 0.9 is smaller than the cutter diameter 6: the cutter does not "
+       "fit inside the face; an overcut of at least 1 mm lets it cut past the edges"},
+      {[](TJobEntries& e) { e.Overcut = -0.5; },
+       "The overcut must not be below zero, but it is -0.5: the cutter would stay further inside the face "
+       "than its radius"},
+      {[nan](TJobEntries& e) { e.Overcut = nan; }, "The overcut is not a finite number: nan"},
       {[](TJobEntries& e) { e.YPos = 5.999, e.Mode = kModeXZigzag; },
-       "The Y size 5.999 is smaller than the cutter diameter 6: the cutter does not fit inside the face"},
+       "The Y size 5.999 is smaller than the cutter diameter 6: the cutter does not fit inside the face; an "
+       "overcut of at least 0.001 mm lets it cut past the edges"},
       {[](TJobEntries& e) { e.ZPos = -1, e.Layer = 3; },
        "The step-down must not be below zero, but it is -1: every layer would cut above the one before"},
       {[](TJobEntries& e) { e.ZPos = 0, e.Layer = 3; },

@@ -19,7 +19,7 @@ std::vector<std::string> ProblemsOf(const TJobEntries& e) {
   TGCodeMemorySink sink;
   TGCodeFile list(sink);
   WriteProgram({CheckJob(e), {}, "/tmp/face.nc", "2011-06-18 14:05"}, list);
-  TMaterialModel model(e.XPos, e.YPos, e.Knit / 2, -std::max(e.Layer, 1) * e.ZPos);
+  TMaterialModel model(e.XPos, e.YPos, e.Knit / 2, -std::max(e.Layer, 1) * e.ZPos, e.Overcut);
   for (const auto& line : sink.Lines()) model.Line(line);
   return model.Problems();
 }
@@ -29,7 +29,8 @@ std::string Describe(const TJobEntries& e) {
   out << "--x " << e.XPos << " --y " << e.YPos << " --diameter " << e.Knit << " --overlap " << e.Cross
       << " --step-down " << e.ZPos << " --retract " << e.ZUp << (e.ZUpAbs ? " --absolute" : "") << " --layers "
       << e.Layer << " --strategy " << e.Mode << (e.ClearEnd ? "" : " --no-clear-end")
-      << (e.FinishCentre ? " --finish-centre" : "") << " --dialect " << e.Dialect;
+      << (e.FinishCentre ? " --finish-centre" : "") << " --dialect " << e.Dialect
+      << " --overcut " << e.Overcut;
   return out.str();
 }
 
@@ -85,6 +86,11 @@ TEST(MaterialModel, FiveHundredRandomJobsHurtNothing) {
     e.ClearEnd = chance();
     e.FinishCentre = chance();
     e.Dialect = chance() ? kDialectIso : kDialectGrbl;
+    // Up to beyond the cutter's diameter, and faces narrower than the cutter that only an overcut fits.
+    if (chance()) {
+      e.Overcut = e.Knit * uniform(0, 1.2);
+      if (chance()) e.XPos = e.Knit * uniform(0.2, 1);
+    }
     try {
       (void)CheckJob(e);
     } catch (const EDVError&) {
@@ -96,6 +102,22 @@ TEST(MaterialModel, FiveHundredRandomJobsHurtNothing) {
     raised += !e.ZUpAbs && e.ZUp < e.ZPos * std::max(e.Layer, 1);
   }
   EXPECT_GT(raised, 100);  // enough of them retract below the top for the crossings to matter
+}
+
+// The model's own face check: a feed move beyond the face by more than the overcut is reported, one
+// within it is not.
+TEST(MaterialModel, AFeedMoveMayLeaveTheFaceByTheOvercutOnly) {
+  const struct {
+    double overcut, x;
+    bool reported;
+  } rows[] = {{0, 10, false},   {0, 20.5, true}, {0, -0.5, true}, {1, 20.5, false},
+              {1, -0.9, false}, {1, -1.1, true}, {1, 21.1, true}};
+  for (const auto& r : rows) {
+    TMaterialModel model(20, 20, 3, -1, r.overcut);
+    for (const char* line : {"G00 X3.000 Y3.000 Z2.000", "G01 F100 Z-1.000"}) model.Line(line);
+    model.Line("G01 X" + std::to_string(r.x));
+    EXPECT_EQ(!model.Problems().empty(), r.reported) << r.overcut << " " << r.x;
+  }
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ export function cliArguments(job) {
     x: '--x', y: '--y', diameter: '--diameter', overlap: '--overlap', stepDown: '--step-down',
     retract: '--retract', layers: '--layers', spindle: '--spindle', feed: '--feed', strategy: '--strategy',
     dialect: '--dialect', coolant: '--coolant', dwell: '--dwell', time: '--time', rapidRate: '--rapid-rate',
+    overcut: '--overcut',
   };
   for (const [key, option] of Object.entries(options)) {
     if (job[key] === undefined || job[key] === '') continue;
@@ -109,5 +110,7 @@ export function randomJob(next) {
     time: `20${String(10 + Math.floor(next() * 20))}-0${1 + Math.floor(next() * 9)}-1${Math.floor(next() * 9)} ` +
       `${String(Math.floor(next() * 24)).padStart(2, '0')}:${String(Math.floor(next() * 60)).padStart(2, '0')}`,
   };
+  // The machining options: an overcut (narrow faces too).
+  job.overcut = pick([0, 0, number(0, 8)]);
   return job;
 }
