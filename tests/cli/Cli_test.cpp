@@ -80,6 +80,9 @@ TEST(SkimplaneCli, OptionsReachTheJob) {
       {{"--layers", "2.5", "--feed", "120.5", "--spindle", "4999.6"},
        job([](TJobEntries& e) { e.Layer = 2, e.Fro = 120, e.Speed = 5000; })},
       {{"--overcut", "1.5", "--x", "5"}, job([](TJobEntries& e) { e.Overcut = 1.5, e.XPos = 5; })},
+      // The step-over sets the overlap from the diameter given, wherever the options stand.
+      {{"--stepover", "40", "--diameter", "10"}, job([](TJobEntries& e) { e.Knit = 10, e.Cross = 6; })},
+      {{"--stepover=75"}, job([](TJobEntries& e) { e.Cross = 1.5; })},
   };
   for (const auto& row : rows) {
     TempDir dir;
@@ -152,6 +155,9 @@ TEST(SkimplaneCli, BadInputIsRefusedAndNothingIsWritten) {
       {{"--rapid-rate", "fast", "--stats"}, 2, "--rapid-rate: \"fast\" is not a number above zero"},
       {{"--overcut", "-1"}, 1, "skimplane-cli: The overcut must not be below zero, but it is -1"},
       {{"--x", "5"}, 1, "an overcut of at least 0.5 mm lets it cut past the edges"},
+      {{"--stepover", "0"}, 2, "--stepover: \"0\" is not a number of percent above zero"},
+      {{"--stepover", "nan"}, 2, "--stepover: \"nan\" is not a number of percent above zero"},
+      {{"--stepover", "50", "--overlap", "1"}, 2, "give either --stepover or --overlap, not both"},
   };
   for (const auto& row : rows) {
     TempDir dir;
