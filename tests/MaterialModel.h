@@ -5,7 +5,9 @@
 //   - a rapid (G00, or any move between a retract and the next plunge) whose disc meets material above the
 //     cutter's bottom, or that goes down into material;
 //   - any point below the job's deepest level;
-//   - a feed move whose cutter centre leaves the face grown by the job's overcut on every side.
+//   - a feed move whose cutter centre leaves the face grown by the job's overcut on every side;
+//   - with ramp entry (AllowRamp), any feed move that goes down into material steeper than the ramp angle,
+//     a plunge into material included.
 // Feed moves lower the cells whose centres lie under the cutter's disc. A cell-sized raster cannot tell a
 // cut's rim from a sliver beside it, so a rapid is checked over its disc less the outer eighth of the
 // radius.
@@ -15,6 +17,8 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 class TMaterialModel {
@@ -26,6 +30,9 @@ class TMaterialModel {
     ny_ = static_cast<int>(std::ceil(sizeY / cell_));
     height_.assign(static_cast<std::size_t>(nx_) * static_cast<std::size_t>(ny_), 0.0);
   }
+
+  // The job enters by ramps of at most this angle (degrees): steeper ways down into material are reported.
+  void AllowRamp(double degrees) { rampSlope_ = std::tan(degrees * 3.14159265358979323846 / 180); }
 
   // Replays one line of the program; its problems are added to Problems().
   void Line(std::string_view line) {
@@ -57,10 +64,16 @@ class TMaterialModel {
       x_ = x, y_ = y, z_ = z;
       return;
     }
-    if (zWord && z != z_) {
-      if (x != x_ || y != y_) Report("moves along Z and across at once");
-      Vertical(z);
+    if (zWord && z != z_ && (x != x_ || y != y_)) {
+      if (motion_ == 0) {
+        Report("rapids along Z and across at once");
+      } else {
+        Slanted(x, y, z);
+        x_ = x, y_ = y;
+        return;
+      }
     }
+    if (zWord && z != z_) Vertical(z);
     if (x != x_ || y != y_) Across(x, y);
     x_ = x, y_ = y;
   }
@@ -76,6 +89,8 @@ class TMaterialModel {
     } else {
       if (motion_ == 0 && Highest(x_, y_, x_, y_, radius_ * 7 / 8) > z + 1e-6) Report("rapids down into material");
       if (motion_ == 1) {
+        if (rampSlope_ < 1e15 && Highest(x_, y_, x_, y_, radius_ * 7 / 8) > z + 1e-6)
+          Report("plunges into material, steeper than the ramp");
         Lower(x_, y_, x_, y_, z);
         traversing_ = false;
       }
@@ -90,13 +105,38 @@ class TMaterialModel {
         Report("crosses material at Z" + std::to_string(highest) + " at Z" + std::to_string(z_));
       return;
     }
+    CheckOnFace(x, y);
+    Lower(x_, y_, x, y, z_);
+  }
+
+  // A feed move along all three axes: each cell goes down to the lowest the cutter's bottom passes over it.
+  void Slanted(double x, double y, double z) {
+    CheckOnFace(x, y);
+    const double run = std::hypot(x - x_, y - y_), drop = z_ - z;
+    if (drop > 0 && drop > run * rampSlope_ + 1e-9 && Highest(x_, y_, x, y, radius_ * 7 / 8) > z + 1e-6)
+      Report("goes down into material at " +
+             std::to_string(std::atan2(drop, run) * 180 / 3.14159265358979323846) +
+             " degrees, steeper than the ramp");
+    const double ax = x_, ay = y_, az = z_, dx = x - ax, dy = y - ay, length2 = dx * dx + dy * dy;
+    ForCells(ax, ay, x, y, radius_, [&](double& h, double cx, double cy) {
+      // The part of the move whose disc covers the cell's centre, and the cutter's lowest over it.
+      const double t = ((cx - ax) * dx + (cy - ay) * dy) / length2;
+      const double ex = ax + t * dx - cx, ey = ay + t * dy - cy;
+      const double half = std::sqrt(std::max(radius_ * radius_ - ex * ex - ey * ey, 0.0) / length2);
+      const double t0 = std::clamp(t - half, 0.0, 1.0), t1 = std::clamp(t + half, 0.0, 1.0);
+      h = std::min(h, std::min(az + (z - az) * t0, az + (z - az) * t1));
+    });
+    z_ = z;
+    traversing_ = false;
+  }
+
+  void CheckOnFace(double x, double y) {
     // The program's numbers are rounded to the thousandth; the overcut lets the centre past the edges.
     const double tolerance = 0.0006 + overcut_;
     for (auto [px, py] : {std::pair{x_, y_}, std::pair{x, y}}) {
       if (px < -tolerance || py < -tolerance || px > sizeX_ + tolerance || py > sizeY_ + tolerance)
         Report("feeds to X" + std::to_string(px) + " Y" + std::to_string(py) + ", off the face");
     }
-    Lower(x_, y_, x, y, z_);
   }
 
   template <class TVisit>
@@ -112,7 +152,13 @@ class TMaterialModel {
         if (cx > sizeX_ || cy > sizeY_) continue;  // the last cells reach past the face: air there
         const double t = length2 > 0 ? std::clamp(((cx - ax) * dx + (cy - ay) * dy) / length2, 0.0, 1.0) : 0;
         const double ex = ax + t * dx - cx, ey = ay + t * dy - cy;
-        if (ex * ex + ey * ey <= reach * reach) visit(height_[static_cast<std::size_t>(j) * nx_ + i]);
+        if (ex * ex + ey * ey <= reach * reach) {
+          double& h = height_[static_cast<std::size_t>(j) * nx_ + i];
+          if constexpr (std::is_invocable_v<TVisit, double&, double, double>)
+            visit(h, cx, cy);
+          else
+            visit(h);
+        }
       }
     }
   }
@@ -138,6 +184,7 @@ class TMaterialModel {
   double x_ = NAN, y_ = NAN, z_ = NAN;
   int motion_ = 0;
   bool traversing_ = false;
+  double rampSlope_ = INFINITY;  // plunges allowed
   int lineNumber_ = 0;
   std::vector<std::string> problems_;
 };

@@ -66,6 +66,13 @@ void AddMoveXY(TGCodeFile& list, int g, double x, double y) {
   list.Observe(g, x, y, NAN);
 }
 
+void AddMoveXYZ(TGCodeFile& list, int g, double x, double y, double z) {
+  x -= list.Offset();
+  y -= list.Offset();
+  LineBuilder().Text("G0").Int(g).Text(" X").Num(x).Text(" Y").Num(y).Text(" Z").Num(z).AppendTo(list);
+  list.Observe(g, x, y, z);
+}
+
 void AddMoveFZ(TGCodeFile& list, int g, int32_t f, double z) {
   LineBuilder().Text("G0").Int(g).Text(" F").Int(f).Text(" Z").Num(z).AppendTo(list);
   list.Observe(g, NAN, NAN, z);

@@ -5,6 +5,7 @@
 #include <string>
 
 class TRapidPlan;
+struct TRampPlan;
 
 // The window's entries, read from its controls once per run.
 struct TJobEntries {
@@ -23,6 +24,10 @@ struct TJobEntries {
   // How far the cutter's edge passes beyond the face's edges: the cutter-centre rectangle grows by that much
   // on every side.
   double Overcut = 0;
+  // How the cutter reaches each layer's level (see Entry.h): straight down, or along a ramp of at most
+  // RampAngle degrees to the face.
+  int Entry = 0;  // kEntryPlunge
+  double RampAngle = 3;
 };
 
 // The longest dwell after the spindle start a job may ask for, in seconds.
@@ -40,6 +45,10 @@ inline constexpr int kCoolantDefault = -1;  // the dialect's own: mist for ISO, 
 inline constexpr int kCoolantOff = 0;
 inline constexpr int kCoolantMist = 1;
 inline constexpr int kCoolantFlood = 2;
+
+// How the cutter reaches each layer's level.
+inline constexpr int kEntryPlunge = 0;
+inline constexpr int kEntryRamp = 1;
 
 // The coolant kCoolantDefault stands for: the dialect's own (Dialect.h).
 [[nodiscard]] int DefaultCoolant(int dialect);
@@ -64,9 +73,13 @@ struct TFacingJob {
   int Coolant = 1;  // resolved: never kCoolantDefault
   double Dwell = 0;
   double Overcut = 0;    // as in TJobEntries
+  int Entry = 0;
+  double RampAngle = 3;
   std::string FileName;  // the output file as the header's third line shows it (GBK bytes)
   // How high each crossing at retract height must go (see RapidPlan.h); none: as the job asks.
   TRapidPlan* Rapids = nullptr;
+  // The ramp of every layer (see Entry.h); none: worked out where it is needed.
+  const TRampPlan* Ramp = nullptr;
 };
 
 // Where the cutter centre starts every layer, in X and in Y: the corner of its rectangle at the origin,
@@ -97,6 +110,8 @@ struct TFacingJob {
   job.Coolant = e.Coolant == kCoolantDefault ? DefaultCoolant(e.Dialect) : e.Coolant;
   job.Dwell = e.Dwell;
   job.Overcut = e.Overcut;
+  job.Entry = e.Entry;
+  job.RampAngle = e.RampAngle;
   job.FileName = std::move(fileName);
   return job;
 }

@@ -5,6 +5,7 @@
 
 #include "toolpath/Dialect.h"
 #include "toolpath/Emitters.h"
+#include "toolpath/Entry.h"
 #include "toolpath/ProgramLimits.h"
 #include "toolpath/RapidPlan.h"
 #include "toolpath/Strategies.h"
@@ -87,6 +88,8 @@ void AddProgramEnd(const TFacingJob& job, TGCodeFile& list) {
 void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
   TFacingJob job = MakeFacingJob(request.Job.Entries(), request.HeaderPath);
   const TDialect& dialect = DialectFor(job.Dialect);
+  const TRampPlan ramp = PlanRamp(job);
+  job.Ramp = &ramp;
   dialect.AddHeader(job, request.DateTime, list);
   dialect.AddStart(job, list);
   const std::unique_ptr<TRapidPlan> rapids = TRapidPlan::Make(job);
@@ -106,7 +109,7 @@ void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
       const double retract = job.ZUpAbs ? job.ZUp : (job.CutZ + job.ZStep) + job.ZUp;
       AddMoveFZ(list, 0, 1000, rapids ? rapids->TransitionHeight(job, retract) : retract);
       AddMoveXY(list, 1, StartCorner(job), StartCorner(job));
-      AddMoveFZ(list, 1, job.Fro, job.CutZ);
+      AddEntry(job, list);
     }
   } while (job.LayersLeft > 0);
   dialect.AddEnd(job, list);

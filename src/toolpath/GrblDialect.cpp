@@ -7,6 +7,7 @@
 #include "dvTools/dvError.h"
 #include "toolpath/Dialect.h"
 #include "toolpath/Emitters.h"
+#include "toolpath/Entry.h"
 #include "toolpath/JobFields.h"
 #include "toolpath/NumStr.h"
 
@@ -85,7 +86,7 @@ class TGrblDialect final : public TDialect {
     // Up first, then across: the tool never crosses the stock below the retract height.
     AddMoveFZ(list, 0, 1000, job.ZUp);
     AddMoveXY(list, 0, StartCorner(job), StartCorner(job));
-    AddMoveFZ(list, 1, job.Fro, job.CutZ);
+    AddEntry(job, list);
   }
 
   void AddLayerMark(int layer, TGCodeFile& list) const override {

@@ -5,6 +5,7 @@
 
 #include "toolpath/Dialect.h"
 #include "toolpath/Emitters.h"
+#include "toolpath/Entry.h"
 #include "toolpath/NumStr.h"
 
 namespace {
@@ -69,7 +70,7 @@ class TIsoDialect final : public TDialect {
     if (job.Coolant == kCoolantFlood) list.Add("M08");
     Add(list,
         {"G00 F1000 X", NumStr(StartCorner(job)), " Y", NumStr(StartCorner(job)), " Z", NumStr(job.ZUp)});
-    AddMoveFZ(list, 1, job.Fro, job.CutZ);
+    AddEntry(job, list);
   }
 
   void AddLayerMark(int layer, TGCodeFile& list) const override {

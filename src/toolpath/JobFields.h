@@ -37,6 +37,7 @@ inline constexpr TChoiceWord kStrategyWords[] = {
 inline constexpr TChoiceWord kDialectWords[] = {{kDialectIso, "iso"}, {kDialectGrbl, "grbl"}};
 inline constexpr TChoiceWord kCoolantWords[] = {
     {kCoolantOff, "off"}, {kCoolantMist, "mist"}, {kCoolantFlood, "flood"}};
+inline constexpr TChoiceWord kEntryWords[] = {{kEntryPlunge, "plunge"}, {kEntryRamp, "ramp"}};
 
 // Another way to enter a field that a row before it keeps (the step-over sets the overlap): kept nowhere,
 // taken after every other entry and only when given, so that it reads the others as entered. It must be a
@@ -194,6 +195,16 @@ inline constexpr TJobField kJobFields[] = {
      .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Overcut, .Step = 0.1, .LargeStep = 1, .Min = 0,
      .Write = TWriteRule::wrOnceChanged,
      .Help = "how far the cutter's edge passes beyond each edge of the face, mm, 0 or more (default: 0)"},
+    {.Key = "Entry", .Control = nullptr, .Option = "--entry", .WebName = "entry", .Noun = "entry",
+     .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Entry, .Words = kEntryWords,
+     .Write = TWriteRule::wrOnceChanged,
+     .Help = "how the cutter reaches each layer's level: straight down, or down along the layer's first pass "
+             "at no more than the ramp angle"},
+    {.Key = "RampAngle", .Control = nullptr, .Option = "--ramp-angle", .WebName = "rampAngle",
+     .Noun = "ramp angle", .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::RampAngle, .Step = 0.5,
+     .LargeStep = 5, .Min = 0, .Max = 90, .Write = TWriteRule::wrOnceChanged,
+     .Help = "with --entry ramp: the ramp's greatest angle to the face, above 0 up to 90 (default: 3)",
+     .Unit = "degrees"},
     // The overlap entered another way; the settings file keeps the overlap.
     {.Key = nullptr, .Control = nullptr, .Option = "--stepover", .WebName = "stepover", .Noun = "step-over",
      .Kind = TFieldKind::fkFloat, .Step = 1, .LargeStep = 10, .Min = 0,

@@ -7,6 +7,7 @@
 
 #include "dvTools/dvError.h"
 #include "toolpath/Dialect.h"
+#include "toolpath/Entry.h"
 #include "toolpath/JobFields.h"
 #include "toolpath/Strategies.h"
 
@@ -174,6 +175,11 @@ double EstimateProgramLines(const TJobEntries& entries) {
     default:
       return INFINITY;
   }
+  // A ramp adds its legs, the move down to the material and the way back to the start corner.
+  if (entries.Entry == kEntryRamp && std::isfinite(perLayer) && std::isfinite(entries.RampAngle)) {
+    const TRampPlan ramp = PlanRamp(MakeFacingJob(entries));
+    if (ramp.Ramps && ramp.Possible) perLayer += ramp.Legs + 2;
+  }
   const double layers = EffectiveLayers(e);
   const double frame = FrameLines(e);  // header, start and end block
   const double lines = frame + layers * perLayer + (layers - 1) * 4;
@@ -191,6 +197,12 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   }
   if (e.Mode != kModeSpiral && e.Mode != kModeXZigzag && e.Mode != kModeYZigzag)
     Refuse("The clearing strategy " + std::to_string(e.Mode) + " is unknown", &TJobEntries::Mode);
+  if (e.Entry != kEntryPlunge && e.Entry != kEntryRamp)
+    Refuse("The entry " + std::to_string(e.Entry) + " is unknown", &TJobEntries::Entry);
+  if (!(e.RampAngle > 0 && e.RampAngle <= 90)) {
+    Refuse("The ramp angle must be above 0 and at most 90 degrees, but it is " + Shortest(e.RampAngle),
+           &TJobEntries::RampAngle);
+  }
 
   // A plunge with feed 0 is refused by the control only once the spindle runs; a spindle speed of 0
   // would plunge a standing cutter into the stock.
@@ -228,6 +240,24 @@ TCheckedJob CheckJob(const TJobEntries& e) {
                    " mm, but they must stay below 1000000 mm");
   }
   CheckOutputChoices(e, largest);
+
+  // A ramp goes back and forth along the first pass; on one too short for the program's thousandths to
+  // describe a leg no steeper than the angle, it cannot go down at all.
+  if (const TRampPlan ramp = PlanRamp(MakeFacingJob(e)); ramp.Ramps && !ramp.Possible) {
+    Refuse("The first pass is " + Shortest(std::round(ramp.Room * 1000) / 1000) +
+               " mm long: too short to ramp down along at " + Shortest(e.RampAngle) +
+               " degrees; choose a steeper ramp, an overcut or plunge entry",
+           &TJobEntries::Entry, &TJobEntries::RampAngle, &TJobEntries::Overcut);
+  }
+  // The edge clean goes down again where the spiral's first turn ended; a spiral too narrow to turn never
+  // got there, and the edge clean would plunge into the material beside it.
+  if (e.Entry == kEntryRamp && e.Mode == kModeSpiral && e.ClearEnd &&
+      g.XPos - radius < radius * 3 - e.Cross) {
+    Refuse(
+        "On a face this narrow the spiral's edge clean goes down into uncut material, which ramp entry "
+        "does not allow: leave out the edge clean, choose another strategy or plunge entry",
+        &TJobEntries::Entry, &TJobEntries::ClearEnd, &TJobEntries::Mode);
+  }
 
   const double lines = EstimateProgramLines(e);
   if (!(lines <= kMaxProgramLines)) {

@@ -315,6 +315,23 @@ TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
       {[&](TJobEntries& e) { e.ZPos = inf; }, "The step-down is not a finite number: inf"},
       {[&](TJobEntries& e) { e.ZUp = nan; }, "The retract height is not a finite number: nan"},
       {[](TJobEntries& e) { e.Mode = 4; }, "The clearing strategy 4 is unknown"},
+      {[](TJobEntries& e) { e.Entry = 2; }, "The entry 2 is unknown"},
+      {[](TJobEntries& e) { e.RampAngle = 0; },
+       "The ramp angle must be above 0 and at most 90 degrees, but it is 0"},
+      {[](TJobEntries& e) { e.RampAngle = 90.5, e.Entry = kEntryRamp; },
+       "The ramp angle must be above 0 and at most 90 degrees, but it is 90.5"},
+      {[&](TJobEntries& e) { e.RampAngle = nan; },
+       "The ramp angle must be above 0 and at most 90 degrees, but it is nan"},
+      // A ramp needs a first pass to go down along, and an edge clean that goes down onto cut material.
+      {[](TJobEntries& e) { e.XPos = 6, e.YPos = 6, e.Entry = kEntryRamp; },
+       "The first pass is 0 mm long: too short to ramp down along at 3 degrees; choose a steeper ramp, an "
+       "overcut or plunge entry"},
+      {[](TJobEntries& e) { e.XPos = 6, e.YPos = 6.01, e.Entry = kEntryRamp; },
+       "The first pass is 0.01 mm long: too short to ramp down along at 3 degrees; choose a steeper ramp, "
+       "an overcut or plunge entry"},
+      {[](TJobEntries& e) { e.XPos = 9, e.YPos = 30, e.Entry = kEntryRamp; },
+       "On a face this narrow the spiral's edge clean goes down into uncut material, which ramp entry does "
+       "not allow: leave out the edge clean, choose another strategy or plunge entry"},
       {[](TJobEntries& e) { e.XPos = 1.7e308, e.YPos = 1.7e308, e.Knit = 1e308, e.Cross = 0; },
        "The X size must stay below 1000000 mm, but it is 1.7e+308"},
       {[](TJobEntries& e) { e.ZPos = 1e308, e.Layer = 100; },

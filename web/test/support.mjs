@@ -36,7 +36,7 @@ export function cliArguments(job) {
     x: '--x', y: '--y', diameter: '--diameter', overlap: '--overlap', stepDown: '--step-down',
     retract: '--retract', layers: '--layers', spindle: '--spindle', feed: '--feed', strategy: '--strategy',
     dialect: '--dialect', coolant: '--coolant', dwell: '--dwell', time: '--time', rapidRate: '--rapid-rate',
-    overcut: '--overcut', stepover: '--stepover',
+    overcut: '--overcut', stepover: '--stepover', entry: '--entry', rampAngle: '--ramp-angle',
   };
   for (const [key, option] of Object.entries(options)) {
     if (job[key] === undefined || job[key] === '') continue;
@@ -115,6 +115,10 @@ export function randomJob(next) {
   if (next() < 0.2) {
     delete job.overlap;
     job.stepover = pick([number(5, 130), 40]);
+  }
+  if (next() < 0.3) {
+    job.entry = 'ramp';
+    job.rampAngle = pick([3, number(0.5, 45), 90]);
   }
   return job;
 }
