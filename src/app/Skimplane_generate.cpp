@@ -28,7 +28,7 @@ const char* OffButtonOf(std::string_view control) {
 }  // namespace
 
 TJobEntries TfrmSkimplane::ReadJobEntries() const {
-  TJobEntries e;
+  TJobEntries e = Given;
   for (const TJobField& f : kJobFields) {
     if (!f.Control || f.Kind == TFieldKind::fkChoice) continue;  // the choices follow
     if (f.IsNumber()) {
@@ -49,6 +49,7 @@ TJobEntries TfrmSkimplane::ReadJobEntries() const {
 }
 
 void TfrmSkimplane::SetJobEntries(const TJobEntries& e) {
+  Given = e;
   for (const TJobField& f : kJobFields) {
     if (!f.Control || f.Kind == TFieldKind::fkChoice) continue;  // the choices follow
     if (f.IsNumber()) {

@@ -208,6 +208,11 @@ describe('settings', () => {
       const own = job.dialect === 'grbl' ? 'off' : 'mist';
       if (expected.coolant === '') expected.coolant = own;
       if (read.coolant === '') read.coolant = own;
+      // The step-over is kept as the overlap it stands for.
+      if (job.stepover !== undefined) {
+        expected.overlap = Number((job.diameter - job.diameter * job.stepover / 100).toPrecision(15));
+        delete expected.stepover;
+      }
       assert.deepEqual(read, expected, `job ${i}`);
     }
   });

@@ -116,9 +116,7 @@ export function randomJob(next) {
     delete job.overlap;
     job.stepover = pick([number(5, 130), 40]);
   }
-  if (next() < 0.3) {
-    job.entry = 'ramp';
-    job.rampAngle = pick([3, number(0.5, 45), 90]);
-  }
+  job.entry = next() < 0.3 ? 'ramp' : 'plunge';
+  job.rampAngle = pick([3, number(0.5, 45), 90]);
   return job;
 }
