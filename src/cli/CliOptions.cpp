@@ -124,11 +124,10 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
       }
     }
     // With a settings file, only the options given change its entries. An alternative entry (the
-    // step-over) is taken after all the others, only when given.
+    // step-over) is taken after all the others, only when given (below).
     for (std::size_t i = 0; i < kFields; ++i) {
       const TJobField& f = kJobFields[i];
-      if ((fromFile || f.Alternative) && app.count(f.Option) == 0) continue;
-      if (f.Alternative) continue;
+      if (f.Alternative || (fromFile && app.count(f.Option) == 0)) continue;
       const std::string& text = texts[i];
       switch (f.Kind) {
         case TFieldKind::fkFloat: {
