@@ -10,6 +10,9 @@
 //     pass longer than the cutter's diameter removes is split by the side of its line it stood on, and the
 //     side the direction names must not hold clearly less than the other (the side the pass before, or
 //     the face's edge, has taken its share of): both equal is a slot, neither way.
+//   - with ramp entry (AllowRamp), any feed move that goes down into material steeper than the ramp angle,
+//     a plunge into material included;
+//   - a feed move whose cutter centre leaves the face grown by the job's overcut on every side.
 // Feed moves lower the cells whose centres lie under the cutter's disc. A cell-sized raster cannot tell a
 // cut's rim from a sliver beside it, so a rapid is checked over its disc less the outer eighth of the
 // radius.
@@ -19,17 +22,22 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 class TMaterialModel {
  public:
-  TMaterialModel(double sizeX, double sizeY, double radius, double deepest)
-      : sizeX_(sizeX), sizeY_(sizeY), radius_(radius), deepest_(deepest) {
+  TMaterialModel(double sizeX, double sizeY, double radius, double deepest, double overcut = 0)
+      : sizeX_(sizeX), sizeY_(sizeY), radius_(radius), deepest_(deepest), overcut_(overcut) {
     cell_ = std::max(radius / 10, std::sqrt(sizeX * sizeY / 2e6));
     nx_ = static_cast<int>(std::ceil(sizeX / cell_));
     ny_ = static_cast<int>(std::ceil(sizeY / cell_));
     height_.assign(static_cast<std::size_t>(nx_) * static_cast<std::size_t>(ny_), 0.0);
   }
+
+  // The job enters by ramps of at most this angle (degrees): steeper ways down into material are reported.
+  void AllowRamp(double degrees) { rampSlope_ = std::tan(degrees * 3.14159265358979323846 / 180); }
 
   // Replays one line of the program; its problems are added to Problems().
   void Line(std::string_view line) {
@@ -61,10 +69,16 @@ class TMaterialModel {
       x_ = x, y_ = y, z_ = z;
       return;
     }
-    if (zWord && z != z_) {
-      if (x != x_ || y != y_) Report("moves along Z and across at once");
-      Vertical(z);
+    if (zWord && z != z_ && (x != x_ || y != y_)) {
+      if (motion_ == 0) {
+        Report("rapids along Z and across at once");
+      } else {
+        Slanted(x, y, z);
+        x_ = x, y_ = y;
+        return;
+      }
     }
+    if (zWord && z != z_) Vertical(z);
     if (x != x_ || y != y_) Across(x, y);
     x_ = x, y_ = y;
   }
@@ -93,6 +107,8 @@ class TMaterialModel {
     } else {
       if (motion_ == 0 && Highest(x_, y_, x_, y_, radius_ * 7 / 8) > z + 1e-6) Report("rapids down into material");
       if (motion_ == 1) {
+        if (rampSlope_ < 1e15 && Highest(x_, y_, x_, y_, radius_ * 7 / 8) > z + 1e-6)
+          Report("plunges into material, steeper than the ramp");
         Lower(x_, y_, x_, y_, z);
         traversing_ = false;
       }
@@ -107,13 +123,39 @@ class TMaterialModel {
         Report("crosses material at Z" + std::to_string(highest) + " at Z" + std::to_string(z_));
       return;
     }
-    const double tolerance = 0.0006;  // the program's numbers are rounded to the thousandth
+    CheckOnFace(x, y);
+    if (side_ != 0) CheckSide(x, y);
+    Lower(x_, y_, x, y, z_);
+  }
+
+  // A feed move along all three axes: each cell goes down to the lowest the cutter's bottom passes over it.
+  void Slanted(double x, double y, double z) {
+    CheckOnFace(x, y);
+    const double run = std::hypot(x - x_, y - y_), drop = z_ - z;
+    if (drop > 0 && drop > run * rampSlope_ + 1e-9 && Highest(x_, y_, x, y, radius_ * 7 / 8) > z + 1e-6)
+      Report("goes down into material at " +
+             std::to_string(std::atan2(drop, run) * 180 / 3.14159265358979323846) +
+             " degrees, steeper than the ramp");
+    const double ax = x_, ay = y_, az = z_, dx = x - ax, dy = y - ay, length2 = dx * dx + dy * dy;
+    ForCells(ax, ay, x, y, radius_, [&](double& h, double cx, double cy) {
+      // The part of the move whose disc covers the cell's centre, and the cutter's lowest over it.
+      const double t = ((cx - ax) * dx + (cy - ay) * dy) / length2;
+      const double ex = ax + t * dx - cx, ey = ay + t * dy - cy;
+      const double half = std::sqrt(std::max(radius_ * radius_ - ex * ex - ey * ey, 0.0) / length2);
+      const double t0 = std::clamp(t - half, 0.0, 1.0), t1 = std::clamp(t + half, 0.0, 1.0);
+      h = std::min(h, std::min(az + (z - az) * t0, az + (z - az) * t1));
+    });
+    z_ = z;
+    traversing_ = false;
+  }
+
+  void CheckOnFace(double x, double y) {
+    // The program's numbers are rounded to the thousandth; the overcut lets the centre past the edges.
+    const double tolerance = 0.0006 + overcut_;
     for (auto [px, py] : {std::pair{x_, y_}, std::pair{x, y}}) {
       if (px < -tolerance || py < -tolerance || px > sizeX_ + tolerance || py > sizeY_ + tolerance)
         Report("feeds to X" + std::to_string(px) + " Y" + std::to_string(py) + ", off the face");
     }
-    if (side_ != 0) CheckSide(x, y);
-    Lower(x_, y_, x, y, z_);
   }
 
   template <class TVisit>
@@ -129,7 +171,13 @@ class TMaterialModel {
         if (cx > sizeX_ || cy > sizeY_) continue;  // the last cells reach past the face: air there
         const double t = length2 > 0 ? std::clamp(((cx - ax) * dx + (cy - ay) * dy) / length2, 0.0, 1.0) : 0;
         const double ex = ax + t * dx - cx, ey = ay + t * dy - cy;
-        if (ex * ex + ey * ey <= reach * reach) visit(height_[static_cast<std::size_t>(j) * nx_ + i]);
+        if (ex * ex + ey * ey <= reach * reach) {
+          double& h = height_[static_cast<std::size_t>(j) * nx_ + i];
+          if constexpr (std::is_invocable_v<TVisit, double&, double, double>)
+            visit(h, cx, cy);
+          else
+            visit(h);
+        }
       }
     }
   }
@@ -175,7 +223,7 @@ class TMaterialModel {
     if (problems_.size() < 5) problems_.push_back("line " + std::to_string(lineNumber_) + " " + what);
   }
 
-  double sizeX_, sizeY_, radius_, deepest_;
+  double sizeX_, sizeY_, radius_, deepest_, overcut_;
   double cell_;
   int nx_, ny_;
   std::vector<double> height_;
@@ -184,6 +232,7 @@ class TMaterialModel {
   bool traversing_ = false;
   int side_ = 0, passes_ = 0, sided_ = 0;
   bool spiral_ = false;
+  double rampSlope_ = INFINITY;  // plunges allowed
   int lineNumber_ = 0;
   std::vector<std::string> problems_;
 };

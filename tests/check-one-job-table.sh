@@ -5,7 +5,7 @@
 # copies or from the words of a message.
 set -euo pipefail
 root="$1"
-fields='XPos|YPos|Knit|Cross|ZPos|ZUp|ZUpAbs|Layer|Speed|Fro|Mode|ClearEnd|FinishCentre|Dialect|Coolant|Dwell|Direction|FinishDepth|FinishFeed'
+fields='XPos|YPos|Knit|Cross|ZPos|ZUp|ZUpAbs|Layer|Speed|Fro|Mode|ClearEnd|FinishCentre|Dialect|Coolant|Dwell|Direction|FinishDepth|FinishFeed|Overcut|Entry|RampAngle'
 status=0
 if grep -rnE "\.($fields)\b|TJobEntries::($fields)\b" "$root/src/settings" "$root/src/cli" "$root/src/web"; then
   echo "FAIL: a field of the job named outside the job's table (above)"; status=1

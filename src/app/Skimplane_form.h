@@ -21,6 +21,7 @@
 #include "app/WindowTexts.h"
 #include "dvWidgets/dvLabel.h"
 #include "dvWidgets/dvWinPos.h"
+#include "toolpath/FacingJob.h"
 
 class QCheckBox;
 class QComboBox;
@@ -57,10 +58,9 @@ class TfrmSkimplane : public QWidget {
   bool FinishCentre = false;
   // The controller's dwell after the spindle start, seconds: kept in Skimplane.ini, no control of its own.
   double Dwell = 0;
-  // The machining options, kept in Skimplane.ini until their page holds them.
-  int Direction = 0;  // kDirectionBoth
-  double FinishDepth = 0;
-  int32_t FinishFeed = 0;
+  // The entries last put into the window: those of fields without a control of their own (the machining
+  // options) stay as given, so that Generate uses them and Skimplane.ini keeps them.
+  TJobEntries Given;
   // Builds and writes the program of a job made of the window's values to `path`, with progress for a
   // large one (raises EDVError on a write failure, TGenerationCancelled on Cancel).
   void GenerateCode(const TCheckedJob& job, const QString& path);

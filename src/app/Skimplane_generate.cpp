@@ -31,7 +31,7 @@ const char* OffButtonOf(std::string_view control) {
 }  // namespace
 
 TJobEntries TfrmSkimplane::ReadJobEntries() const {
-  TJobEntries e;
+  TJobEntries e = Given;
   for (const TJobField& f : kJobFields) {
     if (!f.Control || f.Kind == TFieldKind::fkChoice) continue;  // the choices follow
     if (f.IsNumber()) {
@@ -48,11 +48,11 @@ TJobEntries TfrmSkimplane::ReadJobEntries() const {
   e.Dialect = controller.Dialect;
   e.Coolant = controller.Coolant;
   e.Dwell = Dwell;
-  e.Direction = Direction, e.FinishDepth = FinishDepth, e.FinishFeed = FinishFeed;
   return e;
 }
 
 void TfrmSkimplane::SetJobEntries(const TJobEntries& e) {
+  Given = e;
   for (const TJobField& f : kJobFields) {
     if (!f.Control || f.Kind == TFieldKind::fkChoice) continue;  // the choices follow
     if (f.IsNumber()) {
@@ -72,7 +72,6 @@ void TfrmSkimplane::SetJobEntries(const TJobEntries& e) {
   FinishCentre = e.FinishCentre;
   cmbController->setCurrentIndex(ControllerIndex(e.Dialect, e.Coolant));
   Dwell = e.Dwell;
-  Direction = e.Direction, FinishDepth = e.FinishDepth, FinishFeed = e.FinishFeed;
 }
 
 TCheckedJob TfrmSkimplane::CheckEntries() {

@@ -126,10 +126,11 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
         return std::nullopt;
       }
     }
-    // With a settings file, only the options given change its entries.
+    // With a settings file, only the options given change its entries. An alternative entry (the
+    // step-over) is taken after all the others, only when given (below).
     for (std::size_t i = 0; i < kFields; ++i) {
       const TJobField& f = kJobFields[i];
-      if (fromFile && app.count(f.Option) == 0) continue;
+      if (f.Alternative || (fromFile && app.count(f.Option) == 0)) continue;
       const std::string& text = texts[i];
       switch (f.Kind) {
         case TFieldKind::fkFloat: {
@@ -157,6 +158,20 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
           f.Set(e, text.empty() ? f.Default() : *f.ValueOf(text));
           break;
       }
+    }
+    for (const TJobField& f : kJobFields) {
+      if (!f.Alternative || app.count(f.Option) == 0) continue;
+      const TJobField& replaced = ReplacedField(f);
+      if (app.count(replaced.Option) > 0)
+        throw CLI::ValidationError(f.Option, std::string("give either ") + f.Option + " or " +
+                                                 replaced.Option + ", not both: they set the same " +
+                                                 replaced.Noun);
+      const std::string& text = texts[static_cast<std::size_t>(&f - kJobFields)];
+      const auto value = ParseLength(text);
+      if (!value || !AlternativeValueValid(*value))
+        throw CLI::ValidationError(f.Option, "\"" + EscapeControlBytes(text) + "\" is not a number of " +
+                                                 (f.Unit ? f.Unit : "") + " above zero");
+      f.Set(e, *value);
     }
     // A choice the controller cannot run (GRBL has no mist coolant) is an error of the options.
     try {

@@ -24,7 +24,8 @@ class TDialect {
   [[nodiscard]] virtual double FrameLines(const TJobEntries& entries) const = 0;
   // The comment lines before the start block. `dateTime` is "yyyy-mm-dd hh:nn".
   virtual void AddHeader(const TFacingJob& job, std::string_view dateTime, TGCodeFile& list) const = 0;
-  // Ends with the tool plunged to the first cutting level at (Radius, Radius), the feed set.
+  // Ends with the tool at the first cutting level at the start corner (StartCorner), the feed set, having
+  // gone down by the job's entry (AddEntry).
   virtual void AddStart(const TFacingJob& job, TGCodeFile& list) const = 0;
   // The comment before layer `layer` (2 for the second layer).
   virtual void AddLayerMark(int layer, TGCodeFile& list) const = 0;

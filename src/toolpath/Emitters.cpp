@@ -45,12 +45,15 @@ class LineBuilder {
   char* end_;
 };
 
+// Subtracting an offset of +0 keeps every value as it is, a negative zero included.
 void WriteX(TGCodeFile& list, int g, double x) {
+  x -= list.Offset();
   LineBuilder().Text("G0").Int(g).Text(" X").Num(x).AppendTo(list);
   list.Observe(g, x, NAN, NAN);
 }
 
 void WriteY(TGCodeFile& list, int g, double y) {
+  y -= list.Offset();
   LineBuilder().Text("G0").Int(g).Text(" Y").Num(y).AppendTo(list);
   list.Observe(g, NAN, y, NAN);
 }
@@ -67,8 +70,17 @@ void AddMoveY(TGCodeFile& list, int g, double y) {
 
 void AddMoveXY(TGCodeFile& list, int g, double x, double y) {
   if (list.AxesSwapped()) std::swap(x, y);
+  x -= list.Offset();
+  y -= list.Offset();
   LineBuilder().Text("G0").Int(g).Text(" X").Num(x).Text(" Y").Num(y).AppendTo(list);
   list.Observe(g, x, y, NAN);
+}
+
+void AddMoveXYZ(TGCodeFile& list, int g, double x, double y, double z) {
+  x -= list.Offset();
+  y -= list.Offset();
+  LineBuilder().Text("G0").Int(g).Text(" X").Num(x).Text(" Y").Num(y).Text(" Z").Num(z).AppendTo(list);
+  list.Observe(g, x, y, z);
 }
 
 void AddMoveFZ(TGCodeFile& list, int g, int32_t f, double z) {

@@ -11,6 +11,8 @@ void AddMoveX(TGCodeFile& list, int g, double x);
 void AddMoveY(TGCodeFile& list, int g, double y);
 // The X value is written first.
 void AddMoveXY(TGCodeFile& list, int g, double x, double y);
+// A move along all three axes at once: a ramp's leg.
+void AddMoveXYZ(TGCodeFile& list, int g, double x, double y, double z);
 void AddMoveFZ(TGCodeFile& list, int g, int32_t f, double z);
 // The edge-clean passes' retract: G00 F1000 to ZUp, or ZUp above the current cutting level.
 void AddRetract(const TFacingJob& job, TGCodeFile& list);

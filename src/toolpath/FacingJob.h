@@ -5,6 +5,7 @@
 #include <string>
 
 class TRapidPlan;
+struct TRampPlan;
 
 // The window's entries, read from its controls once per run.
 struct TJobEntries {
@@ -26,6 +27,13 @@ struct TJobEntries {
   // Opt-in: after the layers, one more that much deeper, its plunges and cuts at FinishFeed. 0: none.
   double FinishDepth = 0;
   int32_t FinishFeed = 0;
+  // How far the cutter's edge passes beyond the face's edges: the cutter-centre rectangle grows by that much
+  // on every side.
+  double Overcut = 0;
+  // How the cutter reaches each layer's level (see Entry.h): straight down, or along a ramp of at most
+  // RampAngle degrees to the face.
+  int Entry = 0;  // kEntryPlunge
+  double RampAngle = 3;
 };
 
 // The longest dwell after the spindle start a job may ask for, in seconds.
@@ -48,6 +56,9 @@ inline constexpr int kCoolantFlood = 2;
 inline constexpr int kDirectionBoth = 0;
 inline constexpr int kDirectionClimb = 1;
 inline constexpr int kDirectionConventional = 2;
+// How the cutter reaches each layer's level.
+inline constexpr int kEntryPlunge = 0;
+inline constexpr int kEntryRamp = 1;
 
 // The coolant kCoolantDefault stands for: the dialect's own (Dialect.h).
 [[nodiscard]] int DefaultCoolant(int dialect);
@@ -74,10 +85,21 @@ struct TFacingJob {
   int Direction = kDirectionBoth;
   double FinishDepth = 0;
   int32_t FinishFeed = 0;
+  double Overcut = 0;    // as in TJobEntries
+  int Entry = 0;
+  double RampAngle = 3;
   std::string FileName;  // the output file as the header's third line shows it (GBK bytes)
   // How high each crossing at retract height must go (see RapidPlan.h); none: as the job asks.
   TRapidPlan* Rapids = nullptr;
+  // The ramp of every layer (see Entry.h); none: worked out where it is needed.
+  const TRampPlan* Ramp = nullptr;
 };
+
+// Where the cutter centre starts every layer, in X and in Y: the corner of its rectangle at the origin,
+// the overcut beyond the radius.
+[[nodiscard]] inline double StartCorner(const TFacingJob& job) {
+  return job.Radius - job.Overcut;
+}
 
 // The job at the start of a run, before the first layer.
 [[nodiscard]] inline TFacingJob MakeFacingJob(const TJobEntries& e, std::string fileName = {}) {
@@ -103,6 +125,9 @@ struct TFacingJob {
   job.Direction = e.Direction;
   job.FinishDepth = e.FinishDepth;
   job.FinishFeed = e.FinishFeed;
+  job.Overcut = e.Overcut;
+  job.Entry = e.Entry;
+  job.RampAngle = e.RampAngle;
   job.FileName = std::move(fileName);
   return job;
 }

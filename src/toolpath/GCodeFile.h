@@ -98,10 +98,15 @@ class TGCodeFile {
   // mirrored about the diagonal through the start corner, which reverses the way they turn.
   void SetAxesSwapped(bool swapped) { swapped_ = swapped; }
   [[nodiscard]] bool AxesSwapped() const { return swapped_; }
+  // The emitters write every X and Y this much less than they are given: the strategies cut a face grown
+  // by the overcut on every side, whose corner lies at (-offset, -offset) of the real one (see DoLayer).
+  void SetOffset(double offset) { offset_ = offset; }
+  [[nodiscard]] double Offset() const { return offset_; }
 
  private:
   TGCodeSink* sink_;
   TMoveObserver* observer_;
   bool swapped_ = false;
+  double offset_ = 0;
   std::uint64_t count_ = 0;
 };

@@ -6,11 +6,28 @@
 
 #include "toolpath/Dialect.h"
 #include "toolpath/Emitters.h"
+#include "toolpath/Entry.h"
 #include "toolpath/ProgramLimits.h"
 #include "toolpath/RapidPlan.h"
 #include "toolpath/Strategies.h"
 
-void DoLayer(const TFacingJob& job, TGCodeFile& list) {
+// The spiral runs up the left side first and then right along the top: clockwise seen from above, with
+// the part still standing, the middle, always on its right. A spindle turning clockwise (M03) seen from
+// above sweeps each tooth on the cutter's right side from the front of the cutter backwards: it enters the
+// stock where the chip is thickest and leaves it at the finished wall, which is climb milling (as G41 is
+// with M03). So the spiral climbs as it is. Mirrored about the diagonal through the start corner (X and Y
+// exchanged, first along X), it turns anticlockwise with the middle on its left: conventional milling.
+void DoMirroredSpiral(const TFacingJob& job, TGCodeFile& list) {
+  TFacingJob mirrored = job;
+  std::swap(mirrored.XPos, mirrored.YPos);
+  list.SetAxesSwapped(true);
+  DoSpiral(mirrored, list);
+  list.SetAxesSwapped(false);
+}
+
+namespace {
+
+void DoStrategy(const TFacingJob& job, TGCodeFile& list) {
   switch (job.Mode) {
     case kModeXZigzag:
       DoXZigzag(job, list);
@@ -28,21 +45,20 @@ void DoLayer(const TFacingJob& job, TGCodeFile& list) {
   }
 }
 
-// The spiral runs up the left side first and then right along the top: clockwise seen from above, with
-// the part still standing, the middle, always on its right. A spindle turning clockwise (M03) seen from
-// above sweeps each tooth on the cutter's right side from the front of the cutter backwards: it enters the
-// stock where the chip is thickest and leaves it at the finished wall, which is climb milling (as G41 is
-// with M03). So the spiral climbs as it is. Mirrored about the diagonal through the start corner (X and Y
-// exchanged, first along X), it turns anticlockwise with the middle on its left: conventional milling.
-void DoMirroredSpiral(const TFacingJob& job, TGCodeFile& list) {
-  TFacingJob mirrored = job;
-  std::swap(mirrored.XPos, mirrored.YPos);
-  list.SetAxesSwapped(true);
-  DoSpiral(mirrored, list);
-  list.SetAxesSwapped(false);
-}
+// Moves what the emitters write by the overcut for as long as it lives.
+class TOvercutFrame {
+ public:
+  TOvercutFrame(TGCodeFile& list, double overcut) : list_(list), before_(list.Offset()) {
+    list.SetOffset(before_ + overcut);
+  }
+  ~TOvercutFrame() { list_.SetOffset(before_); }
+  TOvercutFrame(const TOvercutFrame&) = delete;
+  TOvercutFrame& operator=(const TOvercutFrame&) = delete;
 
-namespace {
+ private:
+  TGCodeFile& list_;
+  double before_;
+};
 
 // Passes every line on and calls the hook every so many lines.
 class TProgressSink final : public TGCodeSink {
@@ -64,6 +80,21 @@ class TProgressSink final : public TGCodeSink {
 };
 
 }  // namespace
+
+void DoLayer(const TFacingJob& job, TGCodeFile& list) {
+  if (job.Overcut == 0) {
+    DoStrategy(job, list);
+    return;
+  }
+  // The overcut grows the cutter-centre rectangle on every side: every strategy and the edge clean cut a
+  // face that much larger on each side, written back in the real face's coordinates.
+  TFacingJob grown = job;
+  grown.XPos = job.XPos + 2 * job.Overcut;
+  grown.YPos = job.YPos + 2 * job.Overcut;
+  grown.Overcut = 0;
+  const TOvercutFrame frame(list, job.Overcut);
+  DoStrategy(grown, list);
+}
 
 void AddProgramStart(const TFacingJob& job, TGCodeFile& list) {
   DialectFor(job.Dialect).AddStart(job, list);
@@ -87,8 +118,11 @@ void AddFinishingLayer(TFacingJob& job, const TDialect& dialect, TRapidPlan* rap
   job.Fro = job.FinishFeed;
   const double retract = job.ZUpAbs ? job.ZUp : justCut + job.ZUp;
   AddMoveFZ(list, 0, 1000, rapids ? rapids->TransitionHeight(job, retract) : retract);
-  AddMoveXY(list, 1, job.Radius, job.Radius);
-  AddMoveFZ(list, 1, job.Fro, job.CutZ);
+  AddMoveXY(list, 1, StartCorner(job), StartCorner(job));
+  // Its ramp goes down its own depth, not the step-down of the layers before.
+  const TRampPlan ramp = PlanRamp(job);
+  job.Ramp = &ramp;
+  AddEntry(job, list);
   if (rapids) rapids->StartLayer();
   DoLayer(job, list);
 }
@@ -98,6 +132,8 @@ void AddFinishingLayer(TFacingJob& job, const TDialect& dialect, TRapidPlan* rap
 void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
   TFacingJob job = MakeFacingJob(request.Job.Entries(), request.HeaderPath);
   const TDialect& dialect = DialectFor(job.Dialect);
+  const TRampPlan ramp = PlanRamp(job);
+  job.Ramp = &ramp;
   dialect.AddHeader(job, request.DateTime, list);
   dialect.AddStart(job, list);
   const std::unique_ptr<TRapidPlan> rapids = TRapidPlan::Make(job);
@@ -116,8 +152,8 @@ void WriteProgram(const TProgramRequest& request, TGCodeFile& list) {
       // The retract between layers sits ZUp above the level just cut, not above the new one.
       const double retract = job.ZUpAbs ? job.ZUp : (job.CutZ + job.ZStep) + job.ZUp;
       AddMoveFZ(list, 0, 1000, rapids ? rapids->TransitionHeight(job, retract) : retract);
-      AddMoveXY(list, 1, job.Radius, job.Radius);
-      AddMoveFZ(list, 1, job.Fro, job.CutZ);
+      AddMoveXY(list, 1, StartCorner(job), StartCorner(job));
+      AddEntry(job, list);
     }
   } while (job.LayersLeft > 0);
   if (job.FinishDepth > 0) AddFinishingLayer(job, dialect, rapids.get(), list);

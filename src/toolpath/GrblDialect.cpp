@@ -7,6 +7,7 @@
 #include "dvTools/dvError.h"
 #include "toolpath/Dialect.h"
 #include "toolpath/Emitters.h"
+#include "toolpath/Entry.h"
 #include "toolpath/JobFields.h"
 #include "toolpath/NumStr.h"
 
@@ -84,8 +85,8 @@ class TGrblDialect final : public TDialect {
     if (job.Coolant == kCoolantFlood) list.Add("M8");
     // Up first, then across: the tool never crosses the stock below the retract height.
     AddMoveFZ(list, 0, 1000, job.ZUp);
-    AddMoveXY(list, 0, job.Radius, job.Radius);
-    AddMoveFZ(list, 1, job.Fro, job.CutZ);
+    AddMoveXY(list, 0, StartCorner(job), StartCorner(job));
+    AddEntry(job, list);
   }
 
   void AddLayerMark(int layer, TGCodeFile& list) const override {

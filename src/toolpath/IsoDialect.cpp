@@ -5,6 +5,7 @@
 
 #include "toolpath/Dialect.h"
 #include "toolpath/Emitters.h"
+#include "toolpath/Entry.h"
 #include "toolpath/NumStr.h"
 
 namespace {
@@ -67,8 +68,9 @@ class TIsoDialect final : public TDialect {
     if (job.Dwell > 0) Add(list, {"G04 P", NumStr(job.Dwell)});
     if (job.Coolant == kCoolantMist) list.Add("M07");
     if (job.Coolant == kCoolantFlood) list.Add("M08");
-    Add(list, {"G00 F1000 X", NumStr(job.Radius), " Y", NumStr(job.Radius), " Z", NumStr(job.ZUp)});
-    AddMoveFZ(list, 1, job.Fro, job.CutZ);
+    Add(list,
+        {"G00 F1000 X", NumStr(StartCorner(job)), " Y", NumStr(StartCorner(job)), " Z", NumStr(job.ZUp)});
+    AddEntry(job, list);
   }
 
   void AddLayerMark(int layer, TGCodeFile& list) const override {

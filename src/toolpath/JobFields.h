@@ -39,6 +39,21 @@ inline constexpr TChoiceWord kCoolantWords[] = {
     {kCoolantOff, "off"}, {kCoolantMist, "mist"}, {kCoolantFlood, "flood"}};
 inline constexpr TChoiceWord kDirectionWords[] = {
     {kDirectionBoth, "both"}, {kDirectionClimb, "climb"}, {kDirectionConventional, "conventional"}};
+inline constexpr TChoiceWord kEntryWords[] = {{kEntryPlunge, "plunge"}, {kEntryRamp, "ramp"}};
+
+// Another way to enter a field that a row before it keeps (the step-over sets the overlap): kept nowhere,
+// taken after every other entry and only when given, so that it reads the others as entered. It must be a
+// finite number above zero; giving it together with the field it replaces is an error.
+struct TAlternativeEntry {
+  double (*Get)(const TJobEntries&);
+  void (*Set)(TJobEntries&, double);
+  double TJobEntries::*Replaces;
+};
+
+// The step-over: the pass step as a percent of the cutter's diameter. The overlap is what the job keeps.
+inline constexpr TAlternativeEntry kStepoverEntry = {
+    [](const TJobEntries& e) { return (e.Knit - e.Cross) / e.Knit * 100; },
+    [](TJobEntries& e, double percent) { e.Cross = e.Knit - e.Knit * percent / 100; }, &TJobEntries::Cross};
 
 struct TJobField {
   const char* Key;      // in Skimplane.ini; nullptr: not kept there
@@ -62,8 +77,10 @@ struct TJobField {
   // the first choice (Mode: spiral).
   bool StoredAsNumber = false;
   bool DialectDefault = false;  // its default is the dialect's own (coolant): kept only once it differs
+  const TAlternativeEntry* Alternative = nullptr;  // a float field without a member of its own
 
   [[nodiscard]] double Get(const TJobEntries& e) const {
+    if (Alternative) return Alternative->Get(e);
     switch (Kind) {
       case TFieldKind::fkFloat:
         return e.*Length;
@@ -78,6 +95,10 @@ struct TJobField {
   }
   // An integer field takes whole numbers only; the caller has rounded and checked the value.
   void Set(TJobEntries& e, double value) const {
+    if (Alternative) {
+      Alternative->Set(e, value);
+      return;
+    }
     switch (Kind) {
       case TFieldKind::fkFloat:
         e.*Length = value;
@@ -184,6 +205,27 @@ inline constexpr TJobField kJobFields[] = {
      .Noun = "finishing feed", .Kind = TFieldKind::fkInteger, .Whole = &TJobEntries::FinishFeed, .Step = 10,
      .LargeStep = 100, .Write = TWriteRule::wrOnceChanged,
      .Help = "the finishing layer's feed, above zero when a finishing depth is given"},
+    // The machining options: no control of the main window's four pages.
+    {.Key = "Overcut", .Control = nullptr, .Option = "--overcut", .WebName = "overcut", .Noun = "overcut",
+     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Overcut, .Step = 0.1, .LargeStep = 1, .Min = 0,
+     .Write = TWriteRule::wrOnceChanged,
+     .Help = "how far the cutter's edge passes beyond each edge of the face, mm, 0 or more (default: 0)"},
+    {.Key = "Entry", .Control = nullptr, .Option = "--entry", .WebName = "entry", .Noun = "entry",
+     .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Entry, .Words = kEntryWords,
+     .Write = TWriteRule::wrOnceChanged,
+     .Help = "how the cutter reaches each layer's level: straight down, or down along the layer's first pass "
+             "at no more than the ramp angle"},
+    {.Key = "RampAngle", .Control = nullptr, .Option = "--ramp-angle", .WebName = "rampAngle",
+     .Noun = "ramp angle", .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::RampAngle, .Step = 0.5,
+     .LargeStep = 5, .Min = 0, .Max = 90, .Write = TWriteRule::wrOnceChanged,
+     .Help = "with --entry ramp: the ramp's greatest angle to the face, above 0 up to 90 (default: 3)",
+     .Unit = "degrees"},
+    // The overlap entered another way; the settings file keeps the overlap.
+    {.Key = nullptr, .Control = nullptr, .Option = "--stepover", .WebName = "stepover", .Noun = "step-over",
+     .Kind = TFieldKind::fkFloat, .Step = 1, .LargeStep = 10, .Min = 0,
+     .Help = "the pass step as a percent of the diameter, above zero; instead of --overlap "
+             "(overlap = diameter - diameter x percent / 100)",
+     .Unit = "percent", .Alternative = &kStepoverEntry},
 };
 
 // The field whose control, settings key, option or web name is `name`; nothing for any other name.
@@ -216,6 +258,16 @@ template <class TMember>
     }
   }
   return nullptr;
+}
+
+// The field an alternative entry replaces.
+[[nodiscard]] inline const TJobField& ReplacedField(const TJobField& alternative) {
+  return *FieldOf(alternative.Alternative->Replaces);
+}
+
+// Whether an alternative entry's value can be taken: a finite number above zero.
+[[nodiscard]] inline bool AlternativeValueValid(double value) {
+  return std::isfinite(value) && value > 0;
 }
 
 // A job the job check refuses: the message, and the fields it is about, the one to mend first first, so

@@ -7,6 +7,7 @@
 
 #include "dvTools/dvError.h"
 #include "toolpath/Dialect.h"
+#include "toolpath/Entry.h"
 #include "toolpath/JobFields.h"
 #include "toolpath/Strategies.h"
 
@@ -31,9 +32,17 @@ struct TLength {
   [[nodiscard]] double Of(const TJobEntries& e) const { return e.*member; }
   [[nodiscard]] std::string Name() const { return FieldOf(member)->Noun; }
 };
-constexpr TLength kLengths[] = {{&TJobEntries::XPos},       {&TJobEntries::YPos}, {&TJobEntries::Knit},
-                                {&TJobEntries::Cross},      {&TJobEntries::ZPos}, {&TJobEntries::ZUp},
-                                {&TJobEntries::FinishDepth}};
+constexpr TLength kLengths[] = {{&TJobEntries::XPos},   {&TJobEntries::YPos},        {&TJobEntries::Knit},
+                                {&TJobEntries::Cross},  {&TJobEntries::ZPos},        {&TJobEntries::ZUp},
+                                {&TJobEntries::Overcut}, {&TJobEntries::FinishDepth}};
+
+// The face the strategies cut: the real one grown by the overcut on every side.
+TJobEntries Grown(const TJobEntries& e) {
+  TJobEntries grown = e;
+  grown.XPos = e.XPos + 2 * e.Overcut;
+  grown.YPos = e.YPos + 2 * e.Overcut;
+  return grown;
+}
 
 // A layer count of zero or less still cuts one layer.
 int EffectiveLayers(const TJobEntries& e) {
@@ -53,14 +62,14 @@ double Depth(const TJobEntries& e) {
 // The largest magnitude any coordinate of the program may have.
 double LargestCoordinate(const TJobEntries& e) {
   const double radius = e.Knit / 2;
-  const double values[] = {
-      e.XPos,
-      e.YPos,
-      e.Knit,
-      e.Cross,
-      e.ZUp,
-      Depth(e) + e.ZUp,
-      std::fabs(e.XPos) + std::fabs(e.YPos) + 3 * std::fabs(radius) + std::fabs(e.Cross)};
+  const double values[] = {e.XPos,
+                           e.YPos,
+                           e.Knit,
+                           e.Cross,
+                           e.ZUp,
+                           Depth(e) + e.ZUp,
+                           std::fabs(e.XPos) + std::fabs(e.YPos) + 3 * std::fabs(radius) +
+                               std::fabs(e.Cross) + 4 * std::fabs(e.Overcut)};
   double largest = 0;
   for (double v : values) largest = std::max(largest, std::fabs(v));
   return largest;
@@ -73,13 +82,23 @@ void CheckGeometry(const TJobEntries& e) {
     if (!(s.Of(e) > 0))
       Refuse("The " + s.Name() + " must be above zero, but it is " + Shortest(s.Of(e)), s.member);
   }
-  // The cutter centre keeps its radius inside every edge: a face narrower than the cutter has no room for
-  // it, and every pass would cut beside the face.
+  if (!(e.Overcut >= 0)) {
+    Refuse("The overcut must not be below zero, but it is " + Shortest(e.Overcut) +
+               ": the cutter would stay further inside the face than its radius",
+           &TJobEntries::Overcut);
+  }
+  // The cutter centre keeps its radius inside every edge, less the overcut: a face narrower than the
+  // cutter has no room for it unless the overcut lets the cutter pass beyond the edges.
   for (const TLength& s : {kLengths[0], kLengths[1]}) {
-    if (s.Of(e) < e.Knit) {
-      Refuse("The " + s.Name() + " " + Shortest(s.Of(e)) + " is smaller than the cutter diameter " +
-                 Shortest(e.Knit) + ": the cutter does not fit inside the face",
-             s.member, &TJobEntries::Knit);
+    if (s.Of(e) + 2 * e.Overcut < e.Knit) {
+      // The least overcut that fits, rounded up to the program's thousandth.
+      double least = std::ceil((e.Knit - s.Of(e)) / 2 * 1000) / 1000;
+      if (s.Of(e) + 2 * least < e.Knit) least += 0.001;
+      const std::string with = e.Overcut > 0 ? " with twice the overcut " + Shortest(e.Overcut) : "";
+      Refuse("The " + s.Name() + " " + Shortest(s.Of(e)) + with + " is smaller than the cutter diameter " +
+                 Shortest(e.Knit) + ": the cutter does not fit inside the face; an overcut of at least " +
+                 Shortest(least) + " mm lets it cut past the edges",
+             s.member, &TJobEntries::Knit, &TJobEntries::Overcut);
     }
   }
   if (e.ZPos < 0) {
@@ -141,7 +160,8 @@ double BytesForLines(const TJobEntries& e, double lines) {
 
 }  // namespace
 
-double EstimateProgramLines(const TJobEntries& e) {
+double EstimateProgramLines(const TJobEntries& entries) {
+  const TJobEntries e = Grown(entries);
   const double radius = e.Knit / 2;
   const double step = radius * 2 - e.Cross;
   if (!(step > 0)) return INFINITY;
@@ -175,6 +195,14 @@ double EstimateProgramLines(const TJobEntries& e) {
     default:
       return INFINITY;
   }
+  // A ramp adds its legs, the move down to the material and the way back to the start corner; the
+  // finishing layer's ramp goes down its own depth.
+  if (entries.Entry == kEntryRamp && std::isfinite(perLayer) && std::isfinite(entries.RampAngle)) {
+    TFacingJob deepest = MakeFacingJob(entries);
+    deepest.ZStep = std::max(deepest.ZStep, entries.FinishDepth);
+    const TRampPlan ramp = PlanRamp(deepest);
+    if (ramp.Ramps && ramp.Possible) perLayer += ramp.Legs + 2;
+  }
   const double layers = EffectiveLayers(e) + FinishingLayers(e);
   const double frame = FrameLines(e);  // header, start and end block
   const double lines = frame + layers * perLayer + (layers - 1) * 4;
@@ -195,6 +223,12 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   if (e.Direction != kDirectionBoth && e.Direction != kDirectionClimb &&
       e.Direction != kDirectionConventional)
     Refuse("The cut direction " + std::to_string(e.Direction) + " is unknown", &TJobEntries::Direction);
+  if (e.Entry != kEntryPlunge && e.Entry != kEntryRamp)
+    Refuse("The entry " + std::to_string(e.Entry) + " is unknown", &TJobEntries::Entry);
+  if (!(e.RampAngle > 0 && e.RampAngle <= 90)) {
+    Refuse("The ramp angle must be above 0 and at most 90 degrees, but it is " + Shortest(e.RampAngle),
+           &TJobEntries::RampAngle);
+  }
 
   // A plunge with feed 0 is refused by the control only once the spindle runs; a spindle speed of 0
   // would plunge a standing cutter into the stock.
@@ -225,9 +259,10 @@ TCheckedJob CheckJob(const TJobEntries& e) {
 
   // Every coordinate the program may write must stay a number.
   const double deepest = 0 - Depth(e);
-  const double extremes[] = {radius * 3 - e.Cross,    e.XPos - radius,     e.YPos - radius,
-                             e.XPos / 2 + radius * 2, e.YPos - e.XPos / 2, e.XPos - e.YPos / 2,
-                             radius * 2 + e.XPos,     radius * 2 + e.YPos, deepest,
+  const TJobEntries g = Grown(e);
+  const double extremes[] = {radius * 3 - g.Cross,    g.XPos - radius,     g.YPos - radius,
+                             g.XPos / 2 + radius * 2, g.YPos - g.XPos / 2, g.XPos - g.YPos / 2,
+                             radius * 2 + g.XPos,     radius * 2 + g.YPos, deepest,
                              deepest + e.ZPos + e.ZUp};
   for (double v : extremes) {
     if (!std::isfinite(v)) throw EDVError("The sizes of this job are too large to be computed");
@@ -240,6 +275,24 @@ TCheckedJob CheckJob(const TJobEntries& e) {
                    " mm, but they must stay below 1000000 mm");
   }
   CheckOutputChoices(e, largest);
+
+  // A ramp goes back and forth along the first pass; on one too short for the program's thousandths to
+  // describe a leg no steeper than the angle, it cannot go down at all.
+  if (const TRampPlan ramp = PlanRamp(MakeFacingJob(e)); ramp.Ramps && !ramp.Possible) {
+    Refuse("The first pass is " + Shortest(std::round(ramp.Room * 1000) / 1000) +
+               " mm long: too short to ramp down along at " + Shortest(e.RampAngle) +
+               " degrees; choose a steeper ramp, an overcut or plunge entry",
+           &TJobEntries::Entry, &TJobEntries::RampAngle, &TJobEntries::Overcut);
+  }
+  // The edge clean goes down again where the spiral's first turn ended; a spiral too narrow to turn never
+  // got there, and the edge clean would plunge into the material beside it.
+  if (e.Entry == kEntryRamp && e.Mode == kModeSpiral && e.ClearEnd &&
+      g.XPos - radius < radius * 3 - e.Cross) {
+    Refuse(
+        "On a face this narrow the spiral's edge clean goes down into uncut material, which ramp entry "
+        "does not allow: leave out the edge clean, choose another strategy or plunge entry",
+        &TJobEntries::Entry, &TJobEntries::ClearEnd, &TJobEntries::Mode);
+  }
 
   const double lines = EstimateProgramLines(e);
   if (!(lines <= kMaxProgramLines)) {
@@ -257,7 +310,7 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   // half a unit in the last place of `scale`, so a step above 2^-50 * scale always moves the row on, by
   // more than three quarters of the step.
   if (e.Mode == kModeXZigzag || e.Mode == kModeYZigzag) {
-    const double last = (e.Mode == kModeXZigzag ? e.YPos : e.XPos) - radius;
+    const double last = (e.Mode == kModeXZigzag ? g.YPos : g.XPos) - radius;
     const double scale =
         std::fabs(radius * 2) + std::max(std::fabs(radius), std::fabs(last)) + std::fabs(e.Cross);
     if (!(step > std::ldexp(scale, -50))) {

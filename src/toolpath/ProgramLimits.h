@@ -27,11 +27,13 @@ class TCheckedJob;
 
 // Raises EDVError when the job must be refused: an entry that is not a finite number, an unknown
 // strategy, a feed or spindle speed of zero or less, a face size or diameter of zero or less, a face
-// narrower than the cutter, a step-down below zero (or of zero with more than one layer), a retract at or
-// below the cut (relative) or the top of the face (absolute), a coordinate of 1000000 mm or more, a pass step
-// (diameter - overlap) of zero or less, sizes whose arithmetic overflows, or a program of more than
-// kMaxProgramLines lines or kMaxProgramBytes bytes. Otherwise returns the job as checked, which is what the
-// program's writers take.
+// narrower than the cutter (with twice the overcut), a negative overcut, a step-down below zero (or of zero
+// with more than one layer), a retract at or below the cut (relative) or the top of the face (absolute), a
+// coordinate of 1000000 mm or more, a pass step (diameter - overlap) of zero or less, sizes whose arithmetic
+// overflows, or a program of more than kMaxProgramLines lines or kMaxProgramBytes bytes; with ramp entry, a
+// first pass too short to ramp along or a spiral too narrow to turn whose edge clean would go down into uncut
+// material. An unknown entry and a ramp angle outside above 0 to 90 degrees are refused too. Otherwise
+// returns the job as checked, which is what the program's writers take.
 [[nodiscard]] TCheckedJob CheckJob(const TJobEntries& entries);
 
 // A job that passed CheckJob. Only CheckJob makes one, so a writer that takes it need not check again and

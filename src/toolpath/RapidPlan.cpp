@@ -177,13 +177,14 @@ std::unique_ptr<TRapidPlan> TRapidPlan::Make(const TFacingJob& job) {
   TFacingJob layer = job;
   layer.CutZ = 0 - job.ZStep;
   layer.Rapids = nullptr;
-  TLayerRecorder recorder(map, {job.Radius, job.Radius});
+  const TPoint start{StartCorner(job), StartCorner(job)};
+  TLayerRecorder recorder(map, start);
   TDiscardSink discard;
   TGCodeFile list(discard, &recorder);
   DoLayer(layer, list);
 
   plan->edgeClean_ = recorder.Crossings();
-  plan->transition_ = map.Meets({recorder.At(), {job.Radius, job.Radius}}, recorder.Cuts());
+  plan->transition_ = map.Meets({recorder.At(), start}, recorder.Cuts());
   return plan;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The clearing strategies: each writes the passes of one layer, starting with the tool plunged at
-// (Radius, Radius) on the cutting level, and leaves the job unchanged.
+// (Radius, Radius) on the cutting level, and leaves the job unchanged. They know no overcut: DoLayer hands
+// them a face grown by it.
 
 #include "toolpath/FacingJob.h"
 #include "toolpath/GCodeFile.h"

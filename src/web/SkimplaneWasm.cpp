@@ -5,6 +5,7 @@
 // the result buffer (skResult, skResultSize), or returns 1 with the message of the refusal there, the
 // same words as the desktop program's. Nothing here touches a file: the program is built in memory.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include <emscripten.h>
 
@@ -156,6 +158,9 @@ void SetField(const TJobField& f, TJobEntries& e, const std::string& key, const 
 TWebJob ParseJob(std::string_view text) {
   TWebJob job;
   TJobEntries& e = job.Entries;
+  // An alternative entry (the step-over) is taken after all the others, as the command line does.
+  std::vector<std::pair<const TJobField*, std::string>> alternatives;
+  std::vector<const TJobField*> given;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     const std::string_view line = text.substr(0, end);
@@ -165,7 +170,13 @@ TWebJob ParseJob(std::string_view text) {
     const std::string key(line.substr(0, equals));
     const std::string value = PercentDecoded(line.substr(equals + 1));
     if (const TJobField* f = FieldByWebName(key)) {
-      SetField(*f, e, key, value);
+      // An alternative entry left empty is not given (its default in skDescribe).
+      if (f->Alternative && value.empty()) continue;
+      given.push_back(f);
+      if (f->Alternative)
+        alternatives.emplace_back(f, value);
+      else
+        SetField(*f, e, key, value);
     } else if (key == "time") {
       if (value.empty()) continue;
       const auto t = ParseHeaderTime(value);
@@ -178,6 +189,17 @@ TWebJob ParseJob(std::string_view text) {
       if (!v || !std::isfinite(*v) || !(*v > 0)) Refuse(key, value, "a number above zero");
       job.RapidRate = *v;
     }
+  }
+  for (const auto& [f, value] : alternatives) {
+    const TJobField& replaced = ReplacedField(*f);
+    if (std::find(given.begin(), given.end(), &replaced) != given.end())
+      throw EEntryRefused(std::string("give either ") + f->WebName + " or " + replaced.WebName +
+                              ", not both: they set the same " + replaced.Noun,
+                          f->WebName);
+    const auto v = ParseLength(value);
+    if (!v || !AlternativeValueValid(*v))
+      Refuse(f->WebName, value, std::string("a number of ") + (f->Unit ? f->Unit : "") + " above zero");
+    f->Set(e, *v);
   }
   return job;
 }
@@ -216,6 +238,7 @@ int Answer(F&& call) {
 std::string JobLines(const TJobEntries& e) {
   std::string out;
   for (const TJobField& f : kJobFields) {
+    if (f.Alternative) continue;  // says nothing the field it replaces does not
     const double value = f.Get(e);
     std::string text;
     switch (f.Kind) {
@@ -342,7 +365,8 @@ int skWriteSettings(const char* jobText, const char* previous, int previousSize)
 }
 
 // The job's fields for the page, as JSON: for each its web name, kind, default (a word for a choice, "" for
-// the dialect's own coolant), the steps of its arrow keys, its limits and its words, in the table's order.
+// the dialect's own coolant, "" for an entry that replaces another and is not given), the steps of its
+// arrow keys, its limits and its words, in the table's order.
 int skDescribe() {
   return Answer([] {
     const auto quoted = [](std::string_view text) { return "\"" + std::string(text) + "\""; };
@@ -356,6 +380,8 @@ int skDescribe() {
       } else if (f.Kind == TFieldKind::fkChoice) {
         const char* word = f.WordOf(static_cast<int>(value));
         initial = quoted(word ? word : "");
+      } else if (f.Alternative) {
+        initial = quoted("");  // not given: the field it replaces stands
       } else {
         initial = Number(value);
       }

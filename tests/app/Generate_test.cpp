@@ -135,6 +135,20 @@ TEST_F(GenerateTest, ReadsEveryControlIntoTheJob) {
   }
 }
 
+// Fields without a control of their own keep what the window was given (the settings file's), so that the
+// file keeps them and Generate uses them; the controls' fields are the controls'.
+TEST_F(GenerateTest, EntriesWithoutAControlStayAsGiven) {
+  TJobEntries given;
+  given.Overcut = 2, given.Entry = kEntryRamp, given.RampAngle = 7.5, given.XPos = 40;
+  form->SetJobEntries(given);
+  form->edtXPos->SetValue(30);
+  const TJobEntries e = form->ReadJobEntries();
+  EXPECT_EQ(e.Overcut, 2);
+  EXPECT_EQ(e.Entry, kEntryRamp);
+  EXPECT_EQ(e.RampAngle, 7.5);
+  EXPECT_EQ(e.XPos, 30);
+}
+
 TEST_F(GenerateTest, CancelWritesNothingAndShowsNothing) {
   log.savePath.reset();
   ClickGenerate();

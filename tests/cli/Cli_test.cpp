@@ -79,6 +79,13 @@ TEST(SkimplaneCli, OptionsReachTheJob) {
       // whole-number entries take a fraction as the window does: to the nearest, ties to even
       {{"--layers", "2.5", "--feed", "120.5", "--spindle", "4999.6"},
        job([](TJobEntries& e) { e.Layer = 2, e.Fro = 120, e.Speed = 5000; })},
+      {{"--overcut", "1.5", "--x", "5"}, job([](TJobEntries& e) { e.Overcut = 1.5, e.XPos = 5; })},
+      // The step-over sets the overlap from the diameter given, wherever the options stand.
+      {{"--stepover", "40", "--diameter", "10"}, job([](TJobEntries& e) { e.Knit = 10, e.Cross = 6; })},
+      {{"--stepover=75"}, job([](TJobEntries& e) { e.Cross = 1.5; })},
+      {{"--entry", "ramp", "--ramp-angle", "10", "--layers", "2"},
+       job([](TJobEntries& e) { e.Entry = kEntryRamp, e.RampAngle = 10, e.Layer = 2; })},
+      {{"--entry=plunge", "--ramp-angle", "90"}, job([](TJobEntries& e) { e.RampAngle = 90; })},
   };
   for (const auto& row : rows) {
     TempDir dir;
@@ -149,6 +156,17 @@ TEST(SkimplaneCli, BadInputIsRefusedAndNothingIsWritten) {
       {{"--rapid-rate", "-1e308", "--stats"}, 2, "--rapid-rate: \"-1e308\" is not a number above zero"},
       {{"--rapid-rate", "0", "--stats"}, 2, "--rapid-rate: \"0\" is not a number above zero"},
       {{"--rapid-rate", "fast", "--stats"}, 2, "--rapid-rate: \"fast\" is not a number above zero"},
+      {{"--overcut", "-1"}, 1, "skimplane-cli: The overcut must not be below zero, but it is -1"},
+      {{"--x", "5"}, 1, "an overcut of at least 0.5 mm lets it cut past the edges"},
+      {{"--stepover", "0"}, 2, "--stepover: \"0\" is not a number of percent above zero"},
+      {{"--stepover", "nan"}, 2, "--stepover: \"nan\" is not a number of percent above zero"},
+      {{"--stepover", "50", "--overlap", "1"}, 2, "give either --stepover or --overlap, not both"},
+      {{"--entry", "spiral"}, 2, "--entry"},
+      {{"--ramp-angle", "91"}, 2, "--ramp-angle: \"91\" is not a number of degrees from 0 to 90"},
+      {{"--ramp-angle", "0"},
+       1,
+       "skimplane-cli: The ramp angle must be above 0 and at most 90 degrees, but it is 0"},
+      {{"--entry", "ramp", "--x", "6", "--y", "6"}, 1, "too short to ramp down along at 3 degrees"},
   };
   for (const auto& row : rows) {
     TempDir dir;

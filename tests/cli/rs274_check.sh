@@ -20,7 +20,9 @@ for dialect in iso grbl; do
   for strategy in spiral x y; do
     for options in "" "--layers 3 --absolute-retract" "--finish-centre --layers 2 --coolant flood --dwell 1.5" \
       "--no-edge-clean --coolant off --x 40 --y 25" "--direction climb --finish-depth 0.3 --finish-feed 60 --layers 2" \
-      "--direction conventional --finish-depth 0.2 --finish-feed 80 --absolute-retract --x 40 --y 25"; do
+      "--direction conventional --finish-depth 0.2 --finish-feed 80 --absolute-retract --x 40 --y 25" \
+      "--overcut 2 --entry ramp --layers 3 --stepover 60" \
+      "--overcut 7 --entry ramp --ramp-angle 15 --x 5 --y 9 --layers 2"; do
       name="$work/$dialect-$strategy-$count.ngc"
       # shellcheck disable=SC2086
       if ! "$cli" --dialect "$dialect" --strategy "$strategy" $options -o "$name"; then

@@ -444,3 +444,29 @@ TEST(MeasureProgram, ProgressTicksAndStops) {
 }
 
 }  // namespace
+
+// From about 0.3 x the radius of overcut, the cutter's round side reaches every corner of the face:
+// nothing stays there, for every strategy, with and without the edge clean.
+TEST(UncutArea, AnOvercutOfAThirdOfTheRadiusCutsTheCorners) {
+  std::mt19937 random(20261210);
+  const auto uniform = [&](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(random);
+  };
+  for (int i = 0; i < 40; ++i) {
+    const double diameter = uniform(2, 12);
+    TJobEntries e = Job(std::round(uniform(diameter * 1.5, 120) * 10) / 10,
+                        std::round(uniform(diameter * 1.5, 120) * 10) / 10, diameter,
+                        uniform(0.1, 0.5) * diameter, 1 + i % 3, random() % 2 == 0);
+    e.Overcut = diameter / 2 * uniform(0.3, 2.5);
+    const TToolpathPreview p = BuildPreview(CheckJob(e));
+    const TUncutArea u =
+        ComputeUncutArea(p.Face, p.Radius, p.Layers[0].Moves, p.Layers[0].CutLevel(), 1'000'000);
+    EXPECT_EQ(u.CornerArea, 0) << e.XPos << " x " << e.YPos << " d " << diameter << " overcut " << e.Overcut
+                               << " mode " << e.Mode;
+    e.Overcut = 0;
+    const TToolpathPreview q = BuildPreview(CheckJob(e));
+    EXPECT_GT(
+        ComputeUncutArea(q.Face, q.Radius, q.Layers[0].Moves, q.Layers[0].CutLevel(), 1'000'000).CornerArea,
+        0);
+  }
+}

@@ -667,6 +667,23 @@ TEST(SettingsSave, OutputChoicesAreWrittenOnlyWhenTheyDiffer) {
   }
 }
 
+// The machining options are read from their keys; a file without them gets the defaults.
+TEST(SettingsLoad, MachiningOptionsAreReadFromTheirKeys) {
+  TFolder f;
+  WriteBytes(f.Ini(), OptionBlock({"Length:40", "Overcut:2.5", "Entry:ramp", "RampAngle:7.5"}));
+  TJobEntries values;
+  ReadSettingsFile(f.Ini(), values);
+  EXPECT_EQ(values.Overcut, 2.5);
+  EXPECT_EQ(values.Entry, kEntryRamp);
+  EXPECT_EQ(values.RampAngle, 7.5);
+  WriteBytes(f.Ini(), OptionBlock({"Length:40"}));
+  TJobEntries plain;
+  ReadSettingsFile(f.Ini(), plain);
+  EXPECT_EQ(plain.Overcut, 0);
+  EXPECT_EQ(plain.Entry, kEntryPlunge);
+  EXPECT_EQ(plain.RampAngle, 3);
+}
+
 TEST(SettingsLoad, BadOutputChoicesAreRefusedAndCostOnlyThemselves) {
   const struct {
     const char* entry;
@@ -678,6 +695,9 @@ TEST(SettingsLoad, BadOutputChoicesAreRefusedAndCostOnlyThemselves) {
       {"Dwell:3600.0001", "entry \"Dwell\": '3600.0001' is not a valid dwell"},
       {"Dwell:3601", "entry \"Dwell\": '3601' is not a valid dwell"},
       {"Dwell:abc", "entry \"Dwell\": 'abc' is not a valid floating point value"},
+      {"Overcut:-1", "entry \"Overcut\": '-1' is not a valid overcut"},
+      {"Entry:dive", "entry \"Entry\": 'dive' is not a valid entry"},
+      {"RampAngle:95", "entry \"RampAngle\": '95' is not a valid ramp angle"},
   };
   for (const auto& r : rows) {
     TFolder f;

@@ -275,9 +275,18 @@ TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
       {[](TJobEntries& e) { e.XPos = -50; }, "The X size must be above zero, but it is -50"},
       {[](TJobEntries& e) { e.YPos = 0; }, "The Y size must be above zero, but it is 0"},
       {[](TJobEntries& e) { e.XPos = 4, e.YPos = 20; },
-       "The X size 4 is smaller than the cutter diameter 6: the cutter does not fit inside the face"},
+       "The X size 4 is smaller than the cutter diameter 6: the cutter does not fit inside the face; an "
+       "overcut of at least 1 mm lets it cut past the edges"},
+      {[](TJobEntries& e) { e.XPos = 4, e.YPos = 20, e.Overcut = 0.9; },
+       "The X size 4 with twice the overcut 0.9 is smaller than the cutter diameter 6: the cutter does not "
+       "fit inside the face; an overcut of at least 1 mm lets it cut past the edges"},
+      {[](TJobEntries& e) { e.Overcut = -0.5; },
+       "The overcut must not be below zero, but it is -0.5: the cutter would stay further inside the face "
+       "than its radius"},
+      {[nan](TJobEntries& e) { e.Overcut = nan; }, "The overcut is not a finite number: nan"},
       {[](TJobEntries& e) { e.YPos = 5.999, e.Mode = kModeXZigzag; },
-       "The Y size 5.999 is smaller than the cutter diameter 6: the cutter does not fit inside the face"},
+       "The Y size 5.999 is smaller than the cutter diameter 6: the cutter does not fit inside the face; an "
+       "overcut of at least 0.001 mm lets it cut past the edges"},
       {[](TJobEntries& e) { e.ZPos = -1, e.Layer = 3; },
        "The step-down must not be below zero, but it is -1: every layer would cut above the one before"},
       {[](TJobEntries& e) { e.ZPos = 0, e.Layer = 3; },
@@ -319,6 +328,23 @@ TEST(GenerateCode, RefusesJobsThatCannotFinishOrBeWritten) {
       {[](TJobEntries& e) { e.ZPos = 10, e.Layer = 99999, e.FinishDepth = 20, e.FinishFeed = 60; },
        "The depth of the finishing layer (999990 + finishing depth 20) must stay below 1000000 mm, but it is "
        "1000010"},
+      {[](TJobEntries& e) { e.Entry = 2; }, "The entry 2 is unknown"},
+      {[](TJobEntries& e) { e.RampAngle = 0; },
+       "The ramp angle must be above 0 and at most 90 degrees, but it is 0"},
+      {[](TJobEntries& e) { e.RampAngle = 90.5, e.Entry = kEntryRamp; },
+       "The ramp angle must be above 0 and at most 90 degrees, but it is 90.5"},
+      {[&](TJobEntries& e) { e.RampAngle = nan; },
+       "The ramp angle must be above 0 and at most 90 degrees, but it is nan"},
+      // A ramp needs a first pass to go down along, and an edge clean that goes down onto cut material.
+      {[](TJobEntries& e) { e.XPos = 6, e.YPos = 6, e.Entry = kEntryRamp; },
+       "The first pass is 0 mm long: too short to ramp down along at 3 degrees; choose a steeper ramp, an "
+       "overcut or plunge entry"},
+      {[](TJobEntries& e) { e.XPos = 6, e.YPos = 6.01, e.Entry = kEntryRamp; },
+       "The first pass is 0.01 mm long: too short to ramp down along at 3 degrees; choose a steeper ramp, "
+       "an overcut or plunge entry"},
+      {[](TJobEntries& e) { e.XPos = 9, e.YPos = 30, e.Entry = kEntryRamp; },
+       "On a face this narrow the spiral's edge clean goes down into uncut material, which ramp entry does "
+       "not allow: leave out the edge clean, choose another strategy or plunge entry"},
       {[](TJobEntries& e) { e.XPos = 1.7e308, e.YPos = 1.7e308, e.Knit = 1e308, e.Cross = 0; },
        "The X size must stay below 1000000 mm, but it is 1.7e+308"},
       {[](TJobEntries& e) { e.ZPos = 1e308, e.Layer = 100; },

@@ -59,8 +59,9 @@ TMaterialModel Replayed(const TJobEntries& e, int side) {
   TGCodeMemorySink sink;
   TGCodeFile list(sink);
   WriteProgram({CheckJob(e), {}, "/tmp/face.nc", "2011-06-18 14:05"}, list);
-  TMaterialModel model(e.XPos, e.YPos, e.Knit / 2, Deepest(e));
+  TMaterialModel model(e.XPos, e.YPos, e.Knit / 2, Deepest(e), e.Overcut);
   model.ExpectMaterialOn(side, e.Mode == kModeSpiral);
+  if (e.Entry == kEntryRamp) model.AllowRamp(e.RampAngle);
   for (const auto& line : sink.Lines()) model.Line(line);
   return model;
 }
@@ -69,9 +70,10 @@ TMaterialModel Replayed(const TJobEntries& e, int side) {
 // and centre pass clean up along fixed lines (the diagonals, rows back and forth) whichever way it turns,
 // and with a negative overlap it leaves strips between its turns, on both sides of its legs: its side is
 // checked for the legs alone, with an overlap of zero or more.
+// With an overcut the passes reach past the face, where the air beside it tells nothing of a side.
 int SideChecked(const TJobEntries& e) {
   const bool cleanUps = e.Mode == kModeSpiral && (e.ClearEnd || e.FinishCentre || e.Cross < 0);
-  return cleanUps ? 0 : MaterialSide(e.Direction);
+  return cleanUps || e.Overcut > 0 ? 0 : MaterialSide(e.Direction);
 }
 
 std::vector<std::string> ProblemsOf(const TJobEntries& e) {
@@ -84,7 +86,9 @@ std::string Describe(const TJobEntries& e) {
       << " --step-down " << e.ZPos << " --retract " << e.ZUp << (e.ZUpAbs ? " --absolute" : "")
       << " --layers " << e.Layer << " --strategy " << e.Mode << (e.ClearEnd ? "" : " --no-clear-end")
       << (e.FinishCentre ? " --finish-centre" : "") << " --dialect " << e.Dialect << " --direction "
-      << e.Direction << " --finish-depth " << e.FinishDepth << " --finish-feed " << e.FinishFeed;
+      << e.Direction << " --finish-depth " << e.FinishDepth << " --finish-feed " << e.FinishFeed
+      << " --overcut " << e.Overcut << (e.Entry == kEntryRamp ? " --entry ramp" : "") << " --ramp-angle "
+      << e.RampAngle;
   return out.str();
 }
 
@@ -125,7 +129,7 @@ TEST(MaterialModel, FiveHundredRandomJobsHurtNothing) {
     return from + (to - from) * static_cast<double>(random() >> 11) * 0x1p-53;
   };
   const auto chance = [&] { return (random() & 1) != 0; };
-  int accepted = 0, raised = 0, finished = 0;
+  int accepted = 0, raised = 0, finished = 0, ramps = 0;
   while (accepted < 500) {
     TJobEntries e;
     e.Knit = uniform(1, 12);
@@ -145,13 +149,24 @@ TEST(MaterialModel, FiveHundredRandomJobsHurtNothing) {
       e.FinishDepth = uniform(0.01, 1);
       e.FinishFeed = static_cast<int32_t>(random() % 400) + 1;
     }
+    // Up to beyond the cutter's diameter, and faces narrower than the cutter that only an overcut fits.
+    if (chance()) {
+      e.Overcut = e.Knit * uniform(0, 1.2);
+      if (chance()) e.XPos = e.Knit * uniform(0.2, 1);
+    }
+    if (chance()) {
+      e.Entry = kEntryRamp;
+      e.RampAngle = chance() ? uniform(0.5, 45) : 90;
+    }
     try {
       (void)CheckJob(e);
     } catch (const EDVError&) {
       continue;
     }
     ++accepted;
-    const auto problems = ProblemsOf(e);
+    // A spiral's last legs may turn back over its path and cut the other way: the random jobs check the
+    // side of the zig-zags' passes, the spiral's side has its own tests.
+    const auto problems = Replayed(e, e.Mode == kModeSpiral ? 0 : SideChecked(e)).Problems();
     ASSERT_EQ(Joined(problems), "") << Describe(e);
     if (e.FinishDepth > 0) {
       TGCodeMemorySink sink;
@@ -161,9 +176,62 @@ TEST(MaterialModel, FiveHundredRandomJobsHurtNothing) {
       ++finished;
     }
     raised += !e.ZUpAbs && e.ZUp < e.ZPos * std::max(e.Layer, 1);
+    ramps += e.Entry == kEntryRamp;
   }
   EXPECT_GT(raised, 100);  // enough of them retract below the top for the crossings to matter
   EXPECT_GT(finished, 100);
+  EXPECT_GT(ramps, 150);
+}
+
+// The model's own ramp rule: with ramp entry, a way down into material steeper than the angle is reported
+// (a plunge too), one no steeper is not, and any way down through air is not.
+TEST(MaterialModel, AWayDownIntoMaterialSteeperThanTheRampIsReported) {
+  const struct {
+    double angle;
+    const char* down;  // from X3 Y3 at Z0
+    bool reported;
+  } rows[] = {
+      {3, "G01 X3.000 Y9.000 Z-0.300", false},  // 2.86 degrees
+      {3, "G01 X3.000 Y9.000 Z-0.400", true},   // 3.81 degrees
+      {10, "G01 X13.000 Y3.000 Z-1.700", false},
+      {10, "G01 X13.000 Y3.000 Z-1.800", true},
+      {3, "G01 Z-1.000", true},    // a plunge
+      {90, "G01 Z-1.000", false},  // a ramp of 90 degrees is a plunge
+  };
+  for (const auto& r : rows) {
+    TMaterialModel model(20, 20, 3, -2);
+    model.AllowRamp(r.angle);
+    for (const char* line : {"G00 X3.000 Y3.000 Z2.000", "G01 F100 Z0.000", r.down}) model.Line(line);
+    EXPECT_EQ(!model.Problems().empty(), r.reported) << r.angle << " " << r.down;
+  }
+  // Beside the face, where the overcut takes the cutter clear of the stock, a plunge goes through air.
+  TMaterialModel clear(20, 20, 3, -2, 7);
+  clear.AllowRamp(3);
+  for (const char* line : {"G00 X-4.000 Y-4.000 Z2.000", "G01 F100 Z-1.000", "G01 X10.000"}) clear.Line(line);
+  EXPECT_EQ(Joined(clear.Problems()), "");
+  // What a ramp leaves: the next pass at its far end, one level lower, goes into the slope it left.
+  TMaterialModel slope(20, 20, 3, -2);
+  slope.AllowRamp(3);
+  for (const char* line : {"G00 X3.000 Y3.000 Z2.000", "G01 F100 Z0.000", "G01 X3.000 Y9.000 Z-0.300",
+                           "G00 Z2.000", "G00 X3.000 Y3.000", "G01 Z-0.300"})
+    slope.Line(line);
+  EXPECT_NE(Joined(slope.Problems()), "");
+}
+
+// The model's own face check: a feed move beyond the face by more than the overcut is reported, one
+// within it is not.
+TEST(MaterialModel, AFeedMoveMayLeaveTheFaceByTheOvercutOnly) {
+  const struct {
+    double overcut, x;
+    bool reported;
+  } rows[] = {{0, 10, false},   {0, 20.5, true}, {0, -0.5, true}, {1, 20.5, false},
+              {1, -0.9, false}, {1, -1.1, true}, {1, 21.1, true}};
+  for (const auto& r : rows) {
+    TMaterialModel model(20, 20, 3, -1, r.overcut);
+    for (const char* line : {"G00 X3.000 Y3.000 Z2.000", "G01 F100 Z-1.000"}) model.Line(line);
+    model.Line("G01 X" + std::to_string(r.x));
+    EXPECT_EQ(!model.Problems().empty(), r.reported) << r.overcut << " " << r.x;
+  }
 }
 
 }  // namespace

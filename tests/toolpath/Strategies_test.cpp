@@ -4,8 +4,13 @@
 
 #include <functional>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "toolpath/Emitters.h"
+#include "toolpath/GenerateCode.h"
+#include "toolpath/ProgramLimits.h"
 
 namespace {
 
@@ -259,4 +264,57 @@ TEST(DoLayer, ConventionalSpiralIsTheSpiralMirrored) {
     }
     EXPECT_EQ(Layer(DoLayer, job), mirrored);
   }
+}
+
+namespace {
+
+// The numbers of a program line by their letters, for lines that move.
+std::vector<std::pair<char, double>> Words(const std::string& line) {
+  std::vector<std::pair<char, double>> words;
+  if (line.starts_with('(')) return words;  // a comment: the layer mark
+  std::istringstream in(line);
+  std::string word;
+  while (in >> word)
+    if (word.size() > 1) words.emplace_back(word[0], std::stod(word.substr(1)));
+  return words;
+}
+
+}  // namespace
+
+// The overcut grows the cutter-centre rectangle on every side: the program of a face with an overcut is
+// the program of the face that much larger on each side, every X and Y moved back by the overcut, for every
+// strategy, the edge clean and the centre pass, in both dialects.
+TEST(Overcut, IsTheGrownFaceMovedBack) {
+  int compared = 0;
+  for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag})
+    for (double overcut : {0.5, 1.75, 4.0, 9.0})
+      for (bool clearEnd : {false, true})
+        for (int dialect : {kDialectIso, kDialectGrbl}) {
+          TJobEntries e;
+          e.XPos = 23.5, e.YPos = 14.25, e.Knit = 6, e.Cross = 1.25, e.Layer = 2, e.Mode = mode;
+          e.ClearEnd = clearEnd, e.FinishCentre = mode == kModeSpiral, e.Dialect = dialect;
+          e.ZUpAbs = true, e.ZUp = 3;  // no crossing heights that differ between the two faces
+          TJobEntries grown = e;
+          grown.XPos += 2 * overcut, grown.YPos += 2 * overcut;
+          e.Overcut = overcut;
+          const auto lines = [](const TJobEntries& job) {
+            TGCodeMemorySink sink;
+            TGCodeFile list(sink);
+            WriteProgram({CheckJob(job), {}, "/tmp/face.nc", "2011-06-18 14:05"}, list);
+            return sink.Lines();
+          };
+          const auto with = lines(e), without = lines(grown);
+          ASSERT_EQ(with.size(), without.size());
+          for (std::size_t i = 4; i < with.size(); ++i) {  // past the header, which names the real face
+            const auto a = Words(with[i]), b = Words(without[i]);
+            ASSERT_EQ(a.size(), b.size()) << with[i] << " | " << without[i];
+            for (std::size_t w = 0; w < a.size(); ++w) {
+              ASSERT_EQ(a[w].first, b[w].first) << with[i];
+              const double shift = a[w].first == 'X' || a[w].first == 'Y' ? overcut : 0;
+              EXPECT_NEAR(a[w].second, b[w].second - shift, 0.0011) << with[i] << " | " << without[i];
+            }
+            ++compared;
+          }
+        }
+  EXPECT_GT(compared, 1000);
 }

@@ -106,6 +106,17 @@ describe('generate', () => {
       Buffer.from(sk.generate({ time: '2011-06-18 14:05' })).toString('latin1'));
   });
 
+  test('the step-over is the overlap entered as a percent of the diameter, never together with it', () => {
+    const time = '2011-06-18 14:05';
+    assert.deepEqual(Buffer.from(sk.generate({ diameter: 10, stepover: 40, time })),
+      Buffer.from(sk.generate({ diameter: 10, overlap: 6, time })));
+    assert.deepEqual(Buffer.from(sk.generate({ stepover: '', time })), Buffer.from(sk.generate({ time })));
+    const refusal = (job) => { try { sk.generate({ ...job, time }); } catch (error) { return [error.message, error.fields]; } return null; };
+    assert.deepEqual(refusal({ stepover: 50, overlap: 1 }),
+      ['give either stepover or overlap, not both: they set the same overlap', ['stepover']]);
+    assert.deepEqual(refusal({ stepover: 0 }), ['stepover: "0" is not a number of percent above zero', ['stepover']]);
+  });
+
   test('a dwell beyond an hour is refused by the job check', () => {
     assert.throws(() => sk.generate({ dwell: 4000 }), /^Error: The dwell must be between 0 and 3600/);
   });
@@ -217,6 +228,11 @@ describe('settings', () => {
       const own = job.dialect === 'grbl' ? 'off' : 'mist';
       if (expected.coolant === '') expected.coolant = own;
       if (read.coolant === '') read.coolant = own;
+      // The step-over is kept as the overlap it stands for.
+      if (job.stepover !== undefined) {
+        expected.overlap = Number((job.diameter - job.diameter * job.stepover / 100).toPrecision(15));
+        delete expected.stepover;
+      }
       assert.deepEqual(read, expected, `job ${i}`);
     }
   });

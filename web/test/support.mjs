@@ -37,6 +37,7 @@ export function cliArguments(job) {
     retract: '--retract', layers: '--layers', spindle: '--spindle', feed: '--feed', strategy: '--strategy',
     dialect: '--dialect', coolant: '--coolant', dwell: '--dwell', time: '--time', rapidRate: '--rapid-rate',
     direction: '--direction', finishDepth: '--finish-depth', finishFeed: '--finish-feed',
+    overcut: '--overcut', stepover: '--stepover', entry: '--entry', rampAngle: '--ramp-angle',
   };
   for (const [key, option] of Object.entries(options)) {
     if (job[key] === undefined || job[key] === '') continue;
@@ -113,5 +114,13 @@ export function randomJob(next) {
     time: `20${String(10 + Math.floor(next() * 20))}-0${1 + Math.floor(next() * 9)}-1${Math.floor(next() * 9)} ` +
       `${String(Math.floor(next() * 24)).padStart(2, '0')}:${String(Math.floor(next() * 60)).padStart(2, '0')}`,
   };
+  // The machining options: an overcut (narrow faces too), the step-over instead of the overlap.
+  job.overcut = pick([0, 0, number(0, 8)]);
+  if (next() < 0.2) {
+    delete job.overlap;
+    job.stepover = pick([number(5, 130), 40]);
+  }
+  job.entry = next() < 0.3 ? 'ramp' : 'plunge';
+  job.rampAngle = pick([3, number(0.5, 45), 90]);
   return job;
 }
