@@ -133,30 +133,21 @@ std::optional<TCliRun> ParseCliArguments(int argc, const char* const* argv, std:
       if (f.Alternative || (fromFile && app.count(f.Option) == 0)) continue;
       const std::string& text = texts[i];
       switch (f.Kind) {
-        case TFieldKind::fkFloat: {
-          const auto value = ParseLength(text);
+        case TFieldKind::fkBool:
+          f.Set(e, flags[i] != f.OptionNegates);
+          break;
+        default: {
+          // CLI11 has checked a choice's word already.
+          const auto value = ParseFieldText(f, text);
           if (f.Unit && (!value || !(*value >= f.Min && *value <= f.Max)))
             throw CLI::ValidationError(f.Option, "\"" + EscapeControlBytes(text) + "\" is not a number of " +
                                                      f.Unit + " from " + fmt(f.Min) + " to " + fmt(f.Max));
           if (!value)
-            throw CLI::ValidationError(f.Option, "\"" + EscapeControlBytes(text) + "\" is not a number");
+            throw CLI::ValidationError(f.Option,
+                                       "\"" + EscapeControlBytes(text) + "\" is not " + FieldTextRule(f));
           f.Set(e, *value);
           break;
         }
-        case TFieldKind::fkInteger: {
-          const auto value = ParseWholeNumber(text);
-          if (!value)
-            throw CLI::ValidationError(
-                f.Option, "\"" + EscapeControlBytes(text) + "\" is not a whole number within 32 bits");
-          f.Set(e, *value);
-          break;
-        }
-        case TFieldKind::fkBool:
-          f.Set(e, flags[i] != f.OptionNegates);
-          break;
-        case TFieldKind::fkChoice:
-          f.Set(e, text.empty() ? f.Default() : *f.ValueOf(text));
-          break;
       }
     }
     for (const TJobField& f : kJobFields) {

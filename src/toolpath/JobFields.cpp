@@ -58,3 +58,37 @@ std::optional<bool> ParseFlag(std::string_view text) {
   if (text == "false" || text == "0") return false;
   return std::nullopt;
 }
+
+std::optional<double> ParseFieldText(const TJobField& f, const std::string& text) {
+  switch (f.Kind) {
+    case TFieldKind::fkFloat:
+      return ParseLength(text);
+    case TFieldKind::fkInteger:
+      if (const auto v = ParseWholeNumber(text)) return *v;
+      return std::nullopt;
+    case TFieldKind::fkBool:
+      if (const auto v = ParseFlag(text)) return *v ? 1 : 0;
+      return std::nullopt;
+    case TFieldKind::fkChoice:
+      break;
+  }
+  if (text.empty() && !f.WordOf(static_cast<int>(f.Default()))) return f.Default();
+  if (const auto v = f.ValueOf(text)) return *v;
+  return std::nullopt;
+}
+
+std::string FieldTextRule(const TJobField& f) {
+  switch (f.Kind) {
+    case TFieldKind::fkFloat:
+      return "a number";
+    case TFieldKind::fkInteger:
+      return "a whole number within 32 bits";
+    case TFieldKind::fkBool:
+      return "true or false";
+    case TFieldKind::fkChoice:
+      break;
+  }
+  std::string words;
+  for (const TChoiceWord& w : f.Words) words += (words.empty() ? "" : ", ") + std::string(w.Word);
+  return "one of " + words;
+}

@@ -297,6 +297,13 @@ class EJobRefused : public EDVError {
 [[nodiscard]] std::optional<int> ParseWholeNumber(const std::string& text);
 [[nodiscard]] std::optional<bool> ParseFlag(std::string_view text);
 
+// A field's entry given as text, by the rule of its kind (a choice by its word; the empty text is the
+// default where the default has no word, the dialect's own coolant); nothing when the text is not one.
+// Limits are the caller's to check. FieldTextRule says what the text must be, for messages: "a number",
+// "a whole number within 32 bits", "true or false", "one of spiral, x, y".
+[[nodiscard]] std::optional<double> ParseFieldText(const TJobField& field, const std::string& text);
+[[nodiscard]] std::string FieldTextRule(const TJobField& field);
+
 // "YYYY-MM-DD HH:MM" with a real calendar date and a time of day, or nothing.
 struct THeaderTime {
   int year, month, day, hour, minute;

@@ -111,12 +111,6 @@ class EEntryRefused : public EDVError {
   throw EEntryRefused(EscapeControlBytes(key) + ": \"" + EscapeControlBytes(value) + "\" is not " + what, key);
 }
 
-std::string WordList(const TJobField& f) {
-  std::string list;
-  for (const TChoiceWord& w : f.Words) list += (list.empty() ? "" : ", ") + std::string(w.Word);
-  return list;
-}
-
 std::string Number(double value) {
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%.17g", value);
@@ -125,34 +119,9 @@ std::string Number(double value) {
 
 // One entry of the job by its field: the same text rules as the command line's.
 void SetField(const TJobField& f, TJobEntries& e, const std::string& key, const std::string& value) {
-  switch (f.Kind) {
-    case TFieldKind::fkFloat: {
-      const auto v = ParseLength(value);
-      if (!v) Refuse(key, value, "a number");
-      f.Set(e, *v);
-      break;
-    }
-    case TFieldKind::fkInteger: {
-      const auto v = ParseWholeNumber(value);
-      if (!v) Refuse(key, value, "a whole number within 32 bits");
-      f.Set(e, *v);
-      break;
-    }
-    case TFieldKind::fkBool: {
-      const auto v = ParseFlag(value);
-      if (!v) Refuse(key, value, "true or false");
-      f.Set(e, *v);
-      break;
-    }
-    case TFieldKind::fkChoice: {
-      // The empty word is the default, where the default has no word (the dialect's own coolant).
-      const bool wordless = !f.WordOf(static_cast<int>(f.Default()));
-      const auto v = value.empty() && wordless ? std::optional<int>(static_cast<int>(f.Default())) : f.ValueOf(value);
-      if (!v) Refuse(key, value, "one of " + WordList(f));
-      f.Set(e, *v);
-      break;
-    }
-  }
+  const auto v = ParseFieldText(f, value);
+  if (!v) Refuse(key, value, FieldTextRule(f));
+  f.Set(e, *v);
 }
 
 TWebJob ParseJob(std::string_view text) {

@@ -479,7 +479,9 @@ TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
     EXPECT_EQ(p.log.errors[0].title, QStringLiteral("Skimplane"));
     const QStringList refusal = p.log.errors[0].text.split(QLatin1Char('\n'));
     ASSERT_EQ(refusal.size(), r.refusalLead.isEmpty() ? 1 : 2) << p.log.errors[0].text.toStdString();
-    if (!r.refusalLead.isEmpty()) EXPECT_EQ(refusal[0], r.refusalLead);
+    if (!r.refusalLead.isEmpty()) {
+      EXPECT_EQ(refusal[0], r.refusalLead);
+    }
     EXPECT_TRUE(refusal.back().startsWith(QLatin1String("The pass step"))) << refusal.back().toStdString();
     form->edtCross->SetValue(0.5);
     // An entry without a control of its own (the dwell, from Skimplane.ini) is named by a text of its own.

@@ -237,51 +237,6 @@ TEST(SettingsSave, FinishCentreIsWrittenOnlyOnceChosen) {
   }
 }
 
-// The cut direction and the finishing layer are written only once they differ from their defaults, after
-// the controller's choices, and read back as they were; a file that holds them keeps them.
-TEST(SettingsSave, MachiningOptionsAreWrittenOnlyWhenTheyDiffer) {
-  const std::string plain = OptionBlock({"Length:150", "Width:200", "Knit:6", "Cross:0.5", "ZPos:1", "ZUp:2",
-                                         "Layer:1", "Speed:5000", "Fro:120", "ClearEnd:TRUE", "Mode:1"});
-  const auto with = [&](std::initializer_list<const char*> entries) {
-    std::string text = plain;
-    for (const char* e : entries) text.insert(text.rfind("%]"), std::string("  ") + e + "\r\n");
-    return text;
-  };
-  const struct {
-    const char* name;
-    std::string before;
-    int direction;
-    double depth;
-    int32_t feed;
-    std::string after;
-  } rows[] = {
-      {"never chosen", plain, 0, 0, 0, plain},
-      {"climb", plain, 1, 0, 0, with({"Direction:climb"})},
-      {"conventional with a finishing layer", plain, 2, 0.25, 60,
-       with({"Direction:conventional", "FinishDepth:0.25", "FinishFeed:60"})},
-      {"kept", with({"Dwell:1.5", "Direction:climb", "FinishDepth:0.5", "FinishFeed:80"}), 1, 0.5, 80,
-       with({"Dwell:1.5", "Direction:climb", "FinishDepth:0.5", "FinishFeed:80"})},
-      {"back to both", with({"Direction:climb"}), 0, 0, 0, with({"Direction:both"})},
-  };
-  for (const auto& r : rows) {
-    TFolder f;
-    WriteBytes(f.Ini(), r.before);
-    TFakeSettingsWindow window;
-    LoadSettings(window, f.place);
-    window.direction = r.direction;
-    window.finishDepth = r.depth;
-    window.finishFeed = r.feed;
-    SaveSettings(window, f.place);
-    ExpectSameBytes(ReadBytes(f.Ini()), r.after, r.name);
-
-    TJobEntries values;
-    ReadSettingsFile(f.Ini(), values);
-    EXPECT_EQ(values.Direction, r.direction) << r.name;
-    EXPECT_EQ(values.FinishDepth, r.depth) << r.name;
-    EXPECT_EQ(values.FinishFeed, r.feed) << r.name;
-  }
-}
-
 TEST(SettingsSave, ValuesSurviveASaveAndALoadWithTheSameSeparator) {
   // Values of up to fifteen significant digits come back as the very same double.
   const double values[] = {0.1, 0.333333333333333, -2.5e-5, 1e15, 123456.789012345, 0, -0.0001};
@@ -620,8 +575,8 @@ TEST(SettingsLoad, ASettingsFileOrPackThatIsNoRegularFileOrTooLargeIsRefused) {
   }
 }
 
-// The controller's choices are written after the other entries and only once they differ from the
-// defaults: the file of a user who never chose stays as it was.
+// The controller's choices and the machining options are written after the other entries and only once
+// they differ from the defaults: the file of a user who never chose stays as it was.
 TEST(SettingsSave, OutputChoicesAreWrittenOnlyWhenTheyDiffer) {
   const std::string plain = OptionBlock({"Length:150", "Width:200", "Knit:6", "Cross:0.5", "ZPos:1", "ZUp:2",
                                          "Layer:1", "Speed:5000", "Fro:120", "ClearEnd:TRUE", "Mode:1"});
@@ -636,6 +591,10 @@ TEST(SettingsSave, OutputChoicesAreWrittenOnlyWhenTheyDiffer) {
     int dialect, coolant;
     double dwell;
     std::string after;
+    // The machining options follow the same rule.
+    int direction = 0;
+    double depth = 0;
+    int32_t feed = 0;
   } rows[] = {
       {"never chosen", plain, 0, -1, 0, plain},
       {"ISO with its own coolant", plain, 0, 1, 0, plain},
@@ -646,6 +605,12 @@ TEST(SettingsSave, OutputChoicesAreWrittenOnlyWhenTheyDiffer) {
        with({"Coolant:off", "Dwell:3600"})},
       {"back to ISO", with({"Dialect:grbl", "Coolant:flood"}), 0, 1, 0,
        with({"Dialect:iso", "Coolant:mist"})},
+      {"climb", plain, 0, -1, 0, with({"Direction:climb"}), 1},
+      {"conventional with a finishing layer", plain, 0, -1, 0,
+       with({"Direction:conventional", "FinishDepth:0.25", "FinishFeed:60"}), 2, 0.25, 60},
+      {"options kept", with({"Dwell:1.5", "Direction:climb", "FinishDepth:0.5", "FinishFeed:80"}), 0, -1, 1.5,
+       with({"Dwell:1.5", "Direction:climb", "FinishDepth:0.5", "FinishFeed:80"}), 1, 0.5, 80},
+      {"back to both", with({"Direction:climb"}), 0, -1, 0, with({"Direction:both"})},
   };
   for (const auto& r : rows) {
     TFolder f;
@@ -655,6 +620,9 @@ TEST(SettingsSave, OutputChoicesAreWrittenOnlyWhenTheyDiffer) {
     window.dialect = r.dialect;
     window.coolant = r.coolant;
     window.dwell = r.dwell;
+    window.direction = r.direction;
+    window.finishDepth = r.depth;
+    window.finishFeed = r.feed;
     SaveSettings(window, f.place);
     ExpectSameBytes(ReadBytes(f.Ini()), r.after, r.name);
 
@@ -664,6 +632,9 @@ TEST(SettingsSave, OutputChoicesAreWrittenOnlyWhenTheyDiffer) {
     EXPECT_EQ(values.Dwell, r.dwell) << r.name;
     const int own = r.dialect == 1 ? 0 : 1;
     EXPECT_EQ(values.Coolant == -1 ? own : values.Coolant, r.coolant == -1 ? own : r.coolant) << r.name;
+    EXPECT_EQ(values.Direction, r.direction) << r.name;
+    EXPECT_EQ(values.FinishDepth, r.depth) << r.name;
+    EXPECT_EQ(values.FinishFeed, r.feed) << r.name;
   }
 }
 
