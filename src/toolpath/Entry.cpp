@@ -24,28 +24,37 @@ class TDiscardSink final : public TGCodeSink {
 };
 
 // Follows a layer's first moves from the start corner and stops the layer at the end of its first feed
-// move of some length: that move is the first pass. A move along Z (the edge clean's retract) or too many
-// moves of no length stop it without one.
+// move of some length at the cutting level: that move is the first pass. A one-way layer whose first
+// pass cuts back towards the start corner first retracts and crosses to the pass's far end; those moves
+// are followed too, and the pass must then end at the corner. Too many moves stop it without a pass.
 class TFirstPass final : public TMoveObserver {
  public:
-  explicit TFirstPass(double start) : start_(start), x_(start), y_(start) {}
+  explicit TFirstPass(double start) : start_(start), fromX_(start), fromY_(start), x_(start), y_(start) {}
   void Move(int g, double x, double y, double z) override {
-    if (!std::isnan(z) || g != 1 || ++moves_ > kProbeMoves) throw TProbeDone{};
+    if (++moves_ > kProbeMoves) throw TProbeDone{};
+    fromX_ = x_;
+    fromY_ = y_;
     if (!std::isnan(x)) x_ = x;
     if (!std::isnan(y)) y_ = y;
-    if (x_ != start_ || y_ != start_) {
-      found_ = true;
+    if (g == 1 && std::isnan(z) && (x_ != fromX_ || y_ != fromY_)) {
+      // After leaving the corner, only a pass that comes back to it is the first pass.
+      found_ = !returned_ || (x_ == start_ && y_ == start_);
       throw TProbeDone{};
     }
+    returned_ = true;
   }
   [[nodiscard]] bool Found() const { return found_; }
-  [[nodiscard]] double X() const { return x_; }
-  [[nodiscard]] double Y() const { return y_; }
+  // Whether the layer left the start corner before its first pass (to cut it towards the corner).
+  [[nodiscard]] bool Returned() const { return returned_; }
+  // The pass's far end from the start corner: its end, or its beginning when it cuts towards the corner.
+  [[nodiscard]] double FarX() const { return returned_ ? fromX_ : x_; }
+  [[nodiscard]] double FarY() const { return returned_ ? fromY_ : y_; }
 
  private:
-  double start_, x_, y_;
+  double start_, fromX_, fromY_, x_, y_;
   int moves_ = 0;
   bool found_ = false;
+  bool returned_ = false;
 };
 
 }  // namespace
@@ -73,7 +82,10 @@ TRampPlan PlanRamp(const TFacingJob& job) {
     DoLayer(layer, list);
   } catch (const TProbeDone&) {
   }
-  plan.Room = first.Found() ? std::hypot(first.X() - s, first.Y() - s) : 0;
+  plan.Room = first.Found() ? std::hypot(first.FarX() - s, first.FarY() - s) : 0;
+  // A pass cut towards the start corner: the ramp goes the whole way out along it and the layer begins
+  // there, so that the cutter never goes down at the far end into the standing row.
+  plan.EndsFar = first.Found() && first.Returned();
 
   // A leg of length l goes down at most slope (l - r) - r, r the resolution: even as written, no leg is
   // steeper than the angle.
@@ -81,7 +93,7 @@ TRampPlan PlanRamp(const TFacingJob& job) {
   const double depth = job.ZStep;
   double length = (depth + kResolution) / slope + kResolution;  // one leg down the whole step
   double legs = 1;
-  if (!(length <= plan.Room)) {
+  if (plan.EndsFar || !(length <= plan.Room)) {
     length = plan.Room;
     const double most = slope * (length - kResolution) - kResolution;
     if (!(most > 0)) {
@@ -94,8 +106,8 @@ TRampPlan PlanRamp(const TFacingJob& job) {
     if (std::fmod(legs, 2) == 0) ++legs;
   }
   plan.Legs = legs;
-  plan.ToX = s + (first.X() - s) / plan.Room * length;
-  plan.ToY = s + (first.Y() - s) / plan.Room * length;
+  plan.ToX = s + (first.FarX() - s) / plan.Room * length;
+  plan.ToY = s + (first.FarY() - s) / plan.Room * length;
   return plan;
 }
 
@@ -116,5 +128,5 @@ void AddEntry(const TFacingJob& job, TGCodeFile& list) {
     const double z = leg == plan.Legs ? job.CutZ : top - job.ZStep * (leg / plan.Legs);
     AddMoveXYZ(list, 1, out ? plan.ToX : s, out ? plan.ToY : s, z);
   }
-  AddMoveXY(list, 1, s, s);
+  if (!plan.EndsFar) AddMoveXY(list, 1, s, s);
 }

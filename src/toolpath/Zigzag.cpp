@@ -1,4 +1,5 @@
 #include "toolpath/Emitters.h"
+#include "toolpath/Entry.h"
 #include "toolpath/Strategies.h"
 
 namespace {
@@ -21,7 +22,9 @@ void Zigzag(const TFacingJob& job, TGCodeFile& list, TMove across, TMove step, d
     across(list, 0, from);
     AddMoveFZ(list, 1, job.Fro, job.CutZ);
   };
-  if (oneWay && !toFar) back();
+  // A ramp entry has left the cutter at the far end of the first row already, at the cutting level.
+  const bool rampedToFar = job.Ramp && job.Ramp->Ramps && job.Ramp->Possible && job.Ramp->EndsFar;
+  if (oneWay && !toFar && !rampedToFar) back();
   across(list, 1, oneWay && !toFar ? R : far);
   bool atNear = oneWay && !toFar;
   double row = R;

@@ -239,16 +239,19 @@ TEST(MaterialModel, AFeedMoveMayLeaveTheFaceByTheOvercutOnly) {
 namespace {
 
 // A plate with a small and a large overlap (with a negative one every pass is a slot, neither way) for
-// every strategy; its passes are longer than the cutter's diameter both ways.
+// every strategy, plunging and ramping (also where the first pass cuts towards the start corner); its
+// passes are longer than the cutter's diameter both ways.
 std::vector<TJobEntries> DirectionJobs(int direction) {
   std::vector<TJobEntries> jobs;
   for (int mode : {kModeSpiral, kModeXZigzag, kModeYZigzag}) {
     for (double cross : {0.5, 2.0}) {
       for (bool clearEnd : {true, false}) {
-        TJobEntries e;
-        e.XPos = 40, e.YPos = 30, e.Mode = mode, e.Cross = cross, e.ClearEnd = clearEnd;
-        e.Direction = direction, e.Layer = 2;
-        jobs.push_back(e);
+        for (int entry : {kEntryPlunge, kEntryRamp}) {
+          TJobEntries e;
+          e.XPos = 40, e.YPos = 30, e.Mode = mode, e.Cross = cross, e.ClearEnd = clearEnd;
+          e.Direction = direction, e.Layer = 2, e.Entry = entry;
+          jobs.push_back(e);
+        }
       }
     }
   }
