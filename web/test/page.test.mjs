@@ -3,12 +3,14 @@
 // imports Skimplane.ini, switches to English and keeps the entries over a reload.
 
 import assert from 'node:assert/strict';
-import { existsSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { existsSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, test } from 'node:test';
 
-import { cliArguments, cliProgram, hasCli, removeFolder, runCli, tempFolder, webDir } from './support.mjs';
+import {
+  cliArguments, cliProgram, hasCli, loadModule, removeFolder, runCli, tempFolder, webDir,
+} from './support.mjs';
 import { serve } from './server.mjs';
 
 const chromium = process.env.SKIMPLANE_CHROMIUM ?? '/usr/bin/chromium';
@@ -165,8 +167,10 @@ test('a refused job is named next to its entry with the desktop message', { skip
 
 test('Skimplane.ini is imported into the entries and exported again', { skip }, async () => {
   const file = path.join(downloads, 'import.ini');
+  const options = '  Dwell:2.5\r\n  Direction:climb\r\n  FinishDepth:0.2\r\n  FinishFeed:60\r\n  Overcut:1.5\r\n' +
+    '  Entry:ramp\r\n  RampAngle:10\r\n';
   writeFileSync(file, 'Option:[%RootKey%]\r\n[%\r\n  Length:33.5\r\n  Width:44\r\n  Mode:2\r\n  Dialect:grbl\r\n' +
-    '  Direction:climb\r\n  FinishDepth:0.2\r\n  FinishFeed:60\r\n%]\r\n');
+    `${options}%]\r\n`);
   const input = await page.$('#import-file');
   const before = await updates();
   await input.uploadFile(file);
@@ -175,19 +179,29 @@ test('Skimplane.ini is imported into the entries and exported again', { skip }, 
   assert.equal(await page.$eval('#y', (e) => e.value), '44');
   assert.equal(await page.$eval('input[name="strategy"]:checked', (e) => e.value), 'x');
   assert.equal(await page.$eval('#controller', (e) => e.selectedIndex), 3);
+  // The options are on the machining page, the ramp angle and finishing feed enabled by them.
+  const machining = await page.$$eval('#page-machining input:is([inputmode], :checked)',
+    (inputs) => inputs.map((e) => `${e.id}=${e.value}${e.disabled ? ' disabled' : ''}`));
+  assert.deepEqual(machining, ['overcut=1.5', 'stepover=91.6666666666667', 'entry-ramp=ramp', 'rampAngle=10',
+    'direction-climb=climb', 'finishDepth=0.2', 'finishFeed=60', 'dwell=2.5']);
   await page.click('#export');
   const exported = (await waitForDownload('Skimplane.ini')).toString('latin1');
   assert.match(exported, /\r\n {2}Length:33\.5\r\n {2}Width:44\r\n/);
   assert.match(exported, /\r\n {2}Mode:2\r\n {2}Dialect:grbl\r\n/);
-  // The options the page has no entries for yet are kept as the file had them.
-  assert.match(exported, /\r\n {2}Direction:climb\r\n {2}FinishDepth:0\.2\r\n {2}FinishFeed:60\r\n/);
-  // The same entries without those options: the tests after this one compare the page's programs with
-  // skimplane-cli's for the entries on screen, which the kept options would change.
+  assert.ok(exported.includes(options), exported);
+  // The same entries without the options: the tests after this one compare the page's programs with
+  // skimplane-cli's for the entries on screen. Exported, such a file gains none of them (each is written
+  // once it differs from its default or the file has it).
   const plain = path.join(downloads, 'import-plain.ini');
   writeFileSync(plain, 'Option:[%RootKey%]\r\n[%\r\n  Length:33.5\r\n  Width:44\r\n  Mode:2\r\n  Dialect:grbl\r\n%]\r\n');
   const again = await updates();
   await input.uploadFile(plain);
   await page.waitForFunction((count) => Number(document.body.dataset.updates) > count, {}, again);
+  rmSync(path.join(downloads, 'Skimplane.ini'));
+  await page.click('#export');
+  assert.doesNotMatch((await waitForDownload('Skimplane.ini')).toString('latin1'),
+    /Dwell|Direction|Finish|Overcut|Entry|RampAngle/);
+  rmSync(path.join(downloads, 'Skimplane.ini'));
 });
 
 test('a settings file above 16 MiB is not read, as the desktop program reads none', { skip }, async () => {
@@ -206,6 +220,23 @@ test('the English switch takes the shipped pack\'s captions', { skip }, async ()
   assert.equal(await page.$eval('label[for="x"]', (e) => e.textContent), 'Width:');
   assert.equal(await page.$eval('#controller option', (e) => e.textContent), 'ISO, mist coolant (M07)');
   assert.equal(await page.$eval('#figure-list dt', (e) => e.textContent), 'Lines');
+  assert.equal(await page.$eval('#generate', (e) => e.textContent), 'Generate');
+  // No text of any page, shown or not, stays Chinese (but the switch back to it, marked as Chinese).
+  const chinese = await page.evaluate(() => {
+    const han = /\p{Script=Han}/u;
+    const found = [];
+    const walker = document.createTreeWalker(document.getElementById('app'), NodeFilter.SHOW_TEXT);
+    for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+      if (han.test(node.textContent) && !node.parentElement.closest('[lang^="zh"]')) found.push(node.textContent);
+    }
+    for (const element of document.querySelectorAll('#app *')) {
+      for (const name of ['aria-label', 'title', 'alt']) {
+        if (han.test(element.getAttribute(name) ?? '')) found.push(`${element.id} ${name}`);
+      }
+    }
+    return found;
+  });
+  assert.deepEqual(chinese, []);
 });
 
 test('a reload finds the entries kept, the retract mode relative again', { skip }, async () => {
@@ -270,11 +301,14 @@ async function setEntries(entries) {
 async function pageJob() {
   return page.evaluate(() => {
     const job = {};
-    for (const id of ['x', 'y', 'diameter', 'overlap', 'stepDown', 'retract', 'layers', 'spindle', 'feed']) {
+    for (const id of ['x', 'y', 'diameter', 'overlap', 'stepDown', 'retract', 'layers', 'spindle', 'feed',
+      'overcut', 'rampAngle', 'finishDepth', 'finishFeed', 'dwell']) {
       job[id] = document.getElementById(id).value;
     }
     job.absoluteRetract = document.getElementById('retract-absolute').checked;
-    job.strategy = document.querySelector('input[name="strategy"]:checked').value;
+    for (const name of ['strategy', 'entry', 'direction']) {
+      job[name] = document.querySelector(`input[name="${name}"]:checked`).value;
+    }
     job.edgeClean = document.getElementById('edgeClean').checked;
     Object.assign(job, [{ dialect: 'iso', coolant: 'mist' }, { dialect: 'iso', coolant: 'flood' },
       { dialect: 'iso', coolant: 'off' }, { dialect: 'grbl', coolant: 'off' },
@@ -322,6 +356,76 @@ test('a mended entry clears the refusal of Generate; a name without an extension
   } finally {
     removeFolder(folder);
   }
+});
+
+test('every option on the machining page: the download is the module\'s program of the same job', { skip }, async () => {
+  await allowDownloads();
+  await openTab('machining');
+  const disabled = () => page.$$eval('#rampAngle, #finishFeed', (inputs) => inputs.map((e) => e.disabled));
+  assert.deepEqual(await disabled(), [true, true]);
+  await setEntries([['input[name="strategy"][value="x"]', true], ['overcut', '1.5'], ['stepover', '40'],
+    ['entry-ramp', true], ['rampAngle', '5'], ['direction-climb', true], ['finishDepth', '0.2'],
+    ['finishFeed', '60'], ['dwell', '1.5']]);
+  await settled();
+  assert.deepEqual(await disabled(), [false, false]);
+  // The step-over sets the overlap; a changed diameter keeps the overlap and shows its percent.
+  assert.equal(await page.$eval('#overlap', (e) => e.value), '3.6');
+  // Tab goes down the page as it is laid out (a choice's buttons are one stop).
+  await page.focus('#overcut');
+  const order = [];
+  for (let i = 0; i < 7; ++i) {
+    await page.keyboard.press('Tab');
+    order.push(await page.evaluate(() => document.activeElement.id));
+  }
+  assert.deepEqual(order, ['stepover', 'entry-ramp', 'rampAngle', 'direction-climb', 'finishDepth', 'finishFeed', 'dwell']);
+  const folder = tempFolder();
+  try {
+    const fileName = path.join(folder, 'options.nc');
+    await setEntries([['fileName', fileName]]);
+    await page.click('#generate');
+    const bytes = await waitForDownload('options.nc');
+    const time = / (\d{4}-\d\d-\d\d \d\d:\d\d) \)\r\n/.exec(bytes.toString('latin1'))[1];
+    const { overlap, ...job } = await pageJob();
+    const sk = await loadModule();
+    assert.ok(bytes.equals(Buffer.from(sk.generate({ ...job, stepover: 40, time, fileName }))));
+    await setEntries([['diameter', '8']]);
+    assert.equal(await page.$eval('#stepover', (e) => e.value), '55');
+    await setEntries([['diameter', '6'], ['overlap', '0.5']]);
+    assert.equal(await page.$eval('#stepover', (e) => e.value), '91.6666666666667');
+  } finally {
+    removeFolder(folder);
+  }
+});
+
+test('a refused option is named next to its entry on the machining page, which Generate shows', { skip }, async () => {
+  // The entries of each refusal, the entry named, and the entries that mend it.
+  const cases = [
+    [[['overcut', '-1']], 'overcut', [['overcut', '1.5']]],
+    [[['rampAngle', '0']], 'rampAngle', [['rampAngle', '5']]],
+    [[['finishFeed', '0']], 'finishFeed', [['finishFeed', '60']]],
+    [[['stepover', '0']], 'stepover', [['overlap', '0.5']]],
+    [[['dwell', '4000']], 'dwell', [['dwell', '1.5']]],
+    [[['input[name="strategy"][value="spiral"]', true], ['x', '8']], 'entry',
+      [['input[name="strategy"][value="x"]', true], ['x', '20']]],
+  ];
+  for (const [entries, id, mend] of cases) {
+    await setEntries(entries);
+    await settled();
+    assert.notEqual(await page.$eval(`#${id}-error`, (e) => e.textContent), '', id);
+    assert.equal(await page.$eval(`#${id}`, (e) => e.getAttribute('aria-invalid')), 'true', id);
+    await openTab('face');
+    await page.click('#generate');
+    await settled();
+    assert.equal(await page.$eval('#tab-machining', (e) => e.getAttribute('aria-selected')), 'true', id);
+    await setEntries(mend);
+    await settled();
+    assert.equal(await page.$eval(`#${id}-error`, (e) => e.textContent), '', id);
+  }
+  // Back to the window's initial options for the tests after this one.
+  const sk = await loadModule();
+  await setEntries([...['overcut', 'rampAngle', 'finishDepth', 'finishFeed', 'dwell'].map((id) => [id, String(sk.defaultJob[id])]),
+    [`entry-${sk.defaultJob.entry}`, true], [`direction-${sk.defaultJob.direction}`, true]]);
+  await settled();
 });
 
 test('the drawing zooms with the wheel about the pointer, pans by dragging and fits with F or Home', { skip }, async () => {
