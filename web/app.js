@@ -1,4 +1,4 @@
-// The page: the window's four pages of entries, Generate (a download), the live preview with its figures,
+// The page: the window's five pages of entries, Generate (a download), the live preview with its figures,
 // the entries kept in the browser, and Skimplane.ini in and out. Every number goes to the generator as
 // the text entered; the generator itself (skimplane-api.js) decides what it takes and what it refuses, in
 // a worker (skimplane-worker.js), so that the page answers while it works; a long job shows its progress
@@ -10,9 +10,11 @@ const { load: loadSkimplane, headerTime } = globalThis.Skimplane;
 const { captions } = globalThis.SkimplaneCaptions;
 const { start: startEngine, fitView } = globalThis.SkimplaneWorker;
 
-// The page's number entries, the steps of their arrow keys (Page Up / Page Down for the large one) and the
-// initial values: all from the generator's table of the job's fields, once it has loaded.
+// The page's number entries, the steps of their arrow keys (Page Up / Page Down for the large one), its
+// choices made with radio buttons (named after their field) and the initial values: all from the
+// generator's table of the job's fields, once it has loaded.
 const numberFields = [];
+const choiceFields = [];
 const steps = {};
 const storageKey = 'skimplane.entries';
 const initial = { controller: 0, rapidRate: '5000', fileName: 'facing.nc', language: 'zh', settings: null };
@@ -25,6 +27,7 @@ function learnFields() {
       steps[field.name] = [field.step, field.largeStep];
       initial[field.name] = String(field.default);
     } else {
+      if (field.kind === 'choice' && radioOf(field.name, field.default)) choiceFields.push(field.name);
       initial[field.name] = field.default;
     }
   }
@@ -36,12 +39,57 @@ const $ = (id) => document.getElementById(id);
 let sk;
 let engine; // the generator's calls, in a worker when one could start
 let language = 'zh';
-let dwell = 0; // kept from an imported file; the window has no control for it
-// The cut direction and the finishing layer: kept from an imported file until the page has entries for them.
-let machining = {};
 let settingsBytes = null; // the imported Skimplane.ini, whose other contents an export keeps
 let lastFigures = null;
 let refusalShown = false; // the status line holds a refusal of Generate or Export
+
+// The radio button of a choice's word, and the word chosen.
+function radioOf(name, word) {
+  return document.querySelector(`input[type="radio"][name="${CSS.escape(name)}"][value="${CSS.escape(String(word))}"]`);
+}
+function chosen(name) {
+  return document.querySelector(`input[type="radio"][name="${CSS.escape(name)}"]:checked`).value;
+}
+// A word the page has no button for chooses the field's default.
+function choose(name, word) {
+  (radioOf(name, word) ?? radioOf(name, initial[name])).checked = true;
+}
+
+// An entry's number as the generator reads it, or NaN (for the page's own decisions only: what the
+// generator is given is the text).
+function numberIn(id) {
+  const value = $(id).value.trim().replace(',', '.');
+  return /^[+-]?(\d+\.?\d*|\.\d+)(e[+-]?\d+)?$/i.test(value) ? Number(value) : NaN;
+}
+
+// The step-over is the overlap entered as a percent of the diameter, as in the window: typing it sets the
+// overlap, and the generator takes the percent as typed (its refusal names the step-over); typing the
+// overlap or the diameter shows the percent of the overlap kept. Shown to 15 digits, as the window's
+// entries, so that 6 - 6 x 33 / 100 shows as 4.02.
+let stepoverTyped = false;
+const fifteenDigits = (value) => String(Number(value.toPrecision(15)));
+
+function followStepover(id) {
+  const diameter = numberIn('diameter');
+  if (id === 'stepover') {
+    stepoverTyped = true;
+    const percent = numberIn('stepover');
+    if (Number.isFinite(diameter) && Number.isFinite(percent)) {
+      $('overlap').value = fifteenDigits(diameter - (diameter * percent) / 100);
+    }
+  } else if (id === 'overlap' || id === 'diameter' || id === undefined) {
+    stepoverTyped = false;
+    const percent = ((diameter - numberIn('overlap')) / diameter) * 100;
+    $('stepover').value = Number.isFinite(percent) ? fifteenDigits(percent) : '';
+  }
+}
+
+// The ramp angle matters only to a ramp entry, the finishing feed only to a finishing layer: as in the
+// window, their entries are enabled only then (and keep their values meanwhile).
+function enableDependents() {
+  $('rampAngle').disabled = chosen('entry') !== 'ramp';
+  $('finishFeed').disabled = !(numberIn('finishDepth') > 0);
+}
 
 function text(key) {
   return captions[language][key] ?? captions.zh[key] ?? key;
@@ -59,13 +107,13 @@ function controllerIndex(dialect, coolant) {
 function currentJob(withRapidRate) {
   const job = {};
   for (const field of numberFields) job[field] = $(field).value.trim().replace(',', '.');
+  // Either the step-over as typed or the overlap: the generator takes one of them.
+  delete job[stepoverTyped ? 'overlap' : 'stepover'];
+  for (const field of choiceFields) job[field] = chosen(field);
   job.absoluteRetract = $('retract-absolute').checked;
-  job.strategy = document.querySelector('input[name="strategy"]:checked').value;
   job.edgeClean = $('edgeClean').checked;
   job.finishCentre = $('finishCentre').checked;
   Object.assign(job, controllers[$('controller').selectedIndex] ?? controllers[0]);
-  job.dwell = dwell;
-  Object.assign(job, machining);
   if (withRapidRate) job.rapidRate = $('rapidRate').value.trim().replace(',', '.');
   return job;
 }
@@ -92,9 +140,9 @@ function base64(bytes) {
 }
 
 function save() {
-  const kept = { language, dwell, machining, fileName: $('fileName').value, rapidRate: $('rapidRate').value };
+  const kept = { language, fileName: $('fileName').value, rapidRate: $('rapidRate').value };
   for (const field of numberFields) kept[field] = $(field).value;
-  kept.strategy = document.querySelector('input[name="strategy"]:checked').value;
+  for (const field of choiceFields) kept[field] = chosen(field);
   kept.edgeClean = $('edgeClean').checked;
   kept.finishCentre = $('finishCentre').checked;
   kept.controller = $('controller').selectedIndex;
@@ -113,17 +161,15 @@ function restore() {
   } catch {
     kept = {};
   }
-  const entries = { ...initial, ...kept };
+  // An earlier page kept the options it had no entries for apart (`machining`).
+  const entries = { ...initial, ...kept.machining, ...kept };
   for (const field of numberFields) $(field).value = String(entries[field]);
+  for (const field of choiceFields) choose(field, entries[field]);
   $('rapidRate').value = String(entries.rapidRate);
   $('fileName').value = String(entries.fileName);
-  const strategy = document.querySelector(`input[name="strategy"][value="${CSS.escape(String(entries.strategy))}"]`);
-  (strategy ?? document.querySelector('input[name="strategy"][value="spiral"]')).checked = true;
   $('edgeClean').checked = Boolean(entries.edgeClean);
   $('finishCentre').checked = Boolean(entries.finishCentre);
   $('controller').selectedIndex = Number.isInteger(entries.controller) ? entries.controller : 0;
-  dwell = Number(entries.dwell) || 0;
-  machining = entries.machining && typeof entries.machining === 'object' ? entries.machining : {};
   language = entries.language === 'en' ? 'en' : 'zh';
   try {
     settingsBytes = entries.settings ? Uint8Array.from(atob(entries.settings), (c) => c.charCodeAt(0)) : null;
@@ -132,26 +178,27 @@ function restore() {
   }
   // The retract mode is not kept: every start is relative, as in the window.
   $('retract-relative').checked = true;
+  followStepover();
+  enableDependents();
 }
 
 // A job read from a Skimplane.ini (or what could be read of it) into the entries.
 function applyJob(job) {
   for (const field of numberFields) if (typeof job[field] === 'number') $(field).value = String(job[field]);
-  const strategy = document.querySelector(`input[name="strategy"][value="${CSS.escape(job.strategy ?? 'spiral')}"]`);
-  if (strategy) strategy.checked = true;
+  for (const field of choiceFields) choose(field, job[field]);
   $('edgeClean').checked = job.edgeClean !== false;
   $('finishCentre').checked = job.finishCentre === true;
   $('controller').selectedIndex = controllerIndex(job.dialect, job.coolant);
-  dwell = job.dwell ?? 0;
-  machining = { direction: job.direction, finishDepth: job.finishDepth, finishFeed: job.finishFeed };
+  followStepover();
+  enableDependents();
 }
 
 // --- Messages next to the entries ----------------------------------------------------------------------
 
 // The page's entries a refusal is about, from the fields the generator names: the controller box holds
-// the dialect, coolant and dwell, the retract entry its mode.
+// the dialect and coolant, the retract entry its mode; a choice's buttons are marked together.
 function entriesOfRefusal(error) {
-  const entry = { dialect: 'controller', coolant: 'controller', dwell: 'controller', absoluteRetract: 'retract' };
+  const entry = { dialect: 'controller', coolant: 'controller', absoluteRetract: 'retract' };
   const entries = (error.fields ?? []).map((field) => entry[field] ?? field).filter((id) => $(id) && $(`${id}-error`));
   return [...new Set(entries)];
 }
@@ -578,9 +625,15 @@ function spin(event) {
   const [step, large] = steps[event.target.id];
   const by = { ArrowUp: step, ArrowDown: -step, PageUp: large, PageDown: -large }[event.key];
   const value = Number(event.target.value.trim().replace(',', '.'));
-  if (by === undefined || event.target.value.trim() === '' || !Number.isFinite(value)) return;
+  if (!by || event.target.value.trim() === '' || !Number.isFinite(value)) return;
   event.preventDefault();
   event.target.value = String(Number((value + by).toFixed(10)));
+  entryChanged(event);
+}
+
+function entryChanged(event) {
+  followStepover(event.target.id);
+  enableDependents();
   scheduleRefresh();
 }
 
@@ -588,7 +641,7 @@ function wire() {
   for (const field of numberFields) $(field).addEventListener('keydown', spin);
   for (const element of document.querySelectorAll('#app input, #app select')) {
     if (element.type === 'file' || element.id === 'fileName') continue;
-    element.addEventListener(element.type === 'radio' || element.type === 'checkbox' || element.tagName === 'SELECT' ? 'change' : 'input', scheduleRefresh);
+    element.addEventListener(element.type === 'radio' || element.type === 'checkbox' || element.tagName === 'SELECT' ? 'change' : 'input', entryChanged);
   }
   $('fileName').addEventListener('input', save);
   $('generate').addEventListener('click', generate);

@@ -8,7 +8,9 @@ import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, test } from 'node:test';
 
-import { cliArguments, cliProgram, hasCli, removeFolder, runCli, tempFolder, webDir } from './support.mjs';
+import {
+  cliArguments, cliProgram, hasCli, loadModule, removeFolder, runCli, tempFolder, webDir,
+} from './support.mjs';
 import { serve } from './server.mjs';
 
 const chromium = process.env.SKIMPLANE_CHROMIUM ?? '/usr/bin/chromium';
@@ -165,8 +167,10 @@ test('a refused job is named next to its entry with the desktop message', { skip
 
 test('Skimplane.ini is imported into the entries and exported again', { skip }, async () => {
   const file = path.join(downloads, 'import.ini');
+  const options = '  Dwell:2.5\r\n  Direction:climb\r\n  FinishDepth:0.2\r\n  FinishFeed:60\r\n  Overcut:1.5\r\n' +
+    '  Entry:ramp\r\n  RampAngle:10\r\n';
   writeFileSync(file, 'Option:[%RootKey%]\r\n[%\r\n  Length:33.5\r\n  Width:44\r\n  Mode:2\r\n  Dialect:grbl\r\n' +
-    '  Direction:climb\r\n  FinishDepth:0.2\r\n  FinishFeed:60\r\n%]\r\n');
+    `${options}%]\r\n`);
   const input = await page.$('#import-file');
   const before = await updates();
   await input.uploadFile(file);
@@ -175,14 +179,16 @@ test('Skimplane.ini is imported into the entries and exported again', { skip }, 
   assert.equal(await page.$eval('#y', (e) => e.value), '44');
   assert.equal(await page.$eval('input[name="strategy"]:checked', (e) => e.value), 'x');
   assert.equal(await page.$eval('#controller', (e) => e.selectedIndex), 3);
+  // The options are on the machining page; the step-over shows the overlap kept.
+  assert.deepEqual(await page.$$eval('#page-machining input:is([inputmode], :checked)', (all) => all.map((e) => e.value)),
+    ['1.5', '91.6666666666667', 'ramp', '10', 'climb', '0.2', '60', '2.5']);
   await page.click('#export');
   const exported = (await waitForDownload('Skimplane.ini')).toString('latin1');
   assert.match(exported, /\r\n {2}Length:33\.5\r\n {2}Width:44\r\n/);
   assert.match(exported, /\r\n {2}Mode:2\r\n {2}Dialect:grbl\r\n/);
-  // The options the page has no entries for yet are kept as the file had them.
-  assert.match(exported, /\r\n {2}Direction:climb\r\n {2}FinishDepth:0\.2\r\n {2}FinishFeed:60\r\n/);
-  // The same entries without those options: the tests after this one compare the page's programs with
-  // skimplane-cli's for the entries on screen, which the kept options would change.
+  assert.ok(exported.includes(options), exported);
+  // The same entries without the options: the tests after this one compare the page's programs with
+  // skimplane-cli's for the entries on screen.
   const plain = path.join(downloads, 'import-plain.ini');
   writeFileSync(plain, 'Option:[%RootKey%]\r\n[%\r\n  Length:33.5\r\n  Width:44\r\n  Mode:2\r\n  Dialect:grbl\r\n%]\r\n');
   const again = await updates();
@@ -206,6 +212,11 @@ test('the English switch takes the shipped pack\'s captions', { skip }, async ()
   assert.equal(await page.$eval('label[for="x"]', (e) => e.textContent), 'Width:');
   assert.equal(await page.$eval('#controller option', (e) => e.textContent), 'ISO, mist coolant (M07)');
   assert.equal(await page.$eval('#figure-list dt', (e) => e.textContent), 'Lines');
+  // No text of any page, shown or not, stays Chinese, but the switch back to Chinese.
+  const chinese = await page.$$eval('#app *:not(#language)', (all) => all.flatMap((e) => [...e.childNodes]
+    .filter((n) => n.nodeType === Node.TEXT_NODE).map((n) => n.textContent).concat(e.title, e.ariaLabel ?? ''))
+    .filter((t) => /\p{Script=Han}/u.test(t)));
+  assert.deepEqual(chinese, []);
 });
 
 test('a reload finds the entries kept, the retract mode relative again', { skip }, async () => {
@@ -270,11 +281,14 @@ async function setEntries(entries) {
 async function pageJob() {
   return page.evaluate(() => {
     const job = {};
-    for (const id of ['x', 'y', 'diameter', 'overlap', 'stepDown', 'retract', 'layers', 'spindle', 'feed']) {
+    for (const id of ['x', 'y', 'diameter', 'overlap', 'stepDown', 'retract', 'layers', 'spindle', 'feed',
+      'overcut', 'rampAngle', 'finishDepth', 'finishFeed', 'dwell']) {
       job[id] = document.getElementById(id).value;
     }
     job.absoluteRetract = document.getElementById('retract-absolute').checked;
-    job.strategy = document.querySelector('input[name="strategy"]:checked').value;
+    for (const name of ['strategy', 'entry', 'direction']) {
+      job[name] = document.querySelector(`input[name="${name}"]:checked`).value;
+    }
     job.edgeClean = document.getElementById('edgeClean').checked;
     Object.assign(job, [{ dialect: 'iso', coolant: 'mist' }, { dialect: 'iso', coolant: 'flood' },
       { dialect: 'iso', coolant: 'off' }, { dialect: 'grbl', coolant: 'off' },
@@ -322,6 +336,53 @@ test('a mended entry clears the refusal of Generate; a name without an extension
   } finally {
     removeFolder(folder);
   }
+});
+
+test('every option on the machining page: the module\'s program of the same job, a refusal beside its entry', { skip }, async () => {
+  await allowDownloads();
+  await openTab('machining');
+  const disabled = () => page.$$eval('#rampAngle, #finishFeed', (inputs) => inputs.map((e) => e.disabled));
+  assert.deepEqual(await disabled(), [true, true]);
+  await setEntries([['input[name="strategy"][value="x"]', true], ['overcut', '1.5'], ['stepover', '40'],
+    ['entry-ramp', true], ['rampAngle', '5'], ['direction-climb', true], ['finishDepth', '0.2'],
+    ['finishFeed', '60'], ['dwell', '1.5'], ['fileName', path.join(downloads, 'options.nc')]]);
+  await settled();
+  assert.deepEqual(await disabled(), [false, false]);
+  assert.equal(await page.$eval('#overlap', (e) => e.value), '3.6');
+  // Tab goes down the page as it is laid out (a choice's buttons are one stop).
+  await page.focus('#overcut');
+  const order = [];
+  for (let i = 0; i < 7; ++i) order.push(await page.keyboard.press('Tab').then(() => page.evaluate(() => document.activeElement.id)));
+  assert.deepEqual(order, ['stepover', 'entry-ramp', 'rampAngle', 'direction-climb', 'finishDepth', 'finishFeed', 'dwell']);
+  await page.click('#generate');
+  const bytes = await waitForDownload('options.nc');
+  const time = / (\d{4}-\d\d-\d\d \d\d:\d\d) \)\r\n/.exec(bytes.toString('latin1'))[1];
+  const { overlap, ...job } = await pageJob();
+  const sk = await loadModule();
+  assert.ok(bytes.equals(Buffer.from(sk.generate({ ...job, stepover: 40, time, fileName: path.join(downloads, 'options.nc') }))));
+  // A changed diameter keeps the overlap and shows its percent.
+  await setEntries([['diameter', '8']]);
+  assert.equal(await page.$eval('#stepover', (e) => e.value), '55');
+  // A refusal marks its entry (a choice's buttons together); Generate shows the page. [entries, named, mend]
+  for (const [entries, id, mend] of [
+    [[['rampAngle', '0']], 'rampAngle', [['rampAngle', '5']]],
+    [[['stepover', '0']], 'stepover', [['diameter', '6'], ['overlap', '0.5']]],
+    [[['input[name="strategy"][value="spiral"]', true], ['x', '8']], 'entry', [['x', '20']]],
+  ]) {
+    await setEntries(entries);
+    await settled();
+    assert.notEqual(await page.$eval(`#${id}-error`, (e) => e.textContent), '', id);
+    assert.equal(await page.$eval(`#${id}`, (e) => e.getAttribute('aria-invalid')), 'true', id);
+    await openTab('face');
+    await page.click('#generate');
+    await settled();
+    assert.equal(await page.$eval('#tab-machining', (e) => e.getAttribute('aria-selected')), 'true', id);
+    await setEntries(mend);
+  }
+  // Back to the initial options for the tests after this one.
+  await setEntries([...['overcut', 'rampAngle', 'finishDepth', 'finishFeed', 'dwell'].map((id) => [id, String(sk.defaultJob[id])]),
+    [`entry-${sk.defaultJob.entry}`, true], [`direction-${sk.defaultJob.direction}`, true]]);
+  await settled();
 });
 
 test('the drawing zooms with the wheel about the pointer, pans by dragging and fits with F or Home', { skip }, async () => {
