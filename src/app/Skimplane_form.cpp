@@ -390,6 +390,7 @@ void TfrmSkimplane::LinkMachiningControls() {
   // side is being set from the other, the other does not answer back (which would rewrite the text
   // being typed with its rounding).
   const TJobField& stepover = *FieldByControl("edtStepover");
+  edtStepover->SetShownDecimals(2);  // 91.67, not 91.6666666666667
   const auto cutter = [this] {
     TJobEntries e;
     e.Knit = edtKnit->Value();

@@ -163,8 +163,8 @@ QString TfrmSkimplane::EntryCaption(const TJobField& field) const {
       {"edtZPos", "Label7"},      {"edtZUp", "Label8"},           {"edtCross", "Label6"},
       {"edtSpeed", "Label10"},    {"edtFro", "Label11"},          {"edtLayer", "Label9"},
       {"opnZUpAbs", "opnZUpAbs"}, {"chkClearEnd", "chkClearEnd"}, {"cmbController", "lblController"},
-      {"edtOvercut", "Label31"},  {"edtStepover", "Label37"},     {"edtRampAngle", "Label34"},
-      {"edtFinishDepth", "Label40"}, {"edtFinishFeed", "Label42"}, {"edtDwell", "Label44"},
+      {"edtOvercut", "Label31"},  {"edtRampAngle", "Label34"},    {"edtFinishDepth", "Label40"},
+      {"edtFinishFeed", "Label42"}, {"edtDwell", "Label44"},
       // a group of radio buttons is named by its heading
       {"opnDelta", "Label12"},    {"opnPlunge", "Label33"},       {"opnBothWays", "Label36"},
   };
