@@ -245,12 +245,6 @@ TEST_F(FormTest, SpinEditsTypesStepsAndLargeSteps) {
       {"edtSpeed", TSpinEdit::TValueType::vtInteger, 100, 1000},
       {"edtFro", TSpinEdit::TValueType::vtInteger, 10, 100},
       {"edtLayer", TSpinEdit::TValueType::vtInteger, 1, 10},
-      {"edtOvercut", TSpinEdit::TValueType::vtFloat, 0.1, 1},
-      {"edtStepover", TSpinEdit::TValueType::vtFloat, 1, 10},
-      {"edtRampAngle", TSpinEdit::TValueType::vtFloat, 0.5, 5},
-      {"edtFinishDepth", TSpinEdit::TValueType::vtFloat, 0.1, 1},
-      {"edtFinishFeed", TSpinEdit::TValueType::vtInteger, 10, 100},
-      {"edtDwell", TSpinEdit::TValueType::vtFloat, 0.5, 5},
   };
   for (const auto& r : rows) {
     auto* spin = Find<TSpinEdit>(r.name);

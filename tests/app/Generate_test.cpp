@@ -116,13 +116,6 @@ TEST_F(GenerateTest, ReadsEveryControlIntoTheJob) {
   form->edtFro->SetValue(300);
   form->edtLayer->SetValue(-3);
   form->chkClearEnd->setChecked(false);
-  form->edtOvercut->SetValue(0.75);
-  form->opnRamp->click();
-  form->edtRampAngle->SetValue(4.5);
-  form->opnClimb->click();
-  form->edtFinishDepth->SetValue(0.3);
-  form->edtFinishFeed->SetValue(55);
-  form->edtDwell->SetValue(1.5);
   const struct {
     QRadioButton* strategy;
     int mode;
@@ -142,13 +135,6 @@ TEST_F(GenerateTest, ReadsEveryControlIntoTheJob) {
     EXPECT_EQ(e.Layer, -3);
     EXPECT_FALSE(e.ClearEnd);
     EXPECT_EQ(e.Mode, r.mode);
-    EXPECT_EQ(e.Overcut, 0.75);
-    EXPECT_EQ(e.Entry, kEntryRamp);
-    EXPECT_EQ(e.RampAngle, 4.5);
-    EXPECT_EQ(e.Direction, kDirectionClimb);
-    EXPECT_EQ(e.FinishDepth, 0.3);
-    EXPECT_EQ(e.FinishFeed, 55);
-    EXPECT_EQ(e.Dwell, 1.5);
   }
 }
 

@@ -102,13 +102,8 @@ TEST(FormSettings, EnglishPackRecaptionsTheRealWindow) {
       {"chkClearEnd", "Clean the remaining edge"},
       {"opnZUpRel", "Relative"},
       {"opnZUpAbs", "Absolute"},
-      {"Label31", "Overcut(O):"},
-      {"Label35", "deg"},
       {"Label45", "s"},
       {"opnPlunge", "Plunge"},
-      {"opnRamp", "Ramp"},
-      {"opnBothWays", "Both ways"},
-      {"opnClimb", "Climb"},
       {"opnConventional", "Conventional"},
       {"lblLangPack", "LangPack: English"},
       // never re-captioned
