@@ -467,6 +467,18 @@ QList<QWidget*> TfrmSkimplane::TabStops() const {
   return stops;
 }
 
+QWidget* TfrmSkimplane::FocusTarget(QWidget* control) const {
+  if (control->isEnabled() || !qobject_cast<TTabSheet*>(control->parentWidget())) return control;
+  // A closed entry (the ramp angle while plunging) cannot take the focus: the choice before it that
+  // opens it takes it instead, the checked button of a group.
+  const QList<QWidget*> controls = PageControls(control->parentWidget());
+  for (qsizetype i = controls.indexOf(control) - 1; i >= 0; --i) {
+    auto* radio = qobject_cast<QRadioButton*>(controls[i]);
+    if (controls[i]->isEnabled() && (!radio || radio->isChecked())) return controls[i];
+  }
+  return control;
+}
+
 bool TfrmSkimplane::focusNextPrevChild(bool next) {
   const QList<QWidget*> stops = TabStops();
   if (stops.isEmpty()) return QWidget::focusNextPrevChild(next);

@@ -158,6 +158,9 @@ class TfrmSkimplane : public QWidget {
   void SignalEntryChanges();
   // Gives the window's font to every control that takes it (all but the few with fonts of their own).
   void ShareWindowFont();
+  // The control to focus for `control`: itself, or while it is disabled the choice before it on its page
+  // that enables it.
+  [[nodiscard]] QWidget* FocusTarget(QWidget* control) const;
   // The controls Tab visits now, in order.
   [[nodiscard]] QList<QWidget*> TabStops() const;
 

@@ -111,7 +111,7 @@ TCheckedJob TfrmSkimplane::CheckEntries() {
             if (PageControl1->Page(i) == page) PageControl1->SetActivePageIndex(i);
         }
       }
-      control->setFocus(Qt::OtherFocusReason);
+      FocusTarget(control)->setFocus(Qt::OtherFocusReason);
     }
     throw;
   }

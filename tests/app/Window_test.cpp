@@ -325,6 +325,9 @@ TEST(WindowGenerate, ARefusedJobIsRefusedBeforeTheSaveDialog) {
          f.edtRampAngle->SetValue(0);
        },
        "The ramp angle", "tabMachining", "edtRampAngle"},
+      // Closed while plunging: the entry's choice, which opens it, takes the focus.
+      {"ramp angle while plunging", [](TfrmSkimplane& f) { f.edtRampAngle->SetValue(0); }, "The ramp angle",
+       "tabMachining", "opnPlunge"},
       {"finishing feed", [](TfrmSkimplane& f) { f.edtFinishDepth->SetValue(0.5); }, "The finishing feed",
        "tabMachining", "edtFinishFeed"},
       {"dwell", [](TfrmSkimplane& f) { f.edtDwell->SetValue(-1); }, "The dwell", "tabMachining", "edtDwell"},
