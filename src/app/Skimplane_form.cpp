@@ -379,7 +379,7 @@ void TfrmSkimplane::BuildControls() {
   opnConventional = radio("opnConventional");
   LinkMachiningControls();
 
-  const QList<QWidget*> untagged = {btnClose,  btnGenerate,  PageControl1, tabFace, tabKnit,
+  const QList<QWidget*> untagged = {btnClose,  btnGenerate,  PageControl1, tabFace,  tabKnit,
                                     tabOption, tabMachining, tabAbout,     ZQLabel1, bevel};
   for (QWidget* w : untagged) SetTag(w, 0);
   for (TImage* image : findChildren<TImage*>()) SetTag(image, 0);

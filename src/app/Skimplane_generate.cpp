@@ -28,7 +28,6 @@ const char* OffButtonOf(std::string_view control) {
   return control == "opnZUpAbs" ? "opnZUpRel" : nullptr;
 }
 
-
 // A choice with a radio button per word (strategy, entry, cut direction): the button of a value, the first
 // choice's for a value without a word (a strategy number of no zig-zag is the spiral).
 const char* ButtonOf(const TJobField& choice, int value) {

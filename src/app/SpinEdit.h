@@ -6,8 +6,9 @@
 //
 // A floating-point value is kept exactly as it was given: SetValue(0.1245) shows "0.1245" and Value()
 // gives back the very same double. The text shows at most 15 significant digits and no trailing zeros,
-// with the user's decimal separator (QLocale()) unless fewer decimals are asked for; typing a number with that separator, a point or a comma
-// is accepted. An integer field follows the job's whole-number rule: ties to even, nothing beyond 32 bits.
+// with the user's decimal separator (QLocale()) unless fewer decimals are asked for; typing a number with
+// that separator, a point or a comma is accepted. An integer field follows the job's whole-number rule: ties
+// to even, nothing beyond 32 bits.
 
 #include <QAbstractSpinBox>
 #include <QLocale>

@@ -20,9 +20,9 @@ constexpr int kTranslatableTag = 9;
 constexpr const char* kSheetPages[] = {"tabFace", "tabKnit", "tabOption", "tabAbout", "tabMachining"};
 
 // CheckBox1, CheckBox2, ... re-caption these, in this order.
-constexpr const char* kChoiceControls[] = {"opnDelta",  "opnXArrow", "opnYArrow", "chkClearEnd",
-                                           "opnZUpRel", "opnZUpAbs", "opnPlunge", "opnRamp",
-                                           "opnBothWays", "opnClimb", "opnConventional"};
+constexpr const char* kChoiceControls[] = {"opnDelta",    "opnXArrow", "opnYArrow",      "chkClearEnd",
+                                           "opnZUpRel",   "opnZUpAbs", "opnPlunge",      "opnRamp",
+                                           "opnBothWays", "opnClimb",  "opnConventional"};
 // The first six are re-captioned even when a pack lacks their key (they then show no caption at all, as
 // they always did); the later ones only by a pack that has theirs, so that an older pack leaves them in
 // the window's own words instead of blank.

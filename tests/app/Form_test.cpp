@@ -333,8 +333,8 @@ TEST_F(FormTest, RadioGroupsAreIndependent) {
       {1, "opnZUpRel", {"opnZUpRel", "opnXArrow", "opnPlunge", "opnConventional"}},
       {2, "opnDelta", {"opnZUpRel", "opnDelta", "opnPlunge", "opnConventional"}},
   };
-  const char* radios[] = {"opnZUpRel", "opnZUpAbs",   "opnDelta", "opnXArrow",      "opnYArrow",
-                          "opnPlunge", "opnRamp",     "opnBothWays", "opnClimb", "opnConventional"};
+  const char* radios[] = {"opnZUpRel", "opnZUpAbs", "opnDelta",    "opnXArrow", "opnYArrow",
+                          "opnPlunge", "opnRamp",   "opnBothWays", "opnClimb",  "opnConventional"};
   for (const auto& r : rows) {
     form->PageControl1->SetActivePageIndex(r.page);
     auto* button = Find<QRadioButton>(r.click);
@@ -415,11 +415,11 @@ TEST_F(FormTest, TheStepOverAndTheOverlapFollowEachOther) {
 
 TEST_F(FormTest, KeyboardFocusFollowsEachParentsTabOrder) {
   const std::vector<const char*> expected = {
-      "btnClose",  "btnGenerate", "edtYPos",   "edtXPos",  "edtKnit",  "edtZPos",
-      "edtZUp",    "opnZUpRel",   "opnZUpAbs", "edtCross", "edtSpeed", "edtFro",
-      "opnDelta",  "opnXArrow",   "opnYArrow", "edtLayer", "chkClearEnd", "cmbController",
-      "edtOvercut", "edtStepover", "opnPlunge", "opnRamp", "edtRampAngle", "opnBothWays", "opnClimb",
-      "opnConventional", "edtFinishDepth", "edtFinishFeed", "edtDwell"};
+      "btnClose",   "btnGenerate",     "edtYPos",        "edtXPos",       "edtKnit",      "edtZPos",
+      "edtZUp",     "opnZUpRel",       "opnZUpAbs",      "edtCross",      "edtSpeed",     "edtFro",
+      "opnDelta",   "opnXArrow",       "opnYArrow",      "edtLayer",      "chkClearEnd",  "cmbController",
+      "edtOvercut", "edtStepover",     "opnPlunge",      "opnRamp",       "edtRampAngle", "opnBothWays",
+      "opnClimb",   "opnConventional", "edtFinishDepth", "edtFinishFeed", "edtDwell"};
   std::vector<std::string> seen;
   QWidget* w = form->btnClose;
   for (int guard = 0; guard < 500 && seen.size() < expected.size(); ++guard) {

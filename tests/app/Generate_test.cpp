@@ -157,7 +157,8 @@ TEST_F(GenerateTest, ShowsEveryEntryItIsGivenAndReadsItBack) {
 // what --stepover writes.
 TEST(GenerateLikeTheCli, TheWindowWritesWhatSkimplaneCliWritesForTheSameSettings) {
   const std::string kOptions =
-      "  Dwell:2.5\r\n  FinishDepth:0.2\r\n  FinishFeed:80\r\n  Overcut:1.5\r\n  Entry:ramp\r\n  RampAngle:5\r\n";
+      "  Dwell:2.5\r\n  FinishDepth:0.2\r\n  FinishFeed:80\r\n  Overcut:1.5\r\n  Entry:ramp\r\n  "
+      "RampAngle:5\r\n";
   const struct {
     const char* name;
     std::string entries;  // lines of the Option block
@@ -167,7 +168,8 @@ TEST(GenerateLikeTheCli, TheWindowWritesWhatSkimplaneCliWritesForTheSameSettings
       {"no options", "  Length:40\r\n  Width:30\r\n", {}, {}},
       {"every option, along X for GRBL",
        "  Length:40\r\n  Width:30\r\n  Knit:8\r\n  Cross:1\r\n  Layer:3\r\n  Mode:2\r\n  Dialect:grbl\r\n"
-       "  Coolant:flood\r\n  Direction:climb\r\n" + kOptions,
+       "  Coolant:flood\r\n  Direction:climb\r\n" +
+           kOptions,
        {},
        {}},
       {"every option, a spiral in ISO",
@@ -175,7 +177,9 @@ TEST(GenerateLikeTheCli, TheWindowWritesWhatSkimplaneCliWritesForTheSameSettings
            "  Direction:conventional\r\n  FinishCentre:TRUE\r\n",
        {},
        {}},
-      {"the step-over typed", "  Knit:10\r\n  Mode:3\r\n", [](TfrmSkimplane& f) { f.edtStepover->SetValue(65); },
+      {"the step-over typed",
+       "  Knit:10\r\n  Mode:3\r\n",
+       [](TfrmSkimplane& f) { f.edtStepover->SetValue(65); },
        {"--stepover", "65"}},
   };
   for (const auto& r : rows) {
@@ -193,7 +197,8 @@ TEST(GenerateLikeTheCli, TheWindowWritesWhatSkimplaneCliWritesForTheSameSettings
     ASSERT_TRUE(log.errors.empty()) << r.name << ": " << log.errors.front().text.toStdString();
     const std::string window = ReadBytes(dir / "out.nc");
     fs::remove(dir / "out.nc");
-    std::vector<std::string> args = {"--settings", "Skimplane.ini", "--time", "2011-06-18 14:05", "-o", "out.nc"};
+    std::vector<std::string> args = {"--settings", "Skimplane.ini", "--time", "2011-06-18 14:05",
+                                     "-o",         "out.nc"};
     args.insert(args.end(), r.cliOptions.begin(), r.cliOptions.end());
     const TCliResult cli = RunCli(dir, args);
     ASSERT_EQ(cli.exitCode, 0) << r.name << ": " << cli.err;

@@ -22,24 +22,24 @@ class TFakeSettingsWindow : public ISettingsWindow {
 
  public:
   TFakeSettingsWindow() {
-    floats = {{"edtXPos", 150},   {"edtYPos", 200},        {"edtKnit", 6},        {"edtCross", 0.5},
-              {"edtZPos", 1},     {"edtZUp", 2},           {"edtOvercut", 0},     {"edtRampAngle", 3},
-              {"edtDwell", 0},    {"edtFinishDepth", 0}};
+    floats = {{"edtXPos", 150}, {"edtYPos", 200},     {"edtKnit", 6},    {"edtCross", 0.5},
+              {"edtZPos", 1},   {"edtZUp", 2},        {"edtOvercut", 0}, {"edtRampAngle", 3},
+              {"edtDwell", 0},  {"edtFinishDepth", 0}};
     integers = {{"edtLayer", 1}, {"edtSpeed", 5000}, {"edtFro", 120}, {"edtFinishFeed", 0}};
     // The window's components in its order: pages, pictures, labels (Tag 9 translatable), the rest.
     const std::pair<TComponentKind, const char*> plain[] = {
-        {TComponentKind::ckPushButton, "btnClose"},         {TComponentKind::ckPushButton, "btnGenerate"},
-        {TComponentKind::ckPushButton, "btnPreview"},       {TComponentKind::ckPageControl, "PageControl1"},
-        {TComponentKind::ckPicture, "Image2"},              {TComponentKind::ckLabel, "Label39"},
-        {TComponentKind::ckLabel, "Label49"},               {TComponentKind::ckLabel, "lblVersion"},
-        {TComponentKind::ckLabel, "lblLangPack"},           {TComponentKind::ckRuledLabel, "ZQLabel1"},
-        {TComponentKind::ckSpinEdit, "edtXPos"},            {TComponentKind::ckRadioButton, "opnZUpRel"},
-        {TComponentKind::ckRadioButton, "opnZUpAbs"},       {TComponentKind::ckRadioButton, "opnDelta"},
-        {TComponentKind::ckRadioButton, "opnXArrow"},       {TComponentKind::ckRadioButton, "opnYArrow"},
-        {TComponentKind::ckCheckBox, "chkClearEnd"},        {TComponentKind::ckRadioButton, "opnPlunge"},
-        {TComponentKind::ckRadioButton, "opnRamp"},         {TComponentKind::ckRadioButton, "opnBothWays"},
-        {TComponentKind::ckRadioButton, "opnClimb"},        {TComponentKind::ckRadioButton, "opnConventional"},
-        {TComponentKind::ckOther, "lblController"},         {TComponentKind::ckOther, "cmbController"}};
+        {TComponentKind::ckPushButton, "btnClose"},   {TComponentKind::ckPushButton, "btnGenerate"},
+        {TComponentKind::ckPushButton, "btnPreview"}, {TComponentKind::ckPageControl, "PageControl1"},
+        {TComponentKind::ckPicture, "Image2"},        {TComponentKind::ckLabel, "Label39"},
+        {TComponentKind::ckLabel, "Label49"},         {TComponentKind::ckLabel, "lblVersion"},
+        {TComponentKind::ckLabel, "lblLangPack"},     {TComponentKind::ckRuledLabel, "ZQLabel1"},
+        {TComponentKind::ckSpinEdit, "edtXPos"},      {TComponentKind::ckRadioButton, "opnZUpRel"},
+        {TComponentKind::ckRadioButton, "opnZUpAbs"}, {TComponentKind::ckRadioButton, "opnDelta"},
+        {TComponentKind::ckRadioButton, "opnXArrow"}, {TComponentKind::ckRadioButton, "opnYArrow"},
+        {TComponentKind::ckCheckBox, "chkClearEnd"},  {TComponentKind::ckRadioButton, "opnPlunge"},
+        {TComponentKind::ckRadioButton, "opnRamp"},   {TComponentKind::ckRadioButton, "opnBothWays"},
+        {TComponentKind::ckRadioButton, "opnClimb"},  {TComponentKind::ckRadioButton, "opnConventional"},
+        {TComponentKind::ckOther, "lblController"},   {TComponentKind::ckOther, "cmbController"}};
     for (const auto& [name, caption] : kPages) components.push_back({TComponentKind::ckPage, 0, name});
     for (const auto& [kind, name] : plain) components.push_back({kind, 0, name});
     for (const std::string& name : TranslatableLabels())

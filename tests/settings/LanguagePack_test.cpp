@@ -42,8 +42,9 @@ std::string Pack(std::initializer_list<std::string> option, std::initializer_lis
 
 const std::vector<std::string> kDesignPages = {"材质平面", "铣刀选项", "运动选项", "加工选项", "关于"};
 // CheckBox1 .. CheckBox11 in their order.
-const char* const kChoices[] = {"opnDelta",  "opnXArrow", "opnYArrow",   "chkClearEnd", "opnZUpRel", "opnZUpAbs",
-                                "opnPlunge", "opnRamp",   "opnBothWays", "opnClimb",    "opnConventional"};
+const char* const kChoices[] = {"opnDelta",    "opnXArrow", "opnYArrow",      "chkClearEnd",
+                                "opnZUpRel",   "opnZUpAbs", "opnPlunge",      "opnRamp",
+                                "opnBothWays", "opnClimb",  "opnConventional"};
 constexpr int kChoicesOfEveryPack = 6;  // the later ones keep their own caption where a pack lacks them
 
 }  // namespace
@@ -117,7 +118,8 @@ TEST(LanguagePack, ShippedEnglishPackRecaptionsTheWindow) {
   std::vector<std::string> expected = {"fontName", "charset", "caption lblLangPack"};
   for (const char* page : {"tabFace", "tabKnit", "tabOption", "tabAbout", "tabMachining"})
     expected.push_back("caption " + std::string(page));
-  for (const std::string& label : TFakeSettingsWindow::TranslatableLabels()) expected.push_back("caption " + label);
+  for (const std::string& label : TFakeSettingsWindow::TranslatableLabels())
+    expected.push_back("caption " + label);
   for (const char* c : kChoices) expected.push_back("caption " + std::string(c));
   expected.push_back("caption btnPreview");
   expected.push_back("caption lblController");
@@ -215,7 +217,8 @@ TEST(LanguagePack, LangKeysRecaptionPagesLabelsAndChoices) {
          EXPECT_EQ(w.Pages(), kDesignPages);
          EXPECT_EQ(w.captions.at("Label1"), "(Label1)");
          for (int i = 0; i < 11; ++i)
-           EXPECT_EQ(w.captions.at(kChoices[i]), i < kChoicesOfEveryPack ? "" : "(" + std::string(kChoices[i]) + ")")
+           EXPECT_EQ(w.captions.at(kChoices[i]),
+                     i < kChoicesOfEveryPack ? "" : "(" + std::string(kChoices[i]) + ")")
                << kChoices[i];
        }},
       // Sheet4 is About wherever it stands; Sheet5 is the machining page that came later, before it.
