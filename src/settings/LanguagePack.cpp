@@ -26,7 +26,7 @@ constexpr const char* kChoiceControls[] = {"opnDelta",    "opnXArrow", "opnYArro
 // The first six are re-captioned even when a pack lacks their key (they then show no caption at all, as
 // they always did); the later ones only by a pack that has theirs, so that an older pack leaves them in
 // the window's own words instead of blank.
-constexpr int kChoicesAlwaysCaptioned = 6;
+constexpr std::size_t kChoicesAlwaysCaptioned = 6;
 
 }  // namespace
 
