@@ -20,6 +20,7 @@ Lang:[%RootKey%]
   Sheet2:銑刀選項
   Sheet3:運動選項
   Sheet4:關於
+  Sheet5:加工選項
   Label1:長度：
   Label2:* Y軸方向，向前
   Label3:寬度：
@@ -34,12 +35,27 @@ Lang:[%RootKey%]
   Label12:作業方式：
   Label13:層
   Label14:轉
+  Label31:過切(O)：
+  Label33:進刀：
+  Label34:斜坡角(A)：
+  Label35:度
+  Label36:切削方向：
+  Label37:步距(P)：
+  Label40:精銑深度(E)：
+  Label42:精銑給進(G)：
+  Label44:主軸延時(W)：
+  Label45:秒
   CheckBox1:螺旋清掃
   CheckBox2:橫向清掃
   CheckBox3:縱向清掃
   CheckBox4:清除清掃後可能殘留的邊緣
   CheckBox5:相對位置
   CheckBox6:絕對位置
+  CheckBox7:直接下刀
+  CheckBox8:斜坡下刀
+  CheckBox9:雙向
+  CheckBox10:順銑
+  CheckBox11:逆銑
   Preview:預覽
   PreviewTitle:預覽
   PreviewLayer:層：
@@ -84,7 +100,6 @@ Lang:[%RootKey%]
   MsgRefused:無法產生程式，請檢查%1：
   MsgRefusedNoEntry:無法產生程式：
   MsgListSeparator:、
-  EntryDwell:主軸啟動後的暫停
   MsgWriteFailed:程式未能寫入：
   MsgSettingsNotRead:啟動時讀取設定出錯：
   MsgSettingsNotSaved:設定未能儲存：

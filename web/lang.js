@@ -44,7 +44,7 @@ const captions = {
     Label45: 's',
     CheckBox1: 'Spiral', CheckBox2: 'Along X', CheckBox3: 'Along Y', CheckBox4: 'Clean the remaining edge',
     CheckBox5: 'Relative', CheckBox6: 'Absolute',
-    CheckBox7: 'Plunge', CheckBox8: 'Ramp', CheckBox9: 'Both ways', CheckBox10: 'Climb', CheckBox11: 'Conventional',
+    CheckBox7: 'Plunge', CheckBox8: 'Ramp', CheckBox9: 'Both', CheckBox10: 'Climb', CheckBox11: 'Conventional',
     Controller: 'Controller:',
     Controllers: 'ISO, mist coolant (M07)|ISO, flood coolant (M08)|ISO, no coolant|GRBL 1.1, no coolant|GRBL 1.1, flood coolant (M8)',
     PreviewTitle: 'Preview', PreviewRapidRate: 'Rapid rate:', PreviewCentrePass: 'Centre pass after the spiral',

@@ -52,14 +52,6 @@ QObject* TFormSettingsWindow::Component(std::string_view name) const {
   return o;
 }
 
-int TFormSettingsWindow::PageCount() const {
-  return form_.PageControl1->PageCount();
-}
-
-void TFormSettingsWindow::SetPageCaption(int index, const QString& caption) {
-  if (TTabSheet* page = form_.PageControl1->Page(index)) page->SetCaption(caption);
-}
-
 void TFormSettingsWindow::SetCaption(std::string_view name, const QString& caption) {
   QObject* o = Component(name);
   if (auto* label = qobject_cast<TLabel*>(o))

@@ -14,8 +14,6 @@ class TFormSettingsWindow : public ISettingsWindow {
  public:
   explicit TFormSettingsWindow(TfrmSkimplane& form) : form_(form) {}
 
-  [[nodiscard]] int PageCount() const override;
-  void SetPageCaption(int index, const QString& caption) override;
   void SetCaption(std::string_view name, const QString& caption) override;
   void VisitComponents(const std::function<void(const TComponentInfo&)>& visit) const override;
   // The font goes to the window and from there to every control that has no font of its own.

@@ -1,6 +1,7 @@
 #include "app/Skimplane_form.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QTabBar>
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/AboutLabel.h"
 #include "app/ErrorBox.h"
@@ -66,6 +68,21 @@ constexpr TLabelRow kLabels[] = {
     {"tabOption", "Label12", "作业方式：", 20, 76, kTagTranslatable, TLabelLook::Plain},
     {"tabOption", "Label9", "分层(L)：", 28, 252, kTagTranslatable, TLabelLook::Plain},
     {"tabOption", "Label13", "层", 184, 252, kTagTranslatable, TLabelLook::Plain},
+    // The machining options: one column, captions at 20, units at 238, each 4 px below its entry's top.
+    {"tabMachining", "Label31", "过切(O)：", 20, 36, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label32", "mm", 238, 36, 0, TLabelLook::Plain},
+    {"tabMachining", "Label37", "步距(P)：", 20, 72, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label38", "%", 238, 72, 0, TLabelLook::Plain},
+    {"tabMachining", "Label33", "进刀：", 20, 108, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label34", "斜坡角(A)：", 20, 144, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label35", "度", 238, 144, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label36", "切削方向：", 20, 180, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label40", "精铣深度(E)：", 20, 216, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label41", "mm", 238, 216, 0, TLabelLook::Plain},
+    {"tabMachining", "Label42", "精铣给进(G)：", 20, 252, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label43", "FRO", 238, 252, 0, TLabelLook::Plain},
+    {"tabMachining", "Label44", "主轴延时(W)：", 20, 288, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label45", "秒", 238, 288, kTagTranslatable, TLabelLook::Plain},
     {"tabAbout", "lblVersion", "Skimplane v1.3", 202, 48, 0, TLabelLook::Plain},
     {"tabAbout", "Label28", "Program by tarel.qo", 202, 72, 0, TLabelLook::Plain},
     {"tabAbout", "Label29", "Mail: tarel.qo@example.org", 202, 96, 0, TLabelLook::Plain},
@@ -84,9 +101,13 @@ constexpr TSpinRow kSpinEdits[] = {
     {"tabFace", "edtYPos", 256, 104},  {"tabFace", "edtXPos", 84, 256},  {"tabKnit", "edtKnit", 272, 32},
     {"tabKnit", "edtZPos", 272, 76},   {"tabKnit", "edtZUp", 272, 120},  {"tabKnit", "edtCross", 272, 252},
     {"tabOption", "edtSpeed", 88, 32}, {"tabOption", "edtFro", 292, 32}, {"tabOption", "edtLayer", 96, 248},
+    {"tabMachining", "edtOvercut", 150, 32},     {"tabMachining", "edtStepover", 150, 68},
+    {"tabMachining", "edtRampAngle", 150, 140},  {"tabMachining", "edtFinishDepth", 150, 212},
+    {"tabMachining", "edtFinishFeed", 150, 248}, {"tabMachining", "edtDwell", 150, 284},
 };
 
-// Radio buttons form a group by their page; the check box sits with them in the table.
+// Radio buttons form a group by their page, or by the choice of the job's table they stand for (the
+// machining page holds two); the check box sits with them in the table.
 enum class TChoiceKind { Radio, Check };
 struct TChoiceRow {
   const char* page;
@@ -103,6 +124,12 @@ constexpr TChoiceRow kChoices[] = {
     {"tabOption", "opnXArrow", TChoiceKind::Radio, "横向清扫", 172, 208, 97, 17, false},
     {"tabOption", "opnYArrow", TChoiceKind::Radio, "纵向清扫", 316, 208, 97, 17, false},
     {"tabOption", "chkClearEnd", TChoiceKind::Check, "清除清扫后的可能的残留边缘", 224, 248, 197, 17, true},
+    // 3 px below their row's top, so that their captions line up with the row's label.
+    {"tabMachining", "opnPlunge", TChoiceKind::Radio, "直接下刀", 150, 107, 97, 17, true},
+    {"tabMachining", "opnRamp", TChoiceKind::Radio, "斜坡下刀", 250, 107, 97, 17, false},
+    {"tabMachining", "opnBothWays", TChoiceKind::Radio, "双向", 150, 179, 87, 17, true},
+    {"tabMachining", "opnClimb", TChoiceKind::Radio, "顺铣", 240, 179, 77, 17, false},
+    {"tabMachining", "opnConventional", TChoiceKind::Radio, "逆铣", 320, 179, 111, 17, false},
 };
 
 struct TImageRow {
@@ -241,6 +268,7 @@ void TfrmSkimplane::BuildControls() {
   tabFace = PageControl1->AddPage(QStringLiteral("tabFace"), U("材质平面"));
   tabKnit = PageControl1->AddPage(QStringLiteral("tabKnit"), U("铣刀选项"));
   tabOption = PageControl1->AddPage(QStringLiteral("tabOption"), U("运动选项"));
+  tabMachining = PageControl1->AddPage(QStringLiteral("tabMachining"), U("加工选项"));
   tabAbout = PageControl1->AddPage(QStringLiteral("tabAbout"), U("关于"));
   const auto page = [this](const char* name) { return findChild<TTabSheet*>(QLatin1String(name)); };
 
@@ -299,11 +327,19 @@ void TfrmSkimplane::BuildControls() {
       button = new QCheckBox(U(r.caption), page(r.page));
     button->setObjectName(QLatin1String(r.name));
     button->setGeometry(r.left, r.top, r.width, r.height);
-    button->setChecked(r.checked);
     button->setProperty("TabOrder", 0);  // LayoutTabOrder numbers them
     SetTag(button, 0);
     controls_[r.name] = button;
   }
+  // A choice of the job with a radio button per word is a group of its own, whatever else its page holds.
+  for (const TJobField& f : kJobFields) {
+    if (f.Words.empty() || !f.Words[0].Control) continue;
+    auto* group = new QButtonGroup(this);
+    group->setObjectName(QLatin1String("grp") + QLatin1String(f.Key));
+    for (const TChoiceWord& w : f.Words) group->addButton(static_cast<QAbstractButton*>(Control(w.Control)));
+  }
+  // Checked once in their groups: before, the page's other group would clear them.
+  for (const auto& r : kChoices) static_cast<QAbstractButton*>(Control(r.name))->setChecked(r.checked);
 
   auto* bevel = new TBevel(tabAbout);
   bevel->setObjectName(QStringLiteral("Bevel1"));
@@ -330,11 +366,63 @@ void TfrmSkimplane::BuildControls() {
   opnXArrow = radio("opnXArrow");
   opnYArrow = radio("opnYArrow");
   chkClearEnd = static_cast<QCheckBox*>(Control("chkClearEnd"));
+  edtOvercut = spin("edtOvercut");
+  edtStepover = spin("edtStepover");
+  edtRampAngle = spin("edtRampAngle");
+  edtFinishDepth = spin("edtFinishDepth");
+  edtFinishFeed = spin("edtFinishFeed");
+  edtDwell = spin("edtDwell");
+  opnPlunge = radio("opnPlunge");
+  opnRamp = radio("opnRamp");
+  opnBothWays = radio("opnBothWays");
+  opnClimb = radio("opnClimb");
+  opnConventional = radio("opnConventional");
+  LinkMachiningControls();
 
-  const QList<QWidget*> untagged = {btnClose,  btnGenerate, PageControl1, tabFace, tabKnit,
-                                    tabOption, tabAbout,    ZQLabel1,     bevel};
+  const QList<QWidget*> untagged = {btnClose,  btnGenerate,  PageControl1, tabFace,  tabKnit,
+                                    tabOption, tabMachining, tabAbout,     ZQLabel1, bevel};
   for (QWidget* w : untagged) SetTag(w, 0);
   for (TImage* image : findChildren<TImage*>()) SetTag(image, 0);
+}
+
+void TfrmSkimplane::LinkMachiningControls() {
+  // The step-over shows the overlap and the diameter as a percent; typing it sets the overlap. While one
+  // side is being set from the other, the other does not answer back (which would rewrite the text
+  // being typed with its rounding).
+  const TJobField& stepover = *FieldByControl("edtStepover");
+  edtStepover->SetShownDecimals(2);  // 91.67, not 91.6666666666667
+  const auto cutter = [this] {
+    TJobEntries e;
+    e.Knit = edtKnit->Value();
+    e.Cross = edtCross->Value();
+    return e;
+  };
+  const auto showStepover = [this, &stepover, cutter] {
+    if (linking_) return;
+    const double percent = stepover.Get(cutter());
+    if (!std::isfinite(percent)) return;  // a diameter of zero: the refusal will say so
+    linking_ = true;
+    edtStepover->SetValue(percent);
+    linking_ = false;
+  };
+  connect(edtCross, &TSpinEdit::ValueChanged, this, showStepover);
+  connect(edtKnit, &TSpinEdit::ValueChanged, this, showStepover);
+  connect(edtStepover, &TSpinEdit::ValueChanged, this, [this, &stepover, cutter](double percent) {
+    if (linking_) return;
+    TJobEntries e = cutter();
+    stepover.Set(e, percent);
+    linking_ = true;
+    edtCross->SetValue(e.Cross);
+    linking_ = false;
+  });
+  // An entry that the job does not use now is disabled; it keeps its value, and the file stores it.
+  const auto showStates = [this] {
+    edtRampAngle->setEnabled(opnRamp->isChecked());
+    edtFinishFeed->setEnabled(edtFinishDepth->Value() > 0);
+  };
+  connect(opnRamp, &QAbstractButton::toggled, this, showStates);
+  connect(edtFinishDepth, &TSpinEdit::ValueChanged, this, showStates);
+  showStates();
 }
 
 void TfrmSkimplane::BuildTabOrder() {
@@ -377,6 +465,18 @@ QList<QWidget*> TfrmSkimplane::TabStops() const {
     return (radio && !radio->isChecked()) || !w->isEnabled() || !w->isVisible();
   });
   return stops;
+}
+
+QWidget* TfrmSkimplane::FocusTarget(QWidget* control) const {
+  if (control->isEnabled() || !qobject_cast<TTabSheet*>(control->parentWidget())) return control;
+  // A closed entry (the ramp angle while plunging) cannot take the focus: the choice before it that
+  // opens it takes it instead, the checked button of a group.
+  const QList<QWidget*> controls = PageControls(control->parentWidget());
+  for (qsizetype i = controls.indexOf(control) - 1; i >= 0; --i) {
+    auto* radio = qobject_cast<QRadioButton*>(controls[i]);
+    if (controls[i]->isEnabled() && (!radio || radio->isChecked())) return controls[i];
+  }
+  return control;
 }
 
 bool TfrmSkimplane::focusNextPrevChild(bool next) {

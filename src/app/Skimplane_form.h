@@ -1,5 +1,6 @@
 #pragma once
-// The main window: four pages of entries for the facing job, Generate and Close.
+// The main window: pages of entries for the facing job (the face, the cutter, the motion, the machining
+// options), the About page, Generate and Close.
 //
 // Life of the window: the constructor builds every page and control with its design value; the owner
 // then lets the position keeper restore the window's place, calls FormCreate(), shows the window and runs
@@ -56,11 +57,6 @@ class TfrmSkimplane : public QWidget {
   [[nodiscard]] TCheckedJob CheckEntries();
   // The spiral's opt-in centre pass: chosen in the preview window, kept in Skimplane.ini.
   bool FinishCentre = false;
-  // The controller's dwell after the spindle start, seconds: kept in Skimplane.ini, no control of its own.
-  double Dwell = 0;
-  // The entries last put into the window: those of fields without a control of their own (the machining
-  // options) stay as given, so that Generate uses them and Skimplane.ini keeps them.
-  TJobEntries Given;
   // Builds and writes the program of a job made of the window's values to `path`, with progress for a
   // large one (raises EDVError on a write failure, TGenerationCancelled on Cancel).
   void GenerateCode(const TCheckedJob& job, const QString& path);
@@ -91,6 +87,7 @@ class TfrmSkimplane : public QWidget {
   TTabSheet* tabFace = nullptr;
   TTabSheet* tabKnit = nullptr;
   TTabSheet* tabOption = nullptr;
+  TTabSheet* tabMachining = nullptr;
   TTabSheet* tabAbout = nullptr;
   QPushButton* btnClose = nullptr;
   QPushButton* btnGenerate = nullptr;
@@ -109,6 +106,18 @@ class TfrmSkimplane : public QWidget {
   QRadioButton* opnXArrow = nullptr;
   QRadioButton* opnYArrow = nullptr;
   QCheckBox* chkClearEnd = nullptr;
+  // The machining options' page.
+  TSpinEdit* edtOvercut = nullptr;
+  TSpinEdit* edtStepover = nullptr;  // the overlap in percent of the diameter: no field of its own
+  TSpinEdit* edtRampAngle = nullptr;
+  TSpinEdit* edtFinishDepth = nullptr;
+  TSpinEdit* edtFinishFeed = nullptr;
+  TSpinEdit* edtDwell = nullptr;
+  QRadioButton* opnPlunge = nullptr;
+  QRadioButton* opnRamp = nullptr;
+  QRadioButton* opnBothWays = nullptr;
+  QRadioButton* opnClimb = nullptr;
+  QRadioButton* opnConventional = nullptr;
   QComboBox* cmbController = nullptr;  // the dialect and coolant (ControllerChoice.h)
   TLabel* lblVersion = nullptr;
   TLabel* lblLangPack = nullptr;
@@ -142,10 +151,16 @@ class TfrmSkimplane : public QWidget {
  private:
   void BuildControls();
   void BuildTabOrder();
+  // The step-over follows the overlap and the diameter and sets the overlap; the ramp angle and the
+  // finishing feed are enabled only while the job uses them.
+  void LinkMachiningControls();
   // Every control that holds an entry of the job tells EntriesChanged when it changes.
   void SignalEntryChanges();
   // Gives the window's font to every control that takes it (all but the few with fonts of their own).
   void ShareWindowFont();
+  // The control to focus for `control`: itself, or while it is disabled the choice before it on its page
+  // that enables it.
+  [[nodiscard]] QWidget* FocusTarget(QWidget* control) const;
   // The controls Tab visits now, in order.
   [[nodiscard]] QList<QWidget*> TabStops() const;
 
@@ -154,5 +169,6 @@ class TfrmSkimplane : public QWidget {
 
   TAppSeams seams_;
   bool destroyed_ = false;
+  bool linking_ = false;  // the step-over and the overlap are being set from each other
   std::map<std::string, QWidget*> controls_;
 };

@@ -28,34 +28,53 @@ const char* OffButtonOf(std::string_view control) {
   return control == "opnZUpAbs" ? "opnZUpRel" : nullptr;
 }
 
+// A choice with a radio button per word (strategy, entry, cut direction): the button of a value, the first
+// choice's for a value without a word (a strategy number of no zig-zag is the spiral).
+const char* ButtonOf(const TJobField& choice, int value) {
+  for (const TChoiceWord& w : choice.Words)
+    if (w.Value == value) return w.Control;
+  return choice.Words[0].Control;
+}
+
+bool IsRadioGroup(const TJobField& f) {
+  return f.Kind == TFieldKind::fkChoice && !f.Words.empty() && f.Words[0].Control;
+}
+
 }  // namespace
 
 TJobEntries TfrmSkimplane::ReadJobEntries() const {
-  TJobEntries e = Given;
+  TJobEntries e;
   for (const TJobField& f : kJobFields) {
-    if (!f.Control || f.Kind == TFieldKind::fkChoice) continue;  // the choices follow
-    if (f.IsNumber()) {
+    // The step-over is the overlap shown another way: the job takes the overlap as it stands.
+    if (f.Alternative) continue;
+    if (IsRadioGroup(f)) {
+      for (const TChoiceWord& w : f.Words)
+        if (static_cast<const QAbstractButton*>(Control(w.Control))->isChecked()) f.Set(e, w.Value);
+    } else if (!f.Control || f.Kind == TFieldKind::fkChoice) {
+      continue;  // the controller box and the preview's centre pass follow
+    } else if (f.IsNumber()) {
       const auto* spin = static_cast<const TSpinEdit*>(Control(f.Control));
       f.Set(e, f.Kind == TFieldKind::fkFloat ? spin->Value() : spin->IntValue());
     } else {
       f.Set(e, static_cast<const QAbstractButton*>(Control(f.Control))->isChecked());
     }
   }
-  for (const TChoiceWord& s : kStrategyWords)
-    if (static_cast<const QAbstractButton*>(Control(s.Control))->isChecked()) e.Mode = s.Value;
   e.FinishCentre = FinishCentre;
   const TControllerEntry controller = ControllerEntry(cmbController->currentIndex());
   e.Dialect = controller.Dialect;
   e.Coolant = controller.Coolant;
-  e.Dwell = Dwell;
   return e;
 }
 
 void TfrmSkimplane::SetJobEntries(const TJobEntries& e) {
-  Given = e;
   for (const TJobField& f : kJobFields) {
-    if (!f.Control || f.Kind == TFieldKind::fkChoice) continue;  // the choices follow
-    if (f.IsNumber()) {
+    if (f.Alternative) continue;  // it follows the overlap and the diameter
+    if (IsRadioGroup(f)) {
+      // The buttons of a group are exclusive: the others clear.
+      static_cast<QAbstractButton*>(Control(ButtonOf(f, static_cast<int>(f.Get(e)))))->setChecked(true);
+    } else if (!f.Control || f.Kind == TFieldKind::fkChoice) {
+      continue;  // the controller box and the preview's centre pass follow
+    } else if (f.IsNumber()) {
       auto* spin = static_cast<TSpinEdit*>(Control(f.Control));
       if (f.Kind == TFieldKind::fkFloat)
         spin->SetValue(f.Get(e));
@@ -67,11 +86,8 @@ void TfrmSkimplane::SetJobEntries(const TJobEntries& e) {
       static_cast<QAbstractButton*>(Control(on || !off ? f.Control : off))->setChecked(on || off);
     }
   }
-  // The buttons of one page are exclusive: the others of its group clear.
-  static_cast<QAbstractButton*>(Control(StrategyOfMode(e.Mode).Control))->setChecked(true);
   FinishCentre = e.FinishCentre;
   cmbController->setCurrentIndex(ControllerIndex(e.Dialect, e.Coolant));
-  Dwell = e.Dwell;
 }
 
 TCheckedJob TfrmSkimplane::CheckEntries() {
@@ -81,7 +97,8 @@ TCheckedJob TfrmSkimplane::CheckEntries() {
     // The user is taken to the entry to mend: its page, its control.
     const TJobField* field = refusal.Fields().empty() ? nullptr : refusal.Fields().front();
     const char* name = field ? field->Control : nullptr;
-    if (field && !name && !field->Words.empty()) name = field->Words[0].Control;  // a radio group
+    if (field && IsRadioGroup(*field))  // the group's chosen button
+      name = ButtonOf(*field, static_cast<int>(field->Get(ReadJobEntries())));
     // The form's own controls, or one installed on it (the controller box).
     QWidget* control = !name                   ? nullptr
                        : controls_.count(name) ? Control(name)
@@ -93,7 +110,7 @@ TCheckedJob TfrmSkimplane::CheckEntries() {
             if (PageControl1->Page(i) == page) PageControl1->SetActivePageIndex(i);
         }
       }
-      control->setFocus(Qt::OtherFocusReason);
+      FocusTarget(control)->setFocus(Qt::OtherFocusReason);
     }
     throw;
   }
@@ -145,7 +162,10 @@ QString TfrmSkimplane::EntryCaption(const TJobField& field) const {
       {"edtZPos", "Label7"},      {"edtZUp", "Label8"},           {"edtCross", "Label6"},
       {"edtSpeed", "Label10"},    {"edtFro", "Label11"},          {"edtLayer", "Label9"},
       {"opnZUpAbs", "opnZUpAbs"}, {"chkClearEnd", "chkClearEnd"}, {"cmbController", "lblController"},
-      {"opnDelta", "Label12"},  // the strategy group is named by its heading
+      {"edtOvercut", "Label31"},  {"edtRampAngle", "Label34"},    {"edtFinishDepth", "Label40"},
+      {"edtFinishFeed", "Label42"}, {"edtDwell", "Label44"},
+      // a group of radio buttons is named by its heading
+      {"opnDelta", "Label12"},    {"opnPlunge", "Label33"},       {"opnBothWays", "Label36"},
   };
   const char* control = field.Control          ? field.Control
                         : !field.Words.empty() ? field.Words[0].Control
@@ -158,10 +178,6 @@ QString TfrmSkimplane::EntryCaption(const TJobField& field) const {
     if (const auto* button = qobject_cast<const QAbstractButton*>(w)) text = button->text();
   }
   if (field.Flag == &TJobEntries::FinishCentre) text = PreviewCaptions.Text("PreviewCentrePass");
-  // An entry with no control (the dwell, kept in Skimplane.ini only) has a text of its own.
-  if (const std::string key = std::string("Entry") + (field.Key ? field.Key : "");
-      text.isEmpty() && field.Key && TWindowTexts::Knows(key))
-    text = Texts.Text(key.c_str());
   // "直径(R)：" and "Diameter(R):" name the entry without their colon.
   while (!text.isEmpty() &&
          (text.back() == QChar(0xFF1A) || text.back() == QLatin1Char(':') || text.back().isSpace()))

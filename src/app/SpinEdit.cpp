@@ -45,9 +45,17 @@ TSpinEdit::TSpinEdit(TValueType valueType, QWidget* parent)
   ShowValue();
 }
 
-QString TSpinEdit::FormatValue(double value, TValueType type, const QLocale& locale) {
+QString TSpinEdit::FormatValue(double value, TValueType type, const QLocale& locale, int shownDecimals) {
   if (type == TValueType::vtInteger) return QString::number(static_cast<qint64>(value));
   QString text = QString::number(value, 'g', 15);
+  if (shownDecimals >= 0 && std::isfinite(value) && std::abs(value) < 1e15) {
+    text = QString::number(value, 'f', shownDecimals);
+    if (text.contains(QLatin1Char('.'))) {
+      while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+      if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    }
+    if (text == QLatin1String("-0")) text = QStringLiteral("0");
+  }
   const QChar dp = DecimalPoint(locale);
   if (dp != QLatin1Char('.')) text.replace(QLatin1Char('.'), dp);
   return text;
@@ -77,6 +85,11 @@ std::optional<double> TSpinEdit::ParseText(const QString& text, TValueType type,
   const double v = t.toDouble(&ok);
   if (!ok || !std::isfinite(v)) return std::nullopt;
   return v;
+}
+
+void TSpinEdit::SetShownDecimals(int decimals) {
+  shownDecimals_ = decimals;
+  ShowValue();
 }
 
 void TSpinEdit::SetValue(double value) {
@@ -134,7 +147,7 @@ QValidator::State TSpinEdit::validate(QString& input, int& /*pos*/) const {
 }
 
 void TSpinEdit::fixup(QString& input) const {
-  input = FormatValue(value_, valueType_, locale());
+  input = FormatValue(value_, valueType_, locale(), shownDecimals_);
 }
 
 void TSpinEdit::keyPressEvent(QKeyEvent* event) {
@@ -164,6 +177,6 @@ void TSpinEdit::TakeTypedText(const QString& text) {
 }
 
 void TSpinEdit::ShowValue() {
-  const QString text = FormatValue(value_, valueType_, locale());
+  const QString text = FormatValue(value_, valueType_, locale(), shownDecimals_);
   if (lineEdit()->text() != text) lineEdit()->setText(text);
 }

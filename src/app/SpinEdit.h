@@ -6,8 +6,9 @@
 //
 // A floating-point value is kept exactly as it was given: SetValue(0.1245) shows "0.1245" and Value()
 // gives back the very same double. The text shows at most 15 significant digits and no trailing zeros,
-// with the user's decimal separator (QLocale()); typing a number with that separator, a point or a comma
-// is accepted. An integer field follows the job's whole-number rule: ties to even, nothing beyond 32 bits.
+// with the user's decimal separator (QLocale()) unless fewer decimals are asked for; typing a number with
+// that separator, a point or a comma is accepted. An integer field follows the job's whole-number rule: ties
+// to even, nothing beyond 32 bits.
 
 #include <QAbstractSpinBox>
 #include <QLocale>
@@ -36,12 +37,17 @@ class TSpinEdit : public QAbstractSpinBox {
   [[nodiscard]] double LargeIncrement() const { return largeIncrement_; }
   void SetLargeIncrement(double step) { largeIncrement_ = step; }
 
+  // A float field may show fewer decimals than it holds (a percent worked out from other entries): the
+  // value itself stays exact until the user types another. -1: as many as 15 significant digits take.
+  void SetShownDecimals(int decimals);
+
   // Moves the value by `amount`, as the buttons and keys do.
   void StepByAmount(double amount);
 
   // The text shown for a value, and the value read from a text (nothing when the text is no complete
   // number of this value type). Both pure, for the given locale.
-  [[nodiscard]] static QString FormatValue(double value, TValueType type, const QLocale& locale);
+  [[nodiscard]] static QString FormatValue(double value, TValueType type, const QLocale& locale,
+                                           int shownDecimals = -1);
   [[nodiscard]] static std::optional<double> ParseText(const QString& text, TValueType type,
                                                        const QLocale& locale);
 
@@ -66,4 +72,5 @@ class TSpinEdit : public QAbstractSpinBox {
   double value_ = 0;
   double increment_ = 1;
   double largeIncrement_ = 10;
+  int shownDecimals_ = -1;
 };

@@ -21,8 +21,6 @@ constexpr TText kTexts[] = {
     {"MsgRefused", ""},
     {"MsgRefusedNoEntry", ""},
     {"MsgListSeparator", "、"},
-    // An entry without a caption on the window, named in a refusal: "Entry" followed by its settings key.
-    {"EntryDwell", "主轴启动后的暂停"},
     {"MsgWriteFailed", ""},
     {"MsgSettingsNotRead", ""},
     {"MsgSettingsNotSaved", ""},

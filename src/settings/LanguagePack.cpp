@@ -1,5 +1,6 @@
 #include "settings/LanguagePack.h"
 
+#include <iterator>
 #include <system_error>
 
 #include "dvTools/Utf8Path.h"
@@ -14,9 +15,18 @@ constexpr const char* kCreditControl = "lblLangPack";
 constexpr const char* kCreditPrefix = "LangPack:";
 constexpr int kTranslatableTag = 9;
 
-// CheckBox1 .. CheckBox6 re-caption these, in this order.
-constexpr const char* kChoiceControls[] = {"opnDelta",    "opnXArrow", "opnYArrow",
-                                           "chkClearEnd", "opnZUpRel", "opnZUpAbs"};
+// Sheet1, Sheet2, ... caption these pages, by page and not by their place on screen: the machining
+// page came later and sits before About, and every pack keeps captioning the pages it did.
+constexpr const char* kSheetPages[] = {"tabFace", "tabKnit", "tabOption", "tabAbout", "tabMachining"};
+
+// CheckBox1, CheckBox2, ... re-caption these, in this order.
+constexpr const char* kChoiceControls[] = {"opnDelta",    "opnXArrow", "opnYArrow",      "chkClearEnd",
+                                           "opnZUpRel",   "opnZUpAbs", "opnPlunge",      "opnRamp",
+                                           "opnBothWays", "opnClimb",  "opnConventional"};
+// The first six are re-captioned even when a pack lacks their key (they then show no caption at all, as
+// they always did); the later ones only by a pack that has theirs, so that an older pack leaves them in
+// the window's own words instead of blank.
+constexpr std::size_t kChoicesAlwaysCaptioned = 6;
 
 }  // namespace
 
@@ -73,16 +83,18 @@ void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window) {
 
   ini.OpenRootKey("Lang");
   ini.OpenSubKey();
-  const int pages = window.PageCount();
-  for (int n = 1; n <= pages; ++n) {
-    const std::string key = "Sheet" + std::to_string(n);
-    if (ini.ValueExists(key)) window.SetPageCaption(n - 1, text(key));
+  for (std::size_t i = 0; i < std::size(kSheetPages); ++i) {
+    const std::string key = "Sheet" + std::to_string(i + 1);
+    if (ini.ValueExists(key)) window.SetCaption(kSheetPages[i], text(key));
   }
   window.VisitComponents([&](const TComponentInfo& c) {
     if (c.Kind == TComponentKind::ckLabel && c.Tag == kTranslatableTag && ini.ValueExists(c.Name))
       window.SetCaption(c.Name, text(c.Name));
   });
-  for (int i = 0; i < 6; ++i) window.SetCaption(kChoiceControls[i], text("CheckBox" + std::to_string(i + 1)));
+  for (std::size_t i = 0; i < std::size(kChoiceControls); ++i) {
+    const std::string key = "CheckBox" + std::to_string(i + 1);
+    if (i < kChoicesAlwaysCaptioned || ini.ValueExists(key)) window.SetCaption(kChoiceControls[i], text(key));
+  }
   if (ini.ValueExists("Preview")) window.SetCaption("btnPreview", text("Preview"));
   for (const std::string& key : window.OtherCaptionKeys())
     if (ini.ValueExists(key)) window.SetOtherCaption(key, text(key));

@@ -34,7 +34,7 @@ inline constexpr std::size_t kFontNameBytes = 31;
 // Loads the pack file into `ini`, replacing what it held, and applies it to the window.
 void LoadLanguagePack(TDVIniFile& ini, ISettingsWindow& window, const std::filesystem::path& packFile);
 
-// Applies a loaded pack: the font, the credit, the pages, the translatable labels and the six choices.
+// Applies a loaded pack: the font, the credit, the pages, the translatable labels and the choices.
 void ApplyLanguagePack(TDVIniFile& ini, ISettingsWindow& window);
 
 // The start: without a settings file nothing happens. Otherwise its entries go into `entries` (the

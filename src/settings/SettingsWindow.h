@@ -38,9 +38,7 @@ class ISettingsWindow {
  public:
   virtual ~ISettingsWindow() = default;
 
-  // Captions: a page by its 0-based index, a label, radio button or check box by its component name.
-  [[nodiscard]] virtual int PageCount() const = 0;
-  virtual void SetPageCaption(int index, const QString& caption) = 0;
+  // Captions: a page, a label, radio button or check box by its component name.
   virtual void SetCaption(std::string_view name, const QString& caption) = 0;
 
   // Every component the window owns, in the window's order.

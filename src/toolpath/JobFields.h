@@ -37,9 +37,10 @@ inline constexpr TChoiceWord kStrategyWords[] = {
 inline constexpr TChoiceWord kDialectWords[] = {{kDialectIso, "iso"}, {kDialectGrbl, "grbl"}};
 inline constexpr TChoiceWord kCoolantWords[] = {
     {kCoolantOff, "off"}, {kCoolantMist, "mist"}, {kCoolantFlood, "flood"}};
-inline constexpr TChoiceWord kDirectionWords[] = {
-    {kDirectionBoth, "both"}, {kDirectionClimb, "climb"}, {kDirectionConventional, "conventional"}};
-inline constexpr TChoiceWord kEntryWords[] = {{kEntryPlunge, "plunge"}, {kEntryRamp, "ramp"}};
+inline constexpr TChoiceWord kDirectionWords[] = {{kDirectionBoth, "both", "opnBothWays"},
+                                                   {kDirectionClimb, "climb", "opnClimb"},
+                                                   {kDirectionConventional, "conventional", "opnConventional"}};
+inline constexpr TChoiceWord kEntryWords[] = {{kEntryPlunge, "plunge", "opnPlunge"}, {kEntryRamp, "ramp", "opnRamp"}};
 
 // Another way to enter a field that a row before it keeps (the step-over sets the overlap): kept nowhere,
 // taken after every other entry and only when given, so that it reads the others as entered. It must be a
@@ -57,7 +58,7 @@ inline constexpr TAlternativeEntry kStepoverEntry = {
 
 struct TJobField {
   const char* Key;      // in Skimplane.ini; nullptr: not kept there
-  const char* Control;  // the main window's control; nullptr: none there (the preview's box, no control)
+  const char* Control;  // the main window's control; nullptr: none there (the preview's box, radio groups)
   const char* Option;   // skimplane-cli's option
   const char* WebName;  // the web API's name
   const char* Noun;     // what a message calls it ("'abc' is not a valid dwell")
@@ -178,8 +179,7 @@ inline constexpr TJobField kJobFields[] = {
      .Noun = "centre pass", .Kind = TFieldKind::fkBool, .Flag = &TJobEntries::FinishCentre,
      .Write = TWriteRule::wrOnceChanged,
      .Help = "spiral: after each layer's spiral, clear what it left in the middle and at the start"},
-    // The controller: the window's controller box chooses dialect and coolant in one; the dwell has no
-    // control of its own.
+    // The controller: the window's controller box chooses dialect and coolant in one.
     {.Key = "Dialect", .Control = "cmbController", .Option = "--dialect", .WebName = "dialect", .Noun = "dialect",
      .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Dialect, .Words = kDialectWords,
      .Write = TWriteRule::wrOnceChanged,
@@ -188,25 +188,25 @@ inline constexpr TJobField kJobFields[] = {
      .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Coolant, .Words = kCoolantWords,
      .Write = TWriteRule::wrOnceChanged, .Help = "off, mist or flood (default: mist for iso, off for grbl)",
      .DialectDefault = true},
-    {.Key = "Dwell", .Control = nullptr, .Option = "--dwell", .WebName = "dwell", .Noun = "dwell",
-     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Dwell, .Min = 0, .Max = kMaxDwell,
+    {.Key = "Dwell", .Control = "edtDwell", .Option = "--dwell", .WebName = "dwell", .Noun = "dwell",
+     .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Dwell, .Step = 0.5, .LargeStep = 5, .Min = 0,
+     .Max = kMaxDwell,
      .Write = TWriteRule::wrOnceChanged,
      .Help = "seconds to wait after the spindle start, 0 to 3600 (default: 0)", .Unit = "seconds"},
-    // The machining options; the window's page for them is still to come.
+    // The machining options, on a page of their own in the window.
     {.Key = "Direction", .Control = nullptr, .Option = "--direction", .WebName = "direction",
      .Noun = "cut direction", .Kind = TFieldKind::fkChoice, .Choice = &TJobEntries::Direction,
      .Words = kDirectionWords, .Write = TWriteRule::wrOnceChanged,
      .Help = "both (zig-zag), climb or conventional for the clockwise spindle (default: both)"},
-    {.Key = "FinishDepth", .Control = nullptr, .Option = "--finish-depth", .WebName = "finishDepth",
+    {.Key = "FinishDepth", .Control = "edtFinishDepth", .Option = "--finish-depth", .WebName = "finishDepth",
      .Noun = "finishing depth", .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::FinishDepth,
      .Step = 0.1, .LargeStep = 1, .Write = TWriteRule::wrOnceChanged,
      .Help = "after the layers, one more this much deeper, mm (default: 0, none)"},
-    {.Key = "FinishFeed", .Control = nullptr, .Option = "--finish-feed", .WebName = "finishFeed",
+    {.Key = "FinishFeed", .Control = "edtFinishFeed", .Option = "--finish-feed", .WebName = "finishFeed",
      .Noun = "finishing feed", .Kind = TFieldKind::fkInteger, .Whole = &TJobEntries::FinishFeed, .Step = 10,
      .LargeStep = 100, .Write = TWriteRule::wrOnceChanged,
      .Help = "the finishing layer's feed, above zero when a finishing depth is given"},
-    // The machining options: no control of the main window's four pages.
-    {.Key = "Overcut", .Control = nullptr, .Option = "--overcut", .WebName = "overcut", .Noun = "overcut",
+    {.Key = "Overcut", .Control = "edtOvercut", .Option = "--overcut", .WebName = "overcut", .Noun = "overcut",
      .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::Overcut, .Step = 0.1, .LargeStep = 1, .Min = 0,
      .Write = TWriteRule::wrOnceChanged,
      .Help = "how far the cutter's edge passes beyond each edge of the face, mm, 0 or more (default: 0)"},
@@ -215,13 +215,14 @@ inline constexpr TJobField kJobFields[] = {
      .Write = TWriteRule::wrOnceChanged,
      .Help = "how the cutter reaches each layer's level: straight down, or down along the layer's first pass "
              "at no more than the ramp angle"},
-    {.Key = "RampAngle", .Control = nullptr, .Option = "--ramp-angle", .WebName = "rampAngle",
+    {.Key = "RampAngle", .Control = "edtRampAngle", .Option = "--ramp-angle", .WebName = "rampAngle",
      .Noun = "ramp angle", .Kind = TFieldKind::fkFloat, .Length = &TJobEntries::RampAngle, .Step = 0.5,
      .LargeStep = 5, .Min = 0, .Max = 90, .Write = TWriteRule::wrOnceChanged,
      .Help = "with --entry ramp: the ramp's greatest angle to the face, above 0 up to 90 (default: 3)",
      .Unit = "degrees"},
-    // The overlap entered another way; the settings file keeps the overlap.
-    {.Key = nullptr, .Control = nullptr, .Option = "--stepover", .WebName = "stepover", .Noun = "step-over",
+    // The overlap entered another way; the settings file keeps the overlap. The window's entry for it is
+    // linked to the overlap and the diameter, and the job is read from the overlap.
+    {.Key = nullptr, .Control = "edtStepover", .Option = "--stepover", .WebName = "stepover", .Noun = "step-over",
      .Kind = TFieldKind::fkFloat, .Step = 1, .LargeStep = 10, .Min = 0,
      .Help = "the pass step as a percent of the diameter, above zero; instead of --overlap "
              "(overlap = diameter - diameter x percent / 100)",

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -15,6 +16,7 @@
 #include "app/Application.h"
 #include "app/Skin.h"
 #include "dvTools/dvError.h"
+#include "toolpath/FacingJob.h"
 
 namespace fs = std::filesystem;
 
@@ -89,7 +91,33 @@ const TControlRow kControls[] = {
     {"Label13", "TLabel", "tabOption", 184, 252, 0, 0, u"\u5c42", 0, 9, -1},
     {"chkClearEnd", "QCheckBox", "tabOption", 224, 248, 197, 17,
      u"\u6e05\u9664\u6e05\u626b\u540e\u7684\u53ef\u80fd\u7684\u6b8b\u7559\u8fb9\u7f18", 1, 0, 6},
-    // page 3
+    // page 3: entries at 150, their captions at 20 and units at 238 a little lower, so the texts line up
+    {"Label31", "TLabel", "tabMachining", 20, 36, 0, 0, u"\u8fc7\u5207(O)\uff1a", 0, 9, -1},
+    {"edtOvercut", "TSpinEdit", "tabMachining", 150, 32, 81, 0, nullptr, 0, 0, 0},
+    {"Label32", "TLabel", "tabMachining", 238, 36, 0, 0, u"mm", 0, 0, -1},
+    {"Label37", "TLabel", "tabMachining", 20, 72, 0, 0, u"\u6b65\u8ddd(P)\uff1a", 0, 9, -1},
+    {"edtStepover", "TSpinEdit", "tabMachining", 150, 68, 81, 0, nullptr, (6 - 0.5) / 6 * 100, 0, 1},
+    {"Label38", "TLabel", "tabMachining", 238, 72, 0, 0, u"%", 0, 0, -1},
+    {"Label33", "TLabel", "tabMachining", 20, 108, 0, 0, u"\u8fdb\u5200\uff1a", 0, 9, -1},
+    {"opnPlunge", "QRadioButton", "tabMachining", 150, 107, 97, 17, u"\u76f4\u63a5\u4e0b\u5200", 1, 0, 2},
+    {"opnRamp", "QRadioButton", "tabMachining", 250, 107, 97, 17, u"\u659c\u5761\u4e0b\u5200", 0, 0, 3},
+    {"Label34", "TLabel", "tabMachining", 20, 144, 0, 0, u"\u659c\u5761\u89d2(A)\uff1a", 0, 9, -1},
+    {"edtRampAngle", "TSpinEdit", "tabMachining", 150, 140, 81, 0, nullptr, 3, 0, 4},
+    {"Label35", "TLabel", "tabMachining", 238, 144, 0, 0, u"\u5ea6", 0, 9, -1},
+    {"Label36", "TLabel", "tabMachining", 20, 180, 0, 0, u"\u5207\u524a\u65b9\u5411\uff1a", 0, 9, -1},
+    {"opnBothWays", "QRadioButton", "tabMachining", 150, 179, 87, 17, u"\u53cc\u5411", 1, 0, 5},
+    {"opnClimb", "QRadioButton", "tabMachining", 240, 179, 77, 17, u"\u987a\u94e3", 0, 0, 6},
+    {"opnConventional", "QRadioButton", "tabMachining", 320, 179, 111, 17, u"\u9006\u94e3", 0, 0, 7},
+    {"Label40", "TLabel", "tabMachining", 20, 216, 0, 0, u"\u7cbe\u94e3\u6df1\u5ea6(E)\uff1a", 0, 9, -1},
+    {"edtFinishDepth", "TSpinEdit", "tabMachining", 150, 212, 81, 0, nullptr, 0, 0, 8},
+    {"Label41", "TLabel", "tabMachining", 238, 216, 0, 0, u"mm", 0, 0, -1},
+    {"Label42", "TLabel", "tabMachining", 20, 252, 0, 0, u"\u7cbe\u94e3\u7ed9\u8fdb(G)\uff1a", 0, 9, -1},
+    {"edtFinishFeed", "TSpinEdit", "tabMachining", 150, 248, 81, 0, nullptr, 0, 0, 9},
+    {"Label43", "TLabel", "tabMachining", 238, 252, 0, 0, u"FRO", 0, 0, -1},
+    {"Label44", "TLabel", "tabMachining", 20, 288, 0, 0, u"\u4e3b\u8f74\u5ef6\u65f6(W)\uff1a", 0, 9, -1},
+    {"edtDwell", "TSpinEdit", "tabMachining", 150, 284, 81, 0, nullptr, 0, 0, 10},
+    {"Label45", "TLabel", "tabMachining", 238, 288, 0, 0, u"\u79d2", 0, 9, -1},
+    // page 4
     {"Image1", "TImage", "tabAbout", 46, 32, 132, 130, nullptr, 0, 0, -1},
     {"lblVersion", "TLabel", "tabAbout", 202, 48, 0, 0, u"Skimplane v1.3", 0, 0, -1},
     {"Label28", "TLabel", "tabAbout", 202, 72, 0, 0, nullptr, 0, 0, -1},
@@ -144,9 +172,10 @@ TEST_F(FormTest, PagesInOrderWithTheirClientArea) {
   } rows[] = {{"tabFace", u"\u6750\u8d28\u5e73\u9762"},
               {"tabKnit", u"\u94e3\u5200\u9009\u9879"},
               {"tabOption", u"\u8fd0\u52a8\u9009\u9879"},
+              {"tabMachining", u"\u52a0\u5de5\u9009\u9879"},
               {"tabAbout", u"\u5173\u4e8e"}};
-  ASSERT_EQ(pc->PageCount(), 4);
-  for (int i = 0; i < 4; ++i) {
+  ASSERT_EQ(pc->PageCount(), 5);
+  for (int i = 0; i < 5; ++i) {
     TTabSheet* page = pc->Page(i);
     EXPECT_EQ(page->objectName(), QLatin1String(rows[i].name));
     EXPECT_EQ(page->Caption(), U16(rows[i].caption));
@@ -159,11 +188,11 @@ TEST_F(FormTest, PagesInOrderWithTheirClientArea) {
   EXPECT_EQ(pc->TabBar()->shape(), QTabBar::RoundedNorth);
   EXPECT_LE(pc->TabBar()->geometry().bottom(), 25);
   // An index outside the pages leaves none active; a caption set on a page shows on its tab.
-  pc->SetActivePageIndex(4);
+  pc->SetActivePageIndex(5);
   EXPECT_EQ(pc->ActivePageIndex(), -1);
   EXPECT_EQ(pc->ActivePage(), nullptr);
-  pc->Page(3)->SetCaption(QStringLiteral("About"));
-  EXPECT_EQ(pc->TabBar()->tabText(3), QStringLiteral("About"));
+  pc->Page(4)->SetCaption(QStringLiteral("About"));
+  EXPECT_EQ(pc->TabBar()->tabText(4), QStringLiteral("About"));
 }
 
 TEST_F(FormTest, EveryControlAsDesigned) {
@@ -198,7 +227,7 @@ TEST_F(FormTest, EveryControlAsDesigned) {
   // Exactly the labels of the table carry Tag 9.
   int translatable = 0;
   for (TLabel* l : form->findChildren<TLabel*>()) translatable += l->property("Tag").toInt() == 9;
-  EXPECT_EQ(translatable, 14);
+  EXPECT_EQ(translatable, 24);
 }
 
 TEST_F(FormTest, SpinEditsTypesStepsAndLargeSteps) {
@@ -288,16 +317,24 @@ TEST_F(FormTest, PicturesAtTheirOwnSize) {
 
 TEST_F(FormTest, RadioGroupsAreIndependent) {
   form->show();
+  // The machining page holds two groups of its own: the entry and the cut direction.
   const struct {
     int page;
     const char* click;
     std::vector<const char*> checked;
   } rows[] = {
-      {1, "opnZUpAbs", {"opnZUpAbs", "opnDelta"}},  {2, "opnYArrow", {"opnZUpAbs", "opnYArrow"}},
-      {2, "opnXArrow", {"opnZUpAbs", "opnXArrow"}}, {1, "opnZUpRel", {"opnZUpRel", "opnXArrow"}},
-      {2, "opnDelta", {"opnZUpRel", "opnDelta"}},
+      {1, "opnZUpAbs", {"opnZUpAbs", "opnDelta", "opnPlunge", "opnBothWays"}},
+      {2, "opnYArrow", {"opnZUpAbs", "opnYArrow", "opnPlunge", "opnBothWays"}},
+      {3, "opnRamp", {"opnZUpAbs", "opnYArrow", "opnRamp", "opnBothWays"}},
+      {3, "opnClimb", {"opnZUpAbs", "opnYArrow", "opnRamp", "opnClimb"}},
+      {2, "opnXArrow", {"opnZUpAbs", "opnXArrow", "opnRamp", "opnClimb"}},
+      {3, "opnConventional", {"opnZUpAbs", "opnXArrow", "opnRamp", "opnConventional"}},
+      {3, "opnPlunge", {"opnZUpAbs", "opnXArrow", "opnPlunge", "opnConventional"}},
+      {1, "opnZUpRel", {"opnZUpRel", "opnXArrow", "opnPlunge", "opnConventional"}},
+      {2, "opnDelta", {"opnZUpRel", "opnDelta", "opnPlunge", "opnConventional"}},
   };
-  const char* radios[] = {"opnZUpRel", "opnZUpAbs", "opnDelta", "opnXArrow", "opnYArrow"};
+  const char* radios[] = {"opnZUpRel", "opnZUpAbs", "opnDelta",    "opnXArrow", "opnYArrow",
+                          "opnPlunge", "opnRamp",   "opnBothWays", "opnClimb",  "opnConventional"};
   for (const auto& r : rows) {
     form->PageControl1->SetActivePageIndex(r.page);
     auto* button = Find<QRadioButton>(r.click);
@@ -311,11 +348,78 @@ TEST_F(FormTest, RadioGroupsAreIndependent) {
   }
 }
 
+// The ramp angle is open only with ramp entry, the finishing feed only with a finishing depth; a closed
+// entry keeps its value, and the job still carries it.
+TEST_F(FormTest, MachiningEntriesAreOpenOnlyWhileTheJobUsesThem) {
+  form->edtRampAngle->SetValue(7.5);
+  form->edtFinishFeed->SetValue(60);
+  const struct {
+    const char* what;
+    std::function<void(TfrmSkimplane&)> enter;
+    bool rampAngle, finishFeed;
+  } rows[] = {
+      {"as the window opens", [](TfrmSkimplane&) {}, false, false},
+      {"ramp entry", [](TfrmSkimplane& f) { f.opnRamp->click(); }, true, false},
+      {"a finishing depth", [](TfrmSkimplane& f) { f.edtFinishDepth->SetValue(0.2); }, true, true},
+      {"a negative finishing depth", [](TfrmSkimplane& f) { f.edtFinishDepth->SetValue(-0.2); }, true, false},
+      {"plunge again", [](TfrmSkimplane& f) { f.opnPlunge->click(); }, false, false},
+      {"a settings file's job",
+       [](TfrmSkimplane& f) {
+         TJobEntries e;
+         e.Entry = kEntryRamp, e.RampAngle = 7.5, e.FinishDepth = 1, e.FinishFeed = 60;
+         f.SetJobEntries(e);
+       },
+       true, true},
+  };
+  for (const auto& r : rows) {
+    r.enter(*form);
+    EXPECT_EQ(form->edtRampAngle->isEnabled(), r.rampAngle) << r.what;
+    EXPECT_EQ(form->edtFinishFeed->isEnabled(), r.finishFeed) << r.what;
+    const TJobEntries e = form->ReadJobEntries();
+    EXPECT_EQ(e.RampAngle, 7.5) << r.what;
+    EXPECT_EQ(e.FinishFeed, 60) << r.what;
+  }
+}
+
+// The step-over is the overlap in percent of the diameter: typing it sets the overlap as skimplane-cli's
+// --stepover does, and a new overlap or diameter shows in it. Typing it is never interrupted by its own
+// answer coming back.
+TEST_F(FormTest, TheStepOverAndTheOverlapFollowEachOther) {
+  const struct {
+    const char* what;
+    std::function<void(TfrmSkimplane&)> enter;
+    double overlap, stepover;
+  } rows[] = {
+      {"as the window opens", [](TfrmSkimplane&) {}, 0.5, (6 - 0.5) / 6 * 100},
+      {"a step-over typed",
+       [](TfrmSkimplane& f) {
+         QLineEdit* text = f.edtStepover->findChild<QLineEdit*>();
+         text->selectAll();
+         QTest::keyClicks(text, QStringLiteral("80"));
+         EXPECT_EQ(text->text(), QStringLiteral("80"));
+       },
+       6 - 6 * 80.0 / 100, 80},
+      {"an overlap", [](TfrmSkimplane& f) { f.edtCross->SetValue(1.5); }, 1.5, (6 - 1.5) / 6 * 100},
+      {"a diameter", [](TfrmSkimplane& f) { f.edtKnit->SetValue(10); }, 1.5, (10 - 1.5) / 10 * 100},
+      {"a step-over stepped", [](TfrmSkimplane& f) { f.edtStepover->SetValue(50); }, 5, 50},
+      {"a diameter of zero leaves the step-over as it was", [](TfrmSkimplane& f) { f.edtKnit->SetValue(0); },
+       5, 50},
+  };
+  for (const auto& r : rows) {
+    r.enter(*form);
+    EXPECT_EQ(form->edtCross->Value(), r.overlap) << r.what;
+    EXPECT_EQ(form->edtStepover->Value(), r.stepover) << r.what;
+    EXPECT_EQ(form->ReadJobEntries().Cross, r.overlap) << r.what;
+  }
+}
+
 TEST_F(FormTest, KeyboardFocusFollowsEachParentsTabOrder) {
   const std::vector<const char*> expected = {
-      "btnClose",  "btnGenerate", "edtYPos",   "edtXPos",  "edtKnit",  "edtZPos",
-      "edtZUp",    "opnZUpRel",   "opnZUpAbs", "edtCross", "edtSpeed", "edtFro",
-      "opnDelta",  "opnXArrow",   "opnYArrow", "edtLayer", "chkClearEnd"};
+      "btnClose",   "btnGenerate",     "edtYPos",        "edtXPos",       "edtKnit",      "edtZPos",
+      "edtZUp",     "opnZUpRel",       "opnZUpAbs",      "edtCross",      "edtSpeed",     "edtFro",
+      "opnDelta",   "opnXArrow",       "opnYArrow",      "edtLayer",      "chkClearEnd",  "cmbController",
+      "edtOvercut", "edtStepover",     "opnPlunge",      "opnRamp",       "edtRampAngle", "opnBothWays",
+      "opnClimb",   "opnConventional", "edtFinishDepth", "edtFinishFeed", "edtDwell"};
   std::vector<std::string> seen;
   QWidget* w = form->btnClose;
   for (int guard = 0; guard < 500 && seen.size() < expected.size(); ++guard) {
@@ -344,7 +448,7 @@ TEST_F(FormTest, FormCreateActivatesFirstPageAndColoursTheAboutTextBeforeTheSett
     EXPECT_EQ(f.edtXPos->Value(), 150);  // every control still holds its value
   };
   form = BuildMainWindow(seams);
-  form->PageControl1->SetActivePageIndex(3);
+  form->PageControl1->SetActivePageIndex(4);
   form->FormCreate();
   EXPECT_EQ(pageWhenLoading, 0);
   EXPECT_EQ(colourWhenLoading, ContentColor());

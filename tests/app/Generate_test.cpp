@@ -14,12 +14,15 @@
 #include <cerrno>
 
 #include "AppTestSeams.h"
+#include "ChildProcess.h"
 #include "TempDir.h"
 #include "TestSupport.h"
 #include "app/Application.h"
+#include "app/FormSettingsWindow.h"
 #include "app/Skimplane_form.h"
 #include "dvTools/AtomicFileWriter.h"
 #include "toolpath/FacingJob.h"
+#include "toolpath/JobFields.h"
 
 namespace fs = std::filesystem;
 
@@ -135,18 +138,72 @@ TEST_F(GenerateTest, ReadsEveryControlIntoTheJob) {
   }
 }
 
-// Fields without a control of their own keep what the window was given (the settings file's), so that the
-// file keeps them and Generate uses them; the controls' fields are the controls'.
-TEST_F(GenerateTest, EntriesWithoutAControlStayAsGiven) {
+// Every entry of the job the window shows comes back as it was put in, the machining options' too.
+TEST_F(GenerateTest, ShowsEveryEntryItIsGivenAndReadsItBack) {
   TJobEntries given;
-  given.Overcut = 2, given.Entry = kEntryRamp, given.RampAngle = 7.5, given.XPos = 40;
+  given.XPos = 40, given.Cross = 1.25, given.Mode = kModeYZigzag, given.ClearEnd = false;
+  given.Dialect = kDialectGrbl, given.Coolant = kCoolantFlood, given.Dwell = 2.5;
+  given.Direction = kDirectionConventional, given.FinishDepth = 0.2, given.FinishFeed = 70;
+  given.Overcut = 1.5, given.Entry = kEntryRamp, given.RampAngle = 7.5, given.FinishCentre = true;
   form->SetJobEntries(given);
-  form->edtXPos->SetValue(30);
   const TJobEntries e = form->ReadJobEntries();
-  EXPECT_EQ(e.Overcut, 2);
-  EXPECT_EQ(e.Entry, kEntryRamp);
-  EXPECT_EQ(e.RampAngle, 7.5);
-  EXPECT_EQ(e.XPos, 30);
+  for (const TJobField& f : kJobFields) EXPECT_EQ(f.Get(e), f.Get(given)) << f.Noun;
+  EXPECT_TRUE(form->opnConventional->isChecked());
+  EXPECT_TRUE(form->opnRamp->isChecked());
+}
+
+// A Skimplane.ini loaded into the window, Generate, and skimplane-cli --settings with the same file: the
+// same program byte for byte, whatever options the file holds; the step-over typed in the window writes
+// what --stepover writes.
+TEST(GenerateLikeTheCli, TheWindowWritesWhatSkimplaneCliWritesForTheSameSettings) {
+  const std::string kOptions =
+      "  Dwell:2.5\r\n  FinishDepth:0.2\r\n  FinishFeed:80\r\n  Overcut:1.5\r\n  Entry:ramp\r\n  "
+      "RampAngle:5\r\n";
+  const struct {
+    const char* name;
+    std::string entries;  // lines of the Option block
+    std::function<void(TfrmSkimplane&)> enter;
+    std::vector<std::string> cliOptions;
+  } rows[] = {
+      {"no options", "  Length:40\r\n  Width:30\r\n", {}, {}},
+      {"every option, along X for GRBL",
+       "  Length:40\r\n  Width:30\r\n  Knit:8\r\n  Cross:1\r\n  Layer:3\r\n  Mode:2\r\n  Dialect:grbl\r\n"
+       "  Coolant:flood\r\n  Direction:climb\r\n" +
+           kOptions,
+       {},
+       {}},
+      {"every option, a spiral in ISO",
+       "  Length:60\r\n  Width:45\r\n  ZPos:0.5\r\n  Layer:2\r\n  Mode:1\r\n  Coolant:off\r\n" + kOptions +
+           "  Direction:conventional\r\n  FinishCentre:TRUE\r\n",
+       {},
+       {}},
+      {"the step-over typed",
+       "  Knit:10\r\n  Mode:3\r\n",
+       [](TfrmSkimplane& f) { f.edtStepover->SetValue(65); },
+       {"--stepover", "65"}},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    WriteBytes(dir / "Skimplane.ini", "Option:[%RootKey%]\r\n[%\r\n" + r.entries + "%]\r\n");
+    TSeamLog log;
+    log.executable = Q(dir / "skimplane");
+    log.savePath = Q(dir / "out.nc");
+    TAppSeams seams = TestSeams(log);
+    UseSettingsFile(seams, '.');
+    auto form = CreateMainWindow(std::move(seams));
+    ASSERT_TRUE(log.errors.empty()) << r.name << ": " << log.errors.front().text.toStdString();
+    if (r.enter) r.enter(*form);
+    form->btnGenerateClick();
+    ASSERT_TRUE(log.errors.empty()) << r.name << ": " << log.errors.front().text.toStdString();
+    const std::string window = ReadBytes(dir / "out.nc");
+    fs::remove(dir / "out.nc");
+    std::vector<std::string> args = {"--settings", "Skimplane.ini", "--time", "2011-06-18 14:05",
+                                     "-o",         "out.nc"};
+    args.insert(args.end(), r.cliOptions.begin(), r.cliOptions.end());
+    const TCliResult cli = RunCli(dir, args);
+    ASSERT_EQ(cli.exitCode, 0) << r.name << ": " << cli.err;
+    ExpectSameBytes(window, ReadBytes(dir / "out.nc"), r.name);
+  }
 }
 
 TEST_F(GenerateTest, CancelWritesNothingAndShowsNothing) {

@@ -39,14 +39,17 @@ TEST(SpinEdit, KeepsTheGivenFloatExactlyAndShowsItWithoutTrailingZeros) {
   const struct {
     double value;
     const char* text;
+    int shownDecimals = -1;  // fewer shown than held: the value stays exact all the same
   } rows[] = {
       {0.1245, "0.1245"},   {150, "150"},       {0.5, "0.5"},
       {-5, "-5"},           {0, "0"},           {1.0 / 3, "0.333333333333333"},
       {2.675, "2.675"},     {1e20, "1e+20"},    {123456789012.5, "123456789012.5"},
-      {-0.0005, "-0.0005"}, {0.1 + 0.2, "0.3"},
+      {-0.0005, "-0.0005"}, {0.1 + 0.2, "0.3"}, {(6 - 0.5) / 6 * 100, "91.67", 2},
+      {80, "80", 2},        {-0.001, "0", 2},   {1e20, "1e+20", 2},
   };
   for (const auto& r : rows) {
     TSpinEdit spin(VT::vtFloat);
+    spin.SetShownDecimals(r.shownDecimals);
     spin.SetValue(r.value);
     EXPECT_EQ(spin.text(), QString::fromLatin1(r.text)) << r.text;
     EXPECT_TRUE(SameBits(spin.Value(), r.value)) << r.text;

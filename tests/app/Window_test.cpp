@@ -155,7 +155,12 @@ TEST(WindowKeyboard, TabGoesRoundTheWindowAndThePageOnShow) {
       {2,
        {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtSpeed", "edtFro", "opnDelta", "edtLayer",
         "chkClearEnd", "cmbController", "btnClose"}},
-      {3, {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "btnClose"}},
+      // A closed entry (the ramp angle without ramp entry, the finishing feed without a finishing depth)
+      // is no stop.
+      {3,
+       {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "edtOvercut", "edtStepover", "opnPlunge",
+        "opnBothWays", "edtFinishDepth", "edtDwell", "btnClose"}},
+      {4, {"btnClose", "btnGenerate", "btnPreview", "QTabBar", "btnClose"}},
   };
   for (const auto& r : rows) {
     form->PageControl1->SetActivePageIndex(r.page);
@@ -312,6 +317,23 @@ TEST(WindowGenerate, ARefusedJobIsRefusedBeforeTheSaveDialog) {
        },
        "must stay below 1000000 mm", "tabFace", "edtXPos"},
       {"feed", [](TfrmSkimplane& f) { f.edtFro->SetValue(0); }, "The feed", "tabOption", "edtFro"},
+      {"overcut", [](TfrmSkimplane& f) { f.edtOvercut->SetValue(-1); }, "The overcut", "tabMachining",
+       "edtOvercut"},
+      {"ramp angle",
+       [](TfrmSkimplane& f) {
+         f.opnRamp->click();
+         f.edtRampAngle->SetValue(0);
+       },
+       "The ramp angle", "tabMachining", "edtRampAngle"},
+      // Closed while plunging: the entry's choice, which opens it, takes the focus.
+      {"ramp angle while plunging", [](TfrmSkimplane& f) { f.edtRampAngle->SetValue(0); }, "The ramp angle",
+       "tabMachining", "opnPlunge"},
+      {"finishing feed", [](TfrmSkimplane& f) { f.edtFinishDepth->SetValue(0.5); }, "The finishing feed",
+       "tabMachining", "edtFinishFeed"},
+      {"dwell", [](TfrmSkimplane& f) { f.edtDwell->SetValue(-1); }, "The dwell", "tabMachining", "edtDwell"},
+      // The step-over is the overlap: its refusal is the overlap's, on the cutter page.
+      {"step-over of zero", [](TfrmSkimplane& f) { f.edtStepover->SetValue(0); }, "pass step", "tabKnit",
+       "edtCross"},
   };
   for (const auto& r : rows) {
     TSeamLog log;
@@ -460,11 +482,11 @@ TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
       {"packs\\English.lng", QStringLiteral("The program cannot be made; check Overlap(C), Diameter(R):"),
        QStringLiteral("The program was not written:"), QStringLiteral("The program was written."),
        QStringLiteral("Writing the program..."), QStringLiteral("Cancel"),
-       QStringLiteral("The program cannot be made; check dwell after the spindle start:")},
+       QStringLiteral("The program cannot be made; check Spindle dwell(W):")},
       {"packs\\Chinese-Traditional.lng", QString::fromUtf8("無法產生程式，請檢查重疊(C)、直徑(R)："),
        QString::fromUtf8("程式未能寫入："), QString::fromUtf8("程式已產生。"),
        QString::fromUtf8("正在產生程式…"), QString::fromUtf8("取消"),
-       QString::fromUtf8("無法產生程式，請檢查主軸啟動後的暫停：")},
+       QString::fromUtf8("無法產生程式，請檢查主軸延時(W)：")},
   };
   for (const auto& r : rows) {
     TProgram p;
@@ -484,14 +506,14 @@ TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
     }
     EXPECT_TRUE(refusal.back().startsWith(QLatin1String("The pass step"))) << refusal.back().toStdString();
     form->edtCross->SetValue(0.5);
-    // An entry without a control of its own (the dwell, from Skimplane.ini) is named by a text of its own.
-    form->Dwell = -1;
+    // An entry of the machining page is named by its caption too.
+    form->edtDwell->SetValue(-1);
     form->btnGenerateClick();
     ASSERT_EQ(p.log.errors.size(), 2u);
     EXPECT_EQ(p.log.errors[1].text.split(QLatin1Char('\n')).front(),
               r.dwellLead.isEmpty() ? QStringLiteral("The dwell must be between 0 and 3600 seconds.") : r.dwellLead);
     p.log.errors.pop_back();
-    form->Dwell = 0;
+    form->edtDwell->SetValue(0);
     // A write that fails: the folder is missing.
     p.log.savePath = QString::fromStdString((p.dir / "missing" / "a.nc").string());
     form->btnGenerateClick();

@@ -22,30 +22,52 @@ class TFakeSettingsWindow : public ISettingsWindow {
 
  public:
   TFakeSettingsWindow() {
-    floats = {{"edtXPos", 150},  {"edtYPos", 200}, {"edtKnit", 6},
-              {"edtCross", 0.5}, {"edtZPos", 1},   {"edtZUp", 2}};
-    integers = {{"edtLayer", 1}, {"edtSpeed", 5000}, {"edtFro", 120}};
-    pages = {"材质平面", "铣刀选项", "运动选项", "关于"};
+    floats = {{"edtXPos", 150}, {"edtYPos", 200},     {"edtKnit", 6},    {"edtCross", 0.5},
+              {"edtZPos", 1},   {"edtZUp", 2},        {"edtOvercut", 0}, {"edtRampAngle", 3},
+              {"edtDwell", 0},  {"edtFinishDepth", 0}};
+    integers = {{"edtLayer", 1}, {"edtSpeed", 5000}, {"edtFro", 120}, {"edtFinishFeed", 0}};
     // The window's components in its order: pages, pictures, labels (Tag 9 translatable), the rest.
     const std::pair<TComponentKind, const char*> plain[] = {
         {TComponentKind::ckPushButton, "btnClose"},   {TComponentKind::ckPushButton, "btnGenerate"},
         {TComponentKind::ckPushButton, "btnPreview"}, {TComponentKind::ckPageControl, "PageControl1"},
-        {TComponentKind::ckPage, "tabFace"},          {TComponentKind::ckPage, "tabKnit"},
-        {TComponentKind::ckPage, "tabOption"},        {TComponentKind::ckPage, "tabAbout"},
         {TComponentKind::ckPicture, "Image2"},        {TComponentKind::ckLabel, "Label39"},
         {TComponentKind::ckLabel, "Label49"},         {TComponentKind::ckLabel, "lblVersion"},
         {TComponentKind::ckLabel, "lblLangPack"},     {TComponentKind::ckRuledLabel, "ZQLabel1"},
         {TComponentKind::ckSpinEdit, "edtXPos"},      {TComponentKind::ckRadioButton, "opnZUpRel"},
         {TComponentKind::ckRadioButton, "opnZUpAbs"}, {TComponentKind::ckRadioButton, "opnDelta"},
         {TComponentKind::ckRadioButton, "opnXArrow"}, {TComponentKind::ckRadioButton, "opnYArrow"},
-        {TComponentKind::ckCheckBox, "chkClearEnd"},  {TComponentKind::ckOther, "lblController"},
-        {TComponentKind::ckOther, "cmbController"}};
+        {TComponentKind::ckCheckBox, "chkClearEnd"},  {TComponentKind::ckRadioButton, "opnPlunge"},
+        {TComponentKind::ckRadioButton, "opnRamp"},   {TComponentKind::ckRadioButton, "opnBothWays"},
+        {TComponentKind::ckRadioButton, "opnClimb"},  {TComponentKind::ckRadioButton, "opnConventional"},
+        {TComponentKind::ckOther, "lblController"},   {TComponentKind::ckOther, "cmbController"}};
+    for (const auto& [name, caption] : kPages) components.push_back({TComponentKind::ckPage, 0, name});
     for (const auto& [kind, name] : plain) components.push_back({kind, 0, name});
-    for (int i = 1; i <= 14; ++i)
-      components.push_back({TComponentKind::ckLabel, 9, "Label" + std::to_string(i)});
+    for (const std::string& name : TranslatableLabels())
+      components.push_back({TComponentKind::ckLabel, 9, name});
     // A Tag-9 component that is not a plain label is never re-captioned.
     components.push_back({TComponentKind::ckRuledLabel, 9, "ZQLabel9"});
     for (const auto& c : components) captions[c.Name] = "(" + c.Name + ")";
+    for (const auto& [name, caption] : kPages) captions[name] = caption;
+  }
+
+  // The pages in their order on screen, with their design captions.
+  static constexpr std::pair<const char*, const char*> kPages[] = {{"tabFace", "材质平面"},
+                                                                   {"tabKnit", "铣刀选项"},
+                                                                   {"tabOption", "运动选项"},
+                                                                   {"tabMachining", "加工选项"},
+                                                                   {"tabAbout", "关于"}};
+  // The labels a pack re-captions by name: Label1 .. Label14, then the machining page's.
+  static std::vector<std::string> TranslatableLabels() {
+    std::vector<std::string> names;
+    for (int i = 1; i <= 14; ++i) names.push_back("Label" + std::to_string(i));
+    for (int i : {31, 33, 34, 35, 36, 37, 40, 42, 44, 45}) names.push_back("Label" + std::to_string(i));
+    return names;
+  }
+  // The pages' captions in their order on screen.
+  [[nodiscard]] std::vector<std::string> Pages() const {
+    std::vector<std::string> shown;
+    for (const auto& [name, caption] : kPages) shown.push_back(captions.at(name));
+    return shown;
   }
 
   // The job as the fake's controls hold it, and back: each value that changes is logged, in the order of
@@ -53,7 +75,7 @@ class TFakeSettingsWindow : public ISettingsWindow {
   [[nodiscard]] TJobEntries Entries() const {
     TJobEntries e;
     for (const TJobField& f : kJobFields) {
-      if (!f.Control || !f.IsNumber()) continue;
+      if (!f.Control || !f.IsNumber() || f.Alternative) continue;
       f.Set(e, f.Kind == TFieldKind::fkFloat ? floats.at(f.Control) : integers.at(f.Control));
     }
     e.ZUpAbs = retract == "opnZUpAbs";
@@ -61,13 +83,13 @@ class TFakeSettingsWindow : public ISettingsWindow {
     for (const TChoiceWord& s : kStrategyWords)
       if (strategy == s.Control) e.Mode = s.Value;
     e.FinishCentre = finishCentre;
-    e.Dialect = dialect, e.Coolant = coolant, e.Dwell = dwell;
-    e.Direction = direction, e.FinishDepth = finishDepth, e.FinishFeed = finishFeed;
+    e.Dialect = dialect, e.Coolant = coolant;
+    e.Direction = direction, e.Entry = entry;
     return e;
   }
   void Take(const TJobEntries& e) {
     for (const TJobField& f : kJobFields) {
-      if (!f.Control || !f.IsNumber()) continue;
+      if (!f.Control || !f.IsNumber() || f.Alternative) continue;
       const double value = f.Get(e);
       if (f.Kind == TFieldKind::fkFloat) {
         if (floats.at(f.Control) == value) continue;
@@ -86,17 +108,12 @@ class TFakeSettingsWindow : public ISettingsWindow {
     if (chosen != strategy) log.push_back("select " + chosen);
     strategy = chosen;
     finishCentre = e.FinishCentre;
-    dialect = e.Dialect, coolant = e.Coolant, dwell = e.Dwell;
-    direction = e.Direction, finishDepth = e.FinishDepth, finishFeed = e.FinishFeed;
+    dialect = e.Dialect, coolant = e.Coolant;
+    direction = e.Direction, entry = e.Entry;
   }
   [[nodiscard]] double SpinValue(std::string_view name) const { return At(floats, name); }
   [[nodiscard]] std::int32_t SpinIntValue(std::string_view name) const { return At(integers, name); }
 
-  [[nodiscard]] int PageCount() const override { return static_cast<int>(pages.size()); }
-  void SetPageCaption(int index, const QString& caption) override {
-    pages.at(static_cast<std::size_t>(index)) = caption.toStdString();
-    log.push_back("page " + std::to_string(index));
-  }
   void SetCaption(std::string_view name, const QString& caption) override {
     const auto it = captions.find(std::string(name));
     if (it == captions.end()) throw std::logic_error("no component " + std::string(name));
@@ -120,13 +137,9 @@ class TFakeSettingsWindow : public ISettingsWindow {
   bool clearEnd = true;
   bool finishCentre = false;
   int dialect = 0, coolant = -1;
-  double dwell = 0;
-  int direction = 0;
-  double finishDepth = 0;
-  int32_t finishFeed = 0;
+  int direction = 0, entry = 0;  // the machining page's radio groups
   std::string strategy = "opnDelta";
   std::string retract = "opnZUpRel";
-  std::vector<std::string> pages;
   std::vector<TComponentInfo> components;
   std::map<std::string, std::string, std::less<>> captions;
   std::string fontName = "宋体";

@@ -17,6 +17,7 @@
 #include "app/FormSettingsWindow.h"
 #include "app/Skimplane_form.h"
 #include "toolpath/FacingJob.h"
+#include "toolpath/JobFields.h"
 
 namespace fs = std::filesystem;
 
@@ -82,8 +83,8 @@ TEST(FormSettings, EnglishPackRecaptionsTheRealWindow) {
   EXPECT_FALSE(form->opnDelta->isChecked());
   EXPECT_FALSE(form->chkClearEnd->isChecked());
 
-  const char* const pages[] = {"Workpiece", "Cutter", "Motion", "About"};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(TabText(*form, i), QLatin1String(pages[i])) << i;
+  const char* const pages[] = {"Workpiece", "Cutter", "Motion", "Machining", "About"};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(TabText(*form, i), QLatin1String(pages[i])) << i;
   const struct {
     const char* name;
     const char* caption;
@@ -101,9 +102,13 @@ TEST(FormSettings, EnglishPackRecaptionsTheRealWindow) {
       {"chkClearEnd", "Clean the remaining edge"},
       {"opnZUpRel", "Relative"},
       {"opnZUpAbs", "Absolute"},
+      {"Label45", "s"},
+      {"opnPlunge", "Plunge"},
+      {"opnConventional", "Conventional"},
       {"lblLangPack", "LangPack: English"},
       // never re-captioned
       {"Label39", "mm"},
+      {"Label38", "%"},
       {"lblVersion", "Skimplane v1.3"},
       // the window's own texts
       {"btnClose", "Close"},
@@ -175,18 +180,38 @@ TEST(FormSettings, FirstRunCreatesTheFileAndTheNextRunRestoresIt) {
     form->opnXArrow->click();
     form->opnZUpAbs->click();
     form->chkClearEnd->click();
+    // The machining page: each option stored once chosen; the step-over as the overlap it makes.
+    form->edtOvercut->SetValue(0.75);
+    form->edtStepover->SetValue(90);
+    form->opnRamp->click();
+    form->edtRampAngle->SetValue(2.5);
+    form->opnConventional->click();
+    form->edtFinishDepth->SetValue(0.05);
+    form->edtFinishFeed->SetIntValue(45);
+    form->edtDwell->SetValue(1.5);
   }
-  EXPECT_EQ(ReadBytes(p.Ini()), Crlf({"Option:[%RootKey%]", "[%", "  Length:320,25", "  Width:200",
-                                      "  Knit:6", "  Cross:0,1", "  ZPos:1", "  ZUp:2", "  Layer:1",
-                                      "  Speed:5000", "  Fro:-40", "  ClearEnd:FALSE", "  Mode:2", "%]"}));
+  EXPECT_EQ(ReadBytes(p.Ini()),
+            Crlf({"Option:[%RootKey%]", "[%", "  Length:320,25", "  Width:200", "  Knit:6", "  Cross:0,6",
+                  "  ZPos:1", "  ZUp:2", "  Layer:1", "  Speed:5000", "  Fro:-40", "  ClearEnd:FALSE", "  Mode:2",
+                  "  Dwell:1,5", "  Direction:conventional", "  FinishDepth:0,05", "  FinishFeed:45",
+                  "  Overcut:0,75", "  Entry:ramp", "  RampAngle:2,5", "%]"}));
   auto form = p.Start();
   EXPECT_TRUE(p.log.errors.empty());
   EXPECT_EQ(form->edtXPos->Value(), 320.25);
-  EXPECT_EQ(form->edtCross->Value(), 0.1);
+  // The file keeps 15 digits of the overlap the step-over made, as of every number.
+  EXPECT_EQ(form->edtCross->Value(), 0.6);
+  EXPECT_EQ(form->edtStepover->Value(), (6 - 0.6) / 6 * 100);
   EXPECT_EQ(form->edtFro->IntValue(), -40);
   EXPECT_TRUE(form->opnXArrow->isChecked());
   EXPECT_TRUE(form->opnZUpRel->isChecked());  // the retract mode is not stored
   EXPECT_FALSE(form->chkClearEnd->isChecked());
+  EXPECT_EQ(form->edtOvercut->Value(), 0.75);
+  EXPECT_TRUE(form->opnRamp->isChecked());
+  EXPECT_EQ(form->edtRampAngle->Value(), 2.5);
+  EXPECT_TRUE(form->opnConventional->isChecked());
+  EXPECT_EQ(form->edtFinishDepth->Value(), 0.05);
+  EXPECT_EQ(form->edtFinishFeed->IntValue(), 45);
+  EXPECT_EQ(form->edtDwell->Value(), 1.5);
   EXPECT_EQ(TabText(*form, 0), U("材质平面"));  // no pack: the window's own captions
 }
 
@@ -306,8 +331,9 @@ TEST(FormSettings, ControllerBoxChoosesDialectAndCoolant) {
   EXPECT_EQ(plain->cmbController->currentIndex(), 0);
   EXPECT_EQ(plain->ReadJobEntries().Dialect, kDialectIso);
   plain.reset();
+  // Nor for any option the user never touched, the machining page's included.
   const std::string first = ReadBytes(fresh.Ini());
-  EXPECT_EQ(first.find("Dialect"), std::string::npos) << first;
-  EXPECT_EQ(first.find("Coolant"), std::string::npos) << first;
-  EXPECT_EQ(first.find("Dwell"), std::string::npos) << first;
+  for (const TJobField& f : kJobFields)
+    if (f.Key && f.Write == TWriteRule::wrOnceChanged)
+      EXPECT_EQ(first.find(std::string(" ") + f.Key + ":"), std::string::npos) << f.Key << "\n" << first;
 }

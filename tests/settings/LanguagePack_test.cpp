@@ -40,9 +40,12 @@ std::string Pack(std::initializer_list<std::string> option, std::initializer_lis
   return text + "%]\r\n";
 }
 
-const std::vector<std::string> kDesignPages = {"材质平面", "铣刀选项", "运动选项", "关于"};
-const char* const kChoices[] = {"opnDelta",    "opnXArrow", "opnYArrow",
-                                "chkClearEnd", "opnZUpRel", "opnZUpAbs"};
+const std::vector<std::string> kDesignPages = {"材质平面", "铣刀选项", "运动选项", "加工选项", "关于"};
+// CheckBox1 .. CheckBox11 in their order.
+const char* const kChoices[] = {"opnDelta",    "opnXArrow", "opnYArrow",      "chkClearEnd",
+                                "opnZUpRel",   "opnZUpAbs", "opnPlunge",      "opnRamp",
+                                "opnBothWays", "opnClimb",  "opnConventional"};
+constexpr int kChoicesOfEveryPack = 6;  // the later ones keep their own caption where a pack lacks them
 
 }  // namespace
 
@@ -94,9 +97,11 @@ TEST(LanguagePack, ShippedEnglishPackRecaptionsTheWindow) {
   EXPECT_EQ(w.fontName, "Tahoma");
   EXPECT_EQ(w.charset, 0);
   EXPECT_EQ(w.captions.at("lblLangPack"), "LangPack: English");
-  const std::vector<std::string> pages = {"Workpiece", "Cutter", "Motion", "About"};
-  EXPECT_EQ(w.pages, pages);
+  const std::vector<std::string> pages = {"Workpiece", "Cutter", "Motion", "Machining", "About"};
+  EXPECT_EQ(w.Pages(), pages);
   EXPECT_EQ(w.captions.at("Label1"), "Length:");
+  EXPECT_EQ(w.captions.at("Label44"), "Spindle dwell(W):");
+  EXPECT_EQ(w.captions.at("opnConventional"), "Conventional");
   EXPECT_EQ(w.captions.at("Label4"), "* X axis, to the right");
   EXPECT_EQ(w.captions.at("Label14"), "rpm");
   EXPECT_EQ(w.captions.at("chkClearEnd"), "Clean the remaining edge");
@@ -108,11 +113,13 @@ TEST(LanguagePack, ShippedEnglishPackRecaptionsTheWindow) {
             "GRBL 1.1, flood coolant (M8)");
   EXPECT_EQ(w.captions.at("lblVersion"), "(lblVersion)");
   EXPECT_EQ(w.strategy, "opnXArrow");
-  // The order of the steps: font, character set, credit, pages, labels, the six choices; then the window
-  // shows the entries the settings file gave.
+  // The order of the steps: font, character set, credit, pages by their keys, labels, the choices; then
+  // the window shows the entries the settings file gave.
   std::vector<std::string> expected = {"fontName", "charset", "caption lblLangPack"};
-  for (int i = 0; i < 4; ++i) expected.push_back("page " + std::to_string(i));
-  for (int i = 1; i <= 14; ++i) expected.push_back("caption Label" + std::to_string(i));
+  for (const char* page : {"tabFace", "tabKnit", "tabOption", "tabAbout", "tabMachining"})
+    expected.push_back("caption " + std::string(page));
+  for (const std::string& label : TFakeSettingsWindow::TranslatableLabels())
+    expected.push_back("caption " + label);
   for (const char* c : kChoices) expected.push_back("caption " + std::string(c));
   expected.push_back("caption btnPreview");
   expected.push_back("caption lblController");
@@ -137,7 +144,7 @@ TEST(LanguagePack, ChinesePacksAreDecodedFromTheirCodePages) {
        "細明體",
        136,
        "LangPack: 繁體中文",
-       {"工件平面", "銑刀選項", "運動選項", "關於"},
+       {"工件平面", "銑刀選項", "運動選項", "加工選項", "關於"},
        "* Y軸方向，向前",
        "清除清掃後可能殘留的邊緣"},
   };
@@ -149,7 +156,7 @@ TEST(LanguagePack, ChinesePacksAreDecodedFromTheirCodePages) {
     EXPECT_EQ(w.fontName, r.font) << r.file;
     EXPECT_EQ(w.charset, r.charset) << r.file;
     EXPECT_EQ(w.captions.at("lblLangPack"), r.credit) << r.file;
-    EXPECT_EQ(w.pages, r.pages) << r.file;
+    EXPECT_EQ(w.Pages(), r.pages) << r.file;
     EXPECT_EQ(w.captions.at("Label2"), r.label2) << r.file;
     EXPECT_EQ(w.captions.at("chkClearEnd"), r.clearEnd) << r.file;
   }
@@ -207,14 +214,19 @@ TEST(LanguagePack, LangKeysRecaptionPagesLabelsAndChoices) {
   } rows[] = {
       {"empty block", "",
        [](auto& w) {
-         EXPECT_EQ(w.pages, kDesignPages);
+         EXPECT_EQ(w.Pages(), kDesignPages);
          EXPECT_EQ(w.captions.at("Label1"), "(Label1)");
-         for (const char* c : kChoices) EXPECT_EQ(w.captions.at(c), "") << c;
+         for (int i = 0; i < 11; ++i)
+           EXPECT_EQ(w.captions.at(kChoices[i]),
+                     i < kChoicesOfEveryPack ? "" : "(" + std::string(kChoices[i]) + ")")
+               << kChoices[i];
        }},
-      {"pages counted from 1", "Sheet0:zero\r\nSheet2:two\r\nSheet5:five\r\nSheet4:four\r\n",
+      // Sheet4 is About wherever it stands; Sheet5 is the machining page that came later, before it.
+      {"pages counted from 1, each key its page",
+       "Sheet0:zero\r\nSheet2:two\r\nSheet6:six\r\nSheet5:five\r\nSheet4:four\r\n",
        [](auto& w) {
-         const std::vector<std::string> pages = {"材质平面", "two", "运动选项", "four"};
-         EXPECT_EQ(w.pages, pages);
+         const std::vector<std::string> pages = {"材质平面", "two", "运动选项", "five", "four"};
+         EXPECT_EQ(w.Pages(), pages);
        }},
       {"labels by name in any case", "label1:one\r\nLABEL14:fourteen\r\nLabel39:mm?\r\nlblVersion:v\r\n",
        [](auto& w) {
@@ -243,10 +255,10 @@ TEST(LanguagePack, LangKeysRecaptionPagesLabelsAndChoices) {
       {"an empty label text is a caption too", "Label7:\r\n",
        [](auto& w) { EXPECT_EQ(w.captions.at("Label7"), ""); }},
       {"each choice by its number",
-       "CheckBox6:6\r\nCheckBox5:5\r\nCheckBox4:4\r\nCheckBox3:3\r\nCheckBox2:2\r\nCheckBox1:1\r\nCheckBox7:"
-       "7\r\n",
+       "CheckBox11:11\r\nCheckBox10:10\r\nCheckBox9:9\r\nCheckBox8:8\r\nCheckBox7:7\r\nCheckBox6:6\r\n"
+       "CheckBox5:5\r\nCheckBox4:4\r\nCheckBox3:3\r\nCheckBox2:2\r\nCheckBox1:1\r\nCheckBox12:12\r\n",
        [](auto& w) {
-         for (int i = 0; i < 6; ++i)
+         for (int i = 0; i < 11; ++i)
            EXPECT_EQ(w.captions.at(kChoices[i]), std::to_string(i + 1)) << kChoices[i];
        }},
   };

@@ -170,7 +170,7 @@ TEST(ProgramFolders, AnInstalledCopyLoadsAndStoresInTheUsersFolder) {
   TFakeSettingsWindow restarted;
   EXPECT_EQ(ErrorOf([&] { LoadSettings(restarted, place); }), "");
   EXPECT_EQ(restarted.fontName, "Serif");
-  EXPECT_EQ(restarted.pages.front(), "Face");
+  EXPECT_EQ(restarted.Pages().front(), "Face");
 
   // A pack found nowhere is reported with the path beside the executable, the first place looked in.
   fs::remove(share / "packs/English.lng");

@@ -176,9 +176,13 @@ TEST(SettingsSave, KeepsForeignContentAndTheNamesCaseAndAppendsMissingKeysInOrde
        OptionBlock({"Length:150", "Width:200", "Knit:6", "Cross:0.5", "ZPos:1", "ZUp:2", "Layer:1",
                     "Speed:5000", "Fro:120", "ClearEnd:TRUE", "Mode:1"}),
        [](TFakeSettingsWindow& w) {
-         w.floats = {{"edtXPos", -5},    {"edtYPos", 0},   {"edtKnit", 12.75},
-                     {"edtCross", 1e-7}, {"edtZPos", 0.3}, {"edtZUp", 123456789.123}};
-         w.integers = {{"edtLayer", -1}, {"edtSpeed", 2147483647}, {"edtFro", -2147483647 - 1}};
+         for (const auto& [name, value] : {std::pair<const char*, double>{"edtXPos", -5}, {"edtYPos", 0},
+                                           {"edtKnit", 12.75}, {"edtCross", 1e-7}, {"edtZPos", 0.3},
+                                           {"edtZUp", 123456789.123}})
+           w.floats.at(name) = value;
+         w.integers.at("edtLayer") = -1;
+         w.integers.at("edtSpeed") = 2147483647;
+         w.integers.at("edtFro") = -2147483647 - 1;
          w.clearEnd = false;
          w.strategy = "opnYArrow";
          w.retract = "opnZUpAbs";  // never stored
@@ -422,7 +426,7 @@ TEST(SettingsLoad, APackIsAppliedAfterABadEntry) {
   EXPECT_EDVERROR(LoadSettings(window, f.place),
                   Named(f.Ini(), "entry \"Knit\": 'abc' is not a valid floating point value"));
   EXPECT_EQ(window.fontName, "Serif");
-  EXPECT_EQ(window.pages.front(), "Face");
+  EXPECT_EQ(window.Pages().front(), "Face");
 }
 
 TEST(SettingsSave, AFailedSaveLeavesTheFileAsItWas) {
@@ -619,10 +623,10 @@ TEST(SettingsSave, OutputChoicesAreWrittenOnlyWhenTheyDiffer) {
     LoadSettings(window, f.place);
     window.dialect = r.dialect;
     window.coolant = r.coolant;
-    window.dwell = r.dwell;
+    window.floats.at("edtDwell") = r.dwell;
     window.direction = r.direction;
-    window.finishDepth = r.depth;
-    window.finishFeed = r.feed;
+    window.floats.at("edtFinishDepth") = r.depth;
+    window.integers.at("edtFinishFeed") = r.feed;
     SaveSettings(window, f.place);
     ExpectSameBytes(ReadBytes(f.Ini()), r.after, r.name);
 
