@@ -80,10 +80,11 @@ std::vector<TCaption> CaptionsOf(const QWidget& w) {
     o.initFrom(b);
     o.text = b->text();
     const bool push = qobject_cast<const QPushButton*>(b) != nullptr;
-    const auto contents = push                                     ? QStyle::SE_PushButtonContents
+    const auto contents = push                                   ? QStyle::SE_PushButtonContents
                           : qobject_cast<const QRadioButton*>(b) ? QStyle::SE_RadioButtonContents
-                                                                  : QStyle::SE_CheckBoxContents;
-    captions.push_back({&w, b->text(), style.subElementRect(contents, &o, b), push ? Qt::AlignCenter : leftMiddle});
+                                                                 : QStyle::SE_CheckBoxContents;
+    captions.push_back(
+        {&w, b->text(), style.subElementRect(contents, &o, b), push ? Qt::AlignCenter : leftMiddle});
   } else if (auto* box = qobject_cast<const QComboBox*>(&w)) {
     QStyleOptionComboBox o;
     o.initFrom(box);
