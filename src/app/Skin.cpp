@@ -68,7 +68,7 @@ void InstallFontSubstitutions() {
                                 QStringLiteral("MingLiU"), QStringLiteral("PMingLiU")})
     QFont::insertSubstitutions(family, traditional);
   // Tahoma, the Latin packs' font, is not free. At the window's 13 pixels Liberation Sans sets every
-  // caption within a pixel or two of Tahoma's widths, where fontconfig's own choice for an unknown sans
+  // caption within three pixels of its width in Tahoma, where fontconfig's own choice for an unknown sans
   // (DejaVu Sans) is a tenth wider and pushes captions into the fields beside them.
   QFont::insertSubstitutions(QStringLiteral("Tahoma"),
                              {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});

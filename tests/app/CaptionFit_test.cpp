@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDebug>
 #include <QFontInfo>
 #include <QGlyphRun>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include "TestSupport.h"
 #include "app/Application.h"
 #include "app/FormSettingsWindow.h"
+#include "app/QtLanguage.h"
 #include "app/Skimplane_form.h"
 #include "app/Widgets.h"
 #include "dvWidgets/dvLabel.h"
@@ -119,15 +121,10 @@ QRectF Loose(const QRect& r) {
 }
 
 std::string Describe(const TCaption& c, const QRectF& ink) {
-  const QFontInfo font(c.control->font());
-  return QStringLiteral("%1 '%2' in %3 %4px: glyphs x %5..%6 y %7..%8")
-      .arg(c.control->objectName(), c.text, font.family())
-      .arg(font.pixelSize())
-      .arg(ink.left())
-      .arg(ink.right())
-      .arg(ink.top())
-      .arg(ink.bottom())
-      .toStdString();
+  QString text;
+  QDebug(&text).noquote() << c.control->objectName() << c.text << "in"
+                          << QFontInfo(c.control->font()).family() << "glyphs" << ink << "box" << c.box;
+  return text.toStdString();
 }
 
 // Every caption of every control on show: inside its box, on its page, clear of the other controls there.
@@ -141,9 +138,7 @@ void ExpectCaptionsOnShowFit(const QWidget& window) {
     const QWidget& page = *w->parentWidget();
     for (const TCaption& c : CaptionsOf(*w)) {
       const QRectF ink = Ink(c);
-      EXPECT_TRUE(Loose(c.box).contains(ink))
-          << "cut: " << Describe(c, ink) << ", box x " << c.box.left() << ".." << c.box.right() + 1 << " y "
-          << c.box.top() << ".." << c.box.bottom() + 1;
+      EXPECT_TRUE(Loose(c.box).contains(ink)) << "cut: " << Describe(c, ink);
       const QRectF onPage = ink.translated(w->pos());
       EXPECT_TRUE(Loose(page.rect()).contains(onPage)) << "off its page: " << Describe(c, ink);
       for (const QWidget* other : page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -187,6 +182,7 @@ TEST_P(CaptionFit, EveryCaptionFitsItsControlOnEveryPage) {
     SCOPED_TRACE(form->PageControl1->Page(i)->objectName().toStdString());
     ExpectCaptionsOnShowFit(*form);
   }
+  UseQtLanguage(QStringLiteral("zh_CN"));  // as SetUpApplication left it for the tests after this one
 }
 
 INSTANTIATE_TEST_SUITE_P(Packs, CaptionFit,
