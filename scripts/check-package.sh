@@ -33,9 +33,10 @@ done
 file "$root/usr/bin/skimplane" | grep -q "stripped" && ! file "$root/usr/bin/skimplane" | grep -q "not stripped" \
   || fail "skimplane is not stripped"
 
-# The control file: the libraries the programs link to, and Qt's platform plugins, which none links to.
+# The control file: the libraries the programs link to, Qt's platform plugins, which none links to, and the
+# fonts the window's captions are laid out for.
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 qt6-qpa-plugins; do
+for d in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 qt6-qpa-plugins fonts-noto-cjk fonts-liberation; do
   echo "$depends" | grep -q "$d" || fail "Depends lacks $d: $depends"
 done
 

@@ -8,7 +8,7 @@ preset="${1:-default}"
 packages=(build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl1-mesa-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev
-  fonts-noto-cjk fonts-dejavu-core qt6-translations-l10n xvfb xauth openbox xdotool x11-apps
+  fonts-noto-cjk fonts-liberation fonts-dejavu-core qt6-translations-l10n xvfb xauth openbox xdotool x11-apps
   at-spi2-core python3-pyatspi  # the end-to-end test that reads the window as a screen reader does
   libpython3.11 libedit2 libtirpc3)  # the last three: what LinuxCNC's rs274 needs to run (see below)
 [ "$preset" = fuzz ] && packages+=(clang libclang-rt-14-dev)

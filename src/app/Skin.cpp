@@ -48,15 +48,30 @@ QString WindowFontFamily() {
 }
 
 void InstallFontSubstitutions() {
-  // SimSun rarely exists outside Windows. Qt tries the substitutes in order and takes the first one
-  // installed; the Noto CJK families cover every caption of the window, so no caption turns into boxes.
-  const QStringList cjk = {QStringLiteral("Noto Sans CJK SC"),   QStringLiteral("Noto Serif CJK SC"),
-                           QStringLiteral("Source Han Sans SC"), QStringLiteral("WenQuanYi Micro Hei"),
-                           QStringLiteral("WenQuanYi Zen Hei"),  QStringLiteral("AR PL UMing CN"),
-                           QStringLiteral("Droid Sans Fallback")};
+  // SimSun and MingLiU rarely exist outside Windows. Qt tries the substitutes in order and takes the first
+  // one installed; the Noto CJK families cover every caption of the window, so no caption turns into boxes,
+  // and their own Latin letters keep a caption in one font of one height (a Latin font with CJK glyphs
+  // borrowed from a taller font would push the line down and cut its descenders).
+  const QStringList simplified = {QStringLiteral("Noto Sans CJK SC"),   QStringLiteral("Noto Serif CJK SC"),
+                                  QStringLiteral("Source Han Sans SC"), QStringLiteral("WenQuanYi Micro Hei"),
+                                  QStringLiteral("WenQuanYi Zen Hei"),  QStringLiteral("AR PL UMing CN"),
+                                  QStringLiteral("Droid Sans Fallback")};
   for (const QString& family : {WindowFontFamily(), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
                                 QString::fromUtf8("新宋体"), QString::fromUtf8("宋体-PUA")})
-    QFont::insertSubstitutions(family, cjk);
+    QFont::insertSubstitutions(family, simplified);
+  const QStringList traditional = {
+      QStringLiteral("Noto Sans CJK TC"),   QStringLiteral("Noto Serif CJK TC"),
+      QStringLiteral("Source Han Sans TC"), QStringLiteral("WenQuanYi Micro Hei"),
+      QStringLiteral("WenQuanYi Zen Hei"),  QStringLiteral("AR PL UMing TW"),
+      QStringLiteral("Droid Sans Fallback")};
+  for (const QString& family : {QString::fromUtf8("細明體"), QString::fromUtf8("新細明體"),
+                                QStringLiteral("MingLiU"), QStringLiteral("PMingLiU")})
+    QFont::insertSubstitutions(family, traditional);
+  // Tahoma, the Latin packs' font, is not free. At the window's 13 pixels Liberation Sans sets every
+  // caption within three pixels of its width in Tahoma, where fontconfig's own choice for an unknown sans
+  // (DejaVu Sans) is a tenth wider and pushes captions into the fields beside them.
+  QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                             {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
 }
 
 void InitResources() {

@@ -17,7 +17,8 @@ class QApplication;
 [[nodiscard]] QColor ButtonFaceColor();
 
 // The window font: "宋体" 13 pixels. Where the system has no SimSun, the substitutions that
-// InstallFontSubstitutions() registers make Qt land on an installed CJK font.
+// InstallFontSubstitutions() registers make Qt land on an installed CJK font; so do the shipped packs'
+// fonts (細明體 on Traditional Chinese, Tahoma on a Latin font of nearly its widths).
 [[nodiscard]] QString WindowFontFamily();
 void InstallFontSubstitutions();
 

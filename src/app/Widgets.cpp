@@ -6,7 +6,11 @@
 #include <QPainter>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QTextLayout>
 #include <QToolButton>
+
+#include <cmath>
+#include <limits>
 
 // ---- TLabel -------------------------------------------------------------------------------------------
 
@@ -32,8 +36,15 @@ void TLabel::SetOpaque(const QColor& fill) {
 }
 
 QSize TLabel::TextExtent() const {
-  const QFontMetrics fm(font());
-  return {fm.horizontalAdvance(text()), fm.height()};
+  // Measured as the painter lays the caption out. A character the font lacks comes from a fallback font,
+  // which may be taller (the baseline moves down, so the font's own height cuts the descenders) and may
+  // advance otherwise than the font's metrics say. The width is rounded as the font's metrics round it.
+  QTextLayout layout(text(), font());
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  line.setLineWidth(std::numeric_limits<int>::max() / 256);
+  layout.endLayout();
+  return {qRound(line.naturalTextWidth()), static_cast<int>(std::ceil(line.height()))};
 }
 
 void TLabel::AdjustToText() {

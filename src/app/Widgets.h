@@ -10,9 +10,9 @@
 class QStackedWidget;
 class QTabBar;
 
-// A label whose size follows its caption and font (the text's advance and the font's line height),
-// drawn from its top-left corner. Transparent unless SetOpaque(true): then it fills its rectangle with
-// the colour given.
+// A label whose size follows its caption and font (the laid-out text's advance and line height, fallback
+// fonts included), drawn from its top-left corner. Transparent unless SetOpaque(true): then it fills its
+// rectangle with the colour given.
 class TLabel : public QLabel {
   Q_OBJECT
  public:
