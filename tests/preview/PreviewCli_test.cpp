@@ -6,7 +6,9 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,7 @@ TResult RunCli(const std::string& args) {
 }
 
 const std::string kPlate = "--x 20 --y 12 --layers 2 ";
+constexpr double kNull = std::numeric_limits<double>::quiet_NaN();
 
 TEST(PreviewCli, StatsOfTheWorkedExample) {
   const struct {
@@ -61,10 +64,20 @@ TEST(PreviewCli, StatsAsJson) {
     std::string args;
     double lines, feed, rapid, cycle, face, inside, corner;
     double extents[6];  // x_min, x_max, y_min, y_max, z_min, z_max
+    // The machining options' figures; NaN where JSON says null.
+    double overcut, ramps, rampLegs, steepest, returns, finishLayer, finishLevel, finishFeed;
   } rows[] = {
-      {kPlate, 48, 142.266, 42, 1.0913, 240, 0, 7.726, {3, 17, 0, 9, -2, 2}},
+      {kPlate, 48, 142.266, 42, 1.0913, 240, 0, 7.726, {3, 17, 0, 9, -2, 2}, 0, 0, 0, kNull, 0, kNull, kNull,
+       kNull},
       // The window's default job: the fin and the notch the spiral leaves inside.
-      {"", 79, 5861.677, 298.305, 48.907, 30000, 29.5, 7.726, {3, 147, 3, 197, -1, 2}},
+      {"", 79, 5861.677, 298.305, 48.907, 30000, 29.5, 7.726, {3, 147, 3, 197, -1, 2}, 0, 0, 0, kNull, 0, kNull,
+       kNull, kNull},
+      // Every option at once, along Y one way: one ramp leg a layer the length of the first column, never
+      // steeper than asked; a return after every column but the last; no corner left with 1 mm overcut.
+      {"--strategy y --direction conventional --entry ramp --ramp-angle 2 --overcut 1 --finish-depth 0.1 "
+       "--finish-feed 200 --layers 2 ",
+       448, 19627.008, 16062.3, 138.2536, 30000, 0, 0, {2, 148, 2, 198, -2.1, 2}, 1, 3, 3, 0.292, 81, 3, -2.1,
+       200},
   };
   for (const auto& row : rows) {
     const TResult r = RunCli(row.args + "--stats --json");
@@ -83,8 +96,20 @@ TEST(PreviewCli, StatsAsJson) {
                 {"cycle_time_min", row.cycle, 1e-3},
                 {"face_mm2", row.face, 0},
                 {"uncut_interior_mm2", row.inside, 0.5},
-                {"uncut_corner_mm2", row.corner, 1e-9}};
+                {"uncut_corner_mm2", row.corner, 1e-9},
+                {"overcut_mm", row.overcut, 1e-9},
+                {"ramps", row.ramps, 0},
+                {"ramp_legs", row.rampLegs, 0},
+                {"ramp_steepest_deg", row.steepest, 1e-9},
+                {"returns", row.returns, 0},
+                {"finish_layer", row.finishLayer, 0},
+                {"finish_level_mm", row.finishLevel, 1e-9},
+                {"finish_feed_mm_min", row.finishFeed, 0}};
     for (const auto& k : keys) {
+      if (std::isnan(k.value)) {
+        EXPECT_TRUE(o.value(QLatin1String(k.key)).isNull()) << k.key << "\n" << r.out;
+        continue;
+      }
       ASSERT_TRUE(o.value(QLatin1String(k.key)).isDouble()) << k.key << "\n" << r.out;
       EXPECT_NEAR(o.value(QLatin1String(k.key)).toDouble(), k.value, k.tolerance) << k.key;
     }

@@ -12,6 +12,8 @@
 #include "preview/PreviewReport.h"
 #include "preview/PreviewSvg.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 struct TSvgCount {
@@ -20,6 +22,8 @@ struct TSvgCount {
   bool start = false, face = false;
   double startX = 0, startY = 0, faceLeft = 0, faceTop = 0, faceWidth = 0, faceHeight = 0;
   std::map<std::string, std::string> uncutFill, uncutPath;  // by id: "uncut-corners", "uncut-inside"
+  int overcutLines = 0;        // the band beyond the face, drawn again in its own colour
+  std::string finishingLayer;  // the id of the layer drawn as the finishing one
   QString error;
 };
 
@@ -36,11 +40,15 @@ TSvgCount Parse(const std::string& svg) {
       const auto a = xml.attributes();
       const QString name = xml.name().toString();
       if (name == "g") {
+        if (a.value("class").contains(QStringLiteral("finishing")))
+          c.finishingLayer = a.value("id").toString().toStdString();
         groups.push_back(
             (a.value("id").isEmpty() ? a.value("class") : a.value("id")).toString().toStdString());
       } else if (name == "line" && !groups.empty()) {
         if (groups.back() == "swept")
           ++c.sweptLines;
+        else if (groups.back() == "overcut")
+          ++c.overcutLines;
         else if (groups.size() >= 2)
           ++c.lines[groups[groups.size() - 2] + "/" + groups.back()];
       } else if (name == "circle") {
@@ -170,6 +178,71 @@ TEST(PreviewSvg, ReportCarriesExtentsAndLegend) {
     // The text figures stay as they were: the extents are in the JSON.
     for (const auto& [label, value] : report.Figures)
       EXPECT_EQ(label.find("Cutter centre"), std::string::npos);
+  }
+}
+
+// Lines of one style over every layer ("ramp", "return", ...).
+int LinesOf(const TSvgCount& c, const std::string& style) {
+  int n = 0;
+  for (const auto& [group, count] : c.lines)
+    if (group.ends_with("/" + style)) n += count;
+  return n;
+}
+
+// A job without machining options is drawn byte for byte as before they existed.
+TEST(PreviewSvg, AJobWithoutOptionsKeepsItsDrawing) {
+  EXPECT_EQ(MakePreviewReport(CheckJob(Plate()), true, kDefaultRapidRate).Svg,
+            ReadBytes(fs::path(SKIMPLANE_TEST_DATA) / "preview-plate.svg"));
+}
+
+// Each machining option drawn and counted: ramp legs and returns in styles of their own, the band beyond
+// the face of an overcut job in its own colour, the finishing layer marked; their figure rows and legend
+// entries only where they are drawn. The figures read back without keeping a move say the same.
+TEST(PreviewSvg, MachiningOptionsAreDrawnAndCounted) {
+  const auto plate = [](auto change) {
+    TJobEntries e = Plate();
+    change(e);
+    return e;
+  };
+  const struct {
+    const char* name;
+    TJobEntries job;
+    int rampLines, returnLines;
+    bool overcutBand;
+    std::string finishingLayer;
+    std::vector<std::string> rows;  // the options' figure rows, in order
+    std::vector<std::string> legend;
+  } rows[] = {
+      {"none", Plate(), 0, 0, false, "", {}, {}},
+      {"overcut 4, spiral", plate([](TJobEntries& e) { e.Overcut = 4; }), 0, 0, true, "",
+       {"Cut beyond the face: up to 4.000 mm (layer 1)"}, {"area swept beyond the face (overcut)"}},
+      // Enough overcut leaves no corner: its figure says 0.
+      {"overcut 0.9 along X", plate([](TJobEntries& e) { e.Overcut = 0.9, e.Mode = kModeXZigzag; }), 0, 0, true,
+       "", {"Cut beyond the face: up to 0.900 mm (layer 1)"}, {"area swept beyond the face (overcut)"}},
+      {"ramp entry", plate([](TJobEntries& e) { e.Entry = kEntryRamp; }), 10, 0, false, "",
+       {"Ramp entries: 2 (10 legs, steepest 1.909\u00B0)"}, {"ramp entry"}},
+      {"climb along X", plate([](TJobEntries& e) { e.Direction = kDirectionClimb, e.Mode = kModeXZigzag; }), 0,
+       4, false, "", {"Returns at retract height: 4"}, {"return at retract height (dashed)"}},
+      {"finishing layer", plate([](TJobEntries& e) { e.FinishDepth = 0.2, e.FinishFeed = 300; }), 0, 0, false,
+       "layer-3", {"Finishing layer: layer 3 at Z -2.200 mm, feed 300 mm/min"}, {}},
+  };
+  for (const auto& r : rows) {
+    const TPreviewReport report = MakePreviewReport(CheckJob(r.job), true, kDefaultRapidRate);
+    const TSvgCount c = Parse(report.Svg);
+    ASSERT_TRUE(c.error.isEmpty()) << r.name << ": " << c.error.toStdString();
+    EXPECT_EQ(LinesOf(c, "ramp"), r.rampLines) << r.name;
+    EXPECT_EQ(LinesOf(c, "return"), r.returnLines) << r.name;
+    EXPECT_EQ(c.overcutLines > 0, r.overcutBand) << r.name;
+    EXPECT_EQ(c.finishingLayer, r.finishingLayer) << r.name;
+    std::vector<std::string> optionRows;
+    for (std::size_t i = 8; i < report.Figures.size(); ++i)
+      optionRows.push_back(report.Figures[i].first + ": " + report.Figures[i].second);
+    EXPECT_EQ(optionRows, r.rows) << r.name;
+    EXPECT_EQ(c.texts, static_cast<int>(report.Figures.size() + 3 + kLegendEntries + r.legend.size())) << r.name;
+    for (const std::string& entry : r.legend)
+      EXPECT_NE(report.Svg.find(">" + entry + "<"), std::string::npos) << r.name << ": " << entry;
+    if (r.overcutBand) EXPECT_NE(report.Json.find("\"uncut_corner_mm2\": 0.000,"), std::string::npos) << r.name;
+    EXPECT_EQ(MakePreviewReport(CheckJob(r.job), false, kDefaultRapidRate).Json, report.Json) << r.name;
   }
 }
 

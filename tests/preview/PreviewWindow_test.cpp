@@ -153,6 +153,36 @@ TEST_F(PreviewWindowTest, TextsAreChinese) {
     EXPECT_FALSE(all.contains(QLatin1String(t), Qt::CaseInsensitive)) << t << "\n" << all.toStdString();
 }
 
+// The machining options in the window's words: the finishing layer named in the layer choice, the
+// options' figures after the others, and their legend entries only while they are drawn.
+TEST(PreviewWindowOptions, NamedCountedAndInTheLegend) {
+  TJobEntries job = Plate();
+  job.Mode = kModeXZigzag;
+  job.Direction = kDirectionClimb;
+  job.Entry = kEntryRamp;
+  job.Overcut = 1;
+  job.FinishDepth = 0.2;
+  job.FinishFeed = 300;
+  TPreviewWindow w;
+  ASSERT_TRUE(w.SetJob(job));
+  QStringList layers;
+  for (int i = 0; i < w.cmbLayer->count(); ++i) layers << w.cmbLayer->itemText(i);
+  EXPECT_EQ(layers, QStringList({"1", "2", QString::fromUtf8("3（精加工）")}));
+  const QString figures = w.lblFigures->text();
+  EXPECT_TRUE(figures.endsWith(QString::fromUtf8("平面外切削：最多 1.000 mm（第 1 层）\n"
+                                                 "斜线下刀：3 次（7 段，最陡 1.196°）\n"
+                                                 "抬刀高度返回：6\n"
+                                                 "精加工层：第 3 层，Z -2.200 mm，进给 300 mm/min")))
+      << figures.toStdString();
+  const char* const options[] = {"斜线下刀", "抬刀高度返回（虚线）", "平面外扫过区域（超切）"};
+  for (const char* entry : options)
+    EXPECT_TRUE(w.lblLegend->text().contains(QString::fromUtf8(entry))) << entry;
+  ASSERT_TRUE(w.SetJob(Plate()));
+  EXPECT_EQ(w.lblFigures->text().count(QLatin1Char('\n')), 7);
+  for (const char* entry : options)
+    EXPECT_FALSE(w.lblLegend->text().contains(QString::fromUtf8(entry))) << entry;
+}
+
 // The centre pass box: the main window's choice, which Generate follows; the drawing shows nothing left
 // inside once it is ticked. Along X there is no spiral to finish.
 TEST_F(PreviewWindowTest, FinishCentreBoxIsTheMainWindowsChoice) {
