@@ -1,18 +1,18 @@
 #include "app/PreviewWindow.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QSignalBlocker>
-#include <QStringList>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStringList>
 #include <QTimer>
 #include <QVBoxLayout>
 
