@@ -192,8 +192,8 @@ bool TPreviewWindow::SetJob(const TJobEntries& entries) {
     cmbLayer->clear();
     for (const TLayerPath& layer : preview_.Layers) {
       const QString number = QString::number(layer.Index + 1);
-      cmbLayer->addItem(layer.Index == preview_.FinishLayer ? captions_.Text("PreviewLayerFinishing").arg(number)
-                                                            : number);
+      cmbLayer->addItem(
+          layer.Index == preview_.FinishLayer ? captions_.Text("PreviewLayerFinishing").arg(number) : number);
     }
     cmbLayer->setCurrentIndex(0);
   }

@@ -172,7 +172,8 @@ void TProgramReader::AddLine(std::string_view line) {
     figures_.LastLevelFeed = 0;
     levelKnown_ = true;
   }
-  if (move.Kind == TMoveKind::mkFeed && move.Planar() && to.Z == figures_.LastLevel) figures_.LastLevelFeed = feed_;
+  if (move.Kind == TMoveKind::mkFeed && move.Planar() && to.Z == figures_.LastLevel)
+    figures_.LastLevelFeed = feed_;
   OnMove(move);
 }
 

@@ -60,7 +60,7 @@ struct TProgramFigures {
   TPointXYZ Min, Max;
   // Ramp entry: the ramps (runs of ramp legs), their legs and the steepest leg's angle to the face.
   std::uint64_t Ramps = 0, RampLegs = 0;
-  double SteepestRamp = 0;  // degrees
+  double SteepestRamp = 0;    // degrees
   std::uint64_t Returns = 0;  // see TReturnFinder
   // The last layer's cutting level (its deepest point) and the feed of the level moves that cut there.
   double LastLevel = 0, LastLevelFeed = 0;

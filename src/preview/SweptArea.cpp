@@ -252,9 +252,9 @@ void TSweptRaster::MarkRow(int row, double lo, double hi) {
 void TSweptRaster::Add(const TSegmentMM& s) {
   const TUncutArea& r = shape_;
   if (!(radius_ > 0) || r.Columns == 0) return;
-  beyond_ = std::max({beyond_, r.Face.X0 - (std::min(s.X0, s.X1) - radius_),
-                      std::max(s.X0, s.X1) + radius_ - r.Face.X1, r.Face.Y0 - (std::min(s.Y0, s.Y1) - radius_),
-                      std::max(s.Y0, s.Y1) + radius_ - r.Face.Y1});
+  beyond_ = std::max(
+      {beyond_, r.Face.X0 - (std::min(s.X0, s.X1) - radius_), std::max(s.X0, s.X1) + radius_ - r.Face.X1,
+       r.Face.Y0 - (std::min(s.Y0, s.Y1) - radius_), std::max(s.Y0, s.Y1) + radius_ - r.Face.Y1});
   const double hy = r.CellHeight, y0 = r.Face.Y0;
   const int ny = r.Rows;
   const auto rowY = [&](int j) { return y0 + (j + 0.5) * hy; };

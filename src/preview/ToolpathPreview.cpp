@@ -188,8 +188,8 @@ std::vector<std::pair<std::string, std::string>> FigureRows(const TFigureValues&
        Fixed(v.UncutCorner, 3) + " mm\u00B2 (" + Fixed(v.CornerShare() * 100, 2) + " % of the face" + layer},
   };
   if (v.Overcut > 0)
-    rows.emplace_back("Cut beyond the face", "up to " + Fixed(v.Overcut, 3) + " mm (layer " +
-                                                 std::to_string(v.Layer + 1) + ")");
+    rows.emplace_back("Cut beyond the face",
+                      "up to " + Fixed(v.Overcut, 3) + " mm (layer " + std::to_string(v.Layer + 1) + ")");
   if (v.Ramps > 0)
     rows.emplace_back("Ramp entries", std::to_string(v.Ramps) + " (" + std::to_string(v.RampLegs) +
                                           " legs, steepest " + Fixed(v.SteepestRamp, 3) + "\u00B0)");

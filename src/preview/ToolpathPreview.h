@@ -82,7 +82,7 @@ struct TPreviewScene {
   std::vector<TScenePath> Paths;  // moves in the plane; pure Z moves (plunges, retracts) are not drawn
   bool HasStart = false;
   double StartX = 0, StartY = 0;
-  int FinishLayer = -1;  // as in TToolpathPreview
+  int FinishLayer = -1;     // as in TToolpathPreview
   bool OvercutJob = false;  // as TProgramFigures::Overcut
 
   // Whether the swept band of a job with overcut reaches beyond the face: that part is drawn in a colour of

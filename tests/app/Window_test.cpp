@@ -401,8 +401,8 @@ std::vector<TShownText> PreviewTexts(const TPreviewWindow& window) {
     if (!(text || w == window.Canvas) || !w->isVisibleTo(&window)) continue;
     auto* label = qobject_cast<QLabel*>(w);
     const QSize need = label && label->wordWrap() ? QSize(0, label->heightForWidth(w->width()))
-                       : label                   ? w->sizeHint()
-                                                 : w->minimumSizeHint();
+                       : label                    ? w->sizeHint()
+                                                  : w->minimumSizeHint();
     texts.push_back({w->objectName(), QRect(w->mapTo(&window, QPoint(0, 0)), w->size()),
                      w->width() >= need.width() && w->height() >= need.height()});
   }

@@ -199,49 +199,79 @@ TEST(PreviewSvg, AJobWithoutOptionsKeepsItsDrawing) {
 // the face of an overcut job in its own colour, the finishing layer marked; their figure rows and legend
 // entries only where they are drawn. The figures read back without keeping a move say the same.
 TEST(PreviewSvg, MachiningOptionsAreDrawnAndCounted) {
-  const auto plate = [](auto change) {
-    TJobEntries e = Plate();
-    change(e);
-    return e;
-  };
+  TJobEntries overcut = Plate(), overcutX = Plate(), ramp = Plate(), climbX = Plate(), finish = Plate();
+  overcut.Overcut = 4;
+  overcutX.Overcut = 0.9, overcutX.Mode = kModeXZigzag;
+  ramp.Entry = kEntryRamp;
+  climbX.Direction = kDirectionClimb, climbX.Mode = kModeXZigzag;
+  finish.FinishDepth = 0.2, finish.FinishFeed = 300;
+  const std::string band = "area swept beyond the face (overcut)";
   const struct {
     const char* name;
-    TJobEntries job;
-    int rampLines, returnLines;
+    const TJobEntries& job;
+    int lines[2];  // ramp legs and returns drawn
     bool overcutBand;
     std::string finishingLayer;
     std::vector<std::string> rows;  // the options' figure rows, in order
     std::vector<std::string> legend;
   } rows[] = {
-      {"none", Plate(), 0, 0, false, "", {}, {}},
-      {"overcut 4, spiral", plate([](TJobEntries& e) { e.Overcut = 4; }), 0, 0, true, "",
-       {"Cut beyond the face: up to 4.000 mm (layer 1)"}, {"area swept beyond the face (overcut)"}},
+      {"none", Plate(), {0, 0}, false, "", {}, {}},
+      {"overcut 4, spiral",
+       overcut,
+       {0, 0},
+       true,
+       "",
+       {"Cut beyond the face: up to 4.000 mm (layer 1)"},
+       {band}},
       // Enough overcut leaves no corner: its figure says 0.
-      {"overcut 0.9 along X", plate([](TJobEntries& e) { e.Overcut = 0.9, e.Mode = kModeXZigzag; }), 0, 0, true,
-       "", {"Cut beyond the face: up to 0.900 mm (layer 1)"}, {"area swept beyond the face (overcut)"}},
-      {"ramp entry", plate([](TJobEntries& e) { e.Entry = kEntryRamp; }), 10, 0, false, "",
-       {"Ramp entries: 2 (10 legs, steepest 1.909\u00B0)"}, {"ramp entry"}},
-      {"climb along X", plate([](TJobEntries& e) { e.Direction = kDirectionClimb, e.Mode = kModeXZigzag; }), 0,
-       4, false, "", {"Returns at retract height: 4"}, {"return at retract height (dashed)"}},
-      {"finishing layer", plate([](TJobEntries& e) { e.FinishDepth = 0.2, e.FinishFeed = 300; }), 0, 0, false,
-       "layer-3", {"Finishing layer: layer 3 at Z -2.200 mm, feed 300 mm/min"}, {}},
+      {"overcut 0.9, X",
+       overcutX,
+       {0, 0},
+       true,
+       "",
+       {"Cut beyond the face: up to 0.900 mm (layer 1)"},
+       {band}},
+      {"ramp entry",
+       ramp,
+       {10, 0},
+       false,
+       "",
+       {"Ramp entries: 2 (10 legs, steepest 1.909\u00B0)"},
+       {"ramp entry"}},
+      {"climb, X",
+       climbX,
+       {0, 4},
+       false,
+       "",
+       {"Returns at retract height: 4"},
+       {"return at retract height (dashed)"}},
+      {"finishing",
+       finish,
+       {0, 0},
+       false,
+       "layer-3",
+       {"Finishing layer: layer 3 at Z -2.200 mm, feed 300 mm/min"},
+       {}},
   };
   for (const auto& r : rows) {
     const TPreviewReport report = MakePreviewReport(CheckJob(r.job), true, kDefaultRapidRate);
     const TSvgCount c = Parse(report.Svg);
     ASSERT_TRUE(c.error.isEmpty()) << r.name << ": " << c.error.toStdString();
-    EXPECT_EQ(LinesOf(c, "ramp"), r.rampLines) << r.name;
-    EXPECT_EQ(LinesOf(c, "return"), r.returnLines) << r.name;
+    EXPECT_EQ(LinesOf(c, "ramp"), r.lines[0]) << r.name;
+    EXPECT_EQ(LinesOf(c, "return"), r.lines[1]) << r.name;
     EXPECT_EQ(c.overcutLines > 0, r.overcutBand) << r.name;
     EXPECT_EQ(c.finishingLayer, r.finishingLayer) << r.name;
     std::vector<std::string> optionRows;
     for (std::size_t i = 8; i < report.Figures.size(); ++i)
       optionRows.push_back(report.Figures[i].first + ": " + report.Figures[i].second);
     EXPECT_EQ(optionRows, r.rows) << r.name;
-    EXPECT_EQ(c.texts, static_cast<int>(report.Figures.size() + 3 + kLegendEntries + r.legend.size())) << r.name;
+    EXPECT_EQ(c.texts, static_cast<int>(report.Figures.size() + 3 + kLegendEntries + r.legend.size()))
+        << r.name;
     for (const std::string& entry : r.legend)
       EXPECT_NE(report.Svg.find(">" + entry + "<"), std::string::npos) << r.name << ": " << entry;
-    if (r.overcutBand) EXPECT_NE(report.Json.find("\"uncut_corner_mm2\": 0.000,"), std::string::npos) << r.name;
+    if (r.overcutBand) {
+      EXPECT_NE(report.Json.find("\"uncut_corner_mm2\": 0.000,"), std::string::npos) << r.name;
+    }
     EXPECT_EQ(MakePreviewReport(CheckJob(r.job), false, kDefaultRapidRate).Json, report.Json) << r.name;
   }
 }

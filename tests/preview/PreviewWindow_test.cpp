@@ -169,10 +169,11 @@ TEST(PreviewWindowOptions, NamedCountedAndInTheLegend) {
   for (int i = 0; i < w.cmbLayer->count(); ++i) layers << w.cmbLayer->itemText(i);
   EXPECT_EQ(layers, QStringList({"1", "2", QString::fromUtf8("3（精加工）")}));
   const QString figures = w.lblFigures->text();
-  EXPECT_TRUE(figures.endsWith(QString::fromUtf8("平面外切削：最多 1.000 mm（第 1 层）\n"
-                                                 "斜线下刀：3 次（7 段，最陡 1.196°）\n"
-                                                 "抬刀高度返回：6\n"
-                                                 "精加工层：第 3 层，Z -2.200 mm，进给 300 mm/min")))
+  EXPECT_TRUE(
+      figures.endsWith(QString::fromUtf8("平面外切削：最多 1.000 mm（第 1 层）\n"
+                                         "斜线下刀：3 次（7 段，最陡 1.196°）\n"
+                                         "抬刀高度返回：6\n"
+                                         "精加工层：第 3 层，Z -2.200 mm，进给 300 mm/min")))
       << figures.toStdString();
   const char* const options[] = {"斜线下刀", "抬刀高度返回（虚线）", "平面外扫过区域（超切）"};
   for (const char* entry : options)
