@@ -207,72 +207,39 @@ TEST(PreviewSvg, MachiningOptionsAreDrawnAndCounted) {
   finish.FinishDepth = 0.2, finish.FinishFeed = 300;
   const std::string band = "area swept beyond the face (overcut)";
   const struct {
-    const char* name;
     const TJobEntries& job;
-    int lines[2];  // ramp legs and returns drawn
-    bool overcutBand;
-    std::string finishingLayer;
-    std::vector<std::string> rows;  // the options' figure rows, in order
-    std::vector<std::string> legend;
+    int ramps, returns;             // lines drawn of each
+    std::string finished;           // the id of the layer marked as the finishing one
+    std::string row, legend, json;  // the option's figure row, legend entry and JSON keys
   } rows[] = {
-      {"none", Plate(), {0, 0}, false, "", {}, {}},
-      {"overcut 4, spiral",
-       overcut,
-       {0, 0},
-       true,
-       "",
-       {"Cut beyond the face: up to 4.000 mm (layer 1)"},
-       {band}},
-      // Enough overcut leaves no corner: its figure says 0.
-      {"overcut 0.9, X",
-       overcutX,
-       {0, 0},
-       true,
-       "",
-       {"Cut beyond the face: up to 0.900 mm (layer 1)"},
-       {band}},
-      {"ramp entry",
-       ramp,
-       {10, 0},
-       false,
-       "",
-       {"Ramp entries: 2 (10 legs, steepest 1.909\u00B0)"},
-       {"ramp entry"}},
-      {"climb, X",
-       climbX,
-       {0, 4},
-       false,
-       "",
-       {"Returns at retract height: 4"},
-       {"return at retract height (dashed)"}},
-      {"finishing",
-       finish,
-       {0, 0},
-       false,
-       "layer-3",
-       {"Finishing layer: layer 3 at Z -2.200 mm, feed 300 mm/min"},
-       {}},
+      {Plate(), 0, 0, "", "", "", "\"overcut_mm\": 0.000,\n  \"ramps\": 0,\n  \"ramp_legs\": 0"},
+      {overcut, 0, 0, "", "Cut beyond the face: up to 4.000 mm (layer 1)", band, "\"overcut_mm\": 4.000,"},
+      // Enough overcut leaves no corner (checked below for both).
+      {overcutX, 0, 0, "", "Cut beyond the face: up to 0.900 mm (layer 1)", band, "\"overcut_mm\": 0.900,"},
+      {ramp, 10, 0, "", "Ramp entries: 2 (10 legs, steepest 1.909\u00B0)", "ramp entry",
+       "\"ramps\": 2,\n  \"ramp_legs\": 10,\n  \"ramp_steepest_deg\": 1.909,"},
+      {climbX, 0, 4, "", "Returns at retract height: 4", "return at retract height (dashed)",
+       "\"returns\": 4,"},
+      {finish, 0, 0, "layer-3", "Finishing layer: layer 3 at Z -2.200 mm, feed 300 mm/min", "",
+       "\"finish_layer\": 3,\n  \"finish_level_mm\": -2.200,\n  \"finish_feed_mm_min\": 300.000,"},
   };
   for (const auto& r : rows) {
     const TPreviewReport report = MakePreviewReport(CheckJob(r.job), true, kDefaultRapidRate);
     const TSvgCount c = Parse(report.Svg);
-    ASSERT_TRUE(c.error.isEmpty()) << r.name << ": " << c.error.toStdString();
-    EXPECT_EQ(LinesOf(c, "ramp"), r.lines[0]) << r.name;
-    EXPECT_EQ(LinesOf(c, "return"), r.lines[1]) << r.name;
-    EXPECT_EQ(c.overcutLines > 0, r.overcutBand) << r.name;
-    EXPECT_EQ(c.finishingLayer, r.finishingLayer) << r.name;
-    std::vector<std::string> optionRows;
-    for (std::size_t i = 8; i < report.Figures.size(); ++i)
-      optionRows.push_back(report.Figures[i].first + ": " + report.Figures[i].second);
-    EXPECT_EQ(optionRows, r.rows) << r.name;
-    EXPECT_EQ(c.texts, static_cast<int>(report.Figures.size() + 3 + kLegendEntries + r.legend.size()))
-        << r.name;
-    for (const std::string& entry : r.legend)
-      EXPECT_NE(report.Svg.find(">" + entry + "<"), std::string::npos) << r.name << ": " << entry;
-    if (r.overcutBand) {
-      EXPECT_NE(report.Json.find("\"uncut_corner_mm2\": 0.000,"), std::string::npos) << r.name;
-    }
-    EXPECT_EQ(MakePreviewReport(CheckJob(r.job), false, kDefaultRapidRate).Json, report.Json) << r.name;
+    const std::string name = r.row.empty() ? "none" : r.row;
+    ASSERT_TRUE(c.error.isEmpty()) << name << ": " << c.error.toStdString();
+    EXPECT_EQ(LinesOf(c, "ramp"), r.ramps) << name;
+    EXPECT_EQ(LinesOf(c, "return"), r.returns) << name;
+    EXPECT_EQ(c.overcutLines > 0, r.legend == band) << name;
+    EXPECT_EQ(c.finishingLayer, r.finished) << name;
+    ASSERT_EQ(report.Figures.size(), r.row.empty() ? 8u : 9u) << name;
+    EXPECT_EQ(r.row.empty() ? "" : report.Figures[8].first + ": " + report.Figures[8].second, r.row);
+    EXPECT_TRUE(r.legend != band || report.Figures[7].second.starts_with("0.000 mm")) << name;
+    EXPECT_EQ(c.texts, static_cast<int>(report.Figures.size()) + 3 + kLegendEntries + !r.legend.empty())
+        << name;
+    EXPECT_TRUE(r.legend.empty() || report.Svg.find(">" + r.legend + "<") != std::string::npos) << name;
+    EXPECT_NE(report.Json.find(r.json), std::string::npos) << name << "\n" << report.Json;
+    EXPECT_EQ(MakePreviewReport(CheckJob(r.job), false, kDefaultRapidRate).Json, report.Json) << name;
   }
 }
 
