@@ -61,13 +61,13 @@ class TSideColumn final : public QScrollArea {
   bool eventFilter(QObject* watched, QEvent* event) override {
     // A text of the column changed: the window takes the column's new width, and the column is laid out
     // again at the height its wrapped texts need at that width (once its own layout has done its part).
-    if (watched != widget() || event->type() != QEvent::LayoutRequest)
-      return QScrollArea::eventFilter(watched, event);
-    if (widget()->layout()) widget()->layout()->activate();
-    updateGeometry();
-    QEvent refit(QEvent::LayoutRequest);
-    QScrollArea::event(&refit);
-    return true;
+    if (watched == widget() && event->type() == QEvent::LayoutRequest) {
+      if (widget()->layout()) widget()->layout()->activate();
+      updateGeometry();
+      QEvent refit(QEvent::LayoutRequest);
+      QScrollArea::event(&refit);
+    }
+    return QScrollArea::eventFilter(watched, event);
   }
 };
 
