@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <fstream>
+
 #include "app/PreviewPainter.h"
 #include "app/PreviewWindow.h"
 
@@ -67,8 +69,45 @@ void BM_PaintMillionLines(benchmark::State& state) {
   PaintJob(state, MillionLines());
 }
 
+// The process's resident memory now, MB (Linux).
+double ResidentMB() {
+  std::ifstream statm("/proc/self/statm");
+  double size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * 4096 / 1e6;
+}
+
+// The window opened on a zig-zag like the million-line job's with passes range(0) tenths of a micrometre
+// apart (60: a million lines, 35: 1.7 million, near the most the window draws), painted and closed:
+// the process's resident memory before it opened, while it is open and once it is closed. Closed, the
+// window should give back what the job took (within 100 MB of the size before).
+void BM_PreviewWindowMemoryAfterClose(benchmark::State& state) {
+  for (auto _ : state) {
+    QWidget main;
+    const double before = ResidentMB();
+    auto* window = new TPreviewWindow(&main);
+    window->Progress.MinLines = 1e12;
+    window->resize(1000, 650);
+    TJobEntries job = MillionLines();
+    job.Cross = job.Knit - static_cast<double>(state.range(0)) * 1e-4;
+    window->SetJob(job);
+    window->show();
+    QImage image = window->grab().toImage();
+    benchmark::DoNotOptimize(image.bits());
+    const double open = ResidentMB();
+    state.counters["lines"] = static_cast<double>(window->Preview().Figures.Lines);
+    window->close();
+    QCoreApplication::processEvents();
+    const double closed = ResidentMB();
+    state.counters["before_MB"] = before;
+    state.counters["open_MB"] = open;
+    state.counters["closed_MB"] = closed;
+  }
+}
+
 }  // namespace
 
+BENCHMARK(BM_PreviewWindowMemoryAfterClose)->Arg(60)->Arg(35)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PreviewWindowDefaultJob)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintDefaultJob)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PreviewWindowMillionLines)->Unit(benchmark::kMillisecond);

@@ -43,6 +43,17 @@ constexpr TCaption kCaptions[] = {
     {"PreviewCancel", "取消"},
     {"PreviewCancelled", "已取消：图中仍是之前的作业"},
     {"PreviewHint", "滚轮缩放，拖动平移，F 或 Home 适合窗口，Esc 关闭"},
+    {"PreviewLayerFinishing", "%1（精加工）"},
+    {"PreviewLegendRamp", "斜线下刀"},
+    {"PreviewLegendReturn", "抬刀高度返回（虚线）"},
+    {"PreviewLegendOvercut", "平面外扫过区域（超切）"},
+    {"PreviewOvercut", "平面外切削"},
+    {"PreviewOvercutValue", "最多 %1 mm（第 %2 层）"},
+    {"PreviewRamps", "斜线下刀"},
+    {"PreviewRampsValue", "%1 次（%2 段，最陡 %3°）"},
+    {"PreviewReturns", "抬刀高度返回"},
+    {"PreviewFinish", "精加工层"},
+    {"PreviewFinishValue", "第 %1 层，Z %2 mm，进给 %3 mm/min"},
 };
 
 }  // namespace

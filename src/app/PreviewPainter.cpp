@@ -107,6 +107,30 @@ void PaintPreviewScene(QPainter& painter, const TPreviewScene& scene, const QRec
     }
   }
 
+  // The band beyond the face of a job with overcut, in its own paler colour: the face's outline stays clear.
+  if (cutter > 0 && scene.Overcut()) {
+    painter.save();
+    QPainterPath beyond;
+    beyond.setFillRule(Qt::OddEvenFill);
+    beyond.addRect(QRectF(at(scene.Bounds.X0, scene.Bounds.Y1), at(scene.Bounds.X1, scene.Bounds.Y0))
+                       .adjusted(-cutter, -cutter, cutter, cutter));
+    beyond.addRect(rect(scene.Face));
+    painter.setClipPath(beyond, Qt::IntersectClip);
+    painter.setPen(QPen(Rgb(kOvercutColour), cutter, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Rgb(kOvercutColour));
+    for (const TSegmentMM& s : scene.Swept) {
+      if (s.X0 == s.X1 && s.Y0 == s.Y1) {
+        painter.save();
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(at(s.X0, s.Y0), cutter / 2, cutter / 2);
+        painter.restore();
+      } else {
+        painter.drawLine(at(s.X0, s.Y0), at(s.X1, s.Y1));
+      }
+    }
+    painter.restore();
+  }
+
   // The uncut cells as one shape per kind, so neighbouring rectangles do not show seams.
   const auto fillCells = [&](const std::vector<TRectMM>& cells, std::uint32_t colour) {
     QPainterPath uncut;
@@ -121,12 +145,13 @@ void PaintPreviewScene(QPainter& painter, const TPreviewScene& scene, const QRec
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(rect(scene.Face));
 
-  for (const TPathStyle style : {TPathStyle::psFeed, TPathStyle::psLiftedFeed, TPathStyle::psRapid}) {
-    QPen pen(Rgb(style == TPathStyle::psFeed         ? kFeedColour
-                 : style == TPathStyle::psLiftedFeed ? kLiftedFeedColour
-                                                     : kRapidColour),
-             kPathWidth);
-    if (style == TPathStyle::psRapid) pen.setDashPattern({kRapidDash / kPathWidth, kRapidGap / kPathWidth});
+  // Returns under the passes they run along, ramps over them.
+  for (const TPathStyle style : {TPathStyle::psReturn, TPathStyle::psFeed, TPathStyle::psLiftedFeed,
+                                 TPathStyle::psRapid, TPathStyle::psRamp}) {
+    const double width = style == TPathStyle::psReturn ? kReturnWidth : kPathWidth;
+    QPen pen(Rgb(PathColour(style)), width);
+    if (style == TPathStyle::psRapid || style == TPathStyle::psReturn)
+      pen.setDashPattern({kRapidDash / width, kRapidGap / width});
     painter.setPen(pen);
     TDrawnLines drawn;
     for (const TScenePath& p : scene.Paths) {

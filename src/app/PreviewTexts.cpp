@@ -46,6 +46,21 @@ QString PreviewFigureText(const TFigureValues& v, const TPreviewCaptions& captio
   };
   QStringList lines;
   for (const auto& [key, value] : rows) lines << T(key) + T("PreviewColon") + value;
+  // The machining options' rows, as the command line's, only for a program that has them.
+  const auto row = [&](const char* key, const QString& value) {
+    lines << T(key) + T("PreviewColon") + value;
+  };
+  if (v.Overcut > 0)
+    row("PreviewOvercut", T("PreviewOvercutValue").arg(Fixed(v.Overcut, 3), QString::number(v.Layer + 1)));
+  if (v.Ramps > 0)
+    row("PreviewRamps",
+        T("PreviewRampsValue")
+            .arg(QString::number(v.Ramps), QString::number(v.RampLegs), Fixed(v.SteepestRamp, 3)));
+  if (v.Returns > 0) row("PreviewReturns", QString::number(v.Returns));
+  if (v.HasFinish)
+    row("PreviewFinish",
+        T("PreviewFinishValue")
+            .arg(QString::number(v.FinishLayer + 1), Fixed(v.FinishLevel, 3), Fixed(v.FinishFeed, 0)));
   return lines.join(QLatin1Char('\n'));
 }
 

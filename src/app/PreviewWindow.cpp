@@ -1,6 +1,7 @@
 #include "app/PreviewWindow.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -8,7 +9,16 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStringList>
 #include <QTimer>
+#include <QVBoxLayout>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <memory>
@@ -22,6 +32,46 @@
 TProgressOptions PreviewProgressDefaults() {
   return {300'000, 1 << 15, {}};
 }
+
+namespace {
+
+// The texts' column: as wide as its widest text that does not wrap (the status line and the hint wrap to
+// it), and as high as they all are when the window has room, else scrolled; never squeezed.
+class TSideColumn final : public QScrollArea {
+ public:
+  explicit TSideColumn(QWidget* parent) : QScrollArea(parent) {
+    setObjectName(QStringLiteral("sclSide"));
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Expanding);
+  }
+  [[nodiscard]] QSize sizeHint() const override {
+    if (!widget()) return QScrollArea::sizeHint();
+    const QSize content = widget()->sizeHint();
+    return {minimumSizeHint().width(), content.height()};
+  }
+  [[nodiscard]] QSize minimumSizeHint() const override {
+    if (!widget()) return QScrollArea::minimumSizeHint();
+    // Room for the vertical scroll bar as well, so that it never covers a text when it shows.
+    return {widget()->minimumSizeHint().width() + verticalScrollBar()->sizeHint().width(), 120};
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // A text of the column changed: the window takes the column's new width, and the column is laid out
+    // again at the height its wrapped texts need at that width (once its own layout has done its part).
+    if (watched == widget() && event->type() == QEvent::LayoutRequest) {
+      if (widget()->layout()) widget()->layout()->activate();
+      updateGeometry();
+      QEvent refit(QEvent::LayoutRequest);
+      QScrollArea::event(&refit);
+    }
+    return QScrollArea::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
 
 TPreviewWindow::TPreviewWindow(QWidget* parent, TPreviewCaptions captions, TProgressOptions progress)
     : QWidget(parent, Qt::Window), Progress(std::move(progress)), captions_(std::move(captions)) {
@@ -61,34 +111,35 @@ TPreviewWindow::TPreviewWindow(QWidget* parent, TPreviewCaptions captions, TProg
   chkFinishCentre = new QCheckBox(T("PreviewCentrePass"), this);
   chkFinishCentre->setObjectName(QStringLiteral("chkFinishCentre"));
   chkFinishCentre->setToolTip(T("PreviewCentrePassHint"));
-  auto* legend = new QLabel(this);
-  legend->setTextFormat(Qt::RichText);
-  const auto swatch = [&T](std::uint32_t rgb, const char* key) {
-    return QStringLiteral("<span style=\"color:#%1\">&#9632;</span> %2<br>")
-        .arg(rgb, 6, 16, QLatin1Char('0'))
-        .arg(T(key).toHtmlEscaped());
-  };
-  legend->setText(
-      swatch(kFeedColour, "PreviewLegendFeed") + swatch(kLiftedFeedColour, "PreviewLegendLiftedFeed") +
-      swatch(kRapidColour, "PreviewLegendRapid") + swatch(kSweptColour, "PreviewLegendSwept") +
-      swatch(kUncutInsideColour, "PreviewLegendUncutInside") +
-      swatch(kUncutColour, "PreviewLegendUncutCorner") + swatch(kStartColour, "PreviewLegendStart"));
+  lblLegend = new QLabel(this);
+  lblLegend->setObjectName(QStringLiteral("lblLegend"));
+  lblLegend->setTextFormat(Qt::RichText);
 
-  auto* side = new QGridLayout;
-  side->addWidget(lblLayer, 0, 0);
-  side->addWidget(cmbLayer, 0, 1);
-  side->addWidget(new QLabel(T("PreviewRapidRate"), this), 1, 0);
-  side->addWidget(edtRapidRate, 1, 1);
-  side->addWidget(chkFinishCentre, 2, 0, 1, 2);
-  side->addWidget(lblStatus, 3, 0, 1, 2);
-  side->addWidget(lblFigures, 4, 0, 1, 2);
-  side->addWidget(lblExtents, 5, 0, 1, 2);
-  side->addWidget(legend, 6, 0, 1, 2);
-  side->addWidget(hint, 7, 0, 1, 2);
-  side->setRowStretch(8, 1);
+  auto* choices = new QGridLayout;
+  choices->addWidget(lblLayer, 0, 0);
+  choices->addWidget(cmbLayer, 0, 1);
+  auto* rapidRate = new QLabel(T("PreviewRapidRate"), this);
+  rapidRate->setObjectName(QStringLiteral("lblRapidRate"));
+  choices->addWidget(rapidRate, 1, 0);
+  choices->addWidget(edtRapidRate, 1, 1);
+  choices->setColumnStretch(1, 1);
+  auto* column = new QWidget;
+  column->setObjectName(QStringLiteral("wgtSide"));
+  auto* texts = new QVBoxLayout(column);
+  texts->setContentsMargins(0, 0, 0, 0);
+  texts->addLayout(choices);
+  // The layouts take the widgets into the column.
+  for (QWidget* w : {static_cast<QWidget*>(chkFinishCentre), static_cast<QWidget*>(lblStatus),
+                     static_cast<QWidget*>(lblFigures), static_cast<QWidget*>(lblExtents),
+                     static_cast<QWidget*>(lblLegend), static_cast<QWidget*>(hint)})
+    texts->addWidget(w);
+  texts->addStretch(1);
+  Side = new TSideColumn(this);
+  Side->setWidget(column);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(Canvas, 1);
-  layout->addLayout(side);
+  layout->addWidget(Side);
+  UpdateLegend();
 
   connect(cmbLayer, &QComboBox::currentIndexChanged, this, [this](int index) { ShowLayer(index); });
   connect(edtRapidRate, &QDoubleSpinBox::valueChanged, this, [this] { UpdateFigures(); });
@@ -126,12 +177,10 @@ bool TPreviewWindow::SetJob(const TJobEntries& entries) {
     if (progress.Tick) progress.Tick(static_cast<std::uint64_t>(preview.Figures.Lines));
     scene = BuildScene(preview, 0, false);
   } catch (const TProgressCancelled&) {
-    lblStatus->setText(captions_.Text("PreviewCancelled"));
-    lblStatus->show();
+    ShowStatus(captions_.Text("PreviewCancelled"));
     return false;
   }
-  lblStatus->clear();
-  lblStatus->hide();
+  ShowStatus(QString());
   preview_ = std::move(preview);
   {
     const QSignalBlocker block(chkFinishCentre);
@@ -141,7 +190,11 @@ bool TPreviewWindow::SetJob(const TJobEntries& entries) {
   {
     const QSignalBlocker block(cmbLayer);
     cmbLayer->clear();
-    for (const TLayerPath& layer : preview_.Layers) cmbLayer->addItem(QString::number(layer.Index + 1));
+    for (const TLayerPath& layer : preview_.Layers) {
+      const QString number = QString::number(layer.Index + 1);
+      cmbLayer->addItem(
+          layer.Index == preview_.FinishLayer ? captions_.Text("PreviewLayerFinishing").arg(number) : number);
+    }
     cmbLayer->setCurrentIndex(0);
   }
   const bool several = preview_.Layers.size() > 1;
@@ -185,9 +238,35 @@ void TPreviewWindow::FollowNow() {
   } catch (const std::exception& error) {
     // Typing passes through values that cannot be cut (a diameter of 0 on the way to 0.5): said here,
     // not in a box at every key, and the drawing of the last job that could be cut stays.
-    lblStatus->setText(QString::fromUtf8(error.what()));
-    lblStatus->show();
+    ShowStatus(QString::fromUtf8(error.what()));
   }
+}
+
+void TPreviewWindow::ShowStatus(const QString& text) {
+  lblStatus->setText(text);
+  lblStatus->setVisible(!text.isEmpty());
+}
+
+void TPreviewWindow::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (event->isAccepted()) ReleaseJob();
+}
+
+void TPreviewWindow::ReleaseJob() {
+  Canvas->SetScene(nullptr);
+  // Swapped out, not cleared: clear() keeps a vector's capacity, and a large job's moves are most of it.
+  TToolpathPreview().Layers.swap(preview_.Layers);
+  preview_ = {};
+  scene_ = {};
+  {
+    const QSignalBlocker block(cmbLayer);
+    cmbLayer->clear();
+  }
+#if defined(__GLIBC__)
+  // The moves were millions of small blocks among the allocator's arenas: hand the free pages back now,
+  // not at the next large allocation.
+  malloc_trim(0);
+#endif
 }
 
 void TPreviewWindow::hideEvent(QHideEvent* event) {
@@ -221,6 +300,28 @@ void TPreviewWindow::UpdateFigures() {
       FigureValues(preview_.Figures, edtRapidRate->value(), scene_.Uncut, scene_.Layer);
   lblFigures->setText(PreviewFigureText(values, captions_));
   lblExtents->setText(PreviewExtentText(values, captions_));
+  UpdateLegend();
+}
+
+void TPreviewWindow::UpdateLegend() {
+  const auto T = [this](const char* key) { return captions_.Text(key); };
+  QStringList rows;
+  const auto swatch = [&](std::uint32_t rgb, const char* key) {
+    rows << QStringLiteral("<span style=\"color:#%1\">&#9632;</span> %2")
+                .arg(rgb, 6, 16, QLatin1Char('0'))
+                .arg(T(key).toHtmlEscaped());
+  };
+  swatch(kFeedColour, "PreviewLegendFeed");
+  swatch(kLiftedFeedColour, "PreviewLegendLiftedFeed");
+  swatch(kRapidColour, "PreviewLegendRapid");
+  swatch(kSweptColour, "PreviewLegendSwept");
+  swatch(kUncutInsideColour, "PreviewLegendUncutInside");
+  swatch(kUncutColour, "PreviewLegendUncutCorner");
+  swatch(kStartColour, "PreviewLegendStart");
+  if (scene_.Has(TPathStyle::psRamp)) swatch(kRampColour, "PreviewLegendRamp");
+  if (scene_.Has(TPathStyle::psReturn)) swatch(kReturnColour, "PreviewLegendReturn");
+  if (scene_.Overcut()) swatch(kOvercutColour, "PreviewLegendOvercut");
+  lblLegend->setText(rows.join(QStringLiteral("<br>")));
 }
 
 void InstallPreview(TfrmSkimplane& form) {

@@ -19,6 +19,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QScrollArea;
 class QTimer;
 class TfrmSkimplane;
 
@@ -57,18 +58,30 @@ class TPreviewWindow final : public QWidget {
   QLabel* lblExtents = nullptr;
   // Why the drawing is not of the entries on screen (a refused job, a cancelled one); empty otherwise.
   QLabel* lblStatus = nullptr;
+  // The colours drawn and what each stands for; the machining options' entries only when they are drawn.
+  QLabel* lblLegend = nullptr;
   // The spiral's centre pass; InstallPreview makes it the main window's choice.
   QCheckBox* chkFinishCentre = nullptr;
+  // The texts beside the drawing: as wide as the widest of them, scrolled when the window is too low for
+  // them all, so that none is ever laid over another, whatever a message or a pack says.
+  QScrollArea* Side = nullptr;
   // When a job's work shows its progress dialog.
   TProgressOptions Progress;
+
+  // Says in red why the drawing is not of the entries on screen; an empty text takes the line away.
+  void ShowStatus(const QString& text);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void ShowLayer(int index);
   void UpdateFigures();
+  void UpdateLegend();
+  // Gives back the memory of the moves and the drawing (the button builds the job afresh when reopened).
+  void ReleaseJob();
   void FollowNow();
 
   TPreviewCaptions captions_;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <vector>
 
 #include "dvTools/AtomicFileWriter.h"
 #include "preview/PreviewStyle.h"
@@ -28,6 +29,18 @@ constexpr TLegendEntry kLegend[] = {
     {kUncutColour, "left in the corners (no round cutter reaches)"},
     {kStartColour, "start"},
 };
+// Below those, the entries of the machining options, for a drawing that shows them.
+constexpr TLegendEntry kRampLegend = {kRampColour, "ramp entry"};
+constexpr TLegendEntry kReturnLegend = {kReturnColour, "return at retract height (dashed)"};
+constexpr TLegendEntry kOvercutLegend = {kOvercutColour, "area swept beyond the face (overcut)"};
+
+std::vector<TLegendEntry> LegendOf(const TPreviewScene& scene) {
+  std::vector<TLegendEntry> legend(std::begin(kLegend), std::end(kLegend));
+  if (scene.Has(TPathStyle::psRamp)) legend.push_back(kRampLegend);
+  if (scene.Has(TPathStyle::psReturn)) legend.push_back(kReturnLegend);
+  if (scene.Overcut()) legend.push_back(kOvercutLegend);
+  return legend;
+}
 
 class TSvgOut {
  public:
@@ -99,16 +112,14 @@ class TSvgOut {
 };
 
 void PathGroup(TSvgOut& out, const TPreviewScene& scene, int layer, TPathStyle style) {
-  static constexpr const char* kClass[] = {"feed", "lifted", "rapid"};
+  static constexpr const char* kClass[] = {"feed", "lifted", "rapid", "ramp", "return"};
   const auto index = static_cast<int>(style);
   out.text += "<g class=\"";
   out.text += kClass[index];
   out.text += "\" fill=\"none\"";
-  out.Colour("stroke", style == TPathStyle::psFeed         ? kFeedColour
-                       : style == TPathStyle::psLiftedFeed ? kLiftedFeedColour
-                                                           : kRapidColour);
-  out.Attr("stroke-width", kPathWidth);
-  if (style == TPathStyle::psRapid) {
+  out.Colour("stroke", PathColour(style));
+  out.Attr("stroke-width", style == TPathStyle::psReturn ? kReturnWidth : kPathWidth);
+  if (style == TPathStyle::psRapid || style == TPathStyle::psReturn) {
     out.text += " stroke-dasharray=\"";
     out.Num(kRapidDash);
     out.text += ' ';
@@ -118,6 +129,55 @@ void PathGroup(TSvgOut& out, const TPreviewScene& scene, int layer, TPathStyle s
   out.text += ">\n";
   for (const TScenePath& p : scene.Paths)
     if (p.Layer == layer && p.Style == style) out.Line(p.Segment);
+  out.text += "</g>\n";
+}
+
+// The swept segments as lines as wide as the cutter with round ends, a point as a disc.
+void BandSegments(TSvgOut& out, const TPreviewScene& scene, std::uint32_t colour, bool beyondFaceOnly) {
+  const TRectMM& f = scene.Face;
+  const double r = scene.Radius;
+  for (const TSegmentMM& s : scene.Swept) {
+    if (beyondFaceOnly && std::min(s.X0, s.X1) - r >= f.X0 && std::max(s.X0, s.X1) + r <= f.X1 &&
+        std::min(s.Y0, s.Y1) - r >= f.Y0 && std::max(s.Y0, s.Y1) + r <= f.Y1)
+      continue;
+    if (s.X0 == s.X1 && s.Y0 == s.Y1) {
+      out.text += "<circle stroke=\"none\"";
+      out.Colour("fill", colour);
+      out.Attr("cx", out.X(s.X0));
+      out.Attr("cy", out.Y(s.Y0));
+      out.Attr("r", r * out.Scale());
+      out.text += "/>\n";
+    } else {
+      out.Line(s);
+    }
+  }
+}
+
+// The band beyond the face once more in its own colour, clipped to what lies outside the face.
+void OvercutBand(TSvgOut& out, const TPreviewScene& scene, double height) {
+  const TRectMM& f = scene.Face;
+  out.text += "<clipPath id=\"beyond-face\"><path clip-rule=\"evenodd\" d=\"M0 0h";
+  out.Num(out.Width());
+  out.text += 'v';
+  out.Num(height);
+  out.text += 'h';
+  out.Num(-out.Width());
+  out.text += "zM";
+  out.Num(out.X(f.X0));
+  out.text += ' ';
+  out.Num(out.Y(f.Y1));
+  out.text += 'h';
+  out.Num(f.Width() * out.Scale());
+  out.text += 'v';
+  out.Num(f.Height() * out.Scale());
+  out.text += 'h';
+  out.Num(-f.Width() * out.Scale());
+  out.text += "z\"/></clipPath>\n";
+  out.text += "<g id=\"overcut\" clip-path=\"url(#beyond-face)\" stroke-linecap=\"round\" fill=\"none\"";
+  out.Colour("stroke", kOvercutColour);
+  out.Attr("stroke-width", 2 * scene.Radius * out.Scale());
+  out.text += ">\n";
+  BandSegments(out, scene, kOvercutColour, true);
   out.text += "</g>\n";
 }
 
@@ -151,8 +211,9 @@ std::string PreviewSvg(const TPreviewScene& scene,
                        const std::vector<std::pair<std::string, std::string>>& figures) {
   TSvgOut out(scene);
   const double drawingHeight = out.Height();
+  const std::vector<TLegendEntry> legend = LegendOf(scene);
   const double height =
-      drawingHeight + kFigureLine * static_cast<double>(figures.size() + std::size(kLegend)) + kPad / 2;
+      drawingHeight + kFigureLine * static_cast<double>(figures.size() + legend.size()) + kPad / 2;
   out.text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
   out.Attr("width", out.Width());
   out.Attr("height", height);
@@ -177,19 +238,9 @@ std::string PreviewSvg(const TPreviewScene& scene,
   out.Colour("stroke", kSweptColour);
   out.Attr("stroke-width", 2 * scene.Radius * out.Scale());
   out.text += ">\n";
-  for (const TSegmentMM& s : scene.Swept) {
-    if (s.X0 == s.X1 && s.Y0 == s.Y1) {
-      out.text += "<circle stroke=\"none\"";
-      out.Colour("fill", kSweptColour);
-      out.Attr("cx", out.X(s.X0));
-      out.Attr("cy", out.Y(s.Y0));
-      out.Attr("r", scene.Radius * out.Scale());
-      out.text += "/>\n";
-    } else {
-      out.Line(s);
-    }
-  }
+  BandSegments(out, scene, kSweptColour, false);
   out.text += "</g>\n";
+  if (scene.Overcut()) OvercutBand(out, scene, height);
 
   UncutPath(out, "uncut-corners", kUncutColour, scene.Uncut.Corners);
   UncutPath(out, "uncut-inside", kUncutInsideColour, scene.Uncut.Inside);
@@ -206,10 +257,19 @@ std::string PreviewSvg(const TPreviewScene& scene,
   for (const TScenePath& p : scene.Paths)
     if (std::find(layers.begin(), layers.end(), p.Layer) == layers.end()) layers.push_back(p.Layer);
   for (int layer : layers) {
-    out.text += "<g class=\"layer\" id=\"layer-" + std::to_string(layer + 1) + "\">\n";
+    out.text += layer == scene.FinishLayer ? "<g class=\"layer finishing\"" : "<g class=\"layer\"";
+    out.text += " id=\"layer-" + std::to_string(layer + 1) + "\">\n";
+    // Returns under the passes they run along, ramps over them; their groups only where there are any, so a
+    // job without them keeps its drawing.
+    const auto any = [&](TPathStyle style) {
+      return std::any_of(scene.Paths.begin(), scene.Paths.end(),
+                         [&](const TScenePath& p) { return p.Layer == layer && p.Style == style; });
+    };
+    if (any(TPathStyle::psReturn)) PathGroup(out, scene, layer, TPathStyle::psReturn);
     PathGroup(out, scene, layer, TPathStyle::psFeed);
     PathGroup(out, scene, layer, TPathStyle::psLiftedFeed);
     PathGroup(out, scene, layer, TPathStyle::psRapid);
+    if (any(TPathStyle::psRamp)) PathGroup(out, scene, layer, TPathStyle::psRamp);
     out.text += "</g>\n";
   }
 
@@ -237,7 +297,7 @@ std::string PreviewSvg(const TPreviewScene& scene,
 
   // The legend below the figures: a swatch of each colour and what it stands for, as in the window.
   out.text += "<g id=\"legend\" font-family=\"sans-serif\" font-size=\"13\" fill=\"#000000\">\n";
-  for (const TLegendEntry& entry : kLegend) {
+  for (const TLegendEntry& entry : legend) {
     out.text += "<rect";
     out.Attr("x", kPad);
     out.Attr("y", y - 10);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numbers>
 
 #include "toolpath/Dialect.h"
 
@@ -52,6 +53,29 @@ bool ParseNumber(std::string_view text, double& value) {
 
 double TMove::Length() const {
   return std::hypot(To.X - From.X, To.Y - From.Y, To.Z - From.Z);
+}
+
+bool IsRampLeg(const TMove& move) {
+  return move.Kind == TMoveKind::mkFeed && move.Planar() && move.To.Z < move.From.Z;
+}
+
+double RampAngleDegrees(const TMove& move) {
+  return std::atan2(move.From.Z - move.To.Z, std::hypot(move.To.X - move.From.X, move.To.Y - move.From.Y)) *
+         180 / std::numbers::pi;
+}
+
+bool TReturnFinder::IsReturn(const TMove& move) {
+  if (!move.Planar() || move.From.Z != move.To.Z) return false;
+  if (hasPass_ && move.From.Z > pass_.To.Z) {
+    return move.From.X == pass_.To.X && move.From.Y == pass_.To.Y && move.To.X == pass_.From.X &&
+           move.To.Y == pass_.From.Y;
+  }
+  // Crossings fed at retract height lie above the last pass; a new layer's passes lie below it.
+  if (move.Kind == TMoveKind::mkFeed) {
+    pass_ = move;
+    hasPass_ = true;
+  }
+  return false;
 }
 
 double TProgramFigures::CycleMinutes(double rapidRate) const {
@@ -135,6 +159,21 @@ void TProgramReader::AddLine(std::string_view line) {
   } else {
     figures_.RapidLength += length;
   }
+  const bool ramp = IsRampLeg(move);
+  if (ramp) {
+    figures_.Ramps += !inRamp_;
+    ++figures_.RampLegs;
+    figures_.SteepestRamp = std::max(figures_.SteepestRamp, RampAngleDegrees(move));
+  }
+  inRamp_ = ramp;
+  figures_.Returns += returns_.IsReturn(move);
+  if (!levelKnown_ || to.Z < figures_.LastLevel) {
+    figures_.LastLevel = to.Z;
+    figures_.LastLevelFeed = 0;
+    levelKnown_ = true;
+  }
+  if (move.Kind == TMoveKind::mkFeed && move.Planar() && to.Z == figures_.LastLevel)
+    figures_.LastLevelFeed = feed_;
   OnMove(move);
 }
 
@@ -142,6 +181,9 @@ void TProgramReader::BeginLayer(int) {
   // Layers are counted as they begin, so every mark starts one more whatever number it carries.
   ++layer_;
   figures_.Layers = layer_ + 1;
+  levelKnown_ = false;
+  inRamp_ = false;
+  returns_ = {};
   OnLayerStart(layer_);
 }
 

@@ -28,6 +28,22 @@ struct TMove {
   [[nodiscard]] bool Planar() const { return From.X != To.X || From.Y != To.Y; }
 };
 
+// A leg of a ramp entry: a feed move that goes down while it moves in the plane.
+[[nodiscard]] bool IsRampLeg(const TMove& move);
+// Its angle to the face in degrees, as the program's numbers write it.
+[[nodiscard]] double RampAngleDegrees(const TMove& move);
+
+// Tells the returns of passes cut one way: a level move above the pass just cut that runs straight back
+// along it, from its end to its start. Fed every move of one layer in the program's order.
+class TReturnFinder {
+ public:
+  [[nodiscard]] bool IsReturn(const TMove& move);
+
+ private:
+  bool hasPass_ = false;
+  TMove pass_;  // the last level feed move not above the pass before it
+};
+
 // What a program amounts to, summed over every move whose start is known.
 struct TProgramFigures {
   std::uint64_t Lines = 0;
@@ -42,6 +58,16 @@ struct TProgramFigures {
   // without such a point HasExtents is false.
   bool HasExtents = false;
   TPointXYZ Min, Max;
+  // Ramp entry: the ramps (runs of ramp legs), their legs and the steepest leg's angle to the face.
+  std::uint64_t Ramps = 0, RampLegs = 0;
+  double SteepestRamp = 0;    // degrees
+  std::uint64_t Returns = 0;  // see TReturnFinder
+  // The last layer's cutting level (its deepest point) and the feed of the level moves that cut there.
+  double LastLevel = 0, LastLevelFeed = 0;
+  // Told by whoever knows the job, the program cannot say: whether the last layer is the finishing layer,
+  // and whether the job sends the cutter past the face's edges on purpose (overcut).
+  bool FinishingLayer = false;
+  bool Overcut = false;
 
   // NaN when the feed time is unknown or the rapid rate is not above zero.
   [[nodiscard]] double CycleMinutes(double rapidRate) const;
@@ -77,6 +103,9 @@ class TProgramReader : public TGCodeSink {
   int motion_ = 0;  // 0 rapid, 1 feed
   double feed_ = 0;
   int layer_ = 0;
+  bool levelKnown_ = false;  // whether LastLevel holds a point of the current layer
+  bool inRamp_ = false;
+  TReturnFinder returns_;
   std::function<void(std::uint64_t)> tick_;
   std::uint64_t tickEvery_ = 0;
 };
@@ -112,6 +141,8 @@ class TPreviewSink final : public TProgramReader {
     layers_.emplace_back();
   }
   [[nodiscard]] const std::vector<TLayerPath>& Layers() const { return layers_; }
+  // Hands the moves over without a copy: a large program's moves are most of the preview's memory.
+  [[nodiscard]] std::vector<TLayerPath> TakeLayers() { return std::move(layers_); }
 
  protected:
   void OnMove(const TMove& move) override {

@@ -226,6 +226,7 @@ TSweptRaster::TSweptRaster(const TRectMM& face, double radius, std::size_t cellB
 
 void TSweptRaster::Clear() {
   std::fill(marks_.begin(), marks_.end(), 0);
+  beyond_ = 0;
 }
 
 void TSweptRaster::MarkRows(int row0, int row1, double lo, double hi) {
@@ -251,6 +252,9 @@ void TSweptRaster::MarkRow(int row, double lo, double hi) {
 void TSweptRaster::Add(const TSegmentMM& s) {
   const TUncutArea& r = shape_;
   if (!(radius_ > 0) || r.Columns == 0) return;
+  beyond_ = std::max(
+      {beyond_, r.Face.X0 - (std::min(s.X0, s.X1) - radius_), std::max(s.X0, s.X1) + radius_ - r.Face.X1,
+       r.Face.Y0 - (std::min(s.Y0, s.Y1) - radius_), std::max(s.Y0, s.Y1) + radius_ - r.Face.Y1});
   const double hy = r.CellHeight, y0 = r.Face.Y0;
   const int ny = r.Rows;
   const auto rowY = [&](int j) { return y0 + (j + 0.5) * hy; };
@@ -286,6 +290,8 @@ void TSweptRaster::Add(const TSegmentMM& s) {
 TUncutArea TSweptRaster::Result() const {
   TUncutArea result = shape_;
   if (result.Columns == 0) return result;
+  // The band of a cutter kept R inside the face ends on its edge, give or take the numbers' rounding.
+  result.Beyond = beyond_ > kLevelTolerance ? beyond_ : 0;
   const int nx = result.Columns, ny = result.Rows;
   const double hx = result.CellWidth, hy = result.CellHeight;
   const TRectMM& face = result.Face;

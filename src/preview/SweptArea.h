@@ -49,6 +49,9 @@ struct TUncutArea {
   std::vector<TRectMM> Corners;
   std::vector<TRectMM> Inside;
   std::size_t CornerCells = 0, InsideCells = 0;  // the uncut cells of each kind
+  // How far the swept band reaches beyond the face's edges at most (the overcut), mm; 0 when it stays
+  // on the face (a reach below the tolerance of the program's levels counts as none).
+  double Beyond = 0;
 
   // Shares of the face, 0 for a face without area: nothing there to leave standing.
   [[nodiscard]] double Share() const { return FaceArea > 0 ? UncutArea / FaceArea : 0; }
@@ -78,6 +81,7 @@ class TSweptRaster {
 
   TUncutArea shape_;  // the face and the raster's layout
   double radius_;
+  double beyond_ = 0;
   // (Rows + 1) x (Columns + 1) differences: a cell is cut when the sum of the entries at or before it in
   // both directions is above zero. Allocated at the first path.
   std::vector<std::int32_t> marks_;

@@ -47,7 +47,10 @@ TToolpathPreview BuildPreview(const TCheckedJob& job, bool everyLayer, const TRe
   preview.Face = FaceRect(entries.XPos, entries.YPos);
   preview.Radius = entries.Knit / 2;
   preview.Figures = sink.Figures();
-  preview.Layers = sink.Layers();
+  preview.Figures.FinishingLayer = entries.FinishDepth > 0;
+  preview.Figures.Overcut = entries.Overcut > 0;
+  preview.Layers = sink.TakeLayers();
+  if (preview.Figures.FinishingLayer && everyLayer) preview.FinishLayer = preview.Figures.Layers - 1;
   return preview;
 }
 
@@ -63,7 +66,10 @@ TProgramMeasure MeasureProgram(const TCheckedJob& job, std::size_t cellBudget,
   if (progress.Tick) sink.SetTick(progress.Tick, progress.Every);
   TGCodeFile list(sink);
   WriteProgram({job, {}, {}, "0000-00-00 00:00"}, list);
-  return {sink.Figures(), sink.Uncut()};
+  TProgramMeasure measure{sink.Figures(), sink.Uncut()};
+  measure.Figures.FinishingLayer = entries.FinishDepth > 0;
+  measure.Figures.Overcut = entries.Overcut > 0;
+  return measure;
 }
 
 TPreviewScene BuildScene(const TToolpathPreview& preview, std::size_t layer, bool allPaths,
@@ -79,14 +85,23 @@ TPreviewScene BuildScene(const TToolpathPreview& preview, std::size_t layer, boo
   scene.Swept = CuttingSegments(shown.Moves, level);
   scene.Uncut = ComputeUncutArea(preview.Face, preview.Radius, shown.Moves, level, cellBudget);
   scene.HasStart = shown.StartPoint(scene.StartX, scene.StartY);
+  scene.FinishLayer = preview.FinishLayer;
+  scene.OvercutJob = preview.Figures.Overcut;
 
   for (const TLayerPath& path : preview.Layers) {
     if (!allPaths && &path != &shown) continue;
     const double pathLevel = path.CutLevel();
+    // Each layer's passes begin below the last layer's: its returns are told from its own moves.
+    TReturnFinder returns;
     for (const TMove& m : path.Moves) {
+      const bool isReturn = returns.IsReturn(m);
       if (!m.Planar()) continue;
       TPathStyle style = TPathStyle::psRapid;
-      if (m.Kind == TMoveKind::mkFeed) {
+      if (isReturn) {
+        style = TPathStyle::psReturn;
+      } else if (IsRampLeg(m)) {
+        style = TPathStyle::psRamp;
+      } else if (m.Kind == TMoveKind::mkFeed) {
         const bool lifted = m.From.Z > pathLevel + kLevelTolerance && m.To.Z > pathLevel + kLevelTolerance;
         style = lifted ? TPathStyle::psLiftedFeed : TPathStyle::psFeed;
       }
@@ -100,6 +115,10 @@ TPreviewScene BuildScene(const TToolpathPreview& preview, std::size_t layer, boo
     Include(scene.Bounds, std::max(s.X0, s.X1) + scene.Radius, std::max(s.Y0, s.Y1) + scene.Radius);
   }
   return scene;
+}
+
+bool TPreviewScene::Has(TPathStyle style) const {
+  return std::any_of(Paths.begin(), Paths.end(), [style](const TScenePath& p) { return p.Style == style; });
 }
 
 std::string FormatMinutes(double minutes) {
@@ -130,6 +149,15 @@ TFigureValues FigureValues(const TProgramFigures& f, double rapidRate, const TUn
   v.HasExtents = f.HasExtents;
   v.Min = f.Min;
   v.Max = f.Max;
+  v.Overcut = f.Overcut ? uncut.Beyond : 0;
+  v.Ramps = f.Ramps;
+  v.RampLegs = f.RampLegs;
+  v.SteepestRamp = f.SteepestRamp;
+  v.Returns = f.Returns;
+  v.HasFinish = f.FinishingLayer && f.Layers > 1;
+  v.FinishLayer = f.Layers - 1;
+  v.FinishLevel = f.LastLevel;
+  v.FinishFeed = f.LastLevelFeed;
   return v;
 }
 
@@ -147,7 +175,7 @@ std::vector<std::pair<std::string, std::string>> FigureRows(const TFigureValues&
       break;
   }
   const std::string layer = ", layer " + std::to_string(v.Layer + 1) + ")";
-  return {
+  std::vector<std::pair<std::string, std::string>> rows = {
       {"Lines", std::to_string(v.Lines)},
       {"Layers", std::to_string(v.Layers)},
       {"Feed path", Fixed(v.FeedLength, 3) + " mm"},
@@ -159,6 +187,18 @@ std::vector<std::pair<std::string, std::string>> FigureRows(const TFigureValues&
       {"Left uncut in the corners",
        Fixed(v.UncutCorner, 3) + " mm\u00B2 (" + Fixed(v.CornerShare() * 100, 2) + " % of the face" + layer},
   };
+  if (v.Overcut > 0)
+    rows.emplace_back("Cut beyond the face",
+                      "up to " + Fixed(v.Overcut, 3) + " mm (layer " + std::to_string(v.Layer + 1) + ")");
+  if (v.Ramps > 0)
+    rows.emplace_back("Ramp entries", std::to_string(v.Ramps) + " (" + std::to_string(v.RampLegs) +
+                                          " legs, steepest " + Fixed(v.SteepestRamp, 3) + "\u00B0)");
+  if (v.Returns > 0) rows.emplace_back("Returns at retract height", std::to_string(v.Returns));
+  if (v.HasFinish)
+    rows.emplace_back("Finishing layer", "layer " + std::to_string(v.FinishLayer + 1) + " at Z " +
+                                             Fixed(v.FinishLevel, 3) + " mm, feed " + Fixed(v.FinishFeed, 0) +
+                                             " mm/min");
+  return rows;
 }
 
 std::vector<std::pair<std::string, std::string>> ExtentRows(const TFigureValues& v) {
@@ -205,6 +245,14 @@ std::string FigureJson(const TFigureValues& v) {
   key("uncut_corner_mm2", JsonNumber(v.UncutCorner, 3));
   key("uncut_corner_percent", JsonNumber(v.CornerShare() * 100, 4));
   key("uncut_layer", std::to_string(v.Layer + 1));
+  key("overcut_mm", JsonNumber(v.Overcut, 3));
+  key("ramps", std::to_string(v.Ramps));
+  key("ramp_legs", std::to_string(v.RampLegs));
+  key("ramp_steepest_deg", JsonNumber(v.Ramps > 0 ? v.SteepestRamp : nan, 3));
+  key("returns", std::to_string(v.Returns));
+  key("finish_layer", v.HasFinish ? std::to_string(v.FinishLayer + 1) : "null");
+  key("finish_level_mm", JsonNumber(v.HasFinish ? v.FinishLevel : nan, 3));
+  key("finish_feed_mm_min", JsonNumber(v.HasFinish ? v.FinishFeed : nan, 3));
   key("extents",
       "{\"x_min\": " + extent(v.Min.X) + ", \"x_max\": " + extent(v.Max.X) +
           ", \"y_min\": " + extent(v.Min.Y) + ", \"y_max\": " + extent(v.Max.Y) +

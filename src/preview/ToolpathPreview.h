@@ -22,6 +22,7 @@ struct TToolpathPreview {
   double Radius = 0;
   TProgramFigures Figures;
   std::vector<TLayerPath> Layers;  // every layer, or only the last one (see BuildPreview)
+  int FinishLayer = -1;            // the finishing layer's index (TLayerPath::Index), -1 without one
 };
 
 // Reports the lines read so far while a program is read back; an exception thrown from it stops the work.
@@ -60,7 +61,8 @@ class TFirstLevelMeasure final : public TProgramReader {
                                              std::size_t cellBudget = kDefaultCellBudget,
                                              const TReadProgress& progress = {});
 
-enum class TPathStyle { psFeed, psLiftedFeed, psRapid };
+// A ramp leg (see IsRampLeg) and a return of one-way passes (see TReturnFinder) have styles of their own.
+enum class TPathStyle { psFeed, psLiftedFeed, psRapid, psRamp, psReturn };
 
 struct TScenePath {
   TSegmentMM Segment;
@@ -80,6 +82,13 @@ struct TPreviewScene {
   std::vector<TScenePath> Paths;  // moves in the plane; pure Z moves (plunges, retracts) are not drawn
   bool HasStart = false;
   double StartX = 0, StartY = 0;
+  int FinishLayer = -1;     // as in TToolpathPreview
+  bool OvercutJob = false;  // as TProgramFigures::Overcut
+
+  // Whether the swept band of a job with overcut reaches beyond the face: that part is drawn in a colour of
+  // its own. (An edge clean may reach beyond it without overcut too; such a drawing stays as it was.)
+  [[nodiscard]] bool Overcut() const { return OvercutJob && Uncut.Beyond > 0; }
+  [[nodiscard]] bool Has(TPathStyle style) const;
 };
 
 // `layer` indexes preview.Layers; with allPaths the paths of every kept layer are drawn, else only its own.
@@ -105,6 +114,14 @@ struct TFigureValues {
   int Layer = 0;
   bool HasExtents = false;  // the cutter centre's extremes, over the whole program
   TPointXYZ Min, Max;
+  // mm the band swept on layer `Layer` of a job with overcut reaches beyond the face's edges at most, else 0
+  double Overcut = 0;
+  std::uint64_t Ramps = 0, RampLegs = 0, Returns = 0;
+  double SteepestRamp = 0;  // degrees, 0 without ramps
+  // The finishing layer (from 0, the last one), its cutting level (mm) and the feed of its cuts (mm/min).
+  bool HasFinish = false;
+  int FinishLayer = 0;
+  double FinishLevel = 0, FinishFeed = 0;
 
   [[nodiscard]] double InsideShare() const { return FaceArea > 0 ? UncutInside / FaceArea : 0; }
   [[nodiscard]] double CornerShare() const { return FaceArea > 0 ? UncutCorner / FaceArea : 0; }
@@ -113,7 +130,9 @@ struct TFigureValues {
 [[nodiscard]] TFigureValues FigureValues(const TProgramFigures& figures, double rapidRate,
                                          const TUncutArea& uncut, int layer);
 
-// The figures as English label and value rows, for the command line and the SVG drawing.
+// The figures as English label and value rows, for the command line and the SVG drawing. The rows of the
+// machining options (overcut, ramps, returns, finishing layer) come after the others, and only for a
+// program that has them.
 [[nodiscard]] std::vector<std::pair<std::string, std::string>> FigureRows(const TFigureValues& values);
 
 // Where the cutter centre goes over the whole program, as English label and value rows: X, Y and Z from

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include "app/Application.h"
 #include "app/FormSettingsWindow.h"
 #include "app/PreviewCaptions.h"
+#include "app/PreviewWindow.h"
 #include "app/QtLanguage.h"
 #include "app/Skimplane_form.h"
 #include "app/WindowTexts.h"
@@ -403,6 +405,75 @@ TEST(WindowLanguage, ShippedPacksCaptionEveryPreviewText) {
     ini.OpenRootKey("Lang");
     ini.OpenSubKey();
     for (const std::string& key : keys) EXPECT_TRUE(ini.ValueExists(key)) << pack << " " << key;
+  }
+}
+
+// The texts of the preview window as laid out: each visible text-bearing widget's rectangle in the window,
+// with whether it has the room its text needs.
+struct TShownText {
+  QString name;
+  QRect rect;
+  bool roomy;
+};
+std::vector<TShownText> PreviewTexts(const TPreviewWindow& window) {
+  std::vector<TShownText> texts;
+  for (QWidget* w : window.findChildren<QWidget*>()) {
+    const bool text = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                      qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w);
+    if (!(text || w == window.Canvas) || !w->isVisibleTo(&window)) continue;
+    auto* label = qobject_cast<QLabel*>(w);
+    const QSize need = label && label->wordWrap() ? QSize(0, label->heightForWidth(w->width()))
+                       : label                    ? w->sizeHint()
+                                                  : w->minimumSizeHint();
+    texts.push_back({w->objectName(), QRect(w->mapTo(&window, QPoint(0, 0)), w->size()),
+                     w->width() >= need.width() && w->height() >= need.height()});
+  }
+  return texts;
+}
+
+// In each shipped pack, with the rows of every machining option and a status line of any length: no two
+// texts of the preview window lie over each other, none is cut short, and the window keeps its size
+// (at the size it opens with, and made small).
+TEST(WindowLanguage, ThePreviewWindowNeverLaysATextOverAnother) {
+  TJobEntries job;
+  job.Mode = kModeXZigzag;
+  job.Layer = 2;
+  job.Direction = kDirectionClimb;
+  job.Entry = kEntryRamp;
+  job.Overcut = 1;
+  job.FinishDepth = 0.1;
+  job.FinishFeed = 300;
+  for (const char* pack : {"", "packs\\English.lng", "packs\\Chinese-Traditional.lng"}) {
+    TProgram p;
+    p.ShipPacks();
+    if (*pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + pack}));
+    auto form = p.Start();
+    ASSERT_TRUE(p.log.errors.empty()) << pack;
+    TPreviewWindow window(form.get(), form->PreviewCaptions);
+    ASSERT_TRUE(window.SetJob(job));
+    window.show();
+    ASSERT_EQ(window.lblFigures->text().count(QLatin1Char('\n')), 11) << pack;  // 8 rows and 4 options
+    for (const QSize size : {window.size(), QSize(600, 300)}) {
+      window.resize(size);
+      QTest::qWait(20);
+      const QSize opened = window.size();
+      for (int repeat : {1, 3, 40, 0}) {
+        QStringList message;
+        for (int i = 0; i < repeat; ++i) message << form->PreviewCaptions.Text("PreviewCancelled");
+        window.ShowStatus(message.join(QLatin1Char(' ')));
+        QTest::qWait(20);  // the layouts' requests are events
+        const std::vector<TShownText> texts = PreviewTexts(window);
+        const std::string where = std::string(pack) + " with " + std::to_string(repeat) + " messages";
+        EXPECT_EQ(window.size(), opened) << where;
+        EXPECT_EQ(window.lblStatus->isVisibleTo(&window), repeat > 0) << where;
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+          EXPECT_TRUE(texts[i].roomy) << where << ": " << texts[i].name.toStdString();
+          for (std::size_t j = i + 1; j < texts.size(); ++j)
+            EXPECT_FALSE(texts[i].rect.intersects(texts[j].rect))
+                << where << ": " << texts[i].name.toStdString() << " and " << texts[j].name.toStdString();
+        }
+      }
+    }
   }
 }
 

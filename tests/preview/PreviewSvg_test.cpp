@@ -12,6 +12,8 @@
 #include "preview/PreviewReport.h"
 #include "preview/PreviewSvg.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 struct TSvgCount {
@@ -20,6 +22,8 @@ struct TSvgCount {
   bool start = false, face = false;
   double startX = 0, startY = 0, faceLeft = 0, faceTop = 0, faceWidth = 0, faceHeight = 0;
   std::map<std::string, std::string> uncutFill, uncutPath;  // by id: "uncut-corners", "uncut-inside"
+  int overcutLines = 0;        // the band beyond the face, drawn again in its own colour
+  std::string finishingLayer;  // the id of the layer drawn as the finishing one
   QString error;
 };
 
@@ -36,11 +40,15 @@ TSvgCount Parse(const std::string& svg) {
       const auto a = xml.attributes();
       const QString name = xml.name().toString();
       if (name == "g") {
+        if (a.value("class").contains(QStringLiteral("finishing")))
+          c.finishingLayer = a.value("id").toString().toStdString();
         groups.push_back(
             (a.value("id").isEmpty() ? a.value("class") : a.value("id")).toString().toStdString());
       } else if (name == "line" && !groups.empty()) {
         if (groups.back() == "swept")
           ++c.sweptLines;
+        else if (groups.back() == "overcut")
+          ++c.overcutLines;
         else if (groups.size() >= 2)
           ++c.lines[groups[groups.size() - 2] + "/" + groups.back()];
       } else if (name == "circle") {
@@ -170,6 +178,68 @@ TEST(PreviewSvg, ReportCarriesExtentsAndLegend) {
     // The text figures stay as they were: the extents are in the JSON.
     for (const auto& [label, value] : report.Figures)
       EXPECT_EQ(label.find("Cutter centre"), std::string::npos);
+  }
+}
+
+// Lines of one style over every layer ("ramp", "return", ...).
+int LinesOf(const TSvgCount& c, const std::string& style) {
+  int n = 0;
+  for (const auto& [group, count] : c.lines)
+    if (group.ends_with("/" + style)) n += count;
+  return n;
+}
+
+// A job without machining options is drawn byte for byte as before they existed.
+TEST(PreviewSvg, AJobWithoutOptionsKeepsItsDrawing) {
+  EXPECT_EQ(MakePreviewReport(CheckJob(Plate()), true, kDefaultRapidRate).Svg,
+            ReadBytes(fs::path(SKIMPLANE_TEST_DATA) / "preview-plate.svg"));
+}
+
+// Each machining option drawn and counted: ramp legs and returns in styles of their own, the band beyond
+// the face of an overcut job in its own colour, the finishing layer marked; their figure rows and legend
+// entries only where they are drawn. The figures read back without keeping a move say the same.
+TEST(PreviewSvg, MachiningOptionsAreDrawnAndCounted) {
+  TJobEntries overcut = Plate(), overcutX = Plate(), ramp = Plate(), climbX = Plate(), finish = Plate();
+  overcut.Overcut = 4;
+  overcutX.Overcut = 0.9, overcutX.Mode = kModeXZigzag;
+  ramp.Entry = kEntryRamp;
+  climbX.Direction = kDirectionClimb, climbX.Mode = kModeXZigzag;
+  finish.FinishDepth = 0.2, finish.FinishFeed = 300;
+  const std::string band = "area swept beyond the face (overcut)";
+  const struct {
+    const TJobEntries& job;
+    int ramps, returns;             // lines drawn of each
+    std::string finished;           // the id of the layer marked as the finishing one
+    std::string row, legend, json;  // the option's figure row, legend entry and JSON keys
+  } rows[] = {
+      {Plate(), 0, 0, "", "", "", "\"overcut_mm\": 0.000,\n  \"ramps\": 0,\n  \"ramp_legs\": 0"},
+      {overcut, 0, 0, "", "Cut beyond the face: up to 4.000 mm (layer 1)", band, "\"overcut_mm\": 4.000,"},
+      // Enough overcut leaves no corner (checked below for both).
+      {overcutX, 0, 0, "", "Cut beyond the face: up to 0.900 mm (layer 1)", band, "\"overcut_mm\": 0.900,"},
+      {ramp, 10, 0, "", "Ramp entries: 2 (10 legs, steepest 1.909\u00B0)", "ramp entry",
+       "\"ramps\": 2,\n  \"ramp_legs\": 10,\n  \"ramp_steepest_deg\": 1.909,"},
+      {climbX, 0, 4, "", "Returns at retract height: 4", "return at retract height (dashed)",
+       "\"returns\": 4,"},
+      {finish, 0, 0, "layer-3", "Finishing layer: layer 3 at Z -2.200 mm, feed 300 mm/min", "",
+       "\"finish_layer\": 3,\n  \"finish_level_mm\": -2.200,\n  \"finish_feed_mm_min\": 300.000,"},
+  };
+  for (const auto& r : rows) {
+    const TPreviewReport report = MakePreviewReport(CheckJob(r.job), true, kDefaultRapidRate);
+    const TSvgCount c = Parse(report.Svg);
+    const std::string name = r.row.empty() ? "none" : r.row;
+    ASSERT_TRUE(c.error.isEmpty()) << name << ": " << c.error.toStdString();
+    EXPECT_EQ(LinesOf(c, "ramp"), r.ramps) << name;
+    EXPECT_EQ(LinesOf(c, "return"), r.returns) << name;
+    EXPECT_EQ(c.overcutLines > 0, r.legend == band) << name;
+    EXPECT_EQ(c.finishingLayer, r.finished) << name;
+    ASSERT_EQ(report.Figures.size(), r.row.empty() ? 8u : 9u) << name;
+    EXPECT_EQ(r.row.empty() ? "" : report.Figures[8].first + ": " + report.Figures[8].second, r.row);
+    EXPECT_TRUE(r.legend != band || report.Figures[7].second.starts_with("0.000 mm")) << name;
+    EXPECT_EQ(c.texts, static_cast<int>(report.Figures.size()) + 3 + kLegendEntries + !r.legend.empty())
+        << name;
+    EXPECT_TRUE(r.legend.empty() || report.Svg.find(">" + r.legend + "<") != std::string::npos) << name;
+    EXPECT_NE(report.Json.find(r.json), std::string::npos) << name << "\n" << report.Json;
+    EXPECT_EQ(MakePreviewReport(CheckJob(r.job), false, kDefaultRapidRate).Json, report.Json) << name;
   }
 }
 

@@ -153,6 +153,37 @@ TEST_F(PreviewWindowTest, TextsAreChinese) {
     EXPECT_FALSE(all.contains(QLatin1String(t), Qt::CaseInsensitive)) << t << "\n" << all.toStdString();
 }
 
+// The machining options in the window's words: the finishing layer named in the layer choice, the
+// options' figures after the others, and their legend entries only while they are drawn.
+TEST(PreviewWindowOptions, NamedCountedAndInTheLegend) {
+  TJobEntries job = Plate();
+  job.Mode = kModeXZigzag;
+  job.Direction = kDirectionClimb;
+  job.Entry = kEntryRamp;
+  job.Overcut = 1;
+  job.FinishDepth = 0.2;
+  job.FinishFeed = 300;
+  TPreviewWindow w;
+  ASSERT_TRUE(w.SetJob(job));
+  QStringList layers;
+  for (int i = 0; i < w.cmbLayer->count(); ++i) layers << w.cmbLayer->itemText(i);
+  EXPECT_EQ(layers, QStringList({"1", "2", QString::fromUtf8("3（精加工）")}));
+  const QString figures = w.lblFigures->text();
+  EXPECT_TRUE(
+      figures.endsWith(QString::fromUtf8("平面外切削：最多 1.000 mm（第 1 层）\n"
+                                         "斜线下刀：3 次（7 段，最陡 1.196°）\n"
+                                         "抬刀高度返回：6\n"
+                                         "精加工层：第 3 层，Z -2.200 mm，进给 300 mm/min")))
+      << figures.toStdString();
+  const char* const options[] = {"斜线下刀", "抬刀高度返回（虚线）", "平面外扫过区域（超切）"};
+  for (const char* entry : options)
+    EXPECT_TRUE(w.lblLegend->text().contains(QString::fromUtf8(entry))) << entry;
+  ASSERT_TRUE(w.SetJob(Plate()));
+  EXPECT_EQ(w.lblFigures->text().count(QLatin1Char('\n')), 7);
+  for (const char* entry : options)
+    EXPECT_FALSE(w.lblLegend->text().contains(QString::fromUtf8(entry))) << entry;
+}
+
 // The centre pass box: the main window's choice, which Generate follows; the drawing shows nothing left
 // inside once it is ticked. Along X there is no spiral to finish.
 TEST_F(PreviewWindowTest, FinishCentreBoxIsTheMainWindowsChoice) {
@@ -272,15 +303,21 @@ static std::function<QColor(double, double)> PaintedAtTenPixelsPerMm(const TPrev
 }
 
 // The plate painted at 10 pixels a millimetre: the corners a round cutter cannot reach are marked, the
-// swept band and the feed paths are where the moves put them.
+// swept band and the feed paths are where the moves put them. With options (along X, climbing, ramp entry,
+// 1 mm overcut) the band beyond the face and the ramp leg over the first row have their own colours.
 TEST(PaintPreviewScene, PixelsWhereTheMovesAre) {
-  const TToolpathPreview p = BuildPreview(CheckJob(Plate()));
-  const TPreviewScene scene = BuildScene(p, 0, false);
-  const auto pixel = PaintedAtTenPixelsPerMm(scene);
+  TJobEntries options = Plate();
+  options.Mode = kModeXZigzag;
+  options.Direction = kDirectionClimb;
+  options.Entry = kEntryRamp;
+  options.Overcut = 1;
+  const auto plain = PaintedAtTenPixelsPerMm(BuildScene(BuildPreview(CheckJob(Plate())), 0, false));
+  const auto optioned = PaintedAtTenPixelsPerMm(BuildScene(BuildPreview(CheckJob(options)), 0, false));
   const struct {
     const char* name;
     double x, y;
     QColor colour;
+    bool withOptions = false;
   } rows[] = {
       {"uncut lower left corner", 0.3, 0.3, QColor(0xE0, 0x30, 0x1E)},
       {"uncut upper right corner", 19.7, 11.7, QColor(0xE0, 0x30, 0x1E)},
@@ -288,9 +325,12 @@ TEST(PaintPreviewScene, PixelsWhereTheMovesAre) {
       {"feed path along X 3", 3, 6, QColor(0x1F, 0x4E, 0x9C)},
       // Y grows upwards: the start mark's ring (5 px) lies below the start corner (3, 3), near the bottom.
       {"start mark below the start corner", 3, 2.5, QColor(0x14, 0xA3, 0x3C)},
+      {"band beyond the face", -0.5, 6, QColor(0xE6, 0xDC, 0xC0), true},
+      {"band on the face beside it", 0.5, 6, QColor(0xC9, 0xDD, 0xF2), true},
+      {"ramp leg over the first row", 10, 2, QColor(0x00, 0xA5, 0xA5), true},
   };
   for (const auto& r : rows) {
-    const QColor c = pixel(r.x, r.y);
+    const QColor c = (r.withOptions ? optioned : plain)(r.x, r.y);
     // Red: the uncut colour over the face at 75 %; the others exactly (antialiasing aside).
     const QColor want =
         r.colour == QColor(0xE0, 0x30, 0x1E)
