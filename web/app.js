@@ -245,6 +245,22 @@ function showFigures(stats) {
     ['PreviewUncutInside', `${stats.uncut_interior_mm2.toFixed(3)} mm²${share(stats.uncut_interior_percent)}`],
     ['PreviewUncutCorner', `${stats.uncut_corner_mm2.toFixed(3)} mm²${share(stats.uncut_corner_percent)}`],
   ];
+  // The machining options' rows and legend entries, as the window's, only for a program that has them.
+  const fill = (key, ...values) => values.reduce((t, v, i) => t.replace(`%${i + 1}`, v), text(key));
+  if (stats.overcut_mm > 0)
+    rows.push(['PreviewOvercut', fill('PreviewOvercutValue', stats.overcut_mm.toFixed(3), stats.uncut_layer)]);
+  if (stats.ramps > 0) {
+    rows.push(['PreviewRamps', fill('PreviewRampsValue', stats.ramps, stats.ramp_legs,
+      stats.ramp_steepest_deg.toFixed(3))]);
+  }
+  if (stats.returns > 0) rows.push(['PreviewReturns', String(stats.returns)]);
+  if (stats.finish_layer !== null) {
+    rows.push(['PreviewFinish', fill('PreviewFinishValue', stats.finish_layer, stats.finish_level_mm.toFixed(3),
+      stats.finish_feed_mm_min.toFixed(0))]);
+  }
+  $('legend-ramp').hidden = !(stats.ramps > 0);
+  $('legend-return').hidden = !(stats.returns > 0);
+  $('legend-overcut').hidden = !(stats.overcut_mm > 0);
   for (const [key, value] of rows) {
     const term = document.createElement('dt');
     term.textContent = text(key);

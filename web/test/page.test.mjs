@@ -349,6 +349,11 @@ test('every option on the machining page: the module\'s program of the same job,
   await settled();
   assert.deepEqual(await disabled(), [false, false]);
   assert.equal(await page.$eval('#overlap', (e) => e.value), '3.6');
+  // The preview counts and names what the options add, as the window's does.
+  assert.match(await figure('PreviewReturns'), /^[1-9]\d*$/);
+  assert.match(await figure('PreviewRamps'), /^[1-9]\d*\D/);
+  assert.match(await figure('PreviewFinish'), /\b60\b/);
+  assert.deepEqual(await page.$$eval('#legend [id^="legend-"]', (all) => all.map((e) => e.hidden)), [false, false, false]);
   // Tab goes down the page as it is laid out (a choice's buttons are one stop).
   await page.focus('#overcut');
   const order = [];
