@@ -349,7 +349,8 @@ PTreeItem TDVIniFile::AppendNamedItem(PTreeItem parent, std::string_view name, s
 }
 
 void TDVIniFile::RaiseSubKeyNotOpen() const {
-  throw EDVError("RootKey \"" + rootKeyName_ + "\" - subitem key not open.");
+  throw EDVError(MessageOf("SettingsBlockMissing", "RootKey \"%1\" - subitem key not open.",
+                           {MessageValue(rootKeyName_)}));
 }
 
 // ---- cursor ------------------------------------------------------------------------------------------
@@ -440,7 +441,7 @@ std::int32_t TDVIniFile::ReadInteger(std::string_view name) {
   const std::string text = ReadRawString(name);
   std::int32_t value = 0;
   if (!TryParseIniInteger(text, value))
-    throw EDVError("'" + EscapeControlBytes(text) + "' is not a valid integer value");
+    throw EDVError(MessageOf("NotAnInteger", "'%1' is not a valid integer value", {MessageValue(EscapeControlBytes(text))}));
   return value;
 }
 
@@ -448,7 +449,8 @@ double TDVIniFile::ReadFloat(std::string_view name) {
   const std::string text = ReadRawString(name);
   double value = 0;
   if (!TryParseIniFloat(text, decimalSeparator_, value))
-    throw EDVError("'" + EscapeControlBytes(text) + "' is not a valid floating point value");
+    throw EDVError(MessageOf("NotANumber", "'%1' is not a valid floating point value",
+                             {MessageValue(EscapeControlBytes(text))}));
   return value;
 }
 
