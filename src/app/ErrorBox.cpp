@@ -1,6 +1,8 @@
 #include "app/ErrorBox.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 #include <QStringDecoder>
 
 QString ApplicationTitleFromPath(const QString& executablePath) {
@@ -12,8 +14,11 @@ QString ApplicationTitleFromPath(const QString& executablePath) {
   return name.left(1).toUpper() + name.mid(1).toLower();
 }
 
-QString ErrorBoxText(const QString& message) {
-  if (!message.isEmpty() && message.back() > QLatin1Char('.')) return message + QLatin1Char('.');
+QString ErrorBoxText(const QString& message, const QString& chineseStop) {
+  const bool chinese =
+      std::any_of(message.begin(), message.end(), [](QChar c) { return c.script() == QChar::Script_Han; });
+  const QString stop = chinese && !chineseStop.isEmpty() ? chineseStop : QStringLiteral(".");
+  if (!message.isEmpty() && message.back() > QLatin1Char('.') && !message.endsWith(stop)) return message + stop;
   return message;
 }
 
