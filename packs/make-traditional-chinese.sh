@@ -128,6 +128,7 @@ Lang:[%RootKey%]
   StreamWriteError:寫入檔案出錯
   FileNotOpened:無法開啟檔案“%1”。%2
   FileNotRegular:不是一般檔案
+  FileNotFound:找不到檔案 %1。
   FileLargerThanMiB:超過了 %1 MiB（%2 位元組）的上限
   FileLargerThan:超過了 %1 位元組的上限
   StreamReadError:讀取檔案出錯

@@ -75,6 +75,7 @@ constexpr TText kTexts[] = {
     {"StreamWriteError", "写入文件出错"},
     {"FileNotOpened", "无法打开文件“%1”。%2"},
     {"FileNotRegular", "不是普通文件"},
+    {"FileNotFound", "找不到文件 %1。"},
     {"FileLargerThanMiB", "超过了 %1 MiB（%2 字节）的上限"},
     {"FileLargerThan", "超过了 %1 字节的上限"},
     {"StreamReadError", "读取文件出错"},

@@ -484,7 +484,8 @@ void TDVIniFile::LoadFromFile(const fs::path& fileName) {
   loadStop_ = {};
   std::error_code ec;
   if (fs::status(fileName, ec).type() == fs::file_type::not_found)
-    throw EDVError("Ini file:" + EscapeControlBytes(fileName.string()) + " not found.");
+    throw EDVError(
+        MessageOf("FileNotFound", "Ini file:%1 not found.", {MessageValue(EscapeControlBytes(fileName.string()))}));
   // Everything is read before the document is touched, so a read error leaves it as it was.
   LoadFromBytes(ReadRegularFile(fileName));
 }

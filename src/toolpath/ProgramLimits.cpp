@@ -105,9 +105,9 @@ void CheckGeometry(const TJobEntries& e) {
       // The least overcut that fits, rounded up to the program's thousandth.
       double least = std::ceil((e.Knit - s.Of(e)) / 2 * 1000) / 1000;
       if (s.Of(e) + 2 * least < e.Knit) least += 0.001;
-      const std::vector<TMessageText> args = {s.Name(), Value(s.Of(e)), Value(e.Knit), Value(least),
-                                              Value(e.Overcut)};
+      std::vector<TMessageText> args = {s.Name(), Value(s.Of(e)), Value(e.Knit), Value(least)};
       if (e.Overcut > 0) {
+        args.push_back(Value(e.Overcut));
         Refuse("RefuseFaceNarrowWithOvercut",
                "The %1 %2 with twice the overcut %5 is smaller than the cutter diameter %3: the cutter does not "
                "fit inside the face; an overcut of at least %4 mm lets it cut past the edges",
