@@ -128,17 +128,20 @@ Lang:[%RootKey%]
   StreamWriteError:寫入檔案出錯
   FileNotOpened:無法開啟檔案“%1”。%2
   FileNotRegular:不是一般檔案
-  FileNotFound:找不到檔案 %1。
+  FileNotFound:找不到檔案 %1
   FileLargerThanMiB:超過了 %1 MiB（%2 位元組）的上限
   FileLargerThan:超過了 %1 位元組的上限
   StreamReadError:讀取檔案出錯
   NotAnInteger:“%1”不是有效的整數
   NotANumber:“%1”不是有效的浮點數
   NotAValid:“%1”不是有效的%2
-  SettingsBlockMissing:“%1”下沒有開啟的子項。
+  SettingsBlockMissing:“%1”下沒有開啟的子項
   SettingsFileError:“%1”，%2
   SettingsEntryError:“%1”項：%2
   SettingsLineError:第 %1 行“%2”：%3
+  IniNameMissing:沒有欄位名稱
+  IniNameTooLong:欄位名稱太長（超過 255 位元組）
+  IniValueTooLong:值太長（超過 65535 位元組）
   SettingsNulByte:此處的 NUL 位元組結束了文字，其後的內容都不會讀取
   SettingsKeptUnchanged:%1；檔案保持不變，視窗中的輸入沒有儲存
 %]

@@ -43,9 +43,10 @@ TIniEntry* EntryOf(PTreeItem item) {
 
 // The checks every entry passes before anything is added; `name` is already trimmed.
 void ValidateEntry(std::string_view name, std::string_view value) {
-  if (name.empty()) throw EDVError("Invaild field name");
-  if (name.size() > kMaxNameLength) throw EDVError("Invaild field (length > 255).");
-  if (value.size() > kMaxValueLength) throw EDVError("Invalid value (length > 65535).");
+  if (name.empty()) throw EDVError(MessageOf("IniNameMissing", "Invaild field name"));
+  if (name.size() > kMaxNameLength) throw EDVError(MessageOf("IniNameTooLong", "Invaild field (length > 255)."));
+  if (value.size() > kMaxValueLength)
+    throw EDVError(MessageOf("IniValueTooLong", "Invalid value (length > 65535)."));
 }
 
 std::unique_ptr<TIniEntry> MakeEntry(std::string_view name, std::string_view value) {
@@ -326,7 +327,8 @@ void TDVIniFile::SetEntry(PTreeItem item, std::string_view name, std::string_vie
 
 void TDVIniFile::ReplaceValue(PTreeItem item, std::string_view value) {
   if (!item) return;
-  if (value.size() > kMaxValueLength) throw EDVError("Invalid value (length > 65535).");
+  if (value.size() > kMaxValueLength)
+    throw EDVError(MessageOf("IniValueTooLong", "Invalid value (length > 65535)."));
   if (TIniEntry* entry = EntryOf(item)) entry->Value.assign(value);
 }
 
