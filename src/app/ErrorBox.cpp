@@ -1,9 +1,9 @@
 #include "app/ErrorBox.h"
 
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <algorithm>
-#include <QStringDecoder>
 
 QString ApplicationTitleFromPath(const QString& executablePath) {
   QString name = QFileInfo(executablePath).fileName();
@@ -18,7 +18,8 @@ QString ErrorBoxText(const QString& message, const QString& chineseStop) {
   const bool chinese =
       std::any_of(message.begin(), message.end(), [](QChar c) { return c.script() == QChar::Script_Han; });
   const QString stop = chinese && !chineseStop.isEmpty() ? chineseStop : QStringLiteral(".");
-  if (!message.isEmpty() && message.back() > QLatin1Char('.') && !message.endsWith(stop)) return message + stop;
+  if (!message.isEmpty() && message.back() > QLatin1Char('.') && !message.endsWith(stop))
+    return message + stop;
   return message;
 }
 

@@ -53,7 +53,8 @@ constexpr TText kTexts[] = {
     {"RefuseStepDownBelowZero", "%1不能小于零，但现为 %2：每一层都会切在上一层之上"},
     {"RefuseStepDownZero", "%1为 0，却分 %2 层：每一层都切在同一高度；请输入大于零的下刀深度，或只分一层"},
     {"RefuseRetractRelative", "%1必须大于零，但现为 %2：相对抬刀不高于切削面时，刀具会拖过材料"},
-    {"RefuseRetractAbsolute", "使用绝对位置时，%1必须高于平面顶部（Z0），但现为 %2：刀具会在这个高度横穿材料"},
+    {"RefuseRetractAbsolute",
+     "使用绝对位置时，%1必须高于平面顶部（Z0），但现为 %2：刀具会在这个高度横穿材料"},
     {"RefuseBelowLimit", "%1必须小于 1000000 mm，但现为 %2"},
     {"RefuseLastLayerTooDeep", "最后一层的深度（%1 层 × %2 %3）必须小于 1000000 mm，但现为 %4"},
     {"RefuseFinishingLayerTooDeep", "精加工层的深度（%1 + %2 %3）必须小于 1000000 mm，但现为 %4"},
@@ -65,9 +66,11 @@ constexpr TText kTexts[] = {
     {"RefuseCoordinates", "这个作业的尺寸太大：坐标可能达到 %1 mm，但必须小于 1000000 mm"},
     {"RefuseDwell", "%1必须在 0 到 %2 秒之间"},
     {"RefuseGrblMist", "GRBL 1.1 的标准版本没有雾状冷却（M7）：用于 GRBL 时请选择液体冷却或无冷却"},
-    {"RefuseRampTooShort", "第一刀只有 %1 mm 长：太短，无法以 %2 度斜线下刀；请选择更陡的角度、过切或垂直下刀"},
+    {"RefuseRampTooShort",
+     "第一刀只有 %1 mm 长：太短，无法以 %2 度斜线下刀；请选择更陡的角度、过切或垂直下刀"},
     {"RefuseRampEdgeClean",
-     "平面这么窄时，螺旋的清边会下刀到未切削的材料里，斜线下刀不允许这样：请取消清边，或改用其他作业方式或垂直下刀"},
+     "平面这么窄时，螺旋的清边会下刀到未切削的材料里，斜线下刀不允许这样："
+     "请取消清边，或改用其他作业方式或垂直下刀"},
     {"RefuseTooManyLines", "程序约有 %1 行，超过了 %2 行的上限"},
     {"RefuseTooManyBytes", "程序约有 %1 字节，超过了 %2 字节的上限"},
     {"PreviewTooManyLines", "程序约有 %1 行，太多，无法绘制（最多 %2 行）"},
@@ -112,7 +115,8 @@ QString TWindowTexts::Message(const TMessageText& message,
   // A value, and a message whose words this window does not have, as written (a settings file's bytes may
   // be GBK).
   const QString words = message.Key.empty() ? QString() : Text(message.Key.c_str());
-  if (message.Args.empty() && (message.Key.empty() || words.isEmpty())) return MessageFromBytes(message.Pattern);
+  if (message.Args.empty() && (message.Key.empty() || words.isEmpty()))
+    return MessageFromBytes(message.Pattern);
   if (!message.Key.empty() && words.isEmpty()) return MessageFromBytes(message.Words());
   std::vector<std::string> args;
   for (const TMessageText& a : message.Args) args.push_back(Message(a, entryCaption).toStdString());

@@ -19,8 +19,8 @@
 
 #include "dvTools/dvError.h"
 
-// "Stream write error", the text the window shows (key "StreamWriteError"), with the file and the system's reason kept for callers
-// that can say more (the command-line tool).
+// "Stream write error", the text the window shows (key "StreamWriteError"), with the file and the system's
+// reason kept for callers that can say more (the command-line tool).
 class EStreamWriteError : public EDVError {
  public:
   EStreamWriteError(std::filesystem::path file, int errorNumber);

@@ -95,7 +95,9 @@ std::string SystemReason(int errorNumber) {
 }
 
 EStreamWriteError::EStreamWriteError(fs::path file, int errorNumber)
-    : EDVError(MessageOf("StreamWriteError", "Stream write error")), file_(std::move(file)), errorNumber_(errorNumber) {}
+    : EDVError(MessageOf("StreamWriteError", "Stream write error")),
+      file_(std::move(file)),
+      errorNumber_(errorNumber) {}
 
 std::string EStreamWriteError::Detail() const {
   return "Cannot write file \"" + EscapeControlBytes(Utf8FromPath(file_)) + "\". " +

@@ -76,7 +76,8 @@ TMessageText TooLarge(std::size_t bytes) {
     return MessageOf("FileLargerThanMiB", "Larger than the limit of %1 MiB (%2 bytes)",
                      {MessageValue(std::to_string(bytes >> 20)), MessageValue(std::to_string(bytes))});
   }
-  return MessageOf("FileLargerThan", "Larger than the limit of %1 bytes", {MessageValue(std::to_string(bytes))});
+  return MessageOf("FileLargerThan", "Larger than the limit of %1 bytes",
+                   {MessageValue(std::to_string(bytes))});
 }
 
 }  // namespace

@@ -14,10 +14,10 @@
 // A message as a key of its words and the values put into them. A value (no key, no arguments) is text as
 // the English message writes it: a number, a file name, the system's reason.
 struct TMessageText {
-  std::string Key;                 // of its words in a language pack; empty for a value
-  std::string Pattern;             // the English words, %1, %2, ... standing for Args; a value's own text
+  std::string Key;      // of its words in a language pack; empty for a value
+  std::string Pattern;  // the English words, %1, %2, ... standing for Args; a value's own text
   std::vector<TMessageText> Args;
-  std::string Entry;               // a value that names an entry of the job: that entry's web name
+  std::string Entry;  // a value that names an entry of the job: that entry's web name
 
   // The English text: the pattern with every argument's own English text put in.
   [[nodiscard]] std::string Words() const;
@@ -26,7 +26,8 @@ struct TMessageText {
 // A value as written; `entry` when it is the noun of the job's entry of that web name.
 [[nodiscard]] TMessageText MessageValue(std::string text, std::string entry = {});
 // Words by key, with `pattern` their English.
-[[nodiscard]] TMessageText MessageOf(std::string key, std::string pattern, std::vector<TMessageText> args = {});
+[[nodiscard]] TMessageText MessageOf(std::string key, std::string pattern,
+                                     std::vector<TMessageText> args = {});
 
 // `pattern` with %1 ... %9 replaced by the arguments, in one pass: an argument's own text is never read
 // for placeholders. A placeholder without its argument, and any other "%", stay as written.

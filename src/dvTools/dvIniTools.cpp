@@ -44,7 +44,8 @@ TIniEntry* EntryOf(PTreeItem item) {
 // The checks every entry passes before anything is added; `name` is already trimmed.
 void ValidateEntry(std::string_view name, std::string_view value) {
   if (name.empty()) throw EDVError(MessageOf("IniNameMissing", "Invaild field name"));
-  if (name.size() > kMaxNameLength) throw EDVError(MessageOf("IniNameTooLong", "Invaild field (length > 255)."));
+  if (name.size() > kMaxNameLength)
+    throw EDVError(MessageOf("IniNameTooLong", "Invaild field (length > 255)."));
   if (value.size() > kMaxValueLength)
     throw EDVError(MessageOf("IniValueTooLong", "Invalid value (length > 65535)."));
 }
@@ -443,7 +444,8 @@ std::int32_t TDVIniFile::ReadInteger(std::string_view name) {
   const std::string text = ReadRawString(name);
   std::int32_t value = 0;
   if (!TryParseIniInteger(text, value))
-    throw EDVError(MessageOf("NotAnInteger", "'%1' is not a valid integer value", {MessageValue(EscapeControlBytes(text))}));
+    throw EDVError(MessageOf("NotAnInteger", "'%1' is not a valid integer value",
+                             {MessageValue(EscapeControlBytes(text))}));
   return value;
 }
 
@@ -486,8 +488,8 @@ void TDVIniFile::LoadFromFile(const fs::path& fileName) {
   loadStop_ = {};
   std::error_code ec;
   if (fs::status(fileName, ec).type() == fs::file_type::not_found)
-    throw EDVError(
-        MessageOf("FileNotFound", "Ini file:%1 not found.", {MessageValue(EscapeControlBytes(fileName.string()))}));
+    throw EDVError(MessageOf("FileNotFound", "Ini file:%1 not found.",
+                             {MessageValue(EscapeControlBytes(fileName.string()))}));
   // Everything is read before the document is touched, so a read error leaves it as it was.
   LoadFromBytes(ReadRegularFile(fileName));
 }

@@ -108,8 +108,8 @@ TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_vi
       if (f.StoredAsNumber) f.Set(entries, f.Words[0].Value);
       if (!ini.ValueExists(f.Key)) return;
       const auto invalid = [&] {
-        return EDVError(
-            MessageOf("NotAValid", "'%1' is not a valid %2", {Quoted(ini.ReadRawString(f.Key)), EntryName(f)}));
+        return EDVError(MessageOf("NotAValid", "'%1' is not a valid %2",
+                                  {Quoted(ini.ReadRawString(f.Key)), EntryName(f)}));
       };
       switch (f.Kind) {
         case TFieldKind::fkFloat: {
@@ -143,9 +143,9 @@ TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_vi
   });
   // The entries after a NUL byte were never read: that, not one of the entries, is what to report.
   if (const TIniLoadStop& stop = ini.LoadStop(); stop.AtNul) {
-    read.FirstFailure = read.Failures = std::make_exception_ptr(
-        FileError(fileName, LineDetail(stop, MessageOf("SettingsNulByte",
-                                                       "a NUL byte ends the text here; nothing after it is read"))));
+    read.FirstFailure = read.Failures = std::make_exception_ptr(FileError(
+        fileName, LineDetail(stop, MessageOf("SettingsNulByte",
+                                             "a NUL byte ends the text here; nothing after it is read"))));
   } else if (!failures.Args.empty()) {
     read.Failures = std::make_exception_ptr(EDVError(failures));
   }

@@ -90,13 +90,15 @@ double LargestCoordinate(const TJobEntries& e) {
 void CheckGeometry(const TJobEntries& e) {
   for (const TLength& s : {kLengths[0], kLengths[1], kLengths[2]}) {
     if (!(s.Of(e) > 0))
-      Refuse("RefuseAboveZero", "The %1 must be above zero, but it is %2", {s.Name(), Value(s.Of(e))}, s.member);
+      Refuse("RefuseAboveZero", "The %1 must be above zero, but it is %2", {s.Name(), Value(s.Of(e))},
+             s.member);
   }
   if (!(e.Overcut >= 0)) {
-    Refuse("RefuseOvercutBelowZero",
-           "The %1 must not be below zero, but it is %2: the cutter would stay further inside the face than its "
-           "radius",
-           {EntryName(&TJobEntries::Overcut), Value(e.Overcut)}, &TJobEntries::Overcut);
+    Refuse(
+        "RefuseOvercutBelowZero",
+        "The %1 must not be below zero, but it is %2: the cutter would stay further inside the face than its "
+        "radius",
+        {EntryName(&TJobEntries::Overcut), Value(e.Overcut)}, &TJobEntries::Overcut);
   }
   // The cutter centre keeps its radius inside every edge, less the overcut: a face narrower than the
   // cutter has no room for it unless the overcut lets the cutter pass beyond the edges.
@@ -108,10 +110,11 @@ void CheckGeometry(const TJobEntries& e) {
       std::vector<TMessageText> args = {s.Name(), Value(s.Of(e)), Value(e.Knit), Value(least)};
       if (e.Overcut > 0) {
         args.push_back(Value(e.Overcut));
-        Refuse("RefuseFaceNarrowWithOvercut",
-               "The %1 %2 with twice the overcut %5 is smaller than the cutter diameter %3: the cutter does not "
-               "fit inside the face; an overcut of at least %4 mm lets it cut past the edges",
-               args, s.member, &TJobEntries::Knit, &TJobEntries::Overcut);
+        Refuse(
+            "RefuseFaceNarrowWithOvercut",
+            "The %1 %2 with twice the overcut %5 is smaller than the cutter diameter %3: the cutter does not "
+            "fit inside the face; an overcut of at least %4 mm lets it cut past the edges",
+            args, s.member, &TJobEntries::Knit, &TJobEntries::Overcut);
       }
       Refuse("RefuseFaceNarrow",
              "The %1 %2 is smaller than the cutter diameter %3: the cutter does not fit inside the face; an "
@@ -125,10 +128,11 @@ void CheckGeometry(const TJobEntries& e) {
            {EntryName(&TJobEntries::ZPos), Value(e.ZPos)}, &TJobEntries::ZPos);
   }
   if (e.ZPos == 0 && e.Layer > 1) {
-    Refuse("RefuseStepDownZero",
-           "The %1 is 0 with %2 layers: every layer would cut the same level; enter a step-down above zero or "
-           "one layer",
-           {EntryName(&TJobEntries::ZPos), Value(e.Layer)}, &TJobEntries::ZPos, &TJobEntries::Layer);
+    Refuse(
+        "RefuseStepDownZero",
+        "The %1 is 0 with %2 layers: every layer would cut the same level; enter a step-down above zero or "
+        "one layer",
+        {EntryName(&TJobEntries::ZPos), Value(e.Layer)}, &TJobEntries::ZPos, &TJobEntries::Layer);
   }
   if (!e.ZUpAbs && !(e.ZUp > 0)) {
     Refuse("RefuseRetractRelative",
@@ -146,8 +150,8 @@ void CheckGeometry(const TJobEntries& e) {
   // the thousandth well before), and a mistyped size should not make a program at all.
   for (const TLength& l : kLengths) {
     if (!(std::fabs(l.Of(e)) < kMaxCoordinate))
-      Refuse("RefuseBelowLimit", "The %1 must stay below 1000000 mm, but it is %2", {l.Name(), Value(l.Of(e))},
-             l.member);
+      Refuse("RefuseBelowLimit", "The %1 must stay below 1000000 mm, but it is %2",
+             {l.Name(), Value(l.Of(e))}, l.member);
   }
   const double depth = EffectiveLayers(e) * e.ZPos;
   if (!(depth < kMaxCoordinate)) {
@@ -243,12 +247,13 @@ TCheckedJob CheckJob(const TJobEntries& e) {
       Refuse("RefuseNotFinite", "The %1 is not a finite number: %2", {l.Name(), Value(l.Of(e))}, l.member);
   }
   if (e.Mode != kModeSpiral && e.Mode != kModeXZigzag && e.Mode != kModeYZigzag) {
-    Refuse("RefuseUnknownChoice", "The clearing %1 %2 is unknown", {EntryName(&TJobEntries::Mode), Value(e.Mode)},
-           &TJobEntries::Mode);
+    Refuse("RefuseUnknownChoice", "The clearing %1 %2 is unknown",
+           {EntryName(&TJobEntries::Mode), Value(e.Mode)}, &TJobEntries::Mode);
   }
-  if (e.Direction != kDirectionBoth && e.Direction != kDirectionClimb && e.Direction != kDirectionConventional) {
-    Refuse("RefuseUnknownChoice", "The %1 %2 is unknown", {EntryName(&TJobEntries::Direction), Value(e.Direction)},
-           &TJobEntries::Direction);
+  if (e.Direction != kDirectionBoth && e.Direction != kDirectionClimb &&
+      e.Direction != kDirectionConventional) {
+    Refuse("RefuseUnknownChoice", "The %1 %2 is unknown",
+           {EntryName(&TJobEntries::Direction), Value(e.Direction)}, &TJobEntries::Direction);
   }
   if (e.Entry != kEntryPlunge && e.Entry != kEntryRamp) {
     Refuse("RefuseUnknownChoice", "The %1 %2 is unknown", {EntryName(&TJobEntries::Entry), Value(e.Entry)},
@@ -305,30 +310,33 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   // Each entry is below the bound, but sums of them can still reach it.
   const double largest = LargestCoordinate(e);
   if (!(largest < kMaxCoordinate)) {
-    throw EDVError(MessageOf("RefuseCoordinates",
-                             "The sizes of this job are too large: its coordinates could reach %1 mm, but they "
-                             "must stay below 1000000 mm",
-                             {Value(largest)}));
+    throw EDVError(
+        MessageOf("RefuseCoordinates",
+                  "The sizes of this job are too large: its coordinates could reach %1 mm, but they "
+                  "must stay below 1000000 mm",
+                  {Value(largest)}));
   }
   CheckOutputChoices(e, largest);
 
   // A ramp goes back and forth along the first pass; on one too short for the program's thousandths to
   // describe a leg no steeper than the angle, it cannot go down at all.
   if (const TRampPlan ramp = PlanRamp(MakeFacingJob(e)); ramp.Ramps && !ramp.Possible) {
-    Refuse("RefuseRampTooShort",
-           "The first pass is %1 mm long: too short to ramp down along at %2 degrees; choose a steeper ramp, an "
-           "overcut or plunge entry",
-           {Value(std::round(ramp.Room * 1000) / 1000), Value(e.RampAngle)}, &TJobEntries::Entry,
-           &TJobEntries::RampAngle, &TJobEntries::Overcut);
+    Refuse(
+        "RefuseRampTooShort",
+        "The first pass is %1 mm long: too short to ramp down along at %2 degrees; choose a steeper ramp, an "
+        "overcut or plunge entry",
+        {Value(std::round(ramp.Room * 1000) / 1000), Value(e.RampAngle)}, &TJobEntries::Entry,
+        &TJobEntries::RampAngle, &TJobEntries::Overcut);
   }
   // The edge clean goes down again where the spiral's first turn ended; a spiral too narrow to turn never
   // got there, and the edge clean would plunge into the material beside it.
   if (e.Entry == kEntryRamp && e.Mode == kModeSpiral && e.ClearEnd &&
       g.XPos - radius < radius * 3 - e.Cross) {
-    Refuse("RefuseRampEdgeClean",
-           "On a face this narrow the spiral's edge clean goes down into uncut material, which ramp entry does "
-           "not allow: leave out the edge clean, choose another strategy or plunge entry",
-           {}, &TJobEntries::Entry, &TJobEntries::ClearEnd, &TJobEntries::Mode);
+    Refuse(
+        "RefuseRampEdgeClean",
+        "On a face this narrow the spiral's edge clean goes down into uncut material, which ramp entry does "
+        "not allow: leave out the edge clean, choose another strategy or plunge entry",
+        {}, &TJobEntries::Entry, &TJobEntries::ClearEnd, &TJobEntries::Mode);
   }
 
   const double lines = EstimateProgramLines(e);
@@ -355,8 +363,8 @@ TCheckedJob CheckJob(const TJobEntries& e) {
     if (!(step > std::ldexp(scale, -50))) {
       Refuse("RefusePassStepTooSmall",
              "The pass step (%1 - %2) %3 is too small for sizes this large: the passes would not move on",
-             {EntryName(&TJobEntries::Knit), EntryName(&TJobEntries::Cross), Value(step)}, &TJobEntries::Cross,
-             &TJobEntries::Knit);
+             {EntryName(&TJobEntries::Knit), EntryName(&TJobEntries::Cross), Value(step)},
+             &TJobEntries::Cross, &TJobEntries::Knit);
     }
   }
   return TCheckedJob(e, lines);

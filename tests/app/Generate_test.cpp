@@ -179,7 +179,8 @@ TEST_F(GenerateTest, RefusalsAndWriteFailuresGoToTheErrorBoxAndWriteNothing) {
   } rows[] = {
       {"pass step zero", kept, [](TfrmSkimplane& f) { f.edtCross->SetValue(6); },
        "步距（直径(R) - 重叠(C)）必须大于零，但 直径(R) 6 - 重叠(C) 6 = 0。"},
-      {"diameter negative", kept, [](TfrmSkimplane& f) { f.edtKnit->SetValue(-2); }, "直径(R)必须大于零，但现为 -2。"},
+      {"diameter negative", kept, [](TfrmSkimplane& f) { f.edtKnit->SetValue(-2); },
+       "直径(R)必须大于零，但现为 -2。"},
       // The system's reason stays as the system gives it, inside the window's sentence.
       {"missing folder", missing, [](TfrmSkimplane&) {},
        "无法创建文件“" + missing.string() + "”。" + SystemReason(ENOENT) + "。"},

@@ -59,14 +59,19 @@ TEST(RefusalTexts, EveryRefusalOfTheJobCheckHasTheWindowsWordsForAllItsArguments
       {"RefuseGrblMist", [](TJobEntries& e) { e.Dialect = kDialectGrbl, e.Coolant = kCoolantMist; }},
       {"RefuseRampTooShort", [](TJobEntries& e) { e.XPos = 6, e.YPos = 6.01, e.Entry = kEntryRamp; }},
       {"RefuseRampEdgeClean", [](TJobEntries& e) { e.XPos = 9, e.YPos = 30, e.Entry = kEntryRamp; }},
-      {"RefuseTooManyLines", [](TJobEntries& e) { e.XPos = 900000, e.Knit = 0.01, e.Cross = 0.005, e.Mode = kModeYZigzag; }},
+      {"RefuseTooManyLines",
+       [](TJobEntries& e) { e.XPos = 900000, e.Knit = 0.01, e.Cross = 0.005, e.Mode = kModeYZigzag; }},
       // A face as wide as a large cutter has two rows whatever the step: a step below the sums' rounding.
       {"RefusePassStepTooSmall",
-       [](TJobEntries& e) { e.XPos = e.YPos = e.Knit = 200000, e.Cross = 200000 - 1e-10, e.Mode = kModeXZigzag; }},
+       [](TJobEntries& e) {
+         e.XPos = e.YPos = e.Knit = 200000, e.Cross = 200000 - 1e-10, e.Mode = kModeXZigzag;
+       }},
   };
   const TWindowTexts texts;
   // The window names an entry by its caption; here its web name stands for it.
-  const auto caption = [](const std::string& webName) { return QStringLiteral("<%1>").arg(QString::fromStdString(webName)); };
+  const auto caption = [](const std::string& webName) {
+    return QStringLiteral("<%1>").arg(QString::fromStdString(webName));
+  };
   std::set<std::string> raised;
   for (const auto& r : rows) {
     TJobEntries e;
@@ -85,7 +90,8 @@ TEST(RefusalTexts, EveryRefusalOfTheJobCheckHasTheWindowsWordsForAllItsArguments
       EXPECT_FALSE(shown.contains(QRegularExpression(QStringLiteral("%[1-9]")))) << shown.toStdString();
       for (const TMessageText& a : m.Args) {
         const QString arg = a.Entry.empty() ? QString::fromStdString(a.Words()) : caption(a.Entry);
-        EXPECT_TRUE(shown.contains(arg)) << r.key << ": " << arg.toStdString() << " in " << shown.toStdString();
+        EXPECT_TRUE(shown.contains(arg))
+            << r.key << ": " << arg.toStdString() << " in " << shown.toStdString();
       }
     }
   }

@@ -303,7 +303,8 @@ TEST(WindowGenerate, ARefusedJobIsRefusedBeforeTheSaveDialog) {
     const char* control;
   } rows[] = {
       {"pass step", [](TfrmSkimplane& f) { f.edtCross->SetValue(6); }, "步距", "tabKnit", "edtCross"},
-      {"pass step below zero", [](TfrmSkimplane& f) { f.edtKnit->SetValue(0.25); }, "步距", "tabKnit", "edtCross"},
+      {"pass step below zero", [](TfrmSkimplane& f) { f.edtKnit->SetValue(0.25); }, "步距", "tabKnit",
+       "edtCross"},
       {"huge face",
        [](TfrmSkimplane& f) {
          f.edtXPos->SetValue(1e9);
@@ -463,7 +464,8 @@ TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
        QStringLiteral("The program was not written:"), QStringLiteral("The program was written."),
        QStringLiteral("Writing the program..."), QStringLiteral("Cancel"),
        QStringLiteral("The program cannot be made; check dwell after the spindle start:"),
-       QStringLiteral("The pass step (Diameter(R) - Overlap(C)) must be above zero, but Diameter(R) 6 - Overlap(C) 6 = 0."),
+       QStringLiteral("The pass step (Diameter(R) - Overlap(C)) must be above zero, but Diameter(R) 6 - "
+                      "Overlap(C) 6 = 0."),
        QStringLiteral("Cannot create file \"")},
       {"packs\\Chinese-Traditional.lng", QString::fromUtf8("無法產生程式，請檢查重疊(C)、直徑(R)："),
        QString::fromUtf8("程式未能寫入："), QString::fromUtf8("程式已產生。"),
@@ -501,8 +503,8 @@ TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
     p.log.savePath = QString::fromStdString((p.dir / "missing" / "a.nc").string());
     form->btnGenerateClick();
     ASSERT_EQ(p.log.errors.size(), 2u);
-    EXPECT_TRUE(p.log.errors[1].text.startsWith(r.writeLead.isEmpty() ? r.writeReason
-                                                                       : r.writeLead + QLatin1Char('\n') + r.writeReason))
+    EXPECT_TRUE(p.log.errors[1].text.startsWith(
+        r.writeLead.isEmpty() ? r.writeReason : r.writeLead + QLatin1Char('\n') + r.writeReason))
         << p.log.errors[1].text.toStdString();
     // A program written, with its progress dialog shown from the first line.
     QString working, cancel;

@@ -11,7 +11,9 @@ TEST(MessageText, FillInReplacesEachPlaceholderOnceAndLeavesTheRest) {
     std::vector<std::string> args;
     const char* text;
   } rows[] = {
-      {"The %1 must be above zero, but it is %2", {"X size", "-50"}, "The X size must be above zero, but it is -50"},
+      {"The %1 must be above zero, but it is %2",
+       {"X size", "-50"},
+       "The X size must be above zero, but it is -50"},
       {"%2 before %1, %1 twice", {"a", "b"}, "b before a, a twice"},
       {"Cannot create file \"%1\". %2", {"/tmp/100%2.nc", "%1"}, "Cannot create file \"/tmp/100%2.nc\". %1"},
       {"%1 of %3", {"one"}, "one of %3"},
@@ -26,9 +28,10 @@ TEST(MessageText, WordsAreTheEnglishMessageOfNestedArguments) {
   const TMessageText text = MessageOf(
       "SettingsFileError", "\"%1\", %2",
       {MessageValue("/x/%1.ini"),
-       MessageOf("SettingsEntryError", "entry \"%1\": %2",
-                 {MessageValue("Knit"), MessageOf("NotAValid", "'%1' is not a valid %2",
-                                                  {MessageValue("abc"), MessageValue("diameter", "diameter")})})});
+       MessageOf(
+           "SettingsEntryError", "entry \"%1\": %2",
+           {MessageValue("Knit"), MessageOf("NotAValid", "'%1' is not a valid %2",
+                                            {MessageValue("abc"), MessageValue("diameter", "diameter")})})});
   EXPECT_EQ(text.Words(), "\"/x/%1.ini\", entry \"Knit\": 'abc' is not a valid diameter");
   EXPECT_EQ(EDVError(text).what(), text.Words());
   // A message without words of its own is its text as a value.

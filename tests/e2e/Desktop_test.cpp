@@ -435,8 +435,9 @@ TEST_F(DesktopTest, AScreenReaderReadsTheWindowInThePacksLanguage) {
     const char* boxText;  // what the refusal box says, in part
   } rows[] = {
       {"English", "Option:[%RootKey%]\r\n[%\r\n  Lang:packs\\English.lng\r\n%]\r\n", false, true, ""},
-      {"English refusal", "Option:[%RootKey%]\r\n[%\r\n  Cross:6\r\n  Lang:packs\\English.lng\r\n%]\r\n", true,
-       true, "The pass step (Diameter(R) - Overlap(C)) must be above zero, but Diameter(R) 6 - Overlap(C) 6 = 0."},
+      {"English refusal", "Option:[%RootKey%]\r\n[%\r\n  Cross:6\r\n  Lang:packs\\English.lng\r\n%]\r\n",
+       true, true,
+       "The pass step (Diameter(R) - Overlap(C)) must be above zero, but Diameter(R) 6 - Overlap(C) 6 = 0."},
       {"Chinese refusal", "Option:[%RootKey%]\r\n[%\r\n  Cross:6\r\n%]\r\n", true, false,
        "步距（直径(R) - 重叠(C)）必须大于零，但 直径(R) 6 - 重叠(C) 6 = 0。"},
   };
@@ -463,7 +464,8 @@ TEST_F(DesktopTest, AScreenReaderReadsTheWindowInThePacksLanguage) {
         EXPECT_NE(tree.find(seen), std::string::npos) << seen << "\n" << tree;
     }
     std::istringstream lines(tree);
-    for (std::string line; r.english && std::getline(lines, line);) EXPECT_FALSE(HasHan(line)) << r.name << ": " << line;
+    for (std::string line; r.english && std::getline(lines, line);)
+      EXPECT_FALSE(HasHan(line)) << r.name << ": " << line;
     PressClose(window);
     EXPECT_EQ(Exited(), 0) << r.name;
   }
