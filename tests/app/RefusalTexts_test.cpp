@@ -33,13 +33,9 @@ TEST(RefusalTexts, EveryRefusalOfTheJobCheckHasTheWindowsWordsForAllItsArguments
   } rows[] = {
       {"RefuseNotFinite", [&](TJobEntries& e) { e.XPos = nan; }},
       {"RefuseUnknownChoice", [](TJobEntries& e) { e.Mode = 4; }},
-      {"RefuseUnknownChoice", [](TJobEntries& e) { e.Direction = 3; }},
-      {"RefuseUnknownChoice", [](TJobEntries& e) { e.Entry = 2; }},
-      {"RefuseUnknownChoice", [](TJobEntries& e) { e.Dialect = 7; }},
       {"RefuseUnknownChoice", [](TJobEntries& e) { e.Coolant = 7; }},
       {"RefuseRampAngle", [](TJobEntries& e) { e.RampAngle = 90.5; }},
       {"RefuseAboveZero", [](TJobEntries& e) { e.XPos = -50; }},
-      {"RefuseAboveZero", [](TJobEntries& e) { e.Speed = 0; }},
       {"RefuseOvercutBelowZero", [](TJobEntries& e) { e.Overcut = -1; }},
       {"RefuseFaceNarrow", [](TJobEntries& e) { e.XPos = 4; }},
       {"RefuseFaceNarrowWithOvercut", [](TJobEntries& e) { e.XPos = 2, e.Overcut = 0.5; }},

@@ -23,18 +23,3 @@ TEST(MessageText, FillInReplacesEachPlaceholderOnceAndLeavesTheRest) {
   };
   for (const auto& r : rows) EXPECT_EQ(FillIn(r.pattern, r.args), r.text) << r.pattern;
 }
-
-TEST(MessageText, WordsAreTheEnglishMessageOfNestedArguments) {
-  const TMessageText text = MessageOf(
-      "SettingsFileError", "\"%1\", %2",
-      {MessageValue("/x/%1.ini"),
-       MessageOf(
-           "SettingsEntryError", "entry \"%1\": %2",
-           {MessageValue("Knit"), MessageOf("NotAValid", "'%1' is not a valid %2",
-                                            {MessageValue("abc"), MessageValue("diameter", "diameter")})})});
-  EXPECT_EQ(text.Words(), "\"/x/%1.ini\", entry \"Knit\": 'abc' is not a valid diameter");
-  EXPECT_EQ(EDVError(text).what(), text.Words());
-  // A message without words of its own is its text as a value.
-  EXPECT_EQ(EDVError("Invaild field name").Text().Words(), "Invaild field name");
-  EXPECT_TRUE(EDVError("Invaild field name").Text().Key.empty());
-}
