@@ -97,8 +97,8 @@ TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_vi
       const EDVError named = FileError(
           fileName, MessageOf("SettingsEntryError", "entry \"%1\": %2", {Quoted(key), error.Text()}));
       if (!read.FirstFailure) read.FirstFailure = std::make_exception_ptr(named);
-      failures.Pattern += (failures.Args.empty() ? "%" : "\n%") + std::to_string(failures.Args.size() + 1);
-      failures.Args.push_back(named.Text());
+      // Two at a time: a pattern has nine places at most.
+      failures = failures.Pattern.empty() ? named.Text() : MessageOf({}, "%1\n%2", {failures, named.Text()});
     }
   };
   for (const TJobField& f : kJobFields) {
@@ -146,7 +146,7 @@ TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_vi
     read.FirstFailure = read.Failures = std::make_exception_ptr(FileError(
         fileName, LineDetail(stop, MessageOf("SettingsNulByte",
                                              "a NUL byte ends the text here; nothing after it is read"))));
-  } else if (!failures.Args.empty()) {
+  } else if (!failures.Pattern.empty()) {
     read.Failures = std::make_exception_ptr(EDVError(failures));
   }
   return read;
