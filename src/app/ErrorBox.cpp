@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 QString ApplicationTitleFromPath(const QString& executablePath) {
   QString name = QFileInfo(executablePath).fileName();
   const qsizetype dot = name.indexOf(QLatin1Char('.'));
@@ -12,8 +14,12 @@ QString ApplicationTitleFromPath(const QString& executablePath) {
   return name.left(1).toUpper() + name.mid(1).toLower();
 }
 
-QString ErrorBoxText(const QString& message) {
-  if (!message.isEmpty() && message.back() > QLatin1Char('.')) return message + QLatin1Char('.');
+QString ErrorBoxText(const QString& message, const QString& chineseStop) {
+  const bool chinese =
+      std::any_of(message.begin(), message.end(), [](QChar c) { return c.script() == QChar::Script_Han; });
+  const QString stop = chinese && !chineseStop.isEmpty() ? chineseStop : QStringLiteral(".");
+  if (!message.isEmpty() && message.back() > QLatin1Char('.') && !message.endsWith(stop))
+    return message + stop;
   return message;
 }
 

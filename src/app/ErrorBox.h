@@ -11,8 +11,9 @@
 [[nodiscard]] QString ApplicationTitleFromPath(const QString& executablePath);
 
 // The text shown for an error: the message, plus a full stop when its last character sorts above ".".
-// Messages that already end in a full stop, a closing quote or a blank are shown as they are.
-[[nodiscard]] QString ErrorBoxText(const QString& message);
+// Messages that already end in a full stop, a closing quote or a blank are shown as they are. A message
+// that holds a Chinese character takes `chineseStop` ("。") instead, unless it ends in that already.
+[[nodiscard]] QString ErrorBoxText(const QString& message, const QString& chineseStop = QStringLiteral("."));
 
 // The in-house code carries its messages as 8-bit bytes: UTF-8 where they come from our own texts and
 // file names, GBK where they quote bytes from a Chinese INI file. Shows both correctly.

@@ -213,8 +213,10 @@ void TPreviewWindow::ShowLayer(int index) {
   UpdateFigures();
 }
 
-void TPreviewWindow::FollowEntries(std::function<TJobEntries()> readEntries) {
+void TPreviewWindow::FollowEntries(std::function<TJobEntries()> readEntries,
+                                   std::function<QString(const std::exception&)> describe) {
   readEntries_ = std::move(readEntries);
+  describe_ = std::move(describe);
 }
 
 void TPreviewWindow::Follow() {
@@ -238,7 +240,7 @@ void TPreviewWindow::FollowNow() {
   } catch (const std::exception& error) {
     // Typing passes through values that cannot be cut (a diameter of 0 on the way to 0.5): said here,
     // not in a box at every key, and the drawing of the last job that could be cut stays.
-    ShowStatus(QString::fromUtf8(error.what()));
+    ShowStatus(describe_ ? describe_(error) : QString::fromUtf8(error.what()));
   }
 }
 
@@ -344,7 +346,8 @@ void InstallPreview(TfrmSkimplane& form) {
           });
         });
         // While it is open the drawing follows every entry of the main window.
-        window->FollowEntries([&form] { return form.ReadJobEntries(); });
+        window->FollowEntries([&form] { return form.ReadJobEntries(); },
+                              [&form](const std::exception& error) { return form.MessageText(error); });
         QObject::connect(&form, &TfrmSkimplane::EntriesChanged, window, &TPreviewWindow::Follow);
       }
       bool shown = false;

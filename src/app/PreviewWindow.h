@@ -40,7 +40,9 @@ class TPreviewWindow final : public QWidget {
 
   // Where the entries come from while the window follows them: a change (Follow) reads them again once
   // the changes have paused for FollowDelayMs. A job refused then is told in the window, not in a box.
-  void FollowEntries(std::function<TJobEntries()> readEntries);
+  // `describe` says why a job cannot be drawn, in the window's language.
+  void FollowEntries(std::function<TJobEntries()> readEntries,
+                     std::function<QString(const std::exception&)> describe = {});
   void Follow();
   int FollowDelayMs = 300;
 
@@ -90,6 +92,7 @@ class TPreviewWindow final : public QWidget {
   bool busy_ = false;
   QTimer* followTimer_ = nullptr;
   std::function<TJobEntries()> readEntries_;
+  std::function<QString(const std::exception&)> describe_;
 };
 
 // Adds the button btnPreview ("预览", left of btnGenerate on its line, same size) to the window; a click

@@ -527,7 +527,8 @@ QString TfrmSkimplane::ApplicationTitle() const {
 }
 
 void TfrmSkimplane::ShowErrorBox(const QString& message) {
-  if (seams_.ShowError) seams_.ShowError(this, ApplicationTitle(), ErrorBoxText(message));
+  if (seams_.ShowError)
+    seams_.ShowError(this, ApplicationTitle(), ErrorBoxText(message, Texts.Text("MsgFullStop")));
 }
 
 void TfrmSkimplane::ShowErrorBox(const char* leadKey, const QString& message) {
@@ -539,7 +540,7 @@ void TfrmSkimplane::RunHandler(const std::function<void()>& body, const char* le
   try {
     body();
   } catch (const std::exception& e) {
-    const QString message = MessageFromBytes(e.what());
+    const QString message = MessageText(e);
     if (leadKey)
       ShowErrorBox(leadKey, message);
     else

@@ -79,6 +79,8 @@ class TfrmSkimplane : public QWidget {
   void ShowRefusal(const EJobRefused& refusal);
   // The caption that names an entry of the job on the window (without its colon), else the field's noun.
   [[nodiscard]] QString EntryCaption(const TJobField& field) const;
+  // An error's message in the window's language: its words by key (Texts), its entries by their captions.
+  [[nodiscard]] QString MessageText(const std::exception& error) const;
   // Puts Texts into the buttons and the About text (again after a language pack has changed them).
   void ShowTexts();
 

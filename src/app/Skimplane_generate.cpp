@@ -145,7 +145,7 @@ void TfrmSkimplane::btnGenerateClick() {
     } catch (const TGenerationCancelled&) {
       return;  // nothing written, nothing to report
     } catch (const EDVError& error) {
-      ShowErrorBox("MsgWriteFailed", MessageFromBytes(error.what()));
+      ShowErrorBox("MsgWriteFailed", MessageText(error));
       return;
     }
     if (seams_.ShowMessage) seams_.ShowMessage(this, ApplicationTitle(), Texts.Text("MsgSuccess"));
@@ -185,13 +185,21 @@ QString TfrmSkimplane::EntryCaption(const TJobField& field) const {
   return text.isEmpty() ? QString::fromUtf8(field.Noun) : text;
 }
 
+QString TfrmSkimplane::MessageText(const std::exception& error) const {
+  const auto* keyed = dynamic_cast<const EDVError*>(&error);
+  if (!keyed) return MessageFromBytes(error.what());
+  return Texts.Message(keyed->Text(), [this](const std::string& webName) {
+    const TJobField* field = FieldByWebName(webName);
+    return field ? EntryCaption(*field) : QString();
+  });
+}
+
 void TfrmSkimplane::ShowRefusal(const EJobRefused& refusal) {
   QStringList entries;
   for (const TJobField* field : refusal.Fields())
     if (field && !entries.contains(EntryCaption(*field))) entries << EntryCaption(*field);
-  const QString reason = MessageFromBytes(refusal.what());
-  const QString lead = entries.isEmpty()
-                           ? Texts.Text("MsgRefusedNoEntry")
-                           : Texts.Text("MsgRefused").arg(entries.join(Texts.Text("MsgListSeparator")));
+  const QString reason = MessageText(refusal);
+  QString lead = Texts.Text(entries.isEmpty() ? "MsgRefusedNoEntry" : "MsgRefused");
+  if (!lead.isEmpty() && !entries.isEmpty()) lead = lead.arg(entries.join(Texts.Text("MsgListSeparator")));
   ShowErrorBox(lead.isEmpty() ? reason : lead + QLatin1Char('\n') + reason);
 }

@@ -6,13 +6,21 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+struct TMessageText;
 
 class TWindowTexts {
  public:
   // The pack's text for `key`, else the window's own.
   [[nodiscard]] QString Text(const char* key) const;
+  // A message (dvError.h) in the window's language: each key's words from the pack or the window's own,
+  // put together with their arguments; a message whose key has no words here is its English text.
+  // `entryCaption` names an entry of the job, given its web name, as the window does (empty: its noun).
+  [[nodiscard]] QString Message(const TMessageText& message,
+                                const std::function<QString(const std::string& webName)>& entryCaption) const;
   // Keys the window does not know are ignored.
   void Set(const std::string& key, const QString& text);
   [[nodiscard]] static bool Knows(const std::string& key);

@@ -87,13 +87,13 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
   // otherwise cut and put a regular file in its place, a name too long, a folder we may not search.
   if (!exists && errno != ENOENT) {
     const int error_number = errno;
-    throw EDVError(CannotCreateFileMessage(target_, error_number));
+    throw CannotCreateFileError(target_, error_number);
   }
   if (exists) {
-    if (S_ISDIR(st.st_mode)) throw EDVError(CannotCreateFileMessage(target_, EISDIR));
+    if (S_ISDIR(st.st_mode)) throw CannotCreateFileError(target_, EISDIR);
     // A file without write permission is read-only to us, even for a superuser who could open it anyway.
     if ((st.st_mode & S_IWUSR) == 0 || ::access(target_.c_str(), W_OK) != 0) {
-      throw EDVError(CannotCreateFileMessage(target_, EACCES));
+      throw CannotCreateFileError(target_, EACCES);
     }
   }
 
@@ -103,7 +103,7 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
     fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (fd_ < 0) {
       const int error_number = errno;
-      throw EDVError(CannotCreateFileMessage(target_, error_number));
+      throw CannotCreateFileError(target_, error_number);
     }
     return;
   }
@@ -123,7 +123,7 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
   }
   if (fd_ < 0) {
     const int error_number = errno;
-    throw EDVError(CannotCreateFileMessage(target_, error_number));
+    throw CannotCreateFileError(target_, error_number);
   }
   // The name is known to the signal handler from now until the writer is done with it.
   cleanupSlot_ = RegisterTemporary(temp_);
@@ -208,12 +208,12 @@ void AtomicFileWriter::Commit() {
       temp_.clear();
       if (error_number != EEXIST) {
         Discard();
-        throw EDVError(CannotCreateFileMessage(target_, error_number));
+        throw CannotCreateFileError(target_, error_number);
       }
     }
     if (temp_.empty()) {
       Discard();
-      throw EDVError(CannotCreateFileMessage(target_, EEXIST));
+      throw CannotCreateFileError(target_, EEXIST);
     }
     mode_ = TMode::mNamed;  // from here on a failure removes the name again
   }
@@ -227,7 +227,7 @@ void AtomicFileWriter::Commit() {
   if (::rename(temp_.c_str(), target_.c_str()) != 0) {
     const int error_number = errno;
     Discard();
-    throw EDVError(CannotCreateFileMessage(target_, error_number));
+    throw CannotCreateFileError(target_, error_number);
   }
   temp_.clear();
   dvFileWriting::gTemporaryNames.Remove(cleanupSlot_);

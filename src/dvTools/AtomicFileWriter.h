@@ -19,8 +19,8 @@
 
 #include "dvTools/dvError.h"
 
-// "Stream write error", the text the window shows, with the file and the system's reason kept for callers
-// that can say more (the command-line tool).
+// "Stream write error", the text the window shows (key "StreamWriteError"), with the file and the system's
+// reason kept for callers that can say more (the command-line tool).
 class EStreamWriteError : public EDVError {
  public:
   EStreamWriteError(std::filesystem::path file, int errorNumber);
@@ -83,7 +83,8 @@ class AtomicFileWriter {
 // Writes the whole of `bytes` to `target` through an AtomicFileWriter.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
-// The text of "Cannot create file \"%s\". %s" for a path and a system error number.
+// "Cannot create file \"%s\". %s" for a path and a system error number: the error, and its text.
+[[nodiscard]] EDVError CannotCreateFileError(const std::filesystem::path& target, int error_number);
 [[nodiscard]] std::string CannotCreateFileMessage(const std::filesystem::path& target, int error_number);
 
 // Seams for tests: the call that flushes a file to disk (::fsync), and whether the unnamed temporary file

@@ -21,9 +21,6 @@ namespace dvFileWriting {
 [[nodiscard]] std::filesystem::path TemporaryNameBeside(const std::filesystem::path& target,
                                                         std::size_t maxNameUnits, unsigned processId);
 
-// "Cannot create file \"<full path>\". <reason>"
-[[nodiscard]] std::string CannotCreateFile(const std::filesystem::path& target, int errorNumber);
-
 // A sync that a pipe, a terminal, a console or a device cannot do is no failure of the write.
 [[nodiscard]] inline bool SyncNotPossible(int errorNumber) {
   return errorNumber == EINVAL || errorNumber == EROFS || errorNumber == ENOTSUP;

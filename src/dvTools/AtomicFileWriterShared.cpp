@@ -73,15 +73,16 @@ void TTemporaryNames::Remove(int& slot) {
   slot = -1;
 }
 
-std::string CannotCreateFile(const fs::path& target, int errorNumber) {
-  return "Cannot create file \"" + EscapeControlBytes(Utf8FromPath(FullPath(target))) + "\". " +
-         SystemReason(errorNumber);
-}
-
 }  // namespace dvFileWriting
 
+EDVError CannotCreateFileError(const fs::path& target, int error_number) {
+  return EDVError(MessageOf("FileNotCreated", "Cannot create file \"%1\". %2",
+                            {MessageValue(EscapeControlBytes(Utf8FromPath(dvFileWriting::FullPath(target)))),
+                             MessageValue(SystemReason(error_number))}));
+}
+
 std::string CannotCreateFileMessage(const fs::path& target, int error_number) {
-  return dvFileWriting::CannotCreateFile(target, error_number);
+  return CannotCreateFileError(target, error_number).what();
 }
 
 std::string SystemReason(int errorNumber) {
@@ -94,7 +95,9 @@ std::string SystemReason(int errorNumber) {
 }
 
 EStreamWriteError::EStreamWriteError(fs::path file, int errorNumber)
-    : EDVError("Stream write error"), file_(std::move(file)), errorNumber_(errorNumber) {}
+    : EDVError(MessageOf("StreamWriteError", "Stream write error")),
+      file_(std::move(file)),
+      errorNumber_(errorNumber) {}
 
 std::string EStreamWriteError::Detail() const {
   return "Cannot write file \"" + EscapeControlBytes(Utf8FromPath(file_)) + "\". " +

@@ -104,7 +104,7 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
     fd_ = ::_wopen(target_.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
     if (fd_ < 0) {
       const int error_number = errno;
-      throw EDVError(CannotCreateFileMessage(target_, error_number));
+      throw CannotCreateFileError(target_, error_number);
     }
     return;
   }
@@ -112,10 +112,10 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
   const fs::file_status status = fs::status(target_, ec);
   const bool exists = !ec && fs::exists(status);
   if (exists) {
-    if (fs::is_directory(status)) throw EDVError(CannotCreateFileMessage(target_, EISDIR));
+    if (fs::is_directory(status)) throw CannotCreateFileError(target_, EISDIR);
     const DWORD attributes = ::GetFileAttributesW(target_.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-      throw EDVError(CannotCreateFileMessage(target_, EACCES));
+      throw CannotCreateFileError(target_, EACCES);
   }
 
   // Anything else that is no regular file is written through as well.
@@ -124,7 +124,7 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
     fd_ = ::_wopen(target_.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
     if (fd_ < 0) {
       const int error_number = errno;
-      throw EDVError(CannotCreateFileMessage(target_, error_number));
+      throw CannotCreateFileError(target_, error_number);
     }
     return;
   }
@@ -139,7 +139,7 @@ AtomicFileWriter::AtomicFileWriter(const fs::path& target) : target_(FollowLinks
   if (fd_ < 0) {
     const int error_number = errno;
     temp_.clear();
-    throw EDVError(CannotCreateFileMessage(target_, error_number));
+    throw CannotCreateFileError(target_, error_number);
   }
   cleanupSlot_ = RegisterTemporary(temp_);
 }
@@ -208,7 +208,7 @@ void AtomicFileWriter::Commit() {
   if (!::MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const int error_number = ErrnoOfSystemError(::GetLastError());
     Discard();
-    throw EDVError(CannotCreateFileMessage(target_, error_number));
+    throw CannotCreateFileError(target_, error_number);
   }
   temp_.clear();
   dvFileWriting::gTemporaryNames.Remove(cleanupSlot_);

@@ -63,15 +63,21 @@ void Close(int fd) {
 }
 #endif
 
-[[noreturn]] void ThrowCannotOpen(const std::filesystem::path& path, const std::string& reason) {
-  throw EDVError("Cannot open file \"" + EscapeControlBytes(Utf8FromPath(path)) + "\". " + reason);
+[[noreturn]] void ThrowCannotOpen(const std::filesystem::path& path, TMessageText reason) {
+  throw EDVError(MessageOf("FileNotOpened", "Cannot open file \"%1\". %2",
+                           {MessageValue(EscapeControlBytes(Utf8FromPath(path))), std::move(reason)}));
+}
+[[noreturn]] void ThrowCannotOpen(const std::filesystem::path& path, std::string systemReason) {
+  ThrowCannotOpen(path, MessageValue(std::move(systemReason)));
 }
 
-std::string SizeText(std::size_t bytes) {
+TMessageText TooLarge(std::size_t bytes) {
   if (bytes % (std::size_t{1} << 20) == 0) {
-    return std::to_string(bytes >> 20) + " MiB (" + std::to_string(bytes) + " bytes)";
+    return MessageOf("FileLargerThanMiB", "Larger than the limit of %1 MiB (%2 bytes)",
+                     {MessageValue(std::to_string(bytes >> 20)), MessageValue(std::to_string(bytes))});
   }
-  return std::to_string(bytes) + " bytes";
+  return MessageOf("FileLargerThan", "Larger than the limit of %1 bytes",
+                   {MessageValue(std::to_string(bytes))});
 }
 
 }  // namespace
@@ -91,8 +97,8 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::size_t maxBy
   TStat st{};
   if (StatOf(fd, st) != 0) ThrowCannotOpen(path, SystemReason(errno));
   if (IsFolder(st)) ThrowCannotOpen(path, SystemReason(EISDIR));
-  if (!IsRegular(st)) ThrowCannotOpen(path, "Not a regular file");
-  const std::string tooLarge = "Larger than the limit of " + SizeText(maxBytes);
+  if (!IsRegular(st)) ThrowCannotOpen(path, MessageOf("FileNotRegular", "Not a regular file"));
+  const TMessageText tooLarge = TooLarge(maxBytes);
   if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) ThrowCannotOpen(path, tooLarge);
   // The size may change while we read (or be told as 0, as some system files do): the limit is kept on
   // the bytes actually read.
@@ -104,7 +110,7 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::size_t maxBy
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw EDVError("Stream read error");
+      throw EDVError(MessageOf("StreamReadError", "Stream read error"));
     }
     if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) ThrowCannotOpen(path, tooLarge);
     bytes.append(buffer, static_cast<std::size_t>(n));

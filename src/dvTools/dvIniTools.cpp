@@ -43,9 +43,11 @@ TIniEntry* EntryOf(PTreeItem item) {
 
 // The checks every entry passes before anything is added; `name` is already trimmed.
 void ValidateEntry(std::string_view name, std::string_view value) {
-  if (name.empty()) throw EDVError("Invaild field name");
-  if (name.size() > kMaxNameLength) throw EDVError("Invaild field (length > 255).");
-  if (value.size() > kMaxValueLength) throw EDVError("Invalid value (length > 65535).");
+  if (name.empty()) throw EDVError(MessageOf("IniNameMissing", "Invaild field name"));
+  if (name.size() > kMaxNameLength)
+    throw EDVError(MessageOf("IniNameTooLong", "Invaild field (length > 255)."));
+  if (value.size() > kMaxValueLength)
+    throw EDVError(MessageOf("IniValueTooLong", "Invalid value (length > 65535)."));
 }
 
 std::unique_ptr<TIniEntry> MakeEntry(std::string_view name, std::string_view value) {
@@ -326,7 +328,8 @@ void TDVIniFile::SetEntry(PTreeItem item, std::string_view name, std::string_vie
 
 void TDVIniFile::ReplaceValue(PTreeItem item, std::string_view value) {
   if (!item) return;
-  if (value.size() > kMaxValueLength) throw EDVError("Invalid value (length > 65535).");
+  if (value.size() > kMaxValueLength)
+    throw EDVError(MessageOf("IniValueTooLong", "Invalid value (length > 65535)."));
   if (TIniEntry* entry = EntryOf(item)) entry->Value.assign(value);
 }
 
@@ -349,7 +352,8 @@ PTreeItem TDVIniFile::AppendNamedItem(PTreeItem parent, std::string_view name, s
 }
 
 void TDVIniFile::RaiseSubKeyNotOpen() const {
-  throw EDVError("RootKey \"" + rootKeyName_ + "\" - subitem key not open.");
+  throw EDVError(MessageOf("SettingsBlockMissing", "RootKey \"%1\" - subitem key not open.",
+                           {MessageValue(rootKeyName_)}));
 }
 
 // ---- cursor ------------------------------------------------------------------------------------------
@@ -440,7 +444,8 @@ std::int32_t TDVIniFile::ReadInteger(std::string_view name) {
   const std::string text = ReadRawString(name);
   std::int32_t value = 0;
   if (!TryParseIniInteger(text, value))
-    throw EDVError("'" + EscapeControlBytes(text) + "' is not a valid integer value");
+    throw EDVError(MessageOf("NotAnInteger", "'%1' is not a valid integer value",
+                             {MessageValue(EscapeControlBytes(text))}));
   return value;
 }
 
@@ -448,7 +453,8 @@ double TDVIniFile::ReadFloat(std::string_view name) {
   const std::string text = ReadRawString(name);
   double value = 0;
   if (!TryParseIniFloat(text, decimalSeparator_, value))
-    throw EDVError("'" + EscapeControlBytes(text) + "' is not a valid floating point value");
+    throw EDVError(MessageOf("NotANumber", "'%1' is not a valid floating point value",
+                             {MessageValue(EscapeControlBytes(text))}));
   return value;
 }
 
@@ -482,7 +488,8 @@ void TDVIniFile::LoadFromFile(const fs::path& fileName) {
   loadStop_ = {};
   std::error_code ec;
   if (fs::status(fileName, ec).type() == fs::file_type::not_found)
-    throw EDVError("Ini file:" + EscapeControlBytes(fileName.string()) + " not found.");
+    throw EDVError(MessageOf("FileNotFound", "Ini file:%1 not found.",
+                             {MessageValue(EscapeControlBytes(fileName.string()))}));
   // Everything is read before the document is touched, so a read error leaves it as it was.
   LoadFromBytes(ReadRegularFile(fileName));
 }

@@ -33,9 +33,10 @@ TToolpathPreview BuildPreview(const TCheckedJob& job, bool everyLayer, const TRe
   if (everyLayer) {
     const double lines = job.EstimatedLines();
     if (lines > kMaxPreviewLines) {
-      throw EDVError("The program would have about " + std::to_string(static_cast<long long>(lines)) +
-                     " lines, too many to draw (at most " +
-                     std::to_string(static_cast<long long>(kMaxPreviewLines)) + ")");
+      throw EDVError(MessageOf("PreviewTooManyLines",
+                               "The program would have about %1 lines, too many to draw (at most %2)",
+                               {MessageValue(std::to_string(static_cast<long long>(lines))),
+                                MessageValue(std::to_string(static_cast<long long>(kMaxPreviewLines)))}));
     }
   }
   TPreviewSink sink(everyLayer);

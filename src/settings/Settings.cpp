@@ -23,22 +23,29 @@ constexpr const char* kLangKey = "Lang";
 // other text that is no number.
 double ReadFiniteFloat(TDVIniFile& ini, const char* key) {
   const double value = ini.ReadFloat(key);
-  if (!std::isfinite(value))
-    throw EDVError("'" + EscapeControlBytes(ini.ReadRawString(key)) +
-                   "' is not a valid floating point value");
+  if (!std::isfinite(value)) {
+    throw EDVError(MessageOf("NotANumber", "'%1' is not a valid floating point value",
+                             {MessageValue(EscapeControlBytes(ini.ReadRawString(key)))}));
+  }
   return value;
+}
+
+// Text from the file in a message, its control bytes escaped.
+TMessageText Quoted(std::string_view text) {
+  return MessageValue(EscapeControlBytes(text));
 }
 
 // Every message about a settings file begins with its name; control bytes of the name, of a line and of
 // a value are escaped.
-EDVError FileError(std::string_view fileName, std::string_view detail) {
-  return EDVError(EscapeControlBytes("\"" + std::string(fileName) + "\", " + std::string(detail)));
+EDVError FileError(std::string_view fileName, TMessageText detail) {
+  return EDVError(MessageOf("SettingsFileError", "\"%1\", %2", {Quoted(fileName), std::move(detail)}));
 }
 
-std::string LineDetail(const TIniLoadStop& stop, std::string_view reason) {
+TMessageText LineDetail(const TIniLoadStop& stop, TMessageText reason) {
   std::string text = stop.Text;
   if (text.size() >= kLoadStopTextBytes) text += "...";
-  return "line " + std::to_string(stop.Line) + " '" + text + "': " + std::string(reason);
+  return MessageOf("SettingsLineError", "line %1 '%2': %3",
+                   {MessageValue(std::to_string(stop.Line)), Quoted(text), std::move(reason)});
 }
 
 // Runs a load of `ini`; a line it could not read is named with the file.
@@ -49,7 +56,7 @@ void LoadNamed(TDVIniFile& ini, std::string_view fileName, TLoad load) {
   } catch (const EDVError& error) {
     const TIniLoadStop& stop = ini.LoadStop();
     if (stop.Line == 0 || stop.AtNul) throw;  // the file itself: its message names it already
-    throw FileError(fileName, LineDetail(stop, error.what()));
+    throw FileError(fileName, LineDetail(stop, error.Text()));
   }
 }
 
@@ -77,7 +84,7 @@ TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_vi
   // One bad entry costs only its own field. Stopping at it would leave the later fields at their design
   // values, and the exit would then store those over the user's good entries.
   TSettingsRead read;
-  std::string failures;  // every entry that could not be read, a line each
+  TMessageText failures;  // every entry that could not be read, a line each
   const auto entry = [&](std::string_view key, const auto& step) {
     try {
       step();
@@ -87,10 +94,11 @@ TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_vi
         if (!read.FirstFailure) read.FirstFailure = read.Failures = std::current_exception();
         return;
       }
-      const EDVError named = FileError(fileName, "entry \"" + std::string(key) + "\": " + error.what());
+      const EDVError named = FileError(
+          fileName, MessageOf("SettingsEntryError", "entry \"%1\": %2", {Quoted(key), error.Text()}));
       if (!read.FirstFailure) read.FirstFailure = std::make_exception_ptr(named);
-      if (!failures.empty()) failures += '\n';
-      failures += named.what();
+      // Two at a time: a pattern has nine places at most.
+      failures = failures.Pattern.empty() ? named.Text() : MessageOf({}, "%1\n%2", {failures, named.Text()});
     }
   };
   for (const TJobField& f : kJobFields) {
@@ -100,7 +108,8 @@ TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_vi
       if (f.StoredAsNumber) f.Set(entries, f.Words[0].Value);
       if (!ini.ValueExists(f.Key)) return;
       const auto invalid = [&] {
-        return EDVError("'" + EscapeControlBytes(ini.ReadRawString(f.Key)) + "' is not a valid " + f.Noun);
+        return EDVError(MessageOf("NotAValid", "'%1' is not a valid %2",
+                                  {Quoted(ini.ReadRawString(f.Key)), EntryName(f)}));
       };
       switch (f.Kind) {
         case TFieldKind::fkFloat: {
@@ -134,9 +143,10 @@ TSettingsRead ReadSettings(TDVIniFile& ini, TJobEntries& entries, std::string_vi
   });
   // The entries after a NUL byte were never read: that, not one of the entries, is what to report.
   if (const TIniLoadStop& stop = ini.LoadStop(); stop.AtNul) {
-    read.FirstFailure = read.Failures = std::make_exception_ptr(
-        FileError(fileName, LineDetail(stop, "a NUL byte ends the text here; nothing after it is read")));
-  } else if (!failures.empty()) {
+    read.FirstFailure = read.Failures = std::make_exception_ptr(FileError(
+        fileName, LineDetail(stop, MessageOf("SettingsNulByte",
+                                             "a NUL byte ends the text here; nothing after it is read"))));
+  } else if (!failures.Pattern.empty()) {
     read.Failures = std::make_exception_ptr(EDVError(failures));
   }
   return read;
@@ -152,7 +162,7 @@ void TSettingsRead::RaiseFailures() const {
 
 namespace {
 
-std::string MessageOf(const std::exception_ptr& failure) {
+std::string FailureMessage(const std::exception_ptr& failure) {
   try {
     if (failure) std::rethrow_exception(failure);
   } catch (const std::exception& error) {
@@ -164,11 +174,22 @@ std::string MessageOf(const std::exception_ptr& failure) {
 }  // namespace
 
 std::string TSettingsRead::FirstFailureMessage() const {
-  return MessageOf(FirstFailure);
+  return FailureMessage(FirstFailure);
 }
 
 std::string TSettingsRead::FailuresMessage() const {
-  return MessageOf(Failures);
+  return FailureMessage(Failures);
+}
+
+TMessageText TSettingsRead::FailuresText() const {
+  try {
+    if (Failures) std::rethrow_exception(Failures);
+  } catch (const EDVError& error) {
+    return error.Text();
+  } catch (const std::exception& error) {
+    return MessageValue(error.what());
+  }
+  return {};
 }
 
 void WriteSettings(TDVIniFile& ini, const TJobEntries& entries) {
@@ -229,9 +250,11 @@ void SaveSettings(const TJobEntries& entries, const TSettingsPlace& place) {
     // as it always was; any other failure keeps the file as it is.
     TJobEntries probe;
     const TSettingsRead read = ReadSettings(ini, probe, Utf8FromPath(path));
-    if (read.FirstFailure && (ini.IsSubKeyOpen() || ini.LoadStop().AtNul))
-      throw EDVError(read.FailuresMessage() +
-                     "; the file was kept unchanged and the window's entries were not saved");
+    if (read.FirstFailure && (ini.IsSubKeyOpen() || ini.LoadStop().AtNul)) {
+      throw EDVError(MessageOf("SettingsKeptUnchanged",
+                               "%1; the file was kept unchanged and the window's entries were not saved",
+                               {read.FailuresText()}));
+    }
     ini.OpenRootKey(kOptionKey);
     ini.OpenSubKey();
   } else {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "dvTools/dvError.h"
 #include "dvTools/dvIniTools.h"
 #include "toolpath/FacingJob.h"
 
@@ -75,6 +76,8 @@ struct TSettingsRead {
   // Their messages; empty when every entry was read.
   [[nodiscard]] std::string FirstFailureMessage() const;
   [[nodiscard]] std::string FailuresMessage() const;
+  // The same by key (dvError.h), for a window that says them in its language.
+  [[nodiscard]] TMessageText FailuresText() const;
 };
 
 // The reading steps on a loaded document with QuotedStrings set: the keys of the first block of

@@ -13,7 +13,8 @@ const TDialect& DialectFor(int dialect) {
     case kDialectGrbl:
       return GrblDialect();
     default:
-      throw EJobRefused("The output dialect " + std::to_string(dialect) + " is unknown",
+      throw EJobRefused(MessageOf("RefuseUnknownChoice", "The output %1 %2 is unknown",
+                                  {EntryName(&TJobEntries::Dialect), MessageValue(std::to_string(dialect))}),
                         {FieldOf(&TJobEntries::Dialect)});
   }
 }
@@ -41,11 +42,14 @@ void CheckOutputChoices(const TJobEntries& e, double largest) {
   const TDialect& dialect = DialectFor(e.Dialect);
   const TJobField* coolant = FieldOf(&TJobEntries::Coolant);
   if (e.Coolant != kCoolantDefault && !coolant->WordOf(e.Coolant))
-    throw EJobRefused("The coolant choice " + std::to_string(e.Coolant) + " is unknown", {coolant});
+    throw EJobRefused(MessageOf("RefuseUnknownChoice", "The %1 choice %2 is unknown",
+                                {EntryName(*coolant), MessageValue(std::to_string(e.Coolant))}),
+                      {coolant});
   // A negative or endless dwell would stop the program at its start for good.
   if (!(e.Dwell >= 0 && e.Dwell <= kMaxDwell))
-    throw EJobRefused("The dwell must be between 0 and " + std::to_string(static_cast<int>(kMaxDwell)) +
-                          " seconds",
+    throw EJobRefused(MessageOf("RefuseDwell", "The %1 must be between 0 and %2 seconds",
+                                {EntryName(&TJobEntries::Dwell),
+                                 MessageValue(std::to_string(static_cast<int>(kMaxDwell)))}),
                       {FieldOf(&TJobEntries::Dwell)});
   dialect.Check(e, largest);
 }

@@ -105,7 +105,9 @@ class TGrblDialect final : public TDialect {
   void Check(const TJobEntries& e, double) const override {
     if (e.Coolant == kCoolantMist)
       throw EJobRefused(
-          "GRBL 1.1 has no mist coolant (M7) in its stock build: choose flood or no coolant for GRBL",
+          MessageOf(
+              "RefuseGrblMist",
+              "GRBL 1.1 has no mist coolant (M7) in its stock build: choose flood or no coolant for GRBL"),
           {FieldOf(&TJobEntries::Coolant), FieldOf(&TJobEntries::Dialect)});
   }
 };

@@ -261,6 +261,15 @@ template <class TMember>
   return nullptr;
 }
 
+// An entry named in a message: its noun, which a window replaces by the entry's caption.
+[[nodiscard]] inline TMessageText EntryName(const TJobField& field) {
+  return MessageValue(field.Noun, field.WebName);
+}
+template <class TMember>
+[[nodiscard]] TMessageText EntryName(TMember TJobEntries::*member) {
+  return EntryName(*FieldOf(member));
+}
+
 // The field an alternative entry replaces.
 [[nodiscard]] inline const TJobField& ReplacedField(const TJobField& alternative) {
   return *FieldOf(alternative.Alternative->Replaces);
@@ -271,12 +280,12 @@ template <class TMember>
   return std::isfinite(value) && value > 0;
 }
 
-// A job the job check refuses: the message, and the fields it is about, the one to mend first first, so
-// that a window can take the user there and a page can mark the entries without reading the words.
+// A job the job check refuses: the message by its key, and the fields it is about, the one to mend first
+// first, so that a window can take the user there and a page can mark the entries without reading the words.
 class EJobRefused : public EDVError {
  public:
-  EJobRefused(const std::string& message, std::vector<const TJobField*> fields)
-      : EDVError(message), fields_(std::move(fields)) {}
+  EJobRefused(TMessageText text, std::vector<const TJobField*> fields)
+      : EDVError(std::move(text)), fields_(std::move(fields)) {}
   [[nodiscard]] const std::vector<const TJobField*>& Fields() const { return fields_; }
 
  private:

@@ -20,17 +20,27 @@ std::string Shortest(double value) {
   return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
-// The refusal of a job, about the fields of these members.
+// The refusal of a job, about the fields of these members. Its words have a key each (a window's language
+// pack says them in its language); the English pattern is the command line's message.
 template <class... TMembers>
-[[noreturn]] void Refuse(const std::string& message, TMembers... members) {
-  throw EJobRefused(message, {FieldOf(members)...});
+[[noreturn]] void Refuse(const char* key, const char* pattern, std::vector<TMessageText> args,
+                         TMembers... members) {
+  throw EJobRefused(MessageOf(key, pattern, std::move(args)), {FieldOf(members)...});
+}
+
+// A number of the job as its messages write it.
+TMessageText Value(double value) {
+  return MessageValue(Shortest(value));
+}
+TMessageText Value(std::int32_t value) {
+  return MessageValue(std::to_string(value));
 }
 
 // A length of the job: its member and what messages call it.
 struct TLength {
   double TJobEntries::*member;
   [[nodiscard]] double Of(const TJobEntries& e) const { return e.*member; }
-  [[nodiscard]] std::string Name() const { return FieldOf(member)->Noun; }
+  [[nodiscard]] TMessageText Name() const { return EntryName(member); }
 };
 constexpr TLength kLengths[] = {{&TJobEntries::XPos},   {&TJobEntries::YPos},        {&TJobEntries::Knit},
                                 {&TJobEntries::Cross},  {&TJobEntries::ZPos},        {&TJobEntries::ZUp},
@@ -80,12 +90,15 @@ double LargestCoordinate(const TJobEntries& e) {
 void CheckGeometry(const TJobEntries& e) {
   for (const TLength& s : {kLengths[0], kLengths[1], kLengths[2]}) {
     if (!(s.Of(e) > 0))
-      Refuse("The " + s.Name() + " must be above zero, but it is " + Shortest(s.Of(e)), s.member);
+      Refuse("RefuseAboveZero", "The %1 must be above zero, but it is %2", {s.Name(), Value(s.Of(e))},
+             s.member);
   }
   if (!(e.Overcut >= 0)) {
-    Refuse("The overcut must not be below zero, but it is " + Shortest(e.Overcut) +
-               ": the cutter would stay further inside the face than its radius",
-           &TJobEntries::Overcut);
+    Refuse(
+        "RefuseOvercutBelowZero",
+        "The %1 must not be below zero, but it is %2: the cutter would stay further inside the face than its "
+        "radius",
+        {EntryName(&TJobEntries::Overcut), Value(e.Overcut)}, &TJobEntries::Overcut);
   }
   // The cutter centre keeps its radius inside every edge, less the overcut: a face narrower than the
   // cutter has no room for it unless the overcut lets the cutter pass beyond the edges.
@@ -94,48 +107,63 @@ void CheckGeometry(const TJobEntries& e) {
       // The least overcut that fits, rounded up to the program's thousandth.
       double least = std::ceil((e.Knit - s.Of(e)) / 2 * 1000) / 1000;
       if (s.Of(e) + 2 * least < e.Knit) least += 0.001;
-      const std::string with = e.Overcut > 0 ? " with twice the overcut " + Shortest(e.Overcut) : "";
-      Refuse("The " + s.Name() + " " + Shortest(s.Of(e)) + with + " is smaller than the cutter diameter " +
-                 Shortest(e.Knit) + ": the cutter does not fit inside the face; an overcut of at least " +
-                 Shortest(least) + " mm lets it cut past the edges",
-             s.member, &TJobEntries::Knit, &TJobEntries::Overcut);
+      std::vector<TMessageText> args = {s.Name(), Value(s.Of(e)), Value(e.Knit), Value(least)};
+      if (e.Overcut > 0) {
+        args.push_back(Value(e.Overcut));
+        Refuse(
+            "RefuseFaceNarrowWithOvercut",
+            "The %1 %2 with twice the overcut %5 is smaller than the cutter diameter %3: the cutter does not "
+            "fit inside the face; an overcut of at least %4 mm lets it cut past the edges",
+            args, s.member, &TJobEntries::Knit, &TJobEntries::Overcut);
+      }
+      Refuse("RefuseFaceNarrow",
+             "The %1 %2 is smaller than the cutter diameter %3: the cutter does not fit inside the face; an "
+             "overcut of at least %4 mm lets it cut past the edges",
+             args, s.member, &TJobEntries::Knit, &TJobEntries::Overcut);
     }
   }
   if (e.ZPos < 0) {
-    Refuse("The step-down must not be below zero, but it is " + Shortest(e.ZPos) +
-               ": every layer would cut above the one before",
-           &TJobEntries::ZPos);
+    Refuse("RefuseStepDownBelowZero",
+           "The %1 must not be below zero, but it is %2: every layer would cut above the one before",
+           {EntryName(&TJobEntries::ZPos), Value(e.ZPos)}, &TJobEntries::ZPos);
   }
   if (e.ZPos == 0 && e.Layer > 1) {
-    Refuse("The step-down is 0 with " + std::to_string(e.Layer) +
-               " layers: every layer would cut the same level; enter a step-down above zero or one layer",
-           &TJobEntries::ZPos, &TJobEntries::Layer);
+    Refuse(
+        "RefuseStepDownZero",
+        "The %1 is 0 with %2 layers: every layer would cut the same level; enter a step-down above zero or "
+        "one layer",
+        {EntryName(&TJobEntries::ZPos), Value(e.Layer)}, &TJobEntries::ZPos, &TJobEntries::Layer);
   }
   if (!e.ZUpAbs && !(e.ZUp > 0)) {
-    Refuse("The retract height must be above zero, but it is " + Shortest(e.ZUp) +
-               ": a relative retract at or below the cut drags the cutter through the stock",
-           &TJobEntries::ZUp);
+    Refuse("RefuseRetractRelative",
+           "The %1 must be above zero, but it is %2: a relative retract at or below the cut drags the cutter "
+           "through the stock",
+           {EntryName(&TJobEntries::ZUp), Value(e.ZUp)}, &TJobEntries::ZUp);
   }
   if (e.ZUpAbs && !(e.ZUp > 0)) {
-    Refuse("The absolute retract height must be above the top of the face (Z0), but it is " +
-               Shortest(e.ZUp) + ": the cutter would cross the stock at that height",
-           &TJobEntries::ZUp, &TJobEntries::ZUpAbs);
+    Refuse("RefuseRetractAbsolute",
+           "The absolute %1 must be above the top of the face (Z0), but it is %2: the cutter would cross the "
+           "stock at that height",
+           {EntryName(&TJobEntries::ZUp), Value(e.ZUp)}, &TJobEntries::ZUp, &TJobEntries::ZUpAbs);
   }
   // No controller reads seven whole digits sensibly (GRBL's single-precision numbers are no longer exact to
   // the thousandth well before), and a mistyped size should not make a program at all.
   for (const TLength& l : kLengths) {
     if (!(std::fabs(l.Of(e)) < kMaxCoordinate))
-      Refuse("The " + l.Name() + " must stay below 1000000 mm, but it is " + Shortest(l.Of(e)), l.member);
+      Refuse("RefuseBelowLimit", "The %1 must stay below 1000000 mm, but it is %2",
+             {l.Name(), Value(l.Of(e))}, l.member);
   }
   const double depth = EffectiveLayers(e) * e.ZPos;
   if (!(depth < kMaxCoordinate)) {
-    Refuse("The depth of the last layer (" + std::to_string(EffectiveLayers(e)) + " layers x step-down " +
-               Shortest(e.ZPos) + ") must stay below 1000000 mm, but it is " + Shortest(depth),
+    Refuse("RefuseLastLayerTooDeep",
+           "The depth of the last layer (%1 layers x %2 %3) must stay below 1000000 mm, but it is %4",
+           {Value(EffectiveLayers(e)), EntryName(&TJobEntries::ZPos), Value(e.ZPos), Value(depth)},
            &TJobEntries::ZPos, &TJobEntries::Layer);
   }
   if (!(Depth(e) < kMaxCoordinate)) {
-    Refuse("The depth of the finishing layer (" + Shortest(depth) + " + finishing depth " +
-               Shortest(e.FinishDepth) + ") must stay below 1000000 mm, but it is " + Shortest(Depth(e)),
+    Refuse("RefuseFinishingLayerTooDeep",
+           "The depth of the finishing layer (%1 + %2 %3) must stay below 1000000 mm, but it is %4",
+           {Value(depth), EntryName(&TJobEntries::FinishDepth), Value(e.FinishDepth), Value(Depth(e))},
            &TJobEntries::FinishDepth);
   }
 }
@@ -216,33 +244,42 @@ double EstimateProgramBytes(const TJobEntries& e) {
 TCheckedJob CheckJob(const TJobEntries& e) {
   for (const TLength& l : kLengths) {
     if (!std::isfinite(l.Of(e)))
-      Refuse("The " + l.Name() + " is not a finite number: " + Shortest(l.Of(e)), l.member);
+      Refuse("RefuseNotFinite", "The %1 is not a finite number: %2", {l.Name(), Value(l.Of(e))}, l.member);
   }
-  if (e.Mode != kModeSpiral && e.Mode != kModeXZigzag && e.Mode != kModeYZigzag)
-    Refuse("The clearing strategy " + std::to_string(e.Mode) + " is unknown", &TJobEntries::Mode);
+  if (e.Mode != kModeSpiral && e.Mode != kModeXZigzag && e.Mode != kModeYZigzag) {
+    Refuse("RefuseUnknownChoice", "The clearing %1 %2 is unknown",
+           {EntryName(&TJobEntries::Mode), Value(e.Mode)}, &TJobEntries::Mode);
+  }
   if (e.Direction != kDirectionBoth && e.Direction != kDirectionClimb &&
-      e.Direction != kDirectionConventional)
-    Refuse("The cut direction " + std::to_string(e.Direction) + " is unknown", &TJobEntries::Direction);
-  if (e.Entry != kEntryPlunge && e.Entry != kEntryRamp)
-    Refuse("The entry " + std::to_string(e.Entry) + " is unknown", &TJobEntries::Entry);
+      e.Direction != kDirectionConventional) {
+    Refuse("RefuseUnknownChoice", "The %1 %2 is unknown",
+           {EntryName(&TJobEntries::Direction), Value(e.Direction)}, &TJobEntries::Direction);
+  }
+  if (e.Entry != kEntryPlunge && e.Entry != kEntryRamp) {
+    Refuse("RefuseUnknownChoice", "The %1 %2 is unknown", {EntryName(&TJobEntries::Entry), Value(e.Entry)},
+           &TJobEntries::Entry);
+  }
   if (!(e.RampAngle > 0 && e.RampAngle <= 90)) {
-    Refuse("The ramp angle must be above 0 and at most 90 degrees, but it is " + Shortest(e.RampAngle),
-           &TJobEntries::RampAngle);
+    Refuse("RefuseRampAngle", "The %1 must be above 0 and at most 90 degrees, but it is %2",
+           {EntryName(&TJobEntries::RampAngle), Value(e.RampAngle)}, &TJobEntries::RampAngle);
   }
 
   // A plunge with feed 0 is refused by the control only once the spindle runs; a spindle speed of 0
   // would plunge a standing cutter into the stock.
-  if (e.Fro <= 0) Refuse("The feed must be above zero, but it is " + std::to_string(e.Fro), &TJobEntries::Fro);
-  if (e.Speed <= 0)
-    Refuse("The spindle speed must be above zero, but it is " + std::to_string(e.Speed), &TJobEntries::Speed);
+  for (std::int32_t TJobEntries::*rate : {&TJobEntries::Fro, &TJobEntries::Speed}) {
+    if (e.*rate <= 0) {
+      Refuse("RefuseAboveZero", "The %1 must be above zero, but it is %2", {EntryName(rate), Value(e.*rate)},
+             rate);
+    }
+  }
   if (e.FinishDepth < 0) {
-    Refuse("The finishing depth must not be below zero, but it is " + Shortest(e.FinishDepth) +
-               ": the finishing layer would cut above the last one",
-           &TJobEntries::FinishDepth);
+    Refuse("RefuseFinishDepthBelowZero",
+           "The %1 must not be below zero, but it is %2: the finishing layer would cut above the last one",
+           {EntryName(&TJobEntries::FinishDepth), Value(e.FinishDepth)}, &TJobEntries::FinishDepth);
   }
   if (e.FinishDepth > 0 && e.FinishFeed <= 0) {
-    Refuse("The finishing feed must be above zero with a finishing depth, but it is " +
-               std::to_string(e.FinishFeed),
+    Refuse("RefuseFinishFeed", "The %1 must be above zero with a %2, but it is %3",
+           {EntryName(&TJobEntries::FinishFeed), EntryName(&TJobEntries::FinishDepth), Value(e.FinishFeed)},
            &TJobEntries::FinishFeed, &TJobEntries::FinishDepth);
   }
 
@@ -252,8 +289,9 @@ TCheckedJob CheckJob(const TJobEntries& e) {
   const double radius = e.Knit / 2;
   const double step = radius * 2 - e.Cross;
   if (!(step > 0)) {
-    Refuse("The pass step (diameter - overlap) must be above zero, but diameter " + Shortest(e.Knit) +
-               " - overlap " + Shortest(e.Cross) + " = " + Shortest(step),
+    Refuse("RefusePassStep", "The pass step (%1 - %2) must be above zero, but %1 %3 - %2 %4 = %5",
+           {EntryName(&TJobEntries::Knit), EntryName(&TJobEntries::Cross), Value(e.Knit), Value(e.Cross),
+            Value(step)},
            &TJobEntries::Cross, &TJobEntries::Knit);
   }
 
@@ -265,44 +303,53 @@ TCheckedJob CheckJob(const TJobEntries& e) {
                              radius * 2 + g.XPos,     radius * 2 + g.YPos, deepest,
                              deepest + e.ZPos + e.ZUp};
   for (double v : extremes) {
-    if (!std::isfinite(v)) throw EDVError("The sizes of this job are too large to be computed");
+    if (!std::isfinite(v))
+      throw EDVError(MessageOf("RefuseNotComputable", "The sizes of this job are too large to be computed"));
   }
 
   // Each entry is below the bound, but sums of them can still reach it.
   const double largest = LargestCoordinate(e);
   if (!(largest < kMaxCoordinate)) {
-    throw EDVError("The sizes of this job are too large: its coordinates could reach " + Shortest(largest) +
-                   " mm, but they must stay below 1000000 mm");
+    throw EDVError(
+        MessageOf("RefuseCoordinates",
+                  "The sizes of this job are too large: its coordinates could reach %1 mm, but they "
+                  "must stay below 1000000 mm",
+                  {Value(largest)}));
   }
   CheckOutputChoices(e, largest);
 
   // A ramp goes back and forth along the first pass; on one too short for the program's thousandths to
   // describe a leg no steeper than the angle, it cannot go down at all.
   if (const TRampPlan ramp = PlanRamp(MakeFacingJob(e)); ramp.Ramps && !ramp.Possible) {
-    Refuse("The first pass is " + Shortest(std::round(ramp.Room * 1000) / 1000) +
-               " mm long: too short to ramp down along at " + Shortest(e.RampAngle) +
-               " degrees; choose a steeper ramp, an overcut or plunge entry",
-           &TJobEntries::Entry, &TJobEntries::RampAngle, &TJobEntries::Overcut);
+    Refuse(
+        "RefuseRampTooShort",
+        "The first pass is %1 mm long: too short to ramp down along at %2 degrees; choose a steeper ramp, an "
+        "overcut or plunge entry",
+        {Value(std::round(ramp.Room * 1000) / 1000), Value(e.RampAngle)}, &TJobEntries::Entry,
+        &TJobEntries::RampAngle, &TJobEntries::Overcut);
   }
   // The edge clean goes down again where the spiral's first turn ended; a spiral too narrow to turn never
   // got there, and the edge clean would plunge into the material beside it.
   if (e.Entry == kEntryRamp && e.Mode == kModeSpiral && e.ClearEnd &&
       g.XPos - radius < radius * 3 - e.Cross) {
     Refuse(
-        "On a face this narrow the spiral's edge clean goes down into uncut material, which ramp entry "
-        "does not allow: leave out the edge clean, choose another strategy or plunge entry",
-        &TJobEntries::Entry, &TJobEntries::ClearEnd, &TJobEntries::Mode);
+        "RefuseRampEdgeClean",
+        "On a face this narrow the spiral's edge clean goes down into uncut material, which ramp entry does "
+        "not allow: leave out the edge clean, choose another strategy or plunge entry",
+        {}, &TJobEntries::Entry, &TJobEntries::ClearEnd, &TJobEntries::Mode);
   }
 
   const double lines = EstimateProgramLines(e);
   if (!(lines <= kMaxProgramLines)) {
-    throw EDVError("The program would have about " + Whole(lines) + " lines, more than the limit of " +
-                   Whole(kMaxProgramLines) + " lines");
+    throw EDVError(MessageOf("RefuseTooManyLines",
+                             "The program would have about %1 lines, more than the limit of %2 lines",
+                             {MessageValue(Whole(lines)), MessageValue(Whole(kMaxProgramLines))}));
   }
   const double bytes = BytesForLines(e, lines);
   if (!(bytes <= kMaxProgramBytes)) {
-    throw EDVError("The program would have about " + Whole(bytes) + " bytes, more than the limit of " +
-                   Whole(kMaxProgramBytes) + " bytes");
+    throw EDVError(MessageOf("RefuseTooManyBytes",
+                             "The program would have about %1 bytes, more than the limit of %2 bytes",
+                             {MessageValue(Whole(bytes)), MessageValue(Whole(kMaxProgramBytes))}));
   }
 
   // A zig-zag moves on by (2R + row) - C. When the pass step is below the rounding of those sums, the row
@@ -314,8 +361,9 @@ TCheckedJob CheckJob(const TJobEntries& e) {
     const double scale =
         std::fabs(radius * 2) + std::max(std::fabs(radius), std::fabs(last)) + std::fabs(e.Cross);
     if (!(step > std::ldexp(scale, -50))) {
-      Refuse("The pass step (diameter - overlap) " + Shortest(step) +
-                 " is too small for sizes this large: the passes would not move on",
+      Refuse("RefusePassStepTooSmall",
+             "The pass step (%1 - %2) %3 is too small for sizes this large: the passes would not move on",
+             {EntryName(&TJobEntries::Knit), EntryName(&TJobEntries::Cross), Value(step)},
              &TJobEntries::Cross, &TJobEntries::Knit);
     }
   }

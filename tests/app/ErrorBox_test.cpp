@@ -26,6 +26,7 @@ TEST(ErrorBoxText, FullStopWhenLastCharacterSortsAboveDot) {
   const struct {
     const char* message;
     const char* shown;
+    const char* chineseStop = ".";  // the window's full stop for a message in Chinese
   } rows[] = {
       {"RootKey \"Option\" - subitem key not open.", "RootKey \"Option\" - subitem key not open."},
       {"'abc' is not a valid floating point value", "'abc' is not a valid floating point value."},
@@ -41,9 +42,16 @@ TEST(ErrorBoxText, FullStopWhenLastCharacterSortsAboveDot) {
       {"ends in a digit 5", "ends in a digit 5."},
       {"\xe4\xb8\xad\xe6\x96\x87", "\xe4\xb8\xad\xe6\x96\x87."},
       {"already two..", "already two.."},
+      {"直径(R)必须大于零，但现为 -2", "直径(R)必须大于零，但现为 -2。", "。"},
+      {"无法创建文件“/x”。No such file or directory", "无法创建文件“/x”。No such file or directory。", "。"},
+      {"找不到文件 a.lng。", "找不到文件 a.lng。", "。"},
+      {"Stream write error", "Stream write error.", "。"},  // no Chinese: the stop as always
   };
-  for (const auto& r : rows)
-    EXPECT_EQ(ErrorBoxText(QString::fromUtf8(r.message)), QString::fromUtf8(r.shown)) << r.message;
+  for (const auto& r : rows) {
+    EXPECT_EQ(ErrorBoxText(QString::fromUtf8(r.message), QString::fromUtf8(r.chineseStop)),
+              QString::fromUtf8(r.shown))
+        << r.message;
+  }
 }
 
 TEST(ErrorBoxText, MessagesFromUtf8AndGbkBytes) {

@@ -235,15 +235,15 @@ TEST_F(GenerateTest, RefusalsAndWriteFailuresGoToTheErrorBoxAndWriteNothing) {
     std::string text;  // the whole text, or its beginning when it ends in "..."
   } rows[] = {
       {"pass step zero", kept, [](TfrmSkimplane& f) { f.edtCross->SetValue(6); },
-       "The pass step (diameter - overlap) must be above zero, but diameter 6 - overlap 6 = 0."},
+       "步距（直径(R) - 重叠(C)）必须大于零，但 直径(R) 6 - 重叠(C) 6 = 0。"},
       {"diameter negative", kept, [](TfrmSkimplane& f) { f.edtKnit->SetValue(-2); },
-       "The diameter must be above zero, but it is -2."},
+       "直径(R)必须大于零，但现为 -2。"},
+      // The system's reason stays as the system gives it, inside the window's sentence.
       {"missing folder", missing, [](TfrmSkimplane&) {},
-       CannotCreateFileMessage(missing, ENOENT) + "."},
-      {"feed zero", kept, [](TfrmSkimplane& f) { f.edtFro->SetValue(0); },
-       "The feed must be above zero, but it is 0."},
+       "无法创建文件“" + missing.string() + "”。" + SystemReason(ENOENT) + "。"},
+      {"feed zero", kept, [](TfrmSkimplane& f) { f.edtFro->SetValue(0); }, "给进(F)必须大于零，但现为 0。"},
       {"spindle speed negative", kept, [](TfrmSkimplane& f) { f.edtSpeed->SetValue(-100); },
-       "The spindle speed must be above zero, but it is -100."},
+       "主轴(S)必须大于零，但现为 -100。"},
   };
   WriteBytes(kept, "old content");
   for (const auto& r : rows) {

@@ -309,32 +309,32 @@ TEST(WindowGenerate, ARefusedJobIsRefusedBeforeTheSaveDialog) {
     const char* page;
     const char* control;
   } rows[] = {
-      {"pass step", [](TfrmSkimplane& f) { f.edtCross->SetValue(6); }, "pass step", "tabKnit", "edtCross"},
-      {"pass step below zero", [](TfrmSkimplane& f) { f.edtKnit->SetValue(0.25); }, "pass step", "tabKnit",
+      {"pass step", [](TfrmSkimplane& f) { f.edtCross->SetValue(6); }, "步距", "tabKnit", "edtCross"},
+      {"pass step below zero", [](TfrmSkimplane& f) { f.edtKnit->SetValue(0.25); }, "步距", "tabKnit",
        "edtCross"},
       {"huge face",
        [](TfrmSkimplane& f) {
          f.edtXPos->SetValue(1e9);
          f.edtYPos->SetValue(1e9);
        },
-       "must stay below 1000000 mm", "tabFace", "edtXPos"},
-      {"feed", [](TfrmSkimplane& f) { f.edtFro->SetValue(0); }, "The feed", "tabOption", "edtFro"},
-      {"overcut", [](TfrmSkimplane& f) { f.edtOvercut->SetValue(-1); }, "The overcut", "tabMachining",
+       "必须小于 1000000 mm", "tabFace", "edtXPos"},
+      {"feed", [](TfrmSkimplane& f) { f.edtFro->SetValue(0); }, "给进(F)", "tabOption", "edtFro"},
+      {"overcut", [](TfrmSkimplane& f) { f.edtOvercut->SetValue(-1); }, "过切(O)", "tabMachining",
        "edtOvercut"},
       {"ramp angle",
        [](TfrmSkimplane& f) {
          f.opnRamp->click();
          f.edtRampAngle->SetValue(0);
        },
-       "The ramp angle", "tabMachining", "edtRampAngle"},
+       "斜坡角(A)", "tabMachining", "edtRampAngle"},
       // Closed while plunging: the entry's choice, which opens it, takes the focus.
-      {"ramp angle while plunging", [](TfrmSkimplane& f) { f.edtRampAngle->SetValue(0); }, "The ramp angle",
+      {"ramp angle while plunging", [](TfrmSkimplane& f) { f.edtRampAngle->SetValue(0); }, "斜坡角(A)",
        "tabMachining", "opnPlunge"},
-      {"finishing feed", [](TfrmSkimplane& f) { f.edtFinishDepth->SetValue(0.5); }, "The finishing feed",
+      {"finishing feed", [](TfrmSkimplane& f) { f.edtFinishDepth->SetValue(0.5); }, "精铣给进(G)",
        "tabMachining", "edtFinishFeed"},
-      {"dwell", [](TfrmSkimplane& f) { f.edtDwell->SetValue(-1); }, "The dwell", "tabMachining", "edtDwell"},
+      {"dwell", [](TfrmSkimplane& f) { f.edtDwell->SetValue(-1); }, "主轴延时(W)", "tabMachining", "edtDwell"},
       // The step-over is the overlap: its refusal is the overlap's, on the cutter page.
-      {"step-over of zero", [](TfrmSkimplane& f) { f.edtStepover->SetValue(0); }, "pass step", "tabKnit",
+      {"step-over of zero", [](TfrmSkimplane& f) { f.edtStepover->SetValue(0); }, "重叠(C)", "tabKnit",
        "edtCross"},
   };
   for (const auto& r : rows) {
@@ -345,7 +345,7 @@ TEST(WindowGenerate, ARefusedJobIsRefusedBeforeTheSaveDialog) {
     QTest::mouseClick(form->btnGenerate, Qt::LeftButton);
     EXPECT_EQ(log.dialogCalls, 0) << r.name;
     ASSERT_EQ(log.errors.size(), 1u) << r.name;
-    EXPECT_TRUE(log.errors.front().text.contains(QLatin1String(r.message)))
+    EXPECT_TRUE(log.errors.front().text.contains(QString::fromUtf8(r.message)))
         << r.name << ": " << log.errors.front().text.toStdString();
     EXPECT_EQ(form->PageControl1->ActivePage()->objectName(), QLatin1String(r.page)) << r.name;
     auto* control = form->findChild<QWidget*>(QLatin1String(r.control));
@@ -475,6 +475,7 @@ TEST(WindowLanguage, ThePreviewWindowNeverLaysATextOverAnother) {
       }
     }
   }
+  UseQtLanguage(QStringLiteral("zh_CN"));  // as SetUpApplication left it for the tests after this one
 }
 
 bool HasHan(const QString& text) {
@@ -541,23 +542,31 @@ TEST(WindowLanguage, TheShippedPacksReachEveryTextOfTheWindow) {
 }
 
 // The boxes of Generate speak the pack's language and carry the product's title; with a pack a refusal
-// names the entries to mend by their captions, then gives the reason (the generator's own words). Without
-// one the boxes say what the program always said: the reason alone, "Success.".
+// names the entries to mend by their captions, then gives the reason in the pack's words, the entries in
+// it by their captions too. Without one the boxes lead with nothing, "Success." as always, and the reason
+// is the window's own Chinese.
 TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
   const struct {
     const char* pack;  // nullptr: none
-    QString refusalLead, writeLead, success, working, cancel, dwellLead;
+    QString refusalLead, writeLead, success, working, cancel, dwellLead, passStep, writeReason;
   } rows[] = {
       {nullptr, QString(), QString(), QStringLiteral("Success."), QString::fromUtf8("正在生成程序…"),
-       QString::fromUtf8("取消"), QString()},
+       QString::fromUtf8("取消"), QString::fromUtf8("主轴延时(W)必须在 0 到 3600 秒之间。"),
+       QString::fromUtf8("步距（直径(R) - 重叠(C)）必须大于零，但 直径(R) 6 - 重叠(C) 6 = 0。"),
+       QString::fromUtf8("无法创建文件“")},
       {"packs\\English.lng", QStringLiteral("The program cannot be made; check Overlap(C), Diameter(R):"),
        QStringLiteral("The program was not written:"), QStringLiteral("The program was written."),
        QStringLiteral("Writing the program..."), QStringLiteral("Cancel"),
-       QStringLiteral("The program cannot be made; check Spindle dwell(W):")},
+       QStringLiteral("The program cannot be made; check Spindle dwell(W):"),
+       QStringLiteral("The pass step (Diameter(R) - Overlap(C)) must be above zero, but Diameter(R) 6 - "
+                      "Overlap(C) 6 = 0."),
+       QStringLiteral("Cannot create file \"")},
       {"packs\\Chinese-Traditional.lng", QString::fromUtf8("無法產生程式，請檢查重疊(C)、直徑(R)："),
        QString::fromUtf8("程式未能寫入："), QString::fromUtf8("程式已產生。"),
        QString::fromUtf8("正在產生程式…"), QString::fromUtf8("取消"),
-       QString::fromUtf8("無法產生程式，請檢查主軸延時(W)：")},
+       QString::fromUtf8("無法產生程式，請檢查主軸延時(W)："),
+       QString::fromUtf8("步距（直徑(R) - 重疊(C)）必須大於零，但 直徑(R) 6 - 重疊(C) 6 = 0。"),
+       QString::fromUtf8("無法建立檔案“")},
   };
   for (const auto& r : rows) {
     TProgram p;
@@ -575,22 +584,21 @@ TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
     if (!r.refusalLead.isEmpty()) {
       EXPECT_EQ(refusal[0], r.refusalLead);
     }
-    EXPECT_TRUE(refusal.back().startsWith(QLatin1String("The pass step"))) << refusal.back().toStdString();
+    EXPECT_EQ(refusal.back(), r.passStep);
     form->edtCross->SetValue(0.5);
     // An entry of the machining page is named by its caption too.
     form->edtDwell->SetValue(-1);
     form->btnGenerateClick();
     ASSERT_EQ(p.log.errors.size(), 2u);
-    EXPECT_EQ(p.log.errors[1].text.split(QLatin1Char('\n')).front(),
-              r.dwellLead.isEmpty() ? QStringLiteral("The dwell must be between 0 and 3600 seconds.") : r.dwellLead);
+    EXPECT_EQ(p.log.errors[1].text.split(QLatin1Char('\n')).front(), r.dwellLead);
     p.log.errors.pop_back();
     form->edtDwell->SetValue(0);
     // A write that fails: the folder is missing.
     p.log.savePath = QString::fromStdString((p.dir / "missing" / "a.nc").string());
     form->btnGenerateClick();
     ASSERT_EQ(p.log.errors.size(), 2u);
-    EXPECT_TRUE(p.log.errors[1].text.startsWith(r.writeLead.isEmpty() ? QStringLiteral("Cannot create file")
-                                                                       : r.writeLead + QLatin1Char('\n')))
+    EXPECT_TRUE(p.log.errors[1].text.startsWith(
+        r.writeLead.isEmpty() ? r.writeReason : r.writeLead + QLatin1Char('\n') + r.writeReason))
         << p.log.errors[1].text.toStdString();
     // A program written, with its progress dialog shown from the first line.
     QString working, cancel;

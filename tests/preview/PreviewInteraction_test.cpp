@@ -192,15 +192,15 @@ TEST_F(PreviewInteractionTest, TheDrawingFollowsEveryEntry) {
   EXPECT_TRUE(log.errors.empty());
 }
 
-// Entries that cannot be cut while typing: said in the window, no box; the drawing stays; once the job can
-// be cut again the drawing follows and the words go.
+// Entries that cannot be cut while typing: said in the window in its language, no box; the drawing stays;
+// once the job can be cut again the drawing follows and the words go.
 TEST_F(PreviewInteractionTest, ARefusedEntryIsSaidInTheWindow) {
   TPreviewWindow* w = Open();
   ASSERT_NE(w, nullptr);
   w->FollowDelayMs = 0;
   form->edtCross->SetValue(6);
   QTRY_VERIFY_WITH_TIMEOUT(!w->FollowPending(), 5000);
-  EXPECT_TRUE(w->lblStatus->text().startsWith(QStringLiteral("The pass step")))
+  EXPECT_TRUE(w->lblStatus->text().startsWith(QString::fromUtf8("步距（直径(R) - 重叠(C)）")))
       << w->lblStatus->text().toStdString();
   EXPECT_FALSE(w->lblStatus->isHidden());
   EXPECT_EQ(w->Preview().Figures.Lines, 79u);

@@ -271,7 +271,7 @@ TEST_F(PreviewWindowTest, RefusedJobShowsTheErrorAndNoWindow) {
   Enter(*form, e);
   QTest::mouseClick(Button(), Qt::LeftButton);
   ASSERT_EQ(log.errors.size(), 1u);
-  EXPECT_TRUE(log.errors[0].text.startsWith(QStringLiteral("The pass step")))
+  EXPECT_TRUE(log.errors[0].text.startsWith(QString::fromUtf8("步距（直径(R) - 重叠(C)）")))
       << log.errors[0].text.toStdString();
   EXPECT_EQ(Window(), nullptr);
 

@@ -215,6 +215,8 @@ TEST(FormSettings, FirstRunCreatesTheFileAndTheNextRunRestoresIt) {
   EXPECT_EQ(TabText(*form, 0), U("材质平面"));  // no pack: the window's own captions
 }
 
+// The boxes are the window's, in its language (here its own Chinese); the command line's tests hold the
+// English messages.
 TEST(FormSettings, ErrorsAreShownInTheErrorBoxAndTheWindowKeepsWhatWasDone) {
   const struct {
     const char* name;
@@ -228,39 +230,37 @@ TEST(FormSettings, ErrorsAreShownInTheErrorBoxAndTheWindowKeepsWhatWasDone) {
       // An entry that cannot be read is not overwritten with the window's design value at exit.
       {"bad number",
        Crlf({"Option:[%RootKey%]", "[%", "  Length:7", "  Knit:abc", "  Mode:2", "%]"}),
-       {"\"<dir>/Skimplane.ini\", entry \"Knit\": 'abc' is not a valid floating point value.",
-        "\"<dir>/Skimplane.ini\", entry \"Knit\": 'abc' is not a valid floating point value; the file was "
-        "kept unchanged and the window's entries were not saved."},
+       {"“<dir>/Skimplane.ini”，“Knit”项：“abc”不是有效的浮点数。",
+        "“<dir>/Skimplane.ini”，“Knit”项：“abc”不是有效的浮点数；文件保持不变，窗口中的输入没有保存。"},
        7,
        true,  // the entries after the bad one are read all the same
        "长度：",
        true},
       {"NUL byte",
        "Option:[%RootKey%]\r\n[%\r\n  Length:7\r\n\0\0\0\r\n  Knit:8\r\n  Mode:2\r\n%]\r\n"s,
-       {"\"<dir>/Skimplane.ini\", line 4 '\\x00\\x00\\x00': a NUL byte ends the text here; nothing after it "
-        "is read.",
-        "\"<dir>/Skimplane.ini\", line 4 '\\x00\\x00\\x00': a NUL byte ends the text here; nothing after it "
-        "is read; the file was kept unchanged and the window's entries were not saved."},
+       {"“<dir>/Skimplane.ini”，第 4 行“\\x00\\x00\\x00”：此处的 NUL 字节结束了文本，其后的内容都不会读取。",
+        "“<dir>/Skimplane.ini”，第 4 行“\\x00\\x00\\x00”：此处的 NUL 字节结束了文本，其后的内容都不会读取；"
+        "文件保持不变，窗口中的输入没有保存。"},
        7,
        false,
        "长度：",
        true},
       {"empty file",
        "",
-       {"RootKey \"Option\" - subitem key not open.", "RootKey \"Option\" - subitem key not open."},
+       {"“Option”下没有打开的子项。", "“Option”下没有打开的子项。"},
        150,
        false,
        "长度：",
        true},
       {"missing pack",
        Crlf({"Option:[%RootKey%]", "[%", "  Length:9", "  Mode:2", "  Lang:nothere.lng", "%]"}),
-       {"Ini file:<dir>/nothere.lng not found."},
+       {"找不到文件 <dir>/nothere.lng。"},
        9,
        true,
        "长度："},
       {"pack without Lang",
        Crlf({"Option:[%RootKey%]", "[%", "  Mode:2", "  Lang:p.lng", "%]"}),
-       {"RootKey \"Lang\" - subitem key not open."},
+       {"“Lang”下没有打开的子项。"},
        150,
        true,
        "长度："},

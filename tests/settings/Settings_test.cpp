@@ -399,6 +399,19 @@ TEST(SettingsLoad, EveryBadEntryIsReportedInOneMessage) {
         "entry \"Layer\": '1.5' is not a valid integer value",
         "entry \"Mode\": 'z' is not a valid integer value"},
        {"float edtXPos", "float edtZPos"}},
+      // More than nine.
+      {OptionBlock({"Length:a", "Width:a", "Knit:a", "Cross:a", "ZPos:a", "ZUp:a", "Layer:a", "Speed:a", "Fro:a",
+                    "Mode:a", "Dwell:a"}),
+       {"entry \"Length\": 'a' is not a valid floating point value",
+        "entry \"Width\": 'a' is not a valid floating point value",
+        "entry \"Knit\": 'a' is not a valid floating point value",
+        "entry \"Cross\": 'a' is not a valid floating point value",
+        "entry \"ZPos\": 'a' is not a valid floating point value",
+        "entry \"ZUp\": 'a' is not a valid floating point value", "entry \"Layer\": 'a' is not a valid integer value",
+        "entry \"Speed\": 'a' is not a valid integer value", "entry \"Fro\": 'a' is not a valid integer value",
+        "entry \"Mode\": 'a' is not a valid integer value",
+        "entry \"Dwell\": 'a' is not a valid floating point value"},
+       {}},
   };
   for (const auto& r : rows) {
     TFolder f;
