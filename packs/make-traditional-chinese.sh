@@ -117,12 +117,6 @@ Lang:[%RootKey%]
   GenerateWorking:正在產生程式…
   GenerateCancel:取消
   MsgFullStop:。
-  EntryOvercut:過切
-  EntryDirection:切削方向
-  EntryFinishDepth:精加工深度
-  EntryFinishFeed:精加工進給
-  EntryEntry:下刀方式
-  EntryRampAngle:斜線下刀角度
   RefuseNotFinite:%1不是有限的數值：%2
   RefuseUnknownChoice:未知的%1：%2
   RefuseRampAngle:%1必須大於 0 度且不超過 90 度，但現為 %2

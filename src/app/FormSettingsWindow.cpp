@@ -101,7 +101,7 @@ std::vector<std::string> TFormSettingsWindow::OtherCaptionKeys() const {
 }
 
 void TFormSettingsWindow::SetOtherCaption(const std::string& key, const QString& text) {
-  if (TWindowTexts::Knows(key)) {
+  if (form_.Texts.Knows(key)) {
     form_.Texts.Set(key, text);
     form_.ShowTexts();
   } else {

@@ -2,13 +2,8 @@
 
 namespace {
 
-struct TCaption {
-  const char* key;
-  const char* text;  // UTF-8
-};
-
 // "%1" and "%2" stand for the numbers the window puts in.
-constexpr TCaption kCaptions[] = {
+constexpr TPackText kCaptions[] = {
     {"PreviewTitle", "预览"},
     {"PreviewLayer", "层："},
     {"PreviewRapidRate", "快速移动速度："},
@@ -58,21 +53,8 @@ constexpr TCaption kCaptions[] = {
 
 }  // namespace
 
-QString TPreviewCaptions::Text(const char* key) const {
-  const auto it = texts_.constFind(QLatin1String(key));
-  if (it != texts_.constEnd()) return *it;
-  for (const TCaption& c : kCaptions)
-    if (qstrcmp(c.key, key) == 0) return QString::fromUtf8(c.text);
-  return QString();
-}
-
-void TPreviewCaptions::Set(const std::string& key, const QString& text) {
-  for (const TCaption& c : kCaptions)
-    if (key == c.key) texts_.insert(QLatin1String(c.key), text);
-}
+TPreviewCaptions::TPreviewCaptions() : TPackTexts(kCaptions) {}
 
 std::vector<std::string> TPreviewCaptions::Keys() {
-  std::vector<std::string> keys;
-  for (const TCaption& c : kCaptions) keys.emplace_back(c.key);
-  return keys;
+  return TPackTexts(kCaptions).Keys();
 }

@@ -5,15 +5,10 @@
 
 namespace {
 
-struct TText {
-  const char* key;
-  const char* text;  // UTF-8
-};
-
 // "%1" stands for what the window puts in. The About text's lines are separated by "|". The leads of the
 // boxes are a line of their own: the box shows the reason on the next line. Without a pack the boxes say
 // what the program has always said ("Success.", the reason alone); a pack may lead them in its language.
-constexpr TText kTexts[] = {
+constexpr TPackText kTexts[] = {
     {"Generate", "生成"},
     {"Close", "关闭"},
     {"AboutText",
@@ -31,13 +26,6 @@ constexpr TText kTexts[] = {
     {"GenerateCancel", "取消"},
     // What a box adds to a message that does not end in a full stop of its own.
     {"MsgFullStop", "。"},
-    // The entries without a caption on the window's pages, named in messages.
-    {"EntryOvercut", "过切"},
-    {"EntryDirection", "切削方向"},
-    {"EntryFinishDepth", "精加工深度"},
-    {"EntryFinishFeed", "精加工进给"},
-    {"EntryEntry", "下刀方式"},
-    {"EntryRampAngle", "斜线下刀角度"},
     // The reasons of messages, by the keys the job check, the settings file and the file layer give them:
     // %1, %2, ... as each gives them (an entry by its caption, a number as the command line writes it).
     {"RefuseNotFinite", "%1不是有限的数值：%2"},
@@ -96,13 +84,7 @@ constexpr TText kTexts[] = {
 
 }  // namespace
 
-QString TWindowTexts::Text(const char* key) const {
-  const auto it = texts_.constFind(QLatin1String(key));
-  if (it != texts_.constEnd()) return *it;
-  for (const TText& t : kTexts)
-    if (qstrcmp(t.key, key) == 0) return QString::fromUtf8(t.text);
-  return QString();
-}
+TWindowTexts::TWindowTexts() : TPackTexts(kTexts) {}
 
 QString TWindowTexts::Message(const TMessageText& message,
                               const std::function<QString(const std::string&)>& entryCaption) const {
@@ -122,19 +104,6 @@ QString TWindowTexts::Message(const TMessageText& message,
   return QString::fromStdString(FillIn(pattern, args));
 }
 
-void TWindowTexts::Set(const std::string& key, const QString& text) {
-  for (const TText& t : kTexts)
-    if (key == t.key) texts_.insert(QLatin1String(t.key), text);
-}
-
-bool TWindowTexts::Knows(const std::string& key) {
-  for (const TText& t : kTexts)
-    if (key == t.key) return true;
-  return false;
-}
-
 std::vector<std::string> TWindowTexts::Keys() {
-  std::vector<std::string> keys;
-  for (const TText& t : kTexts) keys.emplace_back(t.key);
-  return keys;
+  return TPackTexts(kTexts).Keys();
 }
