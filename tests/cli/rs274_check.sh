@@ -22,6 +22,7 @@ for dialect in iso grbl; do
       "--no-edge-clean --coolant off --x 40 --y 25" "--direction climb --finish-depth 0.3 --finish-feed 60 --layers 2" \
       "--direction conventional --finish-depth 0.2 --finish-feed 80 --absolute-retract --x 40 --y 25" \
       "--overcut 2 --entry ramp --layers 3 --stepover 60" \
+      "--direction climb --entry ramp --layers 2" "--direction conventional --entry ramp --layers 2" \
       "--overcut 7 --entry ramp --ramp-angle 15 --x 5 --y 9 --layers 2"; do
       name="$work/$dialect-$strategy-$count.ngc"
       # shellcheck disable=SC2086
