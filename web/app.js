@@ -42,6 +42,8 @@ let language = 'zh';
 let settingsBytes = null; // the imported Skimplane.ini, whose other contents an export keeps
 let lastFigures = null;
 let refusalShown = false; // the status line holds a refusal of Generate or Export
+let statusOf = null; // the status line's message, said again in the other language
+let shownRefusal = null; // the refusal beside its entries, said again in the other language
 
 // The radio button of a choice's word, and the word chosen.
 function radioOf(name, word) {
@@ -193,6 +195,35 @@ function applyJob(job) {
   enableDependents();
 }
 
+// --- Messages in the page's language --------------------------------------------------------------------
+
+// The caption that names each entry a message may be about (by its web name), as the window names it.
+const captionOfEntry = {
+  x: 'Label3', y: 'Label1', diameter: 'Label5', overlap: 'Label6', stepDown: 'Label7', retract: 'Label8',
+  absoluteRetract: 'CheckBox6', layers: 'Label9', spindle: 'Label10', feed: 'Label11', strategy: 'Label12',
+  edgeClean: 'CheckBox4', finishCentre: 'PreviewCentrePass', dialect: 'Controller', coolant: 'Controller',
+  dwell: 'Label44', overcut: 'Label31', entry: 'Label33', rampAngle: 'Label34', stepover: 'Label37',
+  direction: 'Label36', finishDepth: 'Label40', finishFeed: 'Label42',
+};
+
+// A part of a message in Chinese: an entry by its caption without the colon ("直径(R)"), a value as
+// written, words by key with their arguments put in (in one pass, as the generator fills them: a value's
+// "%1" stays); null for a key without words, which is said in English.
+function chineseOf(part) {
+  if (part.entry && captionOfEntry[part.entry]) return text(captionOfEntry[part.entry]).replace(/[：:\s]+$/u, '');
+  if (!part.key) return part.text;
+  const words = sk.messageWords[part.key];
+  if (!words) return null;
+  const args = (part.args ?? []).map((arg) => chineseOf(arg) ?? arg.text);
+  return words.replace(/%([1-9])/g, (all, n) => (n <= args.length ? args[n - 1] : all));
+}
+
+// A refusal or a settings failure in the page's language; in English the generator's message as it is.
+function messageOf(error) {
+  if (language !== 'zh' || !error.key) return error.message;
+  return (chineseOf({ key: error.key, args: error.args }) ?? error.message).replace(/[\r\n]/g, ' ');
+}
+
 // --- Messages next to the entries ----------------------------------------------------------------------
 
 // The page's entries a refusal is about, from the fields the generator names: the controller box holds
@@ -204,13 +235,15 @@ function entriesOfRefusal(error) {
 }
 
 function clearMessages() {
+  shownRefusal = null;
   for (const error of document.querySelectorAll('.error')) error.textContent = '';
   for (const input of document.querySelectorAll('[aria-invalid="true"]')) input.removeAttribute('aria-invalid');
 }
 
 // Shows a refusal next to its entry (the first named one carries the text) and says so in the preview.
 function showRefusal(error, where) {
-  const { message } = error;
+  shownRefusal = { error, where };
+  const message = messageOf(error);
   const fields = entriesOfRefusal(error);
   fields.forEach((field, i) => {
     $(field).setAttribute('aria-invalid', 'true');
@@ -540,10 +573,14 @@ function download(bytes, name, type) {
   setTimeout(() => URL.revokeObjectURL(url), 60_000);
 }
 
-function setStatus(message, refused) {
-  $('status').textContent = message;
+// `message`: a text, or a function that says it in the page's language. A refusal of Generate or Export
+// goes with the next preview that is not refused; a `lasting` one (what an import could not read) stays
+// until the next message.
+function setStatus(message, refused, lasting = false) {
+  statusOf = typeof message === 'function' ? message : null;
+  $('status').textContent = statusOf ? statusOf() : message;
   $('status').classList.toggle('refused', refused);
-  refusalShown = refused;
+  refusalShown = refused && !lasting;
 }
 
 let generating = false;
@@ -567,7 +604,7 @@ async function generate() {
       setStatus('', false);
     } else {
       const fields = showRefusal(error, null);
-      setStatus(text('Refused') + error.message, true);
+      setStatus(() => text('Refused') + messageOf(error), true);
       if (fields.length > 0) showPageOf(fields[0]);
     }
   }
@@ -579,7 +616,12 @@ async function generate() {
 async function importSettings(file) {
   clearMessages();
   if (file.size > maxSettingsBytes) {
-    setStatus(`Cannot open file "${file.name}". Larger than the limit of 16 MiB (16777216 bytes)`, true);
+    // The desktop program's message for a file above its limit.
+    const limit = { text: 'Larger than the limit of 16 MiB (16777216 bytes)', key: 'FileLargerThanMiB',
+      args: [{ text: '16' }, { text: '16777216' }] };
+    const tooLarge = { message: `Cannot open file "${file.name}". ${limit.text}`, key: 'FileNotOpened',
+      args: [{ text: file.name }, limit] };
+    setStatus(() => messageOf(tooLarge), true);
     return;
   }
   const bytes = new Uint8Array(await file.arrayBuffer());
@@ -588,7 +630,7 @@ async function importSettings(file) {
     setStatus(text('Imported').replace('%1', file.name), false);
   } catch (error) {
     if (error.job) applyJob(error.job);
-    setStatus(error.message, true);
+    setStatus(() => messageOf(error), true, true);
   }
   settingsBytes = bytes;
   refresh();
@@ -599,7 +641,7 @@ async function exportSettings() {
     download(await engine.writeSettings(currentJob(false), settingsBytes ?? undefined), 'Skimplane.ini', 'text/plain');
   } catch (error) {
     showRefusal(error, null);
-    setStatus(text('Refused') + error.message, true);
+    setStatus(() => text('Refused') + messageOf(error), true);
   }
 }
 
@@ -633,6 +675,9 @@ function applyLanguage() {
   select.replaceChildren(...text('Controllers').split('|').map((caption) => new Option(caption)));
   select.selectedIndex = chosen < 0 ? 0 : chosen;
   showFigures(lastFigures);
+  // The messages shown, in the new language.
+  if (shownRefusal) showRefusal(shownRefusal.error, shownRefusal.where);
+  if (statusOf) $('status').textContent = statusOf();
 }
 
 // Up and Down change an entry by its step, Page Up and Page Down by its large step, as in the window.

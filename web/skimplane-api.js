@@ -10,7 +10,9 @@
 // direction ('both' | 'climb' | 'conventional'), finishDepth (mm, 0 for none), finishFeed (whole number),
 // time ('YYYY-MM-DD HH:MM', now when missing), fileName (the header's path, 'facing.nc' when missing),
 // rapidRate (mm/min, for the cycle time). A refused job throws an Error with the desktop program's message
-// and, in its `fields`, the names of the entries it is about (the one to mend first first).
+// and, in its `fields`, the names of the entries it is about (the one to mend first first); a message with
+// words of its own also carries its `key` and `args` (each { text, key?, entry?, args? }: its English, the
+// key of its words, the web name of the entry it names), which `messageWords` says in Chinese.
 //
 // generate, stats, previewSvg and preview take an optional second argument { onProgress }: a long run calls
 // onProgress(lines, estimate) after every 65,536 lines (the lines done, and an upper bound of the total).
@@ -77,9 +79,25 @@
       const at = core._skResult();
       return core.HEAPU8.slice(at, at + core._skResultSize());
     }
+    // The last message by key ({ text, key, args }), or null for one without a key.
+    function messageText() {
+      const at = core._skMessageText();
+      const json = decoder.decode(core.HEAPU8.subarray(at, core.HEAPU8.indexOf(0, at)));
+      return json ? JSON.parse(json) : null;
+    }
+    // An Error of the message in `message`, with its key and arguments when it has them.
+    function failure(message) {
+      const error = new Error(message);
+      const keyed = messageText();
+      if (keyed) {
+        error.key = keyed.key;
+        error.args = keyed.args ?? [];
+      }
+      return error;
+    }
     function check(status) {
       if (status === 0) return;
-      const error = new Error(decoder.decode(resultBytes()));
+      const error = failure(decoder.decode(resultBytes()));
       error.fields = core.UTF8ToString(core._skRefusalFields()).split(',').filter(Boolean);
       throw error;
     }
@@ -92,6 +110,9 @@
     // The controller box's entries: each dialect with each coolant it can write, its own first.
     check(core._skControllers());
     const controllers = Object.freeze(JSON.parse(decoder.decode(resultBytes())).map((c) => Object.freeze(c)));
+    // The Simplified Chinese words of every message key ("%1", "%2", ... for its arguments).
+    check(core._skMessageWords());
+    const messageWords = Object.freeze(JSON.parse(decoder.decode(resultBytes())));
     function jobText(given) {
       return jobTextOf(given, jobFields);
     }
@@ -124,6 +145,8 @@
       defaultJob,
       // The controller box's entries in the window's order: { dialect, coolant } words.
       controllers,
+      // The Chinese words of the messages by key, the window's own: { RefuseAboveZero: '%1必须大于零，但现为 %2', ... }.
+      messageWords,
       // The program's bytes: GBK, every line ending in CR LF, exactly as the desktop program writes it.
       generate(given, options) {
         check(reporting(options, () => withText(job(given), (p) => core._skGenerate(p))));
@@ -149,9 +172,9 @@
         check(withText(name ?? '', (fileName) => withBytes(data, (p, n) => core._skReadSettings(p, n, fileName))));
         const { job: read, error } = parseJobLines(decoder.decode(resultBytes()), kinds);
         if (error !== null) {
-          const failure = new Error(error);
-          failure.job = read;
-          throw failure;
+          const unread = failure(error);
+          unread.job = read;
+          throw unread;
         }
         return read;
       },

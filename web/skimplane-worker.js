@@ -217,7 +217,8 @@ function serveInWorker() {
     } catch (error) {
       // The module aborted (out of memory, say): it can take no other call, the page starts a new worker.
       const fatal = error instanceof WebAssembly.RuntimeError;
-      postMessage({ type: 'error', id, message: String(error?.message ?? error), fields: error?.fields, job: error?.job, fatal });
+      postMessage({ type: 'error', id, message: String(error?.message ?? error), fields: error?.fields, job: error?.job,
+        key: error?.key, args: error?.args, fatal });
     }
   };
 }
@@ -238,10 +239,12 @@ class Cancelled extends Error {
   }
 }
 
-function refusal(message, fields, job) {
+// A refusal as the worker posted it: the message, its fields, the job read and the message by key.
+function refusal({ message, fields, job, key, args }) {
   const error = new Error(message);
   error.fields = fields ?? [];
   if (job) error.job = job;
+  if (key) Object.assign(error, { key, args: args ?? [] });
   return error;
 }
 
@@ -314,7 +317,7 @@ function workerEngine(first) {
       }
       calls.delete(data.id);
       if (data.type === 'done') call.resolve(data.value);
-      else call.reject(refusal(data.message, data.fields, data.job));
+      else call.reject(refusal(data));
       if (data.fatal) restart(new Error(data.message));
     };
     w.onerror = (event) => {

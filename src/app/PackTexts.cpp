@@ -3,8 +3,9 @@
 QString TPackTexts::Text(const char* key) const {
   const auto it = texts_.constFind(QLatin1String(key));
   if (it != texts_.constEnd()) return *it;
-  for (const TPackText& t : own_)
-    if (qstrcmp(t.key, key) == 0) return QString::fromUtf8(t.text);
+  for (const auto table : {own_, more_})
+    for (const TPackText& t : table)
+      if (qstrcmp(t.key, key) == 0) return QString::fromUtf8(t.text);
   return QString();
 }
 
@@ -13,13 +14,15 @@ void TPackTexts::Set(const std::string& key, const QString& text) {
 }
 
 bool TPackTexts::Knows(std::string_view key) const {
-  for (const TPackText& t : own_)
-    if (key == t.key) return true;
+  for (const auto table : {own_, more_})
+    for (const TPackText& t : table)
+      if (key == t.key) return true;
   return false;
 }
 
 std::vector<std::string> TPackTexts::Keys() const {
   std::vector<std::string> keys;
-  for (const TPackText& t : own_) keys.emplace_back(t.key);
+  for (const auto table : {own_, more_})
+    for (const TPackText& t : table) keys.emplace_back(t.key);
   return keys;
 }

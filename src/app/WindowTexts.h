@@ -1,7 +1,8 @@
 #pragma once
 // The main window's own texts by their language-pack keys: the two buttons, the About text, and the
 // words of every box and progress dialog it shows. Without a pack (or for a key a pack does not give)
-// each keeps its Simplified Chinese text.
+// each keeps its Simplified Chinese text; the messages' words are the table the web page shares
+// (dvTools/MessageWords.h).
 
 #include <functional>
 #include <string>

@@ -3,7 +3,8 @@
 // A job comes as lines "key=value", each value percent-encoded UTF-8 (as encodeURIComponent writes it);
 // keys that are missing keep the window's initial values. Each call returns 0 and leaves its answer in
 // the result buffer (skResult, skResultSize), or returns 1 with the message of the refusal there, the
-// same words as the desktop program's. Nothing here touches a file: the program is built in memory.
+// same words as the desktop program's, and the message by key in skMessageText, so that the page can say it
+// in its language with skMessageWords. Nothing here touches a file: the program is built in memory.
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,7 @@
 #include <emscripten.h>
 
 #include "dvTools/EscapedText.h"
+#include "dvTools/MessageWords.h"
 #include "dvTools/dvError.h"
 #include "dvTools/dvIniTools.h"
 #include "preview/PreviewReport.h"
@@ -39,6 +41,7 @@ constexpr double kMaxWebProgramBytes = 256.0 * 1024 * 1024;
 std::string result;
 std::size_t secondSize = 0;  // skPreview: the SVG follows the figures' JSON in the same buffer
 std::string refusalFields;   // the web names of the fields the last refusal is about, comma-separated
+std::string messageText;     // the last refusal's or settings failure's message by key, as JSON (MessageJson)
 
 // Lines between two reports of a long run's progress.
 constexpr std::uint64_t kProgressEvery = 1 << 16;
@@ -178,17 +181,59 @@ TProgramRequest CheckedRequest(const TJobEntries& entries, std::string headerPat
   return TProgramRequest{CheckJob(entries), {}, std::move(headerPath), std::move(time)};
 }
 
+// Text as a JSON string. Bytes above 0x7F pass as they are: the page decodes them as UTF-8, as it decodes
+// the English message (a settings file's GBK bytes become replacement characters in both).
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// A message for the page: {"text": its English, "key": of its words, "entry": the web name of the entry a
+// value names, "args": [its arguments, each a message]}; a member without content is left out.
+std::string MessageJson(const TMessageText& message) {
+  const auto& [key, pattern, args, entry] = message;  // by its parts: no field of the job is named here
+  std::string out = "{\"text\":" + JsonString(message.Words());
+  if (!key.empty()) out += ",\"key\":" + JsonString(key);
+  if (!entry.empty()) out += ",\"entry\":" + JsonString(entry);
+  if (!args.empty()) {
+    out += ",\"args\":[";
+    for (std::size_t i = 0; i < args.size(); ++i) out += (i ? "," : "") + MessageJson(args[i]);
+    out += "]";
+  }
+  return out + "}";
+}
+
+// Keeps an error's message by key for skMessageText; an error that has none leaves it empty.
+void KeepMessage(const std::exception& error) {
+  const auto* keyed = dynamic_cast<const EDVError*>(&error);
+  messageText = keyed && !keyed->Text().Key.empty() ? MessageJson(keyed->Text()) : std::string();
+}
+
 // Runs one call: 0 with the answer in `result`, or 1 with the message there.
 template <typename F>
 int Answer(F&& call) {
   result = std::string();  // a large program's buffer is given back before the next call
   secondSize = 0;
   refusalFields.clear();
+  messageText.clear();
   try {
     call();
     return 0;
   } catch (const EJobRefused& refusal) {
     result = refusal.what();
+    KeepMessage(refusal);
     for (const TJobField* f : refusal.Fields())
       if (f) refusalFields += (refusalFields.empty() ? "" : ",") + std::string(f->WebName);
   } catch (const EEntryRefused& refusal) {
@@ -196,6 +241,7 @@ int Answer(F&& call) {
     refusalFields = EscapeControlBytes(refusal.Key());
   } catch (const std::exception& error) {
     result = error.what();
+    KeepMessage(error);
   } catch (...) {
     result = "Unknown error";
   }
@@ -301,6 +347,7 @@ int skReadSettings(const char* bytes, int size, const char* name) {
       read.RaiseFirstFailure();
     } catch (const std::exception& error) {
       std::string message = error.what();
+      KeepMessage(error);
       for (char& c : message)
         if (c == '\n' || c == '\r') c = ' ';
       result += "error=" + message + "\n";
@@ -376,6 +423,22 @@ int skControllers() {
              c.CoolantWord + "\"}";
     }
     result = out + "]";
+  });
+}
+
+// The last refusal's or settings failure's message by key, as JSON (MessageJson), "" for a message
+// without a key.
+const char* skMessageText() {
+  return messageText.c_str();
+}
+
+// The Simplified Chinese words of every message key, as a JSON object from key to words.
+int skMessageWords() {
+  return Answer([] {
+    std::string out = "{";
+    for (const TKeyedText& w : MessageWords())
+      out += (out.size() > 1 ? "," : "") + JsonString(w.key) + ":" + JsonString(w.text);
+    result = out + "}";
   });
 }
 

@@ -20,6 +20,20 @@ before(async () => {
 });
 after(() => removeFolder(folder));
 
+// A message by key has the Chinese words of its key and of every key among its arguments, takes each of
+// its arguments, and names an entry by a field of the job.
+function assertWordsOf(message, what) {
+  if (!message.key) return;
+  const words = sk.messageWords[message.key];
+  assert.ok(words, `${what}: no words for ${message.key}`);
+  const args = message.args ?? [];
+  for (let n = 1; n <= args.length; ++n) assert.ok(words.includes(`%${n}`), `${what}: ${message.key} lacks %${n}`);
+  for (const arg of args) {
+    if (arg.entry) assert.ok(sk.defaultJob[arg.entry] !== undefined, `${what}: entry ${arg.entry}`);
+    assertWordsOf(arg, what);
+  }
+}
+
 const worked = { x: 20, y: 12, layers: 2, time: '2011-06-18 14:05', fileName: 'D:\\nc\\plate.nc' };
 
 describe('generate', () => {
@@ -57,6 +71,7 @@ describe('generate', () => {
         actual = { bytes: Buffer.from(sk.generate({ ...job, fileName: file })) };
       } catch (error) {
         actual = { error: error.message, status: 1 };
+        assertWordsOf(error, `job ${i}`);
       }
       if (expected.error !== undefined) {
         ++refused;
@@ -308,4 +323,39 @@ describe('settings', () => {
       assert.deepEqual(sk.stats(read), JSON.parse(run.stdout.toString()), name);
     }
   });
+});
+
+describe('messages by key', () => {
+  test('a refusal carries its key and arguments beside the unchanged English message', () => {
+    assert.throws(() => sk.generate({ x: -50 }), (error) => {
+      assert.equal(error.message, 'The X size must be above zero, but it is -50');
+      assert.equal(error.key, 'RefuseAboveZero');
+      assert.deepEqual(error.args, [{ text: 'X size', entry: 'x' }, { text: '-50' }]);
+      return true;
+    });
+    assert.equal(sk.messageWords.RefuseAboveZero, '%1必须大于零，但现为 %2');
+  });
+
+  // Every kind of failure the module gives with a key: the job check's own rows have their owner in the
+  // window's tests (RefusalTexts); here the preview's, the settings file's and the INI library's.
+  const failures = [
+    ['a preview too large to draw', () => sk.previewSvg({ x: 3000, y: 2000, diameter: 0.1, overlap: 0.01, layers: 1000 }),
+      'PreviewTooManyLines'],
+    ['a number that is not one', () => sk.readSettings(Buffer.from('Option:[%RootKey%]\r\n[%\r\n  Length:abc\r\n%]\r\n')),
+      'SettingsFileError'],
+    ['a NUL byte', () => sk.readSettings(Buffer.from('Option:[%RootKey%]\r\n[%\r\n  Knit:8\0\r\n%]\r\n', 'latin1')),
+      'SettingsFileError'],
+    ['a block that is not there', () => sk.readSettings(Buffer.from('Option:\r\n')), 'SettingsBlockMissing'],
+    ['a line without a name', () => sk.readSettings(Buffer.from('Option:[%RootKey%]\r\n[%\r\n  :8\r\n%]\r\n')),
+      'SettingsFileError'],
+  ];
+  for (const [what, call, key] of failures) {
+    test(`${what} has Chinese words for every key it carries`, () => {
+      assert.throws(call, (error) => {
+        assert.equal(error.key, key, error.message);
+        assertWordsOf(error, what);
+        return true;
+      });
+    });
+  }
 });

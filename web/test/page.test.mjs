@@ -148,18 +148,36 @@ test('Generate downloads the desktop tool\'s program byte for byte', { skip }, a
   }
 });
 
-test('a refused job is named next to its entry with the desktop message', { skip }, async () => {
+// The English words of a text: a caption's letter ("直径(R)") and a unit are not words.
+const englishWords = (text) => text.replace(/\bmm\b/g, '').match(/[A-Za-z]{2,}/g) ?? [];
+
+test('a refused job is named next to its entry in the page\'s language', { skip }, async () => {
   await openTab('cutter');
   await enter('overlap', '6');
-  const expected = cliProgram({ overlap: 6, x: 20, y: 12, layers: 2 }, path.join(downloads, 'refused.nc')).error;
-  assert.equal(await page.$eval('#overlap-error', (e) => e.textContent), expected);
+  const words = '步距（直径(R) - 重叠(C)）必须大于零，但 直径(R) 6 - 重叠(C) 6 = 0';
+  assert.equal(await page.$eval('#overlap-error', (e) => e.textContent), words);
   assert.equal(await page.$eval('#overlap', (e) => e.getAttribute('aria-invalid')), 'true');
   await page.click('#generate');
   await page.waitForFunction(() => document.body.dataset.generating !== 'true');
-  assert.match(await page.$eval('#status', (e) => e.textContent), /pass step/);
+  assert.equal(await page.$eval('#status', (e) => e.textContent), `无法生成：${words}`);
   assert.ok(!existsSync(path.join(downloads, 'refused.nc')));
   await enter('overlap', '0.5');
   assert.equal(await page.$eval('#overlap-error', (e) => e.textContent), '');
+  // [entries, the entry that carries the message, its words, the entries that mend it]
+  for (const [entries, id, expected, mend] of [
+    [[['x', '-50']], 'x', '宽度必须大于零，但现为 -50', [['x', '20']]],
+    [[['x', '6'], ['y', '6.01'], ['entry-ramp', true]], 'entry',
+      '第一刀只有 0.01 mm 长：太短，无法以 3 度斜线下刀；请选择更陡的角度、过切或垂直下刀',
+      [['x', '20'], ['y', '12'], ['entry-plunge', true]]],
+  ]) {
+    await setEntries(entries);
+    await settled();
+    const shown = await page.$eval(`#${id}-error`, (e) => e.textContent);
+    assert.equal(shown, expected);
+    assert.deepEqual(englishWords(shown), []);
+    await setEntries(mend);
+    await settled();
+  }
   await enter('diameter', 'abc');
   assert.equal(await page.$eval('#diameter-error', (e) => e.textContent), 'diameter: "abc" is not a number');
   await enter('diameter', '6');
@@ -201,13 +219,28 @@ test('a settings file above 16 MiB is not read, as the desktop program reads non
   writeFileSync(file, Buffer.alloc(16 * 1024 * 1024 + 1, 0x20));
   await (await page.$('#import-file')).uploadFile(file);
   await page.waitForFunction(() => document.getElementById('status').textContent.includes('16 MiB'));
-  assert.equal(await page.$eval('#status', (e) => e.textContent),
-    'Cannot open file "huge.ini". Larger than the limit of 16 MiB (16777216 bytes)');
+  assert.equal(await page.$eval('#status', (e) => e.textContent), '无法打开文件“huge.ini”。超过了 16 MiB（16777216 字节）的上限');
   assert.equal(await page.$eval('#x', (e) => e.value), '33.5');
+});
+
+test('an entry of a settings file that cannot be read is reported in the page\'s language', { skip }, async () => {
+  const file = path.join(downloads, 'bad.ini');
+  writeFileSync(file, 'Option:[%RootKey%]\r\n[%\r\n  Length:33.5\r\n  Width:44\r\n  Mode:2\r\n  Dialect:grbl\r\n' +
+    '  Layer:abc\r\n%]\r\n');
+  const before = await updates();
+  await (await page.$('#import-file')).uploadFile(file);
+  await page.waitForFunction((count) => Number(document.body.dataset.updates) > count, {}, before);
+  await settled();
+  // The message stays after the preview of the entries read. The file's name and its entry's name are values, written as they are.
+  assert.equal(await page.$eval('#status', (e) => e.textContent), '“bad.ini”，“Layer”项：“abc”不是有效的整数');
+  assert.equal(await page.$eval('#y', (e) => e.value), '44');
 });
 
 test('the English switch takes the shipped pack\'s captions', { skip }, async () => {
   await page.click('#language');
+  // The message shown is said again in English, the desktop program's words.
+  assert.equal(await page.$eval('#status', (e) => e.textContent),
+    '"bad.ini", entry "Layer": \'abc\' is not a valid integer value');
   assert.equal(await page.$eval('#tab-face', (e) => e.textContent), 'Workpiece');
   assert.equal(await page.$eval('label[for="x"]', (e) => e.textContent), 'Width:');
   assert.equal(await page.$eval('#controller option', (e) => e.textContent), 'ISO, mist coolant (M07)');
@@ -315,7 +348,10 @@ test('a mended entry clears the refusal of Generate; a name without an extension
   await settled();
   await page.click('#generate');
   await settled();
-  assert.match(await page.$eval('#status', (e) => e.textContent), /pass step/);
+  // In English, the module's message as it is: the command-line tool's.
+  const refused = cliProgram(await pageJob(), path.join(downloads, 'refused.nc')).error;
+  assert.match(refused, /pass step/);
+  assert.equal(await page.$eval('#status', (e) => e.textContent), `Cannot generate: ${refused}`);
   await setEntries([['overlap', '0.5']]);
   await settled();
   assert.equal(await page.$eval('#status', (e) => e.textContent), '');
