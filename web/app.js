@@ -203,7 +203,7 @@ const captionOfEntry = {
   absoluteRetract: 'CheckBox6', layers: 'Label9', spindle: 'Label10', feed: 'Label11', strategy: 'Label12',
   edgeClean: 'CheckBox4', finishCentre: 'PreviewCentrePass', dialect: 'Controller', coolant: 'Controller',
   dwell: 'Label44', overcut: 'Label31', entry: 'Label33', rampAngle: 'Label34', stepover: 'Label37',
-  direction: 'Label36', finishDepth: 'Label40', finishFeed: 'Label42',
+  direction: 'Label36', finishDepth: 'Label40', finishFeed: 'Label42', rapidRate: 'PreviewRapidRate',
 };
 
 // A part of a message in Chinese: an entry by its caption without the colon ("直径(R)"), a value as

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <exception>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -100,9 +101,24 @@ std::string PercentDecoded(std::string_view text) {
   return out;
 }
 
+// The Chinese words of the module's own messages, which only the page meets (the window and the command
+// line have their own), given to the page with the shared ones (skMessageWords).
+constexpr TKeyedText kWebWords[] = {
+    {"WebEntryNotValid", "%1：“%2”不是%3"},
+    {"WebRuleNumber", "数值"},
+    {"WebRuleWholeNumber", "32 位以内的整数"},
+    {"WebRuleTrueOrFalse", "true 或 false"},
+    {"WebRuleOneOf", "%1 之一"},
+    {"WebRuleTime", "“YYYY-MM-DD HH:MM”格式的日期和时间"},
+    {"WebRuleAboveZero", "大于零的数值"},
+    {"WebRulePercentAboveZero", "大于零的百分数"},
+    {"WebTooLargeForPage", "程序约有 %1 字节，超过了网页能保存在内存中的上限（%2 字节）；桌面程序可以写出它"},
+};
+
 // An entry of the call that cannot be taken, by its name.
 class EEntryRefused : public EDVError {
  public:
+  EEntryRefused(TMessageText message, std::string key) : EDVError(std::move(message)), key_(std::move(key)) {}
   EEntryRefused(const std::string& message, std::string key) : EDVError(message), key_(std::move(key)) {}
   [[nodiscard]] const std::string& Key() const { return key_; }
 
@@ -110,8 +126,30 @@ class EEntryRefused : public EDVError {
   std::string key_;
 };
 
-[[noreturn]] void Refuse(const std::string& key, const std::string& value, const std::string& what) {
-  throw EEntryRefused(EscapeControlBytes(key) + ": \"" + EscapeControlBytes(value) + "\" is not " + what, key);
+// `key: "value" is not <rule>`; `entry`: the web name of the page's entry the key stands for.
+[[noreturn]] void Refuse(const std::string& key, const std::string& value, TMessageText rule,
+                         std::string entry = {}) {
+  throw EEntryRefused(MessageOf("WebEntryNotValid", "%1: \"%2\" is not %3",
+                                {MessageValue(EscapeControlBytes(key), std::move(entry)),
+                                 MessageValue(EscapeControlBytes(value)), std::move(rule)}),
+                      key);
+}
+
+// What a field's text must be, by key: the words of FieldTextRule.
+TMessageText RuleOf(const TJobField& f) {
+  switch (f.Kind) {
+    case TFieldKind::fkFloat:
+      return MessageOf("WebRuleNumber", FieldTextRule(f));
+    case TFieldKind::fkInteger:
+      return MessageOf("WebRuleWholeNumber", FieldTextRule(f));
+    case TFieldKind::fkBool:
+      return MessageOf("WebRuleTrueOrFalse", FieldTextRule(f));
+    case TFieldKind::fkChoice:
+      break;
+  }
+  std::string words;
+  for (const TChoiceWord& w : f.Words) words += (words.empty() ? "" : ", ") + std::string(w.Word);
+  return MessageOf("WebRuleOneOf", "one of %1", {MessageValue(words)});
 }
 
 std::string Number(double value) {
@@ -123,7 +161,7 @@ std::string Number(double value) {
 // One entry of the job by its field: the same text rules as the command line's.
 void SetField(const TJobField& f, TJobEntries& e, const std::string& key, const std::string& value) {
   const auto v = ParseFieldText(f, value);
-  if (!v) Refuse(key, value, FieldTextRule(f));
+  if (!v) Refuse(key, value, RuleOf(f), key);
   f.Set(e, *v);
 }
 
@@ -152,13 +190,14 @@ TWebJob ParseJob(std::string_view text) {
     } else if (key == "time") {
       if (value.empty()) continue;
       const auto t = ParseHeaderTime(value);
-      if (!t) Refuse(key, value, "a date and time \"YYYY-MM-DD HH:MM\"");
+      if (!t) Refuse(key, value, MessageOf("WebRuleTime", "a date and time \"YYYY-MM-DD HH:MM\""));
       job.Time = FormatHeaderDateTime(t->year, t->month, t->day, t->hour, t->minute);
     } else if (key == "fileName") {
       job.FileName = value;
     } else if (key == "rapidRate") {
       const auto v = ParseLength(value);
-      if (!v || !std::isfinite(*v) || !(*v > 0)) Refuse(key, value, "a number above zero");
+      if (!v || !std::isfinite(*v) || !(*v > 0))
+        Refuse(key, value, MessageOf("WebRuleAboveZero", "a number above zero"), key);
       job.RapidRate = *v;
     }
   }
@@ -169,8 +208,12 @@ TWebJob ParseJob(std::string_view text) {
                               ", not both: they set the same " + replaced.Noun,
                           f->WebName);
     const auto v = ParseLength(value);
-    if (!v || !AlternativeValueValid(*v))
-      Refuse(f->WebName, value, std::string("a number of ") + (f->Unit ? f->Unit : "") + " above zero");
+    if (!v || !AlternativeValueValid(*v)) {
+      const std::string unit = f->Unit ? f->Unit : "";
+      const std::string rule = "a number of " + unit + " above zero";
+      Refuse(f->WebName, value,
+             unit == "percent" ? MessageOf("WebRulePercentAboveZero", rule) : MessageValue(rule), f->WebName);
+    }
     f->Set(e, *v);
   }
   return job;
@@ -238,6 +281,7 @@ int Answer(F&& call) {
       if (f) refusalFields += (refusalFields.empty() ? "" : ",") + std::string(f->WebName);
   } catch (const EEntryRefused& refusal) {
     result = refusal.what();
+    KeepMessage(refusal);
     refusalFields = EscapeControlBytes(refusal.Key());
   } catch (const std::exception& error) {
     result = error.what();
@@ -301,10 +345,12 @@ int skGenerate(const char* jobText) {
         CheckedRequest(job.Entries, HeaderPathBytesOfUtf8(job.FileName), job.Time);
     const double bytes = EstimateProgramBytes(job.Entries);
     if (bytes > kMaxWebProgramBytes)
-      throw EDVError("The program would have about " + std::to_string(static_cast<long long>(bytes)) +
-                     " bytes, more than the page can keep in memory (" +
-                     std::to_string(static_cast<long long>(kMaxWebProgramBytes)) +
-                     "); the desktop program writes it");
+      throw EDVError(MessageOf(
+          "WebTooLargeForPage",
+          "The program would have about %1 bytes, more than the page can keep in memory (%2); the desktop "
+          "program writes it",
+          {MessageValue(std::to_string(static_cast<long long>(bytes))),
+           MessageValue(std::to_string(static_cast<long long>(kMaxWebProgramBytes)))}));
     TGCodeStringSink sink(result, request.Job.EstimatedLines());
     TGCodeFile list(sink);
     WriteProgram(request, list);
@@ -432,12 +478,14 @@ const char* skMessageText() {
   return messageText.c_str();
 }
 
-// The Simplified Chinese words of every message key, as a JSON object from key to words.
+// The Simplified Chinese words of every message key, the shared ones and the module's own, as a JSON
+// object from key to words.
 int skMessageWords() {
   return Answer([] {
     std::string out = "{";
-    for (const TKeyedText& w : MessageWords())
-      out += (out.size() > 1 ? "," : "") + JsonString(w.key) + ":" + JsonString(w.text);
+    for (const auto table : {MessageWords(), std::span<const TKeyedText>(kWebWords)})
+      for (const TKeyedText& w : table)
+        out += (out.size() > 1 ? "," : "") + JsonString(w.key) + ":" + JsonString(w.text);
     result = out + "}";
   });
 }

@@ -29,7 +29,7 @@ function assertWordsOf(message, what) {
   const args = message.args ?? [];
   for (let n = 1; n <= args.length; ++n) assert.ok(words.includes(`%${n}`), `${what}: ${message.key} lacks %${n}`);
   for (const arg of args) {
-    if (arg.entry) assert.ok(sk.defaultJob[arg.entry] !== undefined, `${what}: entry ${arg.entry}`);
+    if (arg.entry) assert.ok(arg.entry in sk.defaultJob || arg.entry === 'rapidRate', `${what}: entry ${arg.entry}`);
     assertWordsOf(arg, what);
   }
 }
@@ -129,7 +129,6 @@ describe('generate', () => {
     const refusal = (job) => { try { sk.generate({ ...job, time }); } catch (error) { return [error.message, error.fields]; } return null; };
     assert.deepEqual(refusal({ stepover: 50, overlap: 1 }),
       ['give either stepover or overlap, not both: they set the same overlap', ['stepover']]);
-    assert.deepEqual(refusal({ stepover: 0 }), ['stepover: "0" is not a number of percent above zero', ['stepover']]);
   });
 
   test('a dwell beyond an hour is refused by the job check', () => {
@@ -143,10 +142,18 @@ describe('generate', () => {
     [{ dialect: 'fanuc' }, 'dialect: "fanuc" is not one of iso, grbl'],
     [{ time: '2011-02-30 10:00' }, 'time: "2011-02-30 10:00" is not a date and time "YYYY-MM-DD HH:MM"'],
     [{ edgeClean: 'maybe' }, 'edgeClean: "maybe" is not true or false'],
+    [{ stepover: 0 }, 'stepover: "0" is not a number of percent above zero'],
+    [{ rapidRate: -1 }, 'rapidRate: "-1" is not a number above zero'],
   ];
   for (const [job, message] of badEntries) {
     test(`names the entry that is not a value: ${JSON.stringify(job)}`, () => {
-      assert.throws(() => sk.generate(job), { message });
+      const call = () => (job.rapidRate ? sk.stats(job) : sk.generate(job));
+      assert.throws(call, (error) => {
+        assert.equal(error.message, message);
+        assert.equal(error.key, 'WebEntryNotValid');
+        assertWordsOf(error, message);
+        return true;
+      });
     });
   }
 
@@ -171,8 +178,11 @@ describe('generate', () => {
   });
 
   test('a program too large for the page is refused, not built', () => {
-    assert.throws(() => sk.generate({ x: 3000, y: 2000, diameter: 0.1, overlap: 0.01, layers: 1000 }),
-      /more than the page can keep in memory/);
+    assert.throws(() => sk.generate({ x: 3000, y: 2000, diameter: 0.1, overlap: 0.01, layers: 1000 }), (error) => {
+      assert.match(error.message, /more than the page can keep in memory/);
+      assertWordsOf(error, error.message);
+      return error.key === 'WebTooLargeForPage';
+    });
   });
 
   test('a long run reports its lines to onProgress and writes the same bytes', () => {

@@ -179,7 +179,7 @@ test('a refused job is named next to its entry in the page\'s language', { skip 
     await settled();
   }
   await enter('diameter', 'abc');
-  assert.equal(await page.$eval('#diameter-error', (e) => e.textContent), 'diameter: "abc" is not a number');
+  assert.equal(await page.$eval('#diameter-error', (e) => e.textContent), '直径(R)：“abc”不是数值');
   await enter('diameter', '6');
 });
 
