@@ -19,10 +19,14 @@ constexpr const char* kDefaultQtLanguage = "zh_CN";
 
 }  // namespace
 
+void UseDefaultQtLanguage() {
+  UseQtLanguage(QLatin1String(kDefaultQtLanguage));
+}
+
 void SetUpApplication(QApplication& app) {
   ApplySkin(app);
   app.setWindowIcon(QIcon(QStringLiteral(":/skimplane/images/icon.png")));
-  UseQtLanguage(QLatin1String(kDefaultQtLanguage));
+  UseDefaultQtLanguage();
   // The program ends when its main window closes, never because some other window was the last one to
   // close: an error box closed before the main window is shown would otherwise end the program as soon
   // as the event loop starts, and the exit's own steps would never be seen.

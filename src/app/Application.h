@@ -16,6 +16,9 @@ class TfrmSkimplane;
 // The application-wide look and language, once per process: skin, icon, Qt's standard dialogs and
 // buttons in Simplified Chinese. The program ends when its main window closes (RunMainWindow), not when
 // the last window does.
+// Qt's own texts (dialog buttons, the tab bar's scroll buttons) in the language a program starts with,
+// until a language pack names its own.
+void UseDefaultQtLanguage();
 void SetUpApplication(QApplication& app);
 
 // The main window as the program opens it, not yet shown: built with `seams`, moved to its stored place,

@@ -19,19 +19,10 @@
 
 #include <memory>
 
-#include "AppTestSeams.h"
-#include "TempDir.h"
-#include "TestSupport.h"
-#include "app/Application.h"
-#include "app/FormSettingsWindow.h"
-#include "app/QtLanguage.h"
+#include "TestProgram.h"
 #include "app/Skimplane_form.h"
 #include "app/Widgets.h"
 #include "dvWidgets/dvLabel.h"
-
-namespace fs = std::filesystem;
-
-using namespace std::string_literals;
 
 namespace {
 
@@ -152,7 +143,7 @@ void ExpectCaptionsOnShowFit(const QWidget& window) {
 
 struct TPackCase {
   const char* name;
-  const char* pack;  // nothing: the built-in Simplified Chinese
+  const char* pack;  // as Skimplane.ini names it; "": the built-in Simplified Chinese
 };
 
 void PrintTo(const TPackCase& c, std::ostream* os) {
@@ -162,19 +153,9 @@ void PrintTo(const TPackCase& c, std::ostream* os) {
 class CaptionFit : public ::testing::TestWithParam<TPackCase> {};
 
 TEST_P(CaptionFit, EveryCaptionFitsItsControlOnEveryPage) {
-  TempDir dir;
-  TSeamLog log;
-  log.executable = QString::fromStdString((dir / "skimplane").string());
-  fs::create_directories(dir / "packs");
-  for (const auto& e : fs::directory_iterator(fs::path(SKIMPLANE_BIN_DIR) / "packs"))
-    fs::copy_file(e.path(), dir / "packs" / e.path().filename());
-  if (*GetParam().pack)
-    WriteBytes(dir / "Skimplane.ini",
-               Crlf({"Option:[%RootKey%]", "[%", "  Lang:packs\\"s + GetParam().pack, "%]"}));
-  TAppSeams seams = TestSeams(log);
-  UseSettingsFile(seams, '.');
-  const std::unique_ptr<TfrmSkimplane> form = CreateMainWindow(std::move(seams));
-  ASSERT_TRUE(log.errors.empty()) << log.errors.front().text.toStdString();
+  TProgram p;
+  const std::unique_ptr<TfrmSkimplane> form = p.StartInPack(GetParam().pack);
+  ASSERT_TRUE(p.log.errors.empty()) << p.log.errors.front().text.toStdString();
   form->show();
   for (int i = 0; i < form->PageControl1->PageCount(); ++i) {
     form->PageControl1->SetActivePageIndex(i);
@@ -182,12 +163,11 @@ TEST_P(CaptionFit, EveryCaptionFitsItsControlOnEveryPage) {
     SCOPED_TRACE(form->PageControl1->Page(i)->objectName().toStdString());
     ExpectCaptionsOnShowFit(*form);
   }
-  UseQtLanguage(QStringLiteral("zh_CN"));  // as SetUpApplication left it for the tests after this one
 }
 
 INSTANTIATE_TEST_SUITE_P(Packs, CaptionFit,
-                         ::testing::Values(TPackCase{"Simplified", ""}, TPackCase{"English", "English.lng"},
-                                           TPackCase{"Traditional", "Chinese-Traditional.lng"}),
+                         ::testing::Values(TPackCase{"Simplified", ""}, TPackCase{"English", "packs\\English.lng"},
+                                           TPackCase{"Traditional", "packs\\Chinese-Traditional.lng"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -22,9 +22,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "AppTestSeams.h"
-#include "TempDir.h"
-#include "TestSupport.h"
+#include "TestProgram.h"
 #include "app/Application.h"
 #include "app/FormSettingsWindow.h"
 #include "app/PreviewCaptions.h"
@@ -37,31 +35,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string OptionBlock(std::initializer_list<std::string> values) {
-  std::string text = "Option:[%RootKey%]\r\n[%\r\n";
-  for (const auto& v : values) text += "  " + v + "\r\n";
-  return text + "%]\r\n";
-}
-
-// A folder that plays the executable's, with the program's own settings steps.
-struct TProgram {
-  TempDir dir;
-  TSeamLog log;
-  TProgram() { log.executable = QString::fromStdString((dir / "skimplane").string()); }
-  [[nodiscard]] fs::path Ini() const { return dir / "Skimplane.ini"; }
-  // The shipped packs beside the executable, as the build puts them.
-  void ShipPacks() const {
-    fs::create_directories(dir / "packs");
-    for (const auto& e : fs::directory_iterator(fs::path(SKIMPLANE_BIN_DIR) / "packs"))
-      fs::copy_file(e.path(), dir / "packs" / e.path().filename());
-  }
-  std::unique_ptr<TfrmSkimplane> Start() {
-    TAppSeams seams = TestSeams(log);
-    UseSettingsFile(seams, '.');
-    return CreateMainWindow(std::move(seams));
-  }
-};
 
 // Controls with fonts of their own: the grey hints and the letters on the cutter picture.
 bool HasOwnFont(const QString& name) {
@@ -189,9 +162,7 @@ TEST(WindowKeyboard, EveryPagesTabOrderFollowsItsLayout) {
   for (const char* pack :
        {static_cast<const char*>(nullptr), "packs\\English.lng", "packs\\Chinese-Traditional.lng"}) {
     TProgram p;
-    p.ShipPacks();
-    if (pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + pack}));
-    auto form = p.Start();
+    auto form = p.StartInPack(pack);
     ASSERT_TRUE(p.log.errors.empty());
     for (int i = 0; i < form->PageControl1->PageCount(); ++i) {
       QList<QWidget*> stops;
@@ -210,7 +181,6 @@ TEST(WindowKeyboard, EveryPagesTabOrderFollowsItsLayout) {
       }
     }
     form.reset();
-    UseQtLanguage(QStringLiteral("zh_CN"));
   }
 }
 
@@ -381,15 +351,12 @@ TEST(WindowLanguage, QtDialogsSpeakTheWindowsLanguage) {
   };
   for (const auto& r : rows) {
     TProgram p;
-    p.ShipPacks();
-    if (r.pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + r.pack}));
-    auto form = p.Start();
+    auto form = p.StartInPack(r.pack);
     EXPECT_TRUE(p.log.errors.empty()) << r.locale;
     EXPECT_EQ(QtLanguage(), QString::fromLatin1(r.locale));
     QMessageBox box(QMessageBox::Critical, QStringLiteral("t"), QStringLiteral("x"), QMessageBox::Ok);
     EXPECT_EQ(box.button(QMessageBox::Ok)->text(), r.ok) << r.locale;
     form.reset();
-    UseQtLanguage(QStringLiteral("zh_CN"));  // as the next program starts
   }
 }
 
@@ -445,9 +412,7 @@ TEST(WindowLanguage, ThePreviewWindowNeverLaysATextOverAnother) {
   job.FinishFeed = 300;
   for (const char* pack : {"", "packs\\English.lng", "packs\\Chinese-Traditional.lng"}) {
     TProgram p;
-    p.ShipPacks();
-    if (*pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + pack}));
-    auto form = p.Start();
+    auto form = p.StartInPack(pack);
     ASSERT_TRUE(p.log.errors.empty()) << pack;
     TPreviewWindow window(form.get(), form->PreviewCaptions);
     ASSERT_TRUE(window.SetJob(job));
@@ -475,7 +440,6 @@ TEST(WindowLanguage, ThePreviewWindowNeverLaysATextOverAnother) {
       }
     }
   }
-  UseQtLanguage(QStringLiteral("zh_CN"));  // as SetUpApplication left it for the tests after this one
 }
 
 bool HasHan(const QString& text) {
@@ -518,9 +482,7 @@ TEST(WindowLanguage, TheShippedPacksReachEveryTextOfTheWindow) {
   };
   for (const auto& r : rows) {
     TProgram p;
-    p.ShipPacks();
-    if (r.pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + r.pack}));
-    auto form = p.Start();
+    auto form = p.StartInPack(r.pack);
     ASSERT_TRUE(p.log.errors.empty());
     QCoreApplication::processEvents();  // the language change reaches the widgets as an event
     QCoreApplication::processEvents();
@@ -536,7 +498,6 @@ TEST(WindowLanguage, TheShippedPacksReachEveryTextOfTheWindow) {
         EXPECT_FALSE(HasHan(text)) << name << ": " << text.toStdString();
     }
     form.reset();
-    UseQtLanguage(QStringLiteral("zh_CN"));
     QCoreApplication::processEvents();
   }
 }
@@ -570,9 +531,7 @@ TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
   };
   for (const auto& r : rows) {
     TProgram p;
-    p.ShipPacks();
-    if (r.pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + r.pack}));
-    auto form = p.Start();
+    auto form = p.StartInPack(r.pack);
     ASSERT_TRUE(p.log.errors.empty());
     // A refusal: the pass step is zero.
     form->edtCross->SetValue(form->edtKnit->Value());
@@ -614,7 +573,6 @@ TEST(WindowLanguage, TheBoxesOfGenerateFollowThePack) {
     EXPECT_EQ(working, r.working);
     EXPECT_EQ(cancel, r.cancel);
     form.reset();
-    UseQtLanguage(QStringLiteral("zh_CN"));
   }
 }
 
@@ -630,9 +588,7 @@ TEST(WindowLanguage, ThePreviewWindowFollowsThePack) {
   };
   for (const auto& r : rows) {
     TProgram p;
-    p.ShipPacks();
-    if (r.pack) WriteBytes(p.Ini(), OptionBlock({std::string("Lang:") + r.pack}));
-    auto form = p.Start();
+    auto form = p.StartInPack(r.pack);
     ASSERT_TRUE(p.log.errors.empty());
     QTest::mouseClick(form->findChild<QPushButton*>(QStringLiteral("btnPreview")), Qt::LeftButton);
     auto* preview = form->findChild<QWidget*>(QStringLiteral("frmPreview"));
@@ -641,6 +597,5 @@ TEST(WindowLanguage, ThePreviewWindowFollowsThePack) {
     const QString figures = preview->findChild<QLabel*>(QStringLiteral("lblFigures"))->text();
     EXPECT_TRUE(figures.startsWith(r.firstFigure)) << figures.toStdString();
     form.reset();
-    UseQtLanguage(QStringLiteral("zh_CN"));
   }
 }
