@@ -33,7 +33,8 @@ constexpr std::string_view kPositionFileName = "Skimplane.reg";
 
 const char* const kWindowCaption = "Skimplane v1.3 - Shop Floor Forum Special edition";
 
-// Labels by page: a Tag of 9 lets a language pack re-caption them by name.
+// Labels by page: a Tag of 9 lets a language pack re-caption them by name. A caption names the control
+// beside it (its buddy; a group of radio buttons by its first): messages call an entry by its caption.
 enum class TLabelLook { Plain, Hint, Letter };
 struct TLabelRow {
   const char* page;
@@ -42,46 +43,49 @@ struct TLabelRow {
   int left, top;
   int tag;
   TLabelLook look;
+  const char* names = nullptr;
 };
 constexpr TLabelRow kLabels[] = {
-    {"tabFace", "Label1", "长度：", 256, 84, kTagTranslatable, TLabelLook::Plain},
+    {"tabFace", "Label1", "长度：", 256, 84, kTagTranslatable, TLabelLook::Plain, "edtYPos"},
     {"tabFace", "Label39", "mm", 344, 108, 0, TLabelLook::Plain},
     {"tabFace", "Label2", "* Y轴方向，向前", 244, 132, kTagTranslatable, TLabelLook::Hint},
-    {"tabFace", "Label3", "宽度：", 84, 236, kTagTranslatable, TLabelLook::Plain},
+    {"tabFace", "Label3", "宽度：", 84, 236, kTagTranslatable, TLabelLook::Plain, "edtXPos"},
     {"tabFace", "Label49", "mm", 172, 260, 0, TLabelLook::Plain},
     {"tabFace", "Label4", "* X轴方向，向右", 68, 284, kTagTranslatable, TLabelLook::Hint},
-    {"tabKnit", "Label5", "直径(R)：", 196, 36, kTagTranslatable, TLabelLook::Plain},
+    {"tabKnit", "Label5", "直径(R)：", 196, 36, kTagTranslatable, TLabelLook::Plain, "edtKnit"},
     {"tabKnit", "Label97", "mm", 360, 36, 0, TLabelLook::Plain},
-    {"tabKnit", "Label7", "下刀(D)：", 196, 80, kTagTranslatable, TLabelLook::Plain},
+    {"tabKnit", "Label7", "下刀(D)：", 196, 80, kTagTranslatable, TLabelLook::Plain, "edtZPos"},
     {"tabKnit", "Label88", "mm", 360, 80, 0, TLabelLook::Plain},
-    {"tabKnit", "Label8", "抬刀(U)：", 196, 124, kTagTranslatable, TLabelLook::Plain},
+    {"tabKnit", "Label8", "抬刀(U)：", 196, 124, kTagTranslatable, TLabelLook::Plain, "edtZUp"},
     {"tabKnit", "Label229", "mm", 360, 124, 0, TLabelLook::Plain},
-    {"tabKnit", "Label6", "重叠(C)：", 196, 256, kTagTranslatable, TLabelLook::Plain},
+    {"tabKnit", "Label6", "重叠(C)：", 196, 256, kTagTranslatable, TLabelLook::Plain, "edtCross"},
     {"tabKnit", "Label98", "mm", 360, 256, 0, TLabelLook::Plain},
     {"tabKnit", "Label16", "R", 96, 204, 0, TLabelLook::Letter},
     {"tabKnit", "Label19", "D", 36, 156, 0, TLabelLook::Letter},
     {"tabKnit", "Label23", "C", 88, 300, 0, TLabelLook::Letter},
-    {"tabOption", "Label10", "主轴(S)：", 20, 36, kTagTranslatable, TLabelLook::Plain},
+    {"tabOption", "Label10", "主轴(S)：", 20, 36, kTagTranslatable, TLabelLook::Plain, "edtSpeed"},
     {"tabOption", "Label14", "转", 176, 36, kTagTranslatable, TLabelLook::Plain},
-    {"tabOption", "Label11", "给进(F)：", 232, 36, kTagTranslatable, TLabelLook::Plain},
+    {"tabOption", "Label11", "给进(F)：", 232, 36, kTagTranslatable, TLabelLook::Plain, "edtFro"},
     {"tabOption", "Label129", "FRO", 380, 36, 0, TLabelLook::Plain},
-    {"tabOption", "Label12", "作业方式：", 20, 76, kTagTranslatable, TLabelLook::Plain},
-    {"tabOption", "Label9", "分层(L)：", 28, 252, kTagTranslatable, TLabelLook::Plain},
+    {"tabOption", "Label12", "作业方式：", 20, 76, kTagTranslatable, TLabelLook::Plain, "opnDelta"},
+    {"tabOption", "Label9", "分层(L)：", 28, 252, kTagTranslatable, TLabelLook::Plain, "edtLayer"},
     {"tabOption", "Label13", "层", 184, 252, kTagTranslatable, TLabelLook::Plain},
     // The machining options: one column, captions at 20, units at 238, each 4 px below its entry's top.
-    {"tabMachining", "Label31", "过切(O)：", 20, 36, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label31", "过切(O)：", 20, 36, kTagTranslatable, TLabelLook::Plain, "edtOvercut"},
     {"tabMachining", "Label32", "mm", 238, 36, 0, TLabelLook::Plain},
-    {"tabMachining", "Label37", "步距(P)：", 20, 72, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label37", "步距(P)：", 20, 72, kTagTranslatable, TLabelLook::Plain, "edtStepover"},
     {"tabMachining", "Label38", "%", 238, 72, 0, TLabelLook::Plain},
-    {"tabMachining", "Label33", "进刀：", 20, 108, kTagTranslatable, TLabelLook::Plain},
-    {"tabMachining", "Label34", "斜坡角(A)：", 20, 144, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label33", "进刀：", 20, 108, kTagTranslatable, TLabelLook::Plain, "opnPlunge"},
+    {"tabMachining", "Label34", "斜坡角(A)：", 20, 144, kTagTranslatable, TLabelLook::Plain, "edtRampAngle"},
     {"tabMachining", "Label35", "度", 238, 144, kTagTranslatable, TLabelLook::Plain},
-    {"tabMachining", "Label36", "切削方向：", 20, 180, kTagTranslatable, TLabelLook::Plain},
-    {"tabMachining", "Label40", "精铣深度(E)：", 20, 216, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label36", "切削方向：", 20, 180, kTagTranslatable, TLabelLook::Plain, "opnBothWays"},
+    {"tabMachining", "Label40", "精铣深度(E)：", 20, 216, kTagTranslatable, TLabelLook::Plain,
+     "edtFinishDepth"},
     {"tabMachining", "Label41", "mm", 238, 216, 0, TLabelLook::Plain},
-    {"tabMachining", "Label42", "精铣给进(G)：", 20, 252, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label42", "精铣给进(G)：", 20, 252, kTagTranslatable, TLabelLook::Plain,
+     "edtFinishFeed"},
     {"tabMachining", "Label43", "FRO", 238, 252, 0, TLabelLook::Plain},
-    {"tabMachining", "Label44", "主轴延时(W)：", 20, 288, kTagTranslatable, TLabelLook::Plain},
+    {"tabMachining", "Label44", "主轴延时(W)：", 20, 288, kTagTranslatable, TLabelLook::Plain, "edtDwell"},
     {"tabMachining", "Label45", "秒", 238, 288, kTagTranslatable, TLabelLook::Plain},
     {"tabAbout", "lblVersion", "Skimplane v1.3", 202, 48, 0, TLabelLook::Plain},
     {"tabAbout", "Label28", "Program by tarel.qo", 202, 72, 0, TLabelLook::Plain},
@@ -340,6 +344,9 @@ void TfrmSkimplane::BuildControls() {
   }
   // Checked once in their groups: before, the page's other group would clear them.
   for (const auto& r : kChoices) static_cast<QAbstractButton*>(Control(r.name))->setChecked(r.checked);
+
+  for (const auto& r : kLabels)
+    if (r.names) findChild<TLabel*>(QLatin1String(r.name))->setBuddy(Control(r.names));
 
   auto* bevel = new TBevel(tabAbout);
   bevel->setObjectName(QStringLiteral("Bevel1"));

@@ -168,6 +168,8 @@ class TfrmSkimplane : public QWidget {
 
   // The job's controls as they were made, by their component names.
   [[nodiscard]] QWidget* Control(const char* name) const { return controls_.at(name); }
+  // A control by its name: the job's own, or one installed on the window later (the controller box).
+  [[nodiscard]] QWidget* ControlNamed(const char* name) const;
 
   TAppSeams seams_;
   bool destroyed_ = false;

@@ -99,10 +99,7 @@ TCheckedJob TfrmSkimplane::CheckEntries() {
     const char* name = field ? field->Control : nullptr;
     if (field && IsRadioGroup(*field))  // the group's chosen button
       name = ButtonOf(*field, static_cast<int>(field->Get(ReadJobEntries())));
-    // The form's own controls, or one installed on it (the controller box).
-    QWidget* control = !name                   ? nullptr
-                       : controls_.count(name) ? Control(name)
-                                               : findChild<QWidget*>(QLatin1String(name));
+    QWidget* control = name ? ControlNamed(name) : nullptr;
     if (control) {
       for (QWidget* w = control; w; w = w->parentWidget()) {
         if (auto* page = qobject_cast<TTabSheet*>(w)) {
@@ -152,31 +149,20 @@ void TfrmSkimplane::btnGenerateClick() {
   });
 }
 
+QWidget* TfrmSkimplane::ControlNamed(const char* name) const {
+  return controls_.count(name) ? Control(name) : findChild<QWidget*>(QLatin1String(name));
+}
+
 QString TfrmSkimplane::EntryCaption(const TJobField& field) const {
-  // Each entry is named by the caption the user reads beside it, in the pack's language.
-  static constexpr struct {
-    const char* control;
-    const char* caption;  // the label, radio button or check box whose text names it
-  } kCaptionOf[] = {
-      {"edtXPos", "Label3"},      {"edtYPos", "Label1"},          {"edtKnit", "Label5"},
-      {"edtZPos", "Label7"},      {"edtZUp", "Label8"},           {"edtCross", "Label6"},
-      {"edtSpeed", "Label10"},    {"edtFro", "Label11"},          {"edtLayer", "Label9"},
-      {"opnZUpAbs", "opnZUpAbs"}, {"chkClearEnd", "chkClearEnd"}, {"cmbController", "lblController"},
-      {"edtOvercut", "Label31"},  {"edtRampAngle", "Label34"},    {"edtFinishDepth", "Label40"},
-      {"edtFinishFeed", "Label42"}, {"edtDwell", "Label44"},
-      // a group of radio buttons is named by its heading
-      {"opnDelta", "Label12"},    {"opnPlunge", "Label33"},       {"opnBothWays", "Label36"},
-  };
-  const char* control = field.Control          ? field.Control
-                        : !field.Words.empty() ? field.Words[0].Control
-                                               : nullptr;
+  // Each entry is named by the caption the user reads beside it, in the pack's language: the label whose
+  // buddy it is (a group of radio buttons: its first), else a button's own text.
+  const char* name = field.Control ? field.Control : !field.Words.empty() ? field.Words[0].Control : nullptr;
+  const QWidget* control = name ? ControlNamed(name) : nullptr;
   QString text;
-  for (const auto& c : kCaptionOf) {
-    if (!control || qstrcmp(c.control, control) != 0) continue;
-    const QWidget* w = findChild<QWidget*>(QLatin1String(c.caption));
-    if (const auto* label = qobject_cast<const QLabel*>(w)) text = label->text();
-    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) text = button->text();
-  }
+  for (const QLabel* label : findChildren<QLabel*>())
+    if (control && label->buddy() == control) text = label->text();
+  if (const auto* button = qobject_cast<const QAbstractButton*>(control); button && text.isEmpty())
+    text = button->text();
   if (field.Flag == &TJobEntries::FinishCentre) text = PreviewCaptions.Text("PreviewCentrePass");
   // "直径(R)：" and "Diameter(R):" name the entry without their colon.
   while (!text.isEmpty() &&

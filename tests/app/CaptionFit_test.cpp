@@ -166,7 +166,8 @@ TEST_P(CaptionFit, EveryCaptionFitsItsControlOnEveryPage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Packs, CaptionFit,
-                         ::testing::Values(TPackCase{"Simplified", ""}, TPackCase{"English", "packs\\English.lng"},
+                         ::testing::Values(TPackCase{"Simplified", ""},
+                                           TPackCase{"English", "packs\\English.lng"},
                                            TPackCase{"Traditional", "packs\\Chinese-Traditional.lng"}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -33,7 +33,8 @@ struct TProgram {
   // The shipped packs beside the executable, as the build puts them.
   void ShipPacks() const {
     std::filesystem::create_directories(dir / "packs");
-    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(SKIMPLANE_BIN_DIR) / "packs"))
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::filesystem::path(SKIMPLANE_BIN_DIR) / "packs"))
       std::filesystem::copy_file(e.path(), dir / "packs" / e.path().filename());
   }
   std::unique_ptr<TfrmSkimplane> Start() {

@@ -333,7 +333,9 @@ TEST(FormSettings, ControllerBoxChoosesDialectAndCoolant) {
   plain.reset();
   // Nor for any option the user never touched, the machining page's included.
   const std::string first = ReadBytes(fresh.Ini());
-  for (const TJobField& f : kJobFields)
-    if (f.Key && f.Write == TWriteRule::wrOnceChanged)
+  for (const TJobField& f : kJobFields) {
+    if (f.Key && f.Write == TWriteRule::wrOnceChanged) {
       EXPECT_EQ(first.find(std::string(" ") + f.Key + ":"), std::string::npos) << f.Key << "\n" << first;
+    }
+  }
 }
